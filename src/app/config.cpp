@@ -1,0 +1,162 @@
+#include "app/config.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "app/atomic_file.h"
+
+namespace aerovell {
+namespace {
+
+constexpr size_t kEntrySize = 14;
+constexpr size_t kTableOffset = 18;
+// "Ваня" in Windows-1251.
+constexpr std::array<uint8_t, 4> kDefaultName = {0xC2, 0xE0, 0xED, 0xFF};
+
+void PutShort(uint8_t* out, const TShortString10& s) {
+  out[0] = s.Length;
+  for (size_t i = 0; i < 10; ++i) out[1 + i] = s.Chars[i];
+}
+
+TShortString10 GetShort(const uint8_t* in) {
+  TShortString10 s;
+  s.Length = in[0];
+  for (size_t i = 0; i < 10; ++i) s.Chars[i] = in[1 + i];
+  return s;
+}
+
+void Complement(std::array<uint8_t, 10>& chars) {
+  for (uint8_t& c : chars) c = static_cast<uint8_t>(~c);
+}
+
+}  // namespace
+
+std::string TShortString10::Text() const {
+  return std::string(reinterpret_cast<const char*>(Chars.data()), std::min<size_t>(Length, Chars.size()));
+}
+
+void TShortString10::Assign(std::string_view text) {
+  Length = static_cast<uint8_t>(std::min<size_t>(text.size(), Chars.size()));
+  for (size_t i = 0; i < Length; ++i) Chars[i] = static_cast<uint8_t>(text[i]);
+}
+
+std::array<uint8_t, kConfigSize> TConfig::ToBytes() const {
+  std::array<uint8_t, kConfigSize> b{};
+  b[0] = Windowed;
+  b[1] = MusicOn;
+  b[2] = SoundOn;
+  b[3] = Reserved3;
+  b[4] = static_cast<uint8_t>(HotKey & 0xFF);
+  b[5] = static_cast<uint8_t>(HotKey >> 8);
+  PutShort(&b[6], Country);
+  b[17] = Reserved17;
+  for (size_t k = 0; k < HighScores.size(); ++k) {
+    uint8_t* e = &b[kTableOffset + k * kEntrySize];
+    PutShort(e, HighScores[k].Name);
+    e[11] = HighScores[k].Reserved;
+    e[12] = static_cast<uint8_t>(HighScores[k].Score & 0xFF);
+    e[13] = static_cast<uint8_t>(HighScores[k].Score >> 8);
+  }
+  return b;
+}
+
+TConfig TConfig::FromBytes(std::span<const uint8_t, kConfigSize> b) {
+  TConfig c;
+  c.Windowed = b[0];
+  c.MusicOn = b[1];
+  c.SoundOn = b[2];
+  c.Reserved3 = b[3];
+  c.HotKey = static_cast<uint16_t>(b[4] | (b[5] << 8));
+  c.Country = GetShort(&b[6]);
+  c.Reserved17 = b[17];
+  for (size_t k = 0; k < c.HighScores.size(); ++k) {
+    const uint8_t* e = &b[kTableOffset + k * kEntrySize];
+    c.HighScores[k].Name = GetShort(e);
+    c.HighScores[k].Reserved = e[11];
+    c.HighScores[k].Score = static_cast<uint16_t>(e[12] | (e[13] << 8));
+  }
+  return c;
+}
+
+void ScrambleConfig(TConfig& c) {
+  c.Windowed ^= 1;
+  c.MusicOn ^= 1;
+  c.SoundOn ^= 1;
+  Complement(c.Country.Chars);
+  for (HighScoreEntry& e : c.HighScores) {
+    e.Score = static_cast<uint16_t>(~e.Score);
+    Complement(e.Name.Chars);
+  }
+}
+
+void ResetHighScores(TConfig& c) {
+  for (int place = 1; place <= kHighScoreCount; ++place) {
+    HighScoreEntry& e = c.HighScores[place - 1];
+    e.Name.Length = static_cast<uint8_t>(kDefaultName.size());
+    std::copy(kDefaultName.begin(), kDefaultName.end(), e.Name.Chars.begin());
+    e.Score = static_cast<uint16_t>((11 - place) * 100);
+  }
+}
+
+int FindRecordRank(const TConfig& c, uint16_t score) {
+  for (int place = 1; place <= kHighScoreCount; ++place)
+    if (c.HighScores[place - 1].Score < score) return place;
+  return 11;
+}
+
+void UpdateHotKeyName(uint16_t key, std::string& name) {
+  if (key == 0x20) name = "Space";
+  else if ((key >= 0x30 && key <= 0x39) || (key >= 0x41 && key <= 0x5A)) name = std::string(1, static_cast<char>(key));
+  else if (key == 0x5B) name = "Window Key";
+  else if (key >= 0x70 && key <= 0x7B) name = "F" + std::to_string(key - 0x6F);
+}
+
+void ConfigFile::ReadOrCreate(TConfig& config) const {
+  std::array<uint8_t, kConfigSize> bytes{};
+  bool read_ok = false;
+  const int fd = ::open(path_.c_str(), O_RDWR);
+  if (fd >= 0) {
+    size_t got = 0;
+    while (got < bytes.size()) {
+      const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    read_ok = got == bytes.size();
+    ::close(fd);
+  }
+  if (read_ok) {
+    config = TConfig::FromBytes(bytes);
+    ScrambleConfig(config);
+    return;
+  }
+  // Bytes not named here keep what they held.
+  ResetHighScores(config);
+  config.Windowed = 1;
+  config.MusicOn = 1;
+  config.SoundOn = 1;
+  config.HotKey = kDefaultHotKey;
+  config.Country.Length = 0;
+  Store(config);
+}
+
+void ConfigFile::SaveConfig(const TConfig& config) const {
+  const auto bytes = config.ToBytes();
+  WriteFileAtomically(path_, bytes);
+}
+
+void ConfigFile::Store(TConfig& config) const {
+  ScrambleConfig(config);
+  try {
+    SaveConfig(config);
+  } catch (...) {
+    ScrambleConfig(config);
+    throw;
+  }
+  ScrambleConfig(config);
+}
+
+}  // namespace aerovell

@@ -1,0 +1,237 @@
+#include "app/main_form.h"
+
+#include <filesystem>
+
+#include "platform/cp1251.h"
+#include "platform/game_path.h"
+
+namespace aerovell {
+namespace {
+
+constexpr int kFrameInterval = 16;
+constexpr uint16_t kVkControl = 0x11;
+constexpr uint32_t kScMaximize = 0xF030;
+constexpr uint32_t kHtCaption = 2;
+
+bool CompanionExists(const char* game_name) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(GamePath(game_name), ec);
+}
+
+}  // namespace
+
+void LaunchCompanions(Platform& platform) {
+  if (CompanionExists("fscommand\\wgame.exe")) platform.ShellOpen(GamePath("fscommand\\wgame.exe").string(), "");
+  if (CompanionExists("play.url")) platform.ShellOpen(GamePath("play.url").string(), "target=\"_blank\"");
+}
+
+TmainForm::TmainForm(TApplication& application, ConfigFile config_file)
+    : TDXForm(application.GetPlatform()),
+      DXDraw(application.GetPlatform(), this),
+      DXTimer1(application),
+      DXInput1(application.GetPlatform()),
+      DXTimer2(application),
+      app_(application),
+      config_file_(std::move(config_file)) {
+  DXDraw.Display = {800, 600, 32, true, true, true};
+  DXDraw.SurfaceWidth = 800;
+  DXDraw.SurfaceHeight = 600;
+  DXDraw.SetOptions(doAllowReboot | doWaitVBlank | doCenter | doFlip | doDirectX7Mode | doHardware |
+                    doSelectDriver);
+
+  // The timers are read from the form first and start only once it is loaded.
+  DXTimer1.BeginLoading();
+  DXTimer2.BeginLoading();
+  DXTimer1.SetInterval(kFrameInterval);
+  DXTimer1.ActiveOnly = true;
+  DXTimer1.SetEnabled(true);
+  DXTimer1.OnTimer = [this](TCustomDXTimer&, int lag) { DXTimer1Timer(lag); };
+  DXTimer1.OnActivate = [this](TCustomDXTimer&) { DXTimer1Activate(); };
+  DXTimer1.OnDeactivate = [this](TCustomDXTimer&) { DXTimer1Deactivate(); };
+  DXTimer2.SetInterval(kFrameInterval);
+  DXTimer2.ActiveOnly = false;
+  DXTimer2.SetEnabled(false);
+  DXTimer2.OnTimer = [this](TCustomDXTimer&, int lag) { DXTimer2Timer(lag); };
+  DXTimer2.OnActivate = [this](TCustomDXTimer&) { DXTimer2Activate(); };
+  DXTimer2.OnDeactivate = [this](TCustomDXTimer&) { DXTimer2Deactivate(); };
+}
+
+TmainForm::~TmainForm() {
+  DXTimer1.SetEnabled(false);
+  DXTimer2.SetEnabled(false);
+}
+
+void TmainForm::FormCreate() {
+  try {
+    Random.Seed(platform_.TicksMs());
+    config_file_.ReadOrCreate(Config);
+    UpdateHotKeyName(Config.HotKey, HotKeyName);
+    ChangeMode();
+    DXInput1.Keyboard.KeyAssignments[isButton1][0] = kVkControl;
+    DXTimer2.SetEnabled(false);
+    DXTimer1.SetEnabled(true);
+    Globals.StateBeforePause = gsMenu;
+    Globals.GameState = gsMenu;
+  } catch (const std::exception& error) {
+    // The rest of start-up is skipped, but the window still comes up and can be closed.
+    app_.HandleException(error);
+    if (!DXDraw.Initialized()) {
+      try {
+        DXDraw.OpenDisplay();
+      } catch (const std::exception& again) {
+        app_.HandleException(again);
+      }
+    }
+  }
+  DXTimer1.Loaded();
+  DXTimer2.Loaded();
+}
+
+void TmainForm::ChangeMode() {
+  DXDraw.CloseDisplay();
+  const bool windowed = Config.Windowed != 0;
+  if (windowed) {
+    RestorePlacement();
+    DXDraw.SetOptions(DXDraw.Options() & ~doFullScreen);
+  } else {
+    StorePlacement();
+    DXDraw.SetOptions(DXDraw.Options() | doFullScreen);
+  }
+  DXDraw.OpenDisplay();
+  // Centring only means something once the window has left full screen.
+  if (windowed) platform_.CenterWindow();
+}
+
+void TmainForm::WMGetSysCommand(uint32_t code) {
+  if (code == kScMaximize) {
+    Config.Windowed = 0;
+    ChangeMode();
+    StoreConfig();
+    return;
+  }
+  WMSysCommand(code);
+}
+
+void TmainForm::CptClk(uint32_t hit_test) {
+  if (hit_test != kHtCaption) return;
+  Config.Windowed = 0;
+  ChangeMode();
+}
+
+void TmainForm::SetCursorVisible(bool show) {
+  int count = platform_.ShowCursor(true);
+  if (show) {
+    while (count < 0) count = platform_.ShowCursor(true);
+  } else {
+    while (count >= 0) count = platform_.ShowCursor(false);
+  }
+}
+
+void TmainForm::FormClose(TCloseAction& action) {
+  TGameGlobals& g = Globals;
+  if (!g.ExitConfirmed) {
+    action = TCloseAction::caNone;
+    if (g.GameState == gsGameOver) return;
+    g.SavedState = g.GameState;
+    g.SavedScreen = g.MenuScreen;
+    g.SavedItem = g.MenuItem;
+    g.MenuScreen = 5;
+    g.MenuItem = 1;
+    if (IsRunningGameState(g.GameState)) {
+      SetCursorVisible(true);
+      g.GameState = gsExitConfirm;
+    }
+    return;
+  }
+  if (g.GameState == gsExitConfirm) {
+    // Leaving a running game ends it as a lost game; the window stays.
+    g.MessageTimer = 1500;
+    g.GameState = gsGameOver;
+    g.ExitConfirmed = false;
+    action = TCloseAction::caNone;
+    return;
+  }
+  if (CompanionExists("play.url")) platform_.ShellOpen(GamePath("play.url").string(), "");
+}
+
+void TmainForm::Close() {
+  TCloseAction action = TCloseAction::caFree;
+  FormClose(action);
+  if (action == TCloseAction::caNone) return;
+  closed_ = true;
+  DXTimer1.SetEnabled(false);
+  DXTimer2.SetEnabled(false);
+  app_.Terminate();
+}
+
+void TmainForm::DrawEmptyFrame() {
+  if (!DXDraw.DisplayReady()) return;
+  DXInput1.Update();
+  DXDraw.FillSurface(0);
+  TDirectDrawSurfaceCanvas& canvas = DXDraw.SurfaceCanvas();
+  if (Globals.MenuScreen == 5) {
+    // Until the menu screens arrive, the exit question is asked in plain words.
+    static const std::string question = Utf8ToCp1251("Выйти из игры?  Enter - да, Esc - нет");
+    canvas.Brush.Style = TBrushStyle::bsClear;
+    canvas.Font.Name = "a_Stamper";
+    canvas.Font.Size = 14;
+    canvas.Font.Color = 0xFFFFFF;
+    canvas.WriteText(250, 280, question);
+  }
+  canvas.Release();
+  DXDraw.PresentFrame();
+}
+
+void TmainForm::DXTimer1Timer(int) { DrawEmptyFrame(); }
+
+void TmainForm::DXTimer2Timer(int) { DrawEmptyFrame(); }
+
+void TmainForm::DXTimer1Activate() {}
+
+void TmainForm::DXTimer1Deactivate() {}
+
+void TmainForm::DXTimer2Activate() {
+  if (Globals.GameState == gsPlaying) {
+    SetCursorVisible(false);
+    platform_.WarpPointer(400, 300);
+  }
+}
+
+void TmainForm::DXTimer2Deactivate() {
+  const uint8_t s = Globals.GameState;
+  if (s == gsPlaying || s == gsHeroDown || s == gsLevelIntro || s == gsGameOver) {
+    SetCursorVisible(true);
+    Globals.StateBeforePause = s;
+    Globals.GameState = gsPaused;
+  }
+}
+
+void TmainForm::FormKeyDown(uint16_t key, uint8_t) {
+  if (Globals.MenuScreen != 5) {
+    if (key == vk::kEscape) Close();
+    return;
+  }
+  if (key == vk::kReturn) {
+    Globals.ExitConfirmed = true;
+    Close();
+  } else if (key == vk::kEscape) {
+    Globals.GameState = Globals.SavedState;
+    Globals.MenuScreen = Globals.SavedScreen;
+    Globals.MenuItem = Globals.SavedItem;
+  }
+}
+
+void TmainForm::FormKeyUp(uint16_t, uint8_t) {}
+
+void TmainForm::HandleEvent(const Event& event) {
+  switch (event.type) {
+    case EventType::kCloseRequest: Close(); break;
+    case EventType::kSysCommand: WMGetSysCommand(event.code); break;
+    case EventType::kCaptionDoubleClick: CptClk(event.code); break;
+    case EventType::kKeyDown: FormKeyDown(event.key, event.mods); break;
+    case EventType::kKeyUp: FormKeyUp(event.key, event.mods); break;
+    default: break;
+  }
+}
+
+}  // namespace aerovell

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/config.h"
+#include "app/random.h"
+#include "engine/application.h"
+#include "engine/dx_draw.h"
+#include "engine/dx_form.h"
+#include "engine/dx_input.h"
+#include "engine/dx_timer.h"
+#include "game/game_state.h"
+
+namespace aerovell {
+
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+
+// The companion launches at the very end of a normal exit.
+void LaunchCompanions(Platform& platform);
+
+// The main window: owns the components and runs start-up, window/full-screen
+// switching, the two-phase close and the focus handlers.
+class TmainForm : public TDXForm, public EventSink {
+ public:
+  static constexpr const char* kCaption = "Aerovell";
+
+  TmainForm(TApplication& application, ConfigFile config_file = ConfigFile());
+  ~TmainForm() override;
+
+  // Components, in creation order.
+  TDXDraw DXDraw;
+  TDXTimer DXTimer1;
+  TDXInput DXInput1;
+  TDXTimer DXTimer2;
+
+  TConfig Config;
+  std::string HotKeyName;
+  TRandom Random;
+  TGameGlobals Globals;
+
+  void FormCreate();
+  void ChangeMode();
+  void FormClose(TCloseAction& action);
+  void WMGetSysCommand(uint32_t code);
+  void CptClk(uint32_t hit_test);
+  void SetCursorVisible(bool show);
+  void StoreConfig() { config_file_.Store(Config); }
+
+  void DXTimer1Timer(int lag_count);
+  void DXTimer2Timer(int lag_count);
+  void DXTimer1Activate();
+  void DXTimer1Deactivate();
+  void DXTimer2Activate();
+  void DXTimer2Deactivate();
+
+  void FormKeyDown(uint16_t key, uint8_t mods);
+  void FormKeyUp(uint16_t key, uint8_t mods);
+
+  // A close request from the window (close box, Alt+F4) or from the game itself.
+  void Close();
+  bool Closed() const { return closed_; }
+
+  void HandleEvent(const Event& event) override;
+
+ private:
+  void DrawEmptyFrame();
+
+  TApplication& app_;
+  ConfigFile config_file_;
+  bool closed_ = false;
+};
+
+}  // namespace aerovell

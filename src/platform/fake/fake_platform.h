@@ -1,0 +1,99 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace aerovell {
+
+// A platform for tests: a virtual clock that only moves when the game waits,
+// events scripted at given times, and a record of everything the game did to the
+// machine. Fonts are the real rasteriser's, so rendered frames are real pixels.
+class FakePlatform final : public Platform {
+ public:
+  struct ScriptedEvent {
+    uint32_t at_ms;
+    Event event;
+  };
+  struct ShellCall {
+    std::string target;
+    std::string parameters;
+  };
+  struct DisplayCall {
+    bool open;
+    bool full_screen;
+  };
+
+  explicit FakePlatform(FontRasterizer* fonts = nullptr);
+
+  // Script: the event is delivered once the clock reaches at_ms.
+  void Schedule(uint32_t at_ms, const Event& event);
+  void ScheduleKey(uint32_t at_ms, uint16_t key, bool down, uint8_t mods = 0);
+  void Advance(uint32_t ms) { now_ += ms; }
+
+  // Input state as the devices would report it.
+  std::array<uint8_t, 256> keyboard{};
+  JoystickReading joystick{};
+  bool foreground = true;
+  bool refuse_full_screen = false;
+
+  // What the game did.
+  std::vector<DisplayCall> display_calls;
+  std::vector<std::pair<std::string, std::string>> message_boxes;
+  std::vector<ShellCall> shell_opens;
+  std::vector<std::pair<int, int>> pointer_warps;
+  int cursor_count = 0;
+  int show_cursor_calls = 0;
+  int presented_frames = 0;
+  int minimize_calls = 0;
+  int center_calls = 0;
+  bool text_input = false;
+  bool display_open = false;
+  bool full_screen = false;
+  Surface last_frame;
+  bool keep_frames = false;  // copy every presented frame into last_frame
+  std::optional<WindowPlacement> placement = WindowPlacement{100, 100, 800, 600};
+
+  uint32_t TicksMs() override { return now_; }
+  bool PollEvent(Event& event) override;
+  bool WaitEvent(Event& event, int timeout_ms) override;
+
+  DisplayResult OpenDisplay(bool full_screen, int width, int height) override;
+  void CloseDisplay() override;
+  void Present(const Surface& back_surface, bool wait_vblank) override;
+  bool IsForeground() override { return foreground; }
+  std::optional<WindowPlacement> GetPlacement() override { return placement; }
+  void SetPlacement(const WindowPlacement& p) override { placement = p; }
+  void CenterWindow() override { ++center_calls; }
+  void MinimizeWindow() override { ++minimize_calls; }
+
+  int ShowCursor(bool show) override;
+  void WarpPointer(int x, int y) override { pointer_warps.emplace_back(x, y); }
+
+  void ReadKeyboard(std::array<uint8_t, 256>& state) override { state = keyboard; }
+  JoystickReading ReadJoystick() override { return joystick; }
+  void SetTextInput(bool on) override { text_input = on; }
+
+  void MessageBox(const std::string& title, const std::string& text) override {
+    message_boxes.emplace_back(title, text);
+  }
+  void ShellOpen(const std::string& target, const std::string& parameters) override {
+    shell_opens.push_back({target, parameters});
+  }
+  FontRasterizer& Fonts() override { return *fonts_; }
+
+  bool HasPendingEvents() const { return !script_.empty(); }
+
+ private:
+  uint32_t now_ = 1000;
+  std::deque<ScriptedEvent> script_;  // kept in time order
+  FontRasterizer* fonts_;
+};
+
+// The rasteriser the fake uses when none is given: the real one, shared.
+FontRasterizer& SharedTestFonts();
+
+}  // namespace aerovell

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace aerovell {
+
+// The game names its files the way it always has ("data\menu.dxg", "Sound\1.xm").
+// This turns such a name into a path below `base`: "\" separates components and
+// each component matches an existing entry without regard to ASCII case; a
+// component with no match is kept as written (for files about to be created).
+std::filesystem::path GamePath(std::string_view game_name, const std::filesystem::path& base = ".");
+
+}  // namespace aerovell

@@ -1,0 +1,281 @@
+#include "platform/sdl/sdl_platform.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/sdl/vk_keymap.h"
+
+namespace aerovell {
+namespace {
+
+volatile std::sig_atomic_t g_terminate = 0;
+
+extern "C" void OnTerminateSignal(int) { g_terminate = 1; }
+
+uint8_t ModsOf(uint16_t sdl_mods) {
+  uint8_t mods = 0;
+  if (sdl_mods & KMOD_SHIFT) mods |= kModShift;
+  if (sdl_mods & KMOD_CTRL) mods |= kModCtrl;
+  if (sdl_mods & KMOD_ALT) mods |= kModAlt;
+  return mods;
+}
+
+int ButtonOf(uint8_t sdl_button) {
+  switch (sdl_button) {
+    case SDL_BUTTON_LEFT: return 1;
+    case SDL_BUTTON_RIGHT: return 2;
+    case SDL_BUTTON_MIDDLE: return 3;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+void SdlPlatform::InstallSignalHandlers() {
+  struct sigaction action {};
+  action.sa_handler = OnTerminateSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+SdlPlatform::SdlPlatform(std::string title) : title_(std::move(title)) {
+  // Our own handlers turn the signals into a quiet exit; SDL's would ask to close.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+    std::fprintf(stderr, "aerovell: video: %s\n", SDL_GetError());
+  if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) OpenJoystick();
+  SDL_StopTextInput();
+}
+
+SdlPlatform::~SdlPlatform() {
+  CloseDisplay();
+  if (joystick_) SDL_JoystickClose(joystick_);
+  if (window_) SDL_DestroyWindow(window_);
+  SDL_Quit();
+}
+
+void SdlPlatform::OpenJoystick() {
+  if (!joystick_ && SDL_NumJoysticks() > 0) joystick_ = SDL_JoystickOpen(0);
+}
+
+uint32_t SdlPlatform::TicksMs() { return SDL_GetTicks(); }
+
+bool SdlPlatform::PollEvent(Event& event) {
+  if (g_terminate) {
+    event = Event{};
+    event.type = EventType::kTerminate;
+    return true;
+  }
+  SDL_Event e;
+  while (SDL_PollEvent(&e))
+    if (Translate(e, event)) return true;
+  return false;
+}
+
+bool SdlPlatform::WaitEvent(Event& event, int timeout_ms) {
+  if (PollEvent(event)) return true;
+  SDL_Event e;
+  if (SDL_WaitEventTimeout(&e, std::max(timeout_ms, 0)) && Translate(e, event)) return true;
+  return PollEvent(event);
+}
+
+bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
+  out = Event{};
+  switch (in.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      out.type = in.type == SDL_KEYDOWN ? EventType::kKeyDown : EventType::kKeyUp;
+      out.key = ScancodeToVk(in.key.keysym.scancode);
+      out.mods = ModsOf(in.key.keysym.mod);
+      out.repeat = in.key.repeat != 0;
+      return out.key != 0;
+    case SDL_TEXTINPUT:
+      out.type = EventType::kTextInput;
+      std::snprintf(out.text.data(), out.text.size(), "%s", in.text.text);
+      return true;
+    case SDL_MOUSEMOTION:
+      out.type = EventType::kMouseMove;
+      out.x = in.motion.x;
+      out.y = in.motion.y;
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      out.type = in.type == SDL_MOUSEBUTTONDOWN ? EventType::kMouseDown : EventType::kMouseUp;
+      out.button = ButtonOf(in.button.button);
+      out.x = in.button.x;
+      out.y = in.button.y;
+      return out.button != 0;
+    case SDL_JOYDEVICEADDED:
+      OpenJoystick();
+      return false;
+    case SDL_JOYDEVICEREMOVED:
+      if (joystick_ && SDL_JoystickInstanceID(joystick_) == in.jdevice.which) {
+        SDL_JoystickClose(joystick_);
+        joystick_ = nullptr;
+        OpenJoystick();
+      }
+      return false;
+    case SDL_QUIT:
+      return false;  // the window's own close event asks the question instead
+    case SDL_WINDOWEVENT:
+      switch (in.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED: out.type = EventType::kFocusGained; return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST: out.type = EventType::kFocusLost; return true;
+        case SDL_WINDOWEVENT_CLOSE: out.type = EventType::kCloseRequest; return true;
+        case SDL_WINDOWEVENT_MAXIMIZED:
+          if (full_screen_) return false;
+          SDL_RestoreWindow(window_);
+          out.type = EventType::kSysCommand;
+          out.code = 0xF030;
+          return true;
+        default: return false;
+      }
+    default:
+      return false;
+  }
+}
+
+DisplayResult SdlPlatform::OpenDisplay(bool full_screen, int width, int height) {
+  CloseDisplay();
+  if (!window_) {
+    window_ = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                               height, SDL_WINDOW_RESIZABLE);
+    if (!window_) return DisplayResult::kNoWindow;
+    SDL_SetWindowMinimumSize(window_, width / 4, height / 4);
+  }
+  if (full_screen) {
+    if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+      return DisplayResult::kModeRefused;
+  } else {
+    SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowBordered(window_, SDL_TRUE);
+    SDL_SetWindowSize(window_, width, height);
+  }
+  full_screen_ = full_screen;
+  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer_) return DisplayResult::kNoPrimarySurface;
+  // The picture keeps its aspect, letterboxed; SDL maps pointer positions back to it.
+  SDL_RenderSetLogicalSize(renderer_, width, height);
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+  if (!texture_) {
+    CloseDisplay();
+    return DisplayResult::kNoPrimarySurface;
+  }
+  SDL_ShowWindow(window_);
+  return DisplayResult::kOk;
+}
+
+void SdlPlatform::CloseDisplay() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
+}
+
+void SdlPlatform::Present(const Surface& back, bool wait_vblank) {
+  if (!renderer_ || !texture_) return;
+  SDL_RenderSetVSync(renderer_, wait_vblank ? 1 : 0);
+  SDL_UpdateTexture(texture_, nullptr, back.Pixels().data(), back.Width() * 4);
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderPresent(renderer_);
+}
+
+bool SdlPlatform::IsForeground() {
+  return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS);
+}
+
+std::optional<WindowPlacement> SdlPlatform::GetPlacement() {
+  if (!window_) return std::nullopt;
+  WindowPlacement p;
+  SDL_GetWindowPosition(window_, &p.x, &p.y);
+  SDL_GetWindowSize(window_, &p.width, &p.height);
+  return p;
+}
+
+void SdlPlatform::SetPlacement(const WindowPlacement& p) {
+  if (!window_) return;
+  SDL_SetWindowSize(window_, p.width, p.height);
+  SDL_SetWindowPosition(window_, p.x, p.y);
+}
+
+void SdlPlatform::CenterWindow() {
+  if (window_) SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+void SdlPlatform::MinimizeWindow() {
+  if (window_) SDL_MinimizeWindow(window_);
+}
+
+int SdlPlatform::ShowCursor(bool show) {
+  cursor_count_ += show ? 1 : -1;
+  SDL_ShowCursor(cursor_count_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  return cursor_count_;
+}
+
+void SdlPlatform::WarpPointer(int x, int y) {
+  if (!window_ || !renderer_) return;
+  int wx = x, wy = y;
+  SDL_RenderLogicalToWindow(renderer_, static_cast<float>(x), static_cast<float>(y), &wx, &wy);
+  SDL_WarpMouseInWindow(window_, wx, wy);
+}
+
+void SdlPlatform::ReadKeyboard(std::array<uint8_t, 256>& state) {
+  state.fill(0);
+  int count = 0;
+  const Uint8* keys = SDL_GetKeyboardState(&count);
+  for (int sc = 0; sc < count; ++sc)
+    if (keys[sc]) {
+      const uint16_t vk = ScancodeToVk(static_cast<SDL_Scancode>(sc));
+      if (vk && vk < 256) state[vk] = 0x80;
+    }
+}
+
+JoystickReading SdlPlatform::ReadJoystick() {
+  JoystickReading r;
+  if (!joystick_) return r;
+  SDL_JoystickUpdate();
+  r.present = true;
+  r.axis_min = 0;
+  r.axis_max = 65535;
+  const int axes = SDL_JoystickNumAxes(joystick_);
+  auto axis = [&](int i) { return i < axes ? SDL_JoystickGetAxis(joystick_, i) + 32768 : 32767; };
+  r.x = axis(0);
+  r.y = axis(1);
+  r.z = axis(2);
+  const int buttons = std::min(SDL_JoystickNumButtons(joystick_), 32);
+  for (int b = 0; b < buttons; ++b)
+    if (SDL_JoystickGetButton(joystick_, b)) r.buttons |= 1u << b;
+  return r;
+}
+
+void SdlPlatform::SetTextInput(bool on) {
+  if (on) SDL_StartTextInput();
+  else SDL_StopTextInput();
+}
+
+void SdlPlatform::MessageBox(const std::string& title, const std::string& text) {
+  std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), window_);
+}
+
+void SdlPlatform::ShellOpen(const std::string& target, const std::string&) {
+  // The desktop's opener takes one address; local files become file: URLs.
+  std::string url = target;
+  if (target.find("://") == std::string::npos) {
+    std::error_code ec;
+    url = "file://" + std::filesystem::absolute(target, ec).string();
+  }
+  SDL_OpenURL(url.c_str());
+}
+
+}  // namespace aerovell

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/sdl/ttf_rasterizer.h"
+
+namespace aerovell {
+
+// The real platform: one SDL window presenting the software back surface through
+// a streaming texture, SDL input, and the desktop's opener for files and addresses.
+class SdlPlatform final : public Platform {
+ public:
+  explicit SdlPlatform(std::string title);
+  ~SdlPlatform() override;
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  // SIGINT and SIGTERM become one kTerminate event.
+  static void InstallSignalHandlers();
+
+  uint32_t TicksMs() override;
+  bool PollEvent(Event& event) override;
+  bool WaitEvent(Event& event, int timeout_ms) override;
+
+  DisplayResult OpenDisplay(bool full_screen, int width, int height) override;
+  void CloseDisplay() override;
+  void Present(const Surface& back_surface, bool wait_vblank) override;
+  bool IsForeground() override;
+  std::optional<WindowPlacement> GetPlacement() override;
+  void SetPlacement(const WindowPlacement& placement) override;
+  void CenterWindow() override;
+  void MinimizeWindow() override;
+
+  int ShowCursor(bool show) override;
+  void WarpPointer(int x, int y) override;
+
+  void ReadKeyboard(std::array<uint8_t, 256>& state) override;
+  JoystickReading ReadJoystick() override;
+  void SetTextInput(bool on) override;
+
+  void MessageBox(const std::string& title, const std::string& text) override;
+  void ShellOpen(const std::string& target, const std::string& parameters) override;
+  FontRasterizer& Fonts() override { return fonts_; }
+
+ private:
+  bool Translate(const SDL_Event& in, Event& out);
+  void OpenJoystick();
+
+  std::string title_;
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  SDL_Joystick* joystick_ = nullptr;
+  bool full_screen_ = false;
+  int cursor_count_ = 0;
+  TtfRasterizer fonts_;
+};
+
+}  // namespace aerovell

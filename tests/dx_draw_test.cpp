@@ -1,0 +1,170 @@
+#include "engine/dx_draw.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_platform.h"
+
+namespace aerovell {
+namespace {
+
+constexpr TDXDrawOptions kMainFormOptions =
+    doAllowReboot | doWaitVBlank | doCenter | doFlip | doDirectX7Mode | doHardware | doSelectDriver;
+
+TEST(EffectiveOptions, MainFormInAWindowAndFullScreen) {
+  EXPECT_EQ(EffectiveOptionsFor(kMainFormOptions), doWaitVBlank | doCenter);
+  EXPECT_EQ(EffectiveOptionsFor(kMainFormOptions | doFullScreen),
+            doFullScreen | doAllowReboot | doWaitVBlank | doCenter | doFlip);
+}
+
+TEST(EffectiveOptions, Rules) {
+  const struct {
+    TDXDrawOptions in, out;
+  } cases[] = {
+      {doFullScreen | doFlip | doSystemMemory, doFullScreen | doSystemMemory},
+      {do3D | doDirectX7Mode | doRetainedMode | doHardware, do3D | doDirectX7Mode},
+      {do3D | doRetainedMode | doZBuffer | doSelectDriver, do3D | doRetainedMode | doZBuffer | doSelectDriver},
+      {doNoWindowChange | doAllowPalette256 | doStretch, doStretch},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EffectiveOptionsFor(c.in), c.out) << std::hex << c.in;
+}
+
+class DisplayTest : public ::testing::Test {
+ protected:
+  DisplayTest() {
+    draw.Display = {800, 600, 32, true, true, true};
+    draw.SetOptions(kMainFormOptions);
+  }
+  void Bind(const char* name) {
+    draw.RegisterNotifyEvent(name, [this, name](TCustomDXDraw&, TDXDrawNotifyType kind) {
+      log.push_back(std::string(name) + std::to_string(static_cast<int>(kind)));
+    });
+  }
+  std::vector<std::string> log;  // outlives the display, which says goodbye to its components
+  FakePlatform platform;
+  TDXForm form{platform};
+  TDXDraw draw{platform, &form};
+};
+
+TEST_F(DisplayTest, NotificationsGoLastRegisteredFirstInOpeningAndClosingOrder) {
+  Bind("a");
+  Bind("b");
+  EXPECT_EQ(log, (std::vector<std::string>{"a7", "b7"})) << "closed: only the size is told";
+  log.clear();
+  draw.OpenDisplay();
+  EXPECT_EQ(log, (std::vector<std::string>{"b1", "a1", "b7", "a7", "b2", "a2", "b3", "a3", "b6", "a6"}));
+  log.clear();
+  draw.CloseDisplay();
+  EXPECT_EQ(log, (std::vector<std::string>{"b5", "a5", "b4", "a4"}));
+}
+
+TEST_F(DisplayTest, RegisteringWhileOpenCatchesUpAndUnregisteringFinalises) {
+  draw.OpenDisplay();
+  Bind("a");
+  EXPECT_EQ(log, (std::vector<std::string>{"a7", "a2", "a3", "a6"}));
+  log.clear();
+  Bind("a");  // the same component again replaces its registration
+  draw.UnRegisterNotifyEvent("a");
+  EXPECT_EQ(log, (std::vector<std::string>{"a5", "a4", "a7", "a2", "a3", "a6", "a5", "a4"}));
+  log.clear();
+  draw.CloseDisplay();
+  EXPECT_TRUE(log.empty());
+}
+
+TEST_F(DisplayTest, WindowUsesTheBlitDriverAndFullScreenFlipsOnlyWhenActive) {
+  draw.OpenDisplay();
+  EXPECT_FALSE(draw.UsesFlipDriver());
+  EXPECT_FALSE(platform.full_screen);
+  platform.foreground = false;
+  draw.PresentFrame();
+  EXPECT_EQ(platform.presented_frames, 1) << "a window shows its frames in the background too";
+
+  draw.CloseDisplay();
+  draw.SetOptions(draw.Options() | doFullScreen);
+  draw.OpenDisplay();
+  EXPECT_TRUE(draw.UsesFlipDriver());
+  EXPECT_TRUE(platform.full_screen);
+  draw.PresentFrame();
+  EXPECT_EQ(platform.presented_frames, 1) << "nothing is flipped while the form is not active";
+  platform.foreground = true;
+  draw.PresentFrame();
+  EXPECT_EQ(platform.presented_frames, 2);
+}
+
+TEST_F(DisplayTest, WritingOptionsWhileOpenChangesOnlyTheLiveOnes) {
+  draw.OpenDisplay();
+  draw.SetOptions(kMainFormOptions | doFullScreen | doStretch);
+  EXPECT_EQ(draw.NowOptions(), doWaitVBlank | doCenter | doStretch);
+  EXPECT_FALSE(platform.full_screen);
+  draw.CloseDisplay();
+  EXPECT_EQ(draw.NowOptions(), EffectiveOptionsFor(kMainFormOptions | doFullScreen | doStretch));
+}
+
+TEST_F(DisplayTest, RefusedModeRaisesAndLeavesTheDisplayClosed) {
+  platform.refuse_full_screen = true;
+  draw.SetOptions(kMainFormOptions | doFullScreen);
+  Bind("a");
+  log.clear();
+  try {
+    draw.OpenDisplay();
+    FAIL();
+  } catch (const EDXDrawError& e) {
+    EXPECT_STREQ(e.what(), "Display mode cannot be changed (800x600 32bit)");
+  }
+  EXPECT_FALSE(draw.Initialized());
+  EXPECT_FALSE(draw.DisplayReady());
+  EXPECT_EQ(log, (std::vector<std::string>{"a1"}));
+}
+
+TEST_F(DisplayTest, NoParentForm) {
+  TDXDraw orphan(platform, nullptr);
+  try {
+    orphan.OpenDisplay();
+    FAIL();
+  } catch (const EDXDrawError& e) {
+    EXPECT_STREQ(e.what(), "Form not found");
+  }
+}
+
+TEST_F(DisplayTest, BackSurfaceIsClearedOnOpenAndFilledOnRequest) {
+  draw.OpenDisplay();
+  ASSERT_TRUE(draw.DisplayReady());
+  EXPECT_EQ(draw.BackSurface().Width(), 800);
+  EXPECT_EQ(draw.BackSurface().Height(), 600);
+  draw.FillSurface(0x123456);
+  EXPECT_EQ(draw.BackSurface().Pixel(799, 599), 0x123456u);
+  draw.CloseDisplay();
+  draw.OpenDisplay();
+  EXPECT_EQ(draw.BackSurface().Pixel(0, 0), 0u);
+}
+
+TEST_F(DisplayTest, ReleaseCanvasWithoutContextDoesNothing) {
+  draw.OpenDisplay();
+  auto& canvas = draw.SurfaceCanvas();
+  EXPECT_FALSE(canvas.HoldsContext());
+  canvas.Release();
+  EXPECT_FALSE(canvas.HoldsContext());
+  canvas.MeasureText("A");
+  EXPECT_TRUE(canvas.HoldsContext());
+  canvas.Release();
+  EXPECT_FALSE(canvas.HoldsContext());
+}
+
+TEST(Placement, StoreAndRestoreOnce) {
+  FakePlatform platform;
+  TDXForm form(platform);
+  platform.placement = WindowPlacement{10, 20, 800, 600};
+  form.StorePlacement();
+  platform.placement = WindowPlacement{0, 0, 1920, 1080};
+  form.RestorePlacement();
+  EXPECT_EQ(platform.placement->x, 10);
+  platform.placement = WindowPlacement{5, 5, 800, 600};
+  form.RestorePlacement();  // the remembered placement is used once
+  EXPECT_EQ(platform.placement->x, 5);
+  form.WMSysCommand(0xF020);
+  EXPECT_EQ(platform.minimize_calls, 1);
+  form.WMSysCommand(0xF120);
+  EXPECT_EQ(platform.minimize_calls, 1);
+}
+
+}  // namespace
+}  // namespace aerovell

@@ -1,0 +1,210 @@
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_platform.h"
+#include "test_support.h"
+
+namespace aerovell {
+namespace {
+
+using testing::ReadBytes;
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  MainFormTest() : cwd(dir.Path()) {}
+  TmainForm& Start() {
+    form = std::make_unique<TmainForm>(app, ConfigFile(dir / "config.dat"));
+    form->FormCreate();
+    return *form;
+  }
+  void Send(const Event& e) { form->HandleEvent(e); }
+  Event Of(EventType type, uint32_t code = 0) {
+    Event e;
+    e.type = type;
+    e.code = code;
+    return e;
+  }
+
+  testing::TempDir dir;
+  testing::ScopedWorkingDir cwd;
+  FakePlatform platform;
+  TApplication app{platform};
+  std::unique_ptr<TmainForm> form;
+};
+
+TEST_F(MainFormTest, StartUpOpensTheWindowAndRunsTheMenuTimer) {
+  TmainForm& f = Start();
+  EXPECT_EQ(ReadBytes(dir / "config.dat").size(), 158u);
+  EXPECT_TRUE(platform.display_open);
+  EXPECT_FALSE(platform.full_screen);
+  EXPECT_EQ(f.Globals.GameState, gsMenu);
+  EXPECT_EQ(f.Globals.StateBeforePause, gsMenu);
+  EXPECT_EQ(f.HotKeyName, "F12");
+  EXPECT_EQ(f.DXInput1.Keyboard.KeyAssignments[isButton1][0], 0x11u) << "Ctrl fires";
+  EXPECT_TRUE(f.DXTimer1.Running());
+  EXPECT_FALSE(f.DXTimer2.Enabled());
+  EXPECT_EQ(app.IdleHandler(), &f.DXTimer1);
+  app.Run(f, platform.TicksMs() + 1000);
+  EXPECT_GE(platform.presented_frames, 60);
+  EXPECT_LE(platform.presented_frames, 63);
+}
+
+TEST_F(MainFormTest, FullScreenFromTheFileAndTheSameSeedGivesTheSameGame) {
+  TConfig stored;
+  ConfigFile(dir / "config.dat").ReadOrCreate(stored);
+  stored.Windowed = 0;
+  ConfigFile(dir / "config.dat").Store(stored);
+  TmainForm& f = Start();
+  EXPECT_TRUE(platform.full_screen);
+  f.Random.Seed(42);
+  const int first = f.Random.Random(1000);
+  f.Random.Seed(42);
+  EXPECT_EQ(f.Random.Random(1000), first);
+}
+
+TEST_F(MainFormTest, MaximiseSwitchesToFullScreenAndStoresIt) {
+  Start();
+  Send(Of(EventType::kSysCommand, 0xF030));
+  EXPECT_TRUE(platform.full_screen);
+  EXPECT_EQ(ReadBytes(dir / "config.dat")[0], 1) << "Windowed 0, scrambled";
+  // Back to the window, as the options screen would do it, restores the placement.
+  platform.placement = WindowPlacement{0, 0, 1920, 1080};
+  form->Config.Windowed = 1;
+  form->ChangeMode();
+  EXPECT_FALSE(platform.full_screen);
+  EXPECT_EQ(platform.placement->width, 800);
+}
+
+TEST_F(MainFormTest, CaptionDoubleClickSwitchesWithoutStoring) {
+  Start();
+  Send(Of(EventType::kCaptionDoubleClick, 2));
+  EXPECT_TRUE(platform.full_screen);
+  EXPECT_EQ(ReadBytes(dir / "config.dat")[0], 0) << "the file still says windowed";
+  EXPECT_EQ(form->Config.Windowed, 0);
+}
+
+TEST_F(MainFormTest, OtherSystemCommandsAndHitCodes) {
+  Start();
+  Send(Of(EventType::kCaptionDoubleClick, 3));
+  Send(Of(EventType::kSysCommand, 0xF020));
+  EXPECT_FALSE(platform.full_screen);
+  EXPECT_EQ(platform.minimize_calls, 1);
+}
+
+TEST_F(MainFormTest, ClosingFromTheMenusAsksFirstAndOpensPlayUrlTwice) {
+  testing::WriteBytes(dir / "play.url", {'x'});
+  TmainForm& f = Start();
+  f.Close();
+  EXPECT_FALSE(f.Closed());
+  EXPECT_EQ(f.Globals.MenuScreen, 5);
+  EXPECT_EQ(f.Globals.MenuItem, 1);
+  EXPECT_EQ(f.Globals.GameState, gsMenu);
+  EXPECT_TRUE(platform.shell_opens.empty());
+
+  f.Globals.ExitConfirmed = true;
+  f.Close();
+  EXPECT_TRUE(f.Closed());
+  EXPECT_TRUE(app.Terminated());
+  ASSERT_EQ(platform.shell_opens.size(), 1u);
+  LaunchCompanions(platform);
+  ASSERT_EQ(platform.shell_opens.size(), 2u);
+  EXPECT_NE(platform.shell_opens[1].target.find("play.url"), std::string::npos);
+  EXPECT_EQ(platform.shell_opens[1].parameters, "target=\"_blank\"");
+}
+
+TEST_F(MainFormTest, CompanionsAreSkippedWhenAbsent) {
+  LaunchCompanions(platform);
+  EXPECT_TRUE(platform.shell_opens.empty());
+  std::filesystem::create_directories(dir / "FSCommand");
+  testing::WriteBytes(dir / "FSCommand" / "WGame.exe", {'x'});
+  LaunchCompanions(platform);
+  ASSERT_EQ(platform.shell_opens.size(), 1u);
+  EXPECT_NE(platform.shell_opens[0].target.find("WGame.exe"), std::string::npos);
+}
+
+TEST_F(MainFormTest, ClosingDuringPlayEndsTheGameInsteadOfTheWindow) {
+  TmainForm& f = Start();
+  f.Globals.GameState = gsPlaying;
+  f.Globals.MenuScreen = 2;
+  platform.cursor_count = -3;
+  f.Close();
+  EXPECT_EQ(f.Globals.GameState, gsExitConfirm);
+  EXPECT_EQ(f.Globals.SavedState, gsPlaying);
+  EXPECT_EQ(f.Globals.SavedScreen, 2);
+  EXPECT_GE(platform.cursor_count, 0) << "the pointer is shown for the question";
+  f.Globals.ExitConfirmed = true;
+  f.Close();
+  EXPECT_FALSE(f.Closed());
+  EXPECT_EQ(f.Globals.GameState, gsGameOver);
+  EXPECT_EQ(f.Globals.MessageTimer, 1500);
+  EXPECT_FALSE(f.Globals.ExitConfirmed);
+  f.Close();
+  EXPECT_EQ(f.Globals.GameState, gsGameOver) << "closing during the game-over caption does nothing";
+  EXPECT_EQ(f.Globals.MenuScreen, 5);
+  EXPECT_FALSE(f.Closed());
+}
+
+TEST_F(MainFormTest, SetCursorVisibleForcesTheStateWhateverTheCount) {
+  TmainForm& f = Start();
+  for (int start : {-5, -1, 0, 3}) {
+    platform.cursor_count = start;
+    f.SetCursorVisible(false);
+    EXPECT_EQ(platform.cursor_count, std::min(start + 1, -1)) << start;
+    platform.cursor_count = start;
+    f.SetCursorVisible(true);
+    EXPECT_EQ(platform.cursor_count, std::max(start + 1, 0)) << start;
+  }
+}
+
+TEST_F(MainFormTest, LosingFocusDuringPlayPausesAndComingBackKeepsThePause) {
+  TmainForm& f = Start();
+  f.DXTimer1.SetEnabled(false);
+  f.DXTimer2.SetEnabled(true);
+  f.Globals.GameState = gsPlaying;
+  platform.cursor_count = -1;
+  app.Deactivate();
+  EXPECT_EQ(f.Globals.GameState, gsPaused);
+  EXPECT_EQ(f.Globals.StateBeforePause, gsPlaying);
+  EXPECT_GE(platform.cursor_count, 0);
+  EXPECT_EQ(app.IdleHandler(), &f.DXTimer2) << "the play timer keeps running in the background";
+  app.Activate();
+  EXPECT_EQ(f.Globals.GameState, gsPaused);
+  EXPECT_TRUE(platform.pointer_warps.empty());
+
+  f.Globals.GameState = gsPlaying;
+  app.Deactivate();
+  f.Globals.GameState = gsPlaying;  // the pause was ended meanwhile
+  app.Activate();
+  EXPECT_LT(platform.cursor_count, 0);
+  ASSERT_EQ(platform.pointer_warps.size(), 1u);
+  EXPECT_EQ(platform.pointer_warps[0], std::make_pair(400, 300));
+}
+
+TEST_F(MainFormTest, AnUnwritableSettingsFileIsReportedAndTheWindowStillComesUp) {
+  std::filesystem::create_directories(dir / "config.dat");  // a folder cannot be written as a file
+  TmainForm& f = Start();
+  ASSERT_EQ(platform.message_boxes.size(), 1u);
+  EXPECT_NE(platform.message_boxes[0].second.find("config.dat"), std::string::npos);
+  EXPECT_TRUE(platform.display_open);
+  EXPECT_NE(f.Globals.GameState, gsMenu) << "the remaining start-up steps are skipped";
+  f.Globals.ExitConfirmed = true;
+  f.Close();
+  EXPECT_TRUE(f.Closed());
+}
+
+TEST_F(MainFormTest, ASignalEndsTheLoopQuietly) {
+  testing::WriteBytes(dir / "play.url", {'x'});
+  TmainForm& f = Start();
+  Event e;
+  e.type = EventType::kTerminate;
+  platform.Schedule(platform.TicksMs() + 100, e);
+  app.Run(f, platform.TicksMs() + 5000);
+  EXPECT_TRUE(app.TerminatedBySignal());
+  EXPECT_LT(platform.TicksMs(), 1000u + 200u);
+  EXPECT_TRUE(platform.shell_opens.empty());
+  EXPECT_EQ(f.Globals.MenuScreen, 1) << "no question was asked";
+}
+
+}  // namespace
+}  // namespace aerovell
