@@ -3,6 +3,15 @@
 #include <algorithm>
 
 namespace aerovell {
+namespace {
+
+// v / 255 rounded, for v up to 255 * 255, without a division.
+inline uint32_t Div255(uint32_t v) {
+  v += 128;
+  return (v + (v >> 8)) >> 8;
+}
+
+}  // namespace
 
 void GlyphFont::SetGlyph(uint8_t code, int left, int top, int width, int height, int advance,
                          const uint8_t* coverage, int coverage_pitch) {
@@ -38,9 +47,9 @@ void GlyphFont::Draw(Surface& dest, int x, int y, std::string_view text, uint32_
         if (a == 0) continue;
         if (a == 255) { d[col] = pixel; continue; }
         const uint32_t dp = d[col];
-        const uint32_t r = (sr * a + ((dp >> 16) & 0xFF) * (255 - a) + 127) / 255;
-        const uint32_t gg = (sg * a + ((dp >> 8) & 0xFF) * (255 - a) + 127) / 255;
-        const uint32_t b = (sb * a + (dp & 0xFF) * (255 - a) + 127) / 255;
+        const uint32_t r = Div255(sr * a + ((dp >> 16) & 0xFF) * (255 - a));
+        const uint32_t gg = Div255(sg * a + ((dp >> 8) & 0xFF) * (255 - a));
+        const uint32_t b = Div255(sb * a + (dp & 0xFF) * (255 - a));
         d[col] = (r << 16) | (gg << 8) | b;
       }
     }

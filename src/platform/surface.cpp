@@ -15,7 +15,16 @@ std::optional<SurfaceLock> Surface::Lock() {
   return SurfaceLock{pixels_.data(), width_, width_, height_};
 }
 
-void Surface::Fill(uint32_t pixel) { std::fill(pixels_.begin(), pixels_.end(), pixel); }
+void Surface::Fill(uint32_t pixel) {
+  if (pixels_.empty()) return;
+  // Every frame starts with a fill: let the C library's block routines do it.
+  if ((pixel & 0xFF) * 0x01010101u == pixel) {
+    std::memset(pixels_.data(), static_cast<int>(pixel & 0xFF), pixels_.size() * sizeof(uint32_t));
+    return;
+  }
+  std::fill(Row(0), Row(0) + width_, pixel);
+  for (int y = 1; y < height_; ++y) std::memcpy(Row(y), Row(0), static_cast<size_t>(width_) * sizeof(uint32_t));
+}
 
 void Surface::FillRect(Rect r, uint32_t pixel) {
   r = Intersect(r, Bounds());

@@ -31,6 +31,21 @@ int ButtonOf(uint8_t sdl_button) {
   }
 }
 
+// True when the renderer runs on a GL that the processor emulates (no graphics card).
+bool IsEmulatedGl(SDL_Renderer* renderer) {
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0) return false;
+  using GetString = const unsigned char* (*)(unsigned int);
+  auto get_string = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  if (!get_string) return false;
+  constexpr unsigned int kGlRenderer = 0x1F01;
+  const auto* name = reinterpret_cast<const char*>(get_string(kGlRenderer));
+  if (!name) return false;
+  for (const char* soft : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"})
+    if (std::strstr(name, soft)) return true;
+  return false;
+}
+
 }  // namespace
 
 void SdlPlatform::InstallSignalHandlers() {
@@ -48,6 +63,8 @@ SdlPlatform::SdlPlatform(std::string title) : title_(std::move(title)) {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  // The software renderer then writes into the window's shared-memory image directly.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     std::fprintf(stderr, "aerovell: video: %s\n", SDL_GetError());
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) OpenJoystick();
@@ -160,6 +177,12 @@ DisplayResult SdlPlatform::OpenDisplay(bool full_screen, int width, int height) 
   }
   full_screen_ = full_screen;
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (renderer_ && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && IsEmulatedGl(renderer_)) {
+    // GL emulated on the processor costs far more than blitting the frame straight
+    // to the window, so without a graphics card the plain software path is used.
+    SDL_DestroyRenderer(renderer_);
+    renderer_ = nullptr;
+  }
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer_) return DisplayResult::kNoPrimarySurface;
   // The picture keeps its aspect, letterboxed; SDL maps pointer positions back to it.
@@ -184,8 +207,13 @@ void SdlPlatform::Present(const Surface& back, bool wait_vblank) {
   if (!renderer_ || !texture_) return;
   SDL_RenderSetVSync(renderer_, wait_vblank ? 1 : 0);
   SDL_UpdateTexture(texture_, nullptr, back.Pixels().data(), back.Width() * 4);
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
+  // Only a letterboxed picture leaves borders to clear.
+  int out_w = 0, out_h = 0;
+  SDL_GetRendererOutputSize(renderer_, &out_w, &out_h);
+  if (out_w != back.Width() || out_h != back.Height()) {
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+  }
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   SDL_RenderPresent(renderer_);
 }
