@@ -31,6 +31,8 @@ class Surface {
  public:
   Surface() = default;
   Surface(int width, int height);
+  // Takes over `pixels`, width x height of them, rows top to bottom.
+  Surface(int width, int height, std::vector<uint32_t>&& pixels);
 
   int Width() const { return width_; }
   int Height() const { return height_; }

@@ -1,0 +1,255 @@
+#include "engine/picture_collection.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/bitmap_decoder.h"
+#include "engine/byte_reader.h"
+#include "engine/trig.h"
+
+namespace aerovell {
+namespace {
+
+// The classic desktop colours, for colour values that name a system colour.
+constexpr uint32_t kSystemColors[] = {
+    0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
+    0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xFF9933, 0xFFFFFF, 0xF0F0F0,
+    0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
+    0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xFF9933, 0xF0F0F0,
+};
+
+}  // namespace
+
+uint32_t ColorToSurfacePixel(uint32_t color) {
+  if ((color & 0xFF000000u) == 0xFF000000u) {
+    const uint32_t index = color & 0xFF;
+    color = index < std::size(kSystemColors) ? kSystemColors[index] : 0;
+  }
+  return ColorToPixel(color & 0xFFFFFF);
+}
+
+bool TPicture::HasBinaryProperty(std::string_view name) const { return EqualsIgnoringAsciiCase(name, "Data"); }
+
+void TPicture::ReadBinaryProperty(std::string_view, std::span<const uint8_t> bytes) {
+  DecodedImage decoded = DecodePictureData(bytes);
+  if (decoded.Empty()) image = Surface();
+  else image = Surface(decoded.width, decoded.height, std::move(decoded.pixels));
+}
+
+TPictureCollectionItem::TPictureCollectionItem(TPictureCollection& owner)
+    : THashCollectionItem(owner), collection_(owner) {}
+
+void TPictureCollectionItem::SetTransparentColor(uint32_t color) {
+  transparent_color_ = color;
+  if (prepared_ && !patterns_.empty()) BuildRuns();
+}
+
+Rect TPictureCollectionItem::PatternRect(int k) const {
+  if (k < 0 || k >= NumPatterns()) return {};
+  return patterns_[static_cast<size_t>(k)].rect;
+}
+
+const Surface* TPictureCollectionItem::PatternSurface(int k) const {
+  if (k < 0 || k >= NumPatterns()) return nullptr;
+  return &Picture.image;
+}
+
+void TPictureCollectionItem::Release() {
+  if (!prepared_) return;
+  prepared_ = false;
+  patterns_.clear();
+}
+
+void TPictureCollectionItem::Prepare() {
+  if (Picture.Empty()) return;
+  if (!prepared_ && collection_.DisplayReady()) prepared_ = true;
+  if (!prepared_) return;
+  patterns_.clear();
+  const int pw = Picture.Width(), ph = Picture.Height();
+  const int w = Width(), h = Height();
+  if (w == pw && h == ph) {
+    patterns_.push_back({Rect{0, 0, pw, ph}, {}});
+  } else {
+    // Our surfaces have no size limit: the picture stays one surface and the
+    // patterns are its cells, which draws the same pixels as a block split.
+    const int cw = w + SkipWidth, ch = h + SkipHeight;
+    if (cw > 0 && ch > 0) {
+      const int columns = (pw + SkipWidth) / cw, rows = (ph + SkipHeight) / ch;
+      if (columns > 0 && rows > 0) {
+        patterns_.reserve(static_cast<size_t>(columns) * rows);
+        for (int row = 0; row < rows; ++row)
+          for (int column = 0; column < columns; ++column)
+            patterns_.push_back({Rect::Sized(column * cw, row * ch, w, h), {}});
+      }
+    }
+  }
+  BuildRuns();
+}
+
+void TPictureCollectionItem::BuildRuns() {
+  const uint32_t key = ColorToSurfacePixel(transparent_color_);
+  Picture.image.SetColorKey(key);
+  for (Pattern& p : patterns_) p.runs = OpaqueRuns(Picture.image, p.rect, key);
+}
+
+void TPictureCollectionItem::DrawPattern(Surface& dest, int x, int y, int k) const {
+  if (!prepared_ || k < 0 || k >= NumPatterns()) return;
+  const Pattern& p = patterns_[static_cast<size_t>(k)];
+  if (Transparent) p.runs.Draw(dest, x, y, Picture.image);
+  else Blit(dest, x, y, Picture.image, p.rect);
+}
+
+void TPictureCollectionItem::DrawPatternRotated(Surface& dest, int x, int y, int width, int height, int k,
+                                                double centre_x, double centre_y, int angle) const {
+  if (!prepared_ || k < 0 || k >= NumPatterns() || width == 0 || height == 0) return;
+  const auto dest_lock = dest.Lock();
+  const Surface& src = Picture.image;
+  if (!dest_lock || src.Width() == 0) return;
+  const Rect s = patterns_[static_cast<size_t>(k)].rect;
+  const int64_t sw = s.Width(), sh = s.Height();
+
+  const auto& table = CosTable();
+  const unsigned a = static_cast<unsigned>(angle) & 255;
+  const double cos_a = table[a], sin_a = table[(a + 192) & 255];
+  int left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
+  for (const auto& [u, v] : {std::pair{0, 0}, {width, 0}, {0, height}, {width, height}}) {
+    const double dx = std::trunc(u - width * centre_x), dy = std::trunc(v - height * centre_y);
+    const int px = static_cast<int>(std::trunc(dx * cos_a - dy * sin_a)) + x;
+    const int py = static_cast<int>(std::trunc(dx * sin_a + dy * cos_a)) + y;
+    left = std::min(left, px);
+    right = std::max(right, px);
+    top = std::min(top, py);
+    bottom = std::max(bottom, py);
+  }
+  const Rect box = Intersect({left, top, right, bottom}, dest.Bounds());
+  if (box.Empty()) return;
+
+  const unsigned b = (256 - a) & 255;
+  const int64_t U = static_cast<int64_t>(65536 * table[b]);
+  const int64_t V = static_cast<int64_t>(65536 * table[(b + 192) & 255]);
+  const int64_t ax = sw * U / width, ay = sh * V / height;
+  const int64_t bx = sw * V / width, by = sh * U / height;
+  const int64_t min_x = int64_t{s.left} << 16, max_x = int64_t{s.right} << 16;
+  const int64_t min_y = int64_t{s.top} << 16, max_y = int64_t{s.bottom} << 16;
+  const int64_t base_x = min_x + static_cast<int64_t>(std::trunc(centre_x * sw * 65536));
+  const int64_t base_y = min_y + static_cast<int64_t>(std::trunc(centre_y * sh * 65536));
+  const bool keyed = Transparent;
+  const uint32_t key = src.ColorKey().value_or(0);
+  for (int py = box.top; py < box.bottom; ++py) {
+    int64_t sx = base_x + int64_t{box.left - x} * ax - int64_t{py - y} * bx;
+    int64_t sy = base_y + int64_t{box.left - x} * ay + int64_t{py - y} * by;
+    uint32_t* d = dest.Row(py);
+    for (int px = box.left; px < box.right; ++px, sx += ax, sy += ay) {
+      if (sx < min_x || sx >= max_x || sy < min_y || sy >= max_y) continue;
+      const uint32_t pixel = src.Row(static_cast<int>(sy >> 16))[sx >> 16];
+      if (keyed && pixel == key) continue;
+      d[px] = pixel;
+    }
+  }
+}
+
+bool TPictureCollectionItem::FindProperty(std::string_view name, PropKind& kind) const {
+  static constexpr std::pair<const char*, PropKind> kProps[] = {
+      {"Name", PropKind::kString},         {"PatternHeight", PropKind::kInteger},
+      {"PatternWidth", PropKind::kInteger}, {"Picture", PropKind::kObject},
+      {"SkipHeight", PropKind::kInteger},   {"SkipWidth", PropKind::kInteger},
+      {"SystemMemory", PropKind::kBoolean}, {"Transparent", PropKind::kBoolean},
+      {"TransparentColor", PropKind::kColor},
+  };
+  for (const auto& [n, k] : kProps)
+    if (EqualsIgnoringAsciiCase(name, n)) {
+      kind = k;
+      return true;
+    }
+  return false;
+}
+
+void TPictureCollectionItem::SetInteger(std::string_view name, int32_t value) {
+  if (EqualsIgnoringAsciiCase(name, "PatternHeight")) PatternHeight = value;
+  else if (EqualsIgnoringAsciiCase(name, "PatternWidth")) PatternWidth = value;
+  else if (EqualsIgnoringAsciiCase(name, "SkipHeight")) SkipHeight = value;
+  else if (EqualsIgnoringAsciiCase(name, "SkipWidth")) SkipWidth = value;
+  else SetTransparentColor(static_cast<uint32_t>(value));
+}
+
+void TPictureCollectionItem::SetBoolean(std::string_view name, bool value) {
+  if (EqualsIgnoringAsciiCase(name, "SystemMemory")) SystemMemory = value;
+  else Transparent = value;
+}
+
+void TPictureCollectionItem::SetString(std::string_view, const std::string& value) { SetName(value); }
+
+StreamObject* TPictureCollectionItem::GetObject(std::string_view) { return &Picture; }
+
+void TPictureCollectionItem::SetObjectNil(std::string_view) { Picture.image = Surface(); }
+
+TPictureCollectionItem& TPictureCollection::FindByName(std::string_view name) const {
+  const int index = IndexOf(name);
+  if (index < 0)
+    throw EPictureCollectionError(Format("Image '%.*s' not found", static_cast<int>(name.size()), name.data()));
+  return Item(index);
+}
+
+TPictureCollectionItem& TPictureCollection::Add() {
+  return static_cast<TPictureCollectionItem&>(THashCollection::Add(std::make_unique<TPictureCollectionItem>(*this)));
+}
+
+bool TPictureCollection::HasBinaryProperty(std::string_view name) const {
+  return EqualsIgnoringAsciiCase(name, "ColorTable");
+}
+
+void TPictureCollection::ReadBinaryProperty(std::string_view, std::span<const uint8_t> bytes) {
+  ColorTable.fill(0);
+  std::copy_n(bytes.begin(), std::min(bytes.size(), ColorTable.size()), ColorTable.begin());
+  if (bytes.size() < ColorTable.size()) throw EReadError();
+}
+
+void TPictureCollection::LoadLibraryFile(const std::string& path) {
+  const std::string file = ReadWholeFile(path);  // a missing file leaves the collection as it was
+  LoadFromBytes(std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()));
+}
+
+void TPictureCollection::LoadFromBytes(std::span<const uint8_t> file) {
+  Clear();
+  LibraryRoot root("TPictureCollectionComponent", *this);
+  ReadLibraryStream(file, root);
+  if (DisplayReady())
+    for (int i = 0; i < Count(); ++i) Item(i).Prepare();
+}
+
+void TPictureCollection::Initialize(TCustomDXDraw& display) {
+  Finalize();
+  display_ = &display;
+  if (!display.Initialized())
+    throw EPictureCollectionError(Format("%s cannot be initialized", "TPictureCollection"));
+  for (int i = 0; i < Count(); ++i) Item(i).MarkPrepared();
+}
+
+void TPictureCollection::Finalize() {
+  for (int i = 0; i < Count(); ++i) Item(i).Release();
+  display_ = nullptr;
+}
+
+void TPictureCollection::Restore() {
+  for (int i = 0; i < Count(); ++i) Item(i).Prepare();
+}
+
+void TDXImageList::SetDXDraw(TCustomDXDraw* display) {
+  if (dxdraw_ == display) return;
+  if (dxdraw_) dxdraw_->UnRegisterNotifyEvent(this);
+  dxdraw_ = display;
+  if (dxdraw_)
+    dxdraw_->RegisterNotifyEvent(this, [this](TCustomDXDraw& d, TDXDrawNotifyType kind) { Notify(d, kind); });
+}
+
+void TDXImageList::Notify(TCustomDXDraw& display, TDXDrawNotifyType kind) {
+  switch (kind) {
+    case TDXDrawNotifyType::dxntDestroying: SetDXDraw(nullptr); break;
+    case TDXDrawNotifyType::dxntInitialize: Items.Initialize(display); break;
+    case TDXDrawNotifyType::dxntFinalize: Items.Finalize(); break;
+    case TDXDrawNotifyType::dxntRestore: Items.Restore(); break;
+    default: break;
+  }
+}
+
+}  // namespace aerovell

@@ -1,0 +1,150 @@
+#include "engine/sprite.h"
+
+#include <algorithm>
+
+#include "engine/hash_collection.h"
+#include "platform/surface.h"
+
+namespace aerovell {
+
+TSprite::TSprite(TSprite* parent) : parent_(parent) {
+  if (!parent) return;
+  parent->AttachChild(this);
+  engine_ = dynamic_cast<TSpriteEngine*>(parent);
+  if (!engine_) engine_ = parent->engine_;
+}
+
+TSprite::~TSprite() {
+  ClearChildren();
+  if (parent_) {
+    parent_->DetachChild(this);
+    if (engine_) engine_->Forget(this);
+  }
+}
+
+void TSprite::AttachChild(TSprite* child) {
+  children_.push_back(child);
+  InsertByZ(child);
+}
+
+void TSprite::DetachChild(TSprite* child) {
+  if (auto it = std::find(children_.begin(), children_.end(), child); it != children_.end()) children_.erase(it);
+  if (auto it = std::find(draw_order_.begin(), draw_order_.end(), child); it != draw_order_.end())
+    draw_order_.erase(it);
+  if (children_.empty()) {
+    children_.shrink_to_fit();
+    draw_order_.shrink_to_fit();
+  }
+}
+
+void TSprite::InsertByZ(TSprite* child) {
+  // The first place whose Z is not less: among equal Z the newest goes first.
+  int low = 0, high = static_cast<int>(draw_order_.size()) - 1;
+  while (high >= low) {
+    const int middle = (low + high) / 2;
+    if (draw_order_[static_cast<size_t>(middle)]->z_ < child->z_) low = middle + 1;
+    else high = middle - 1;
+  }
+  draw_order_.insert(draw_order_.begin() + low, child);
+}
+
+void TSprite::SetZ(int32_t value) {
+  if (value == z_) return;
+  z_ = value;
+  if (!parent_) return;
+  auto& order = parent_->draw_order_;
+  if (auto it = std::find(order.begin(), order.end(), this); it != order.end()) order.erase(it);
+  parent_->InsertByZ(this);
+}
+
+TSprite& TSprite::Child(int index) const {
+  if (children_.empty()) throw ESpriteError(Format("Index of the list exceeds the range. (%d)", index));
+  if (index < 0 || index >= ChildCount()) throw EListError(index);
+  return *children_[static_cast<size_t>(index)];
+}
+
+void TSprite::ClearChildren() {
+  while (!children_.empty()) std::unique_ptr<TSprite>(children_.back()).reset();
+}
+
+void TSprite::MarkDead() {
+  if (!engine_ || dead_) return;
+  dead_ = true;
+  engine_->dead_sprites_.push_back(this);
+}
+
+void TSprite::MoveAll(int move_count) {
+  if (!CanMove) return;
+  Advance(move_count);
+  // Sprites made during the pass wait for the next one.
+  const size_t n = children_.size();
+  for (size_t i = 0; i < n; ++i) children_[i]->MoveAll(move_count);
+}
+
+void TSprite::DrawAll() {
+  if (!Visible) return;
+  if (engine_ && Overlaps(GetBounds(), engine_->SurfaceBounds())) Render();
+  const size_t n = draw_order_.size();
+  for (size_t i = 0; i < n; ++i) draw_order_[i]->DrawAll();
+}
+
+int TSprite::Collide() {
+  if (!engine_ || dead_ || !CanCollide) return 0;
+  TSpriteEngine& e = *engine_;
+  e.HitCount = 0;
+  e.CollisionStop = false;
+  e.CollideRect = GetBounds();
+  e.CollideSprite = this;
+  const size_t n = e.children_.size();
+  for (size_t i = 0; i < n; ++i) CollideStep(*e.children_[i]);
+  return e.HitCount;
+}
+
+void TSprite::CollideStep(TSprite& s) {
+  if (!s.CanCollide) return;
+  TSpriteEngine& e = *engine_;
+  TSprite& me = *e.CollideSprite;
+  if (&s != &me && Overlaps(s.GetBounds(), e.CollideRect) && me.HitTest(s) && s.HitTest(me)) {
+    ++e.HitCount;
+    me.OnCollision(s, e.CollisionStop);
+    if (!me.CanCollide || me.dead_) e.CollisionStop = true;
+  }
+  if (e.CollisionStop) return;
+  const size_t n = s.children_.size();
+  for (size_t i = 0; i < n; ++i) CollideStep(*s.children_[i]);
+}
+
+void TSprite::OnCollision(TSprite&, bool&) {}
+void TSprite::Advance(int) {}
+bool TSprite::HitTest(TSprite&) { return true; }
+
+Rect TSprite::GetBounds() const {
+  const int32_t left = WorldX(), top = WorldY();
+  return {left, top, left + Width, top + Height};
+}
+
+TSpriteEngine::~TSpriteEngine() {
+  ClearChildren();
+  dead_sprites_.clear();
+}
+
+void TSpriteEngine::Forget(TSprite* sprite) {
+  if (!sprite->dead_) return;
+  // FlushDead frees from the back, so the sprite is almost always the last entry.
+  auto it = std::find(dead_sprites_.rbegin(), dead_sprites_.rend(), sprite);
+  if (it != dead_sprites_.rend()) dead_sprites_.erase(std::next(it).base());
+}
+
+void TSpriteEngine::FlushDead() {
+  while (!dead_sprites_.empty()) std::unique_ptr<TSprite>(dead_sprites_.back()).reset();
+}
+
+void TSpriteEngine::SetSurface(class Surface* surface) {
+  surface_ = surface;
+  if (!surface) return;
+  surface_bounds_ = surface->Bounds();
+  Width = surface->Width();
+  Height = surface->Height();
+}
+
+}  // namespace aerovell

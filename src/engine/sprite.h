@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "engine/errors.h"
+#include "platform/rect.h"
+
+namespace aerovell {
+
+class ESpriteError : public EGameError {
+ public:
+  using EGameError::EGameError;
+};
+
+class TSpriteEngine;
+
+// A node of the sprite tree. A sprite is owned by its parent from the moment it
+// is made (see Spawn) and is freed by FlushDead after MarkDead, by its parent's
+// ClearChildren, or with the engine; never during a pass.
+class TSprite {
+ public:
+  explicit TSprite(TSprite* parent);
+  virtual ~TSprite();
+  TSprite(const TSprite&) = delete;
+  TSprite& operator=(const TSprite&) = delete;
+
+  TSpriteEngine* Engine() const { return engine_; }
+  TSprite* Parent() const { return parent_; }
+  bool IsDead() const { return dead_; }
+
+  bool CanCollide = true;
+  bool CanMove = true;
+  bool Visible = true;
+  int32_t X = 0;
+  int32_t Y = 0;
+  int32_t Width = 0;
+  int32_t Height = 0;
+  int32_t Z() const { return z_; }
+  void SetZ(int32_t value);
+
+  int ChildCount() const { return static_cast<int>(children_.size()); }
+  TSprite& Child(int index) const;
+  void ClearChildren();
+
+  void MarkDead();
+  void MoveAll(int move_count);
+  void DrawAll();
+  int Collide();
+
+  int32_t WorldX() const { return parent_ ? X + parent_->WorldX() : X; }
+  int32_t WorldY() const { return parent_ ? Y + parent_->WorldY() : Y; }
+
+  virtual void OnCollision(TSprite& other, bool& stop);
+  virtual void Render() {}
+  virtual void Advance(int move_count);
+  virtual Rect GetBounds() const;
+  virtual bool HitTest(TSprite& other);
+
+  // Makes a sprite of class T under `parent`, which owns it from then on.
+  template <class T, class... Args>
+  static T& Spawn(TSprite& parent, Args&&... args) {
+    return *std::make_unique<T>(&parent, std::forward<Args>(args)...).release();
+  }
+
+ private:
+  friend class TSpriteEngine;
+  void AttachChild(TSprite* child);
+  void DetachChild(TSprite* child);
+  void InsertByZ(TSprite* child);
+  void CollideStep(TSprite& sprite);
+
+  TSpriteEngine* engine_ = nullptr;
+  TSprite* parent_ = nullptr;
+  std::vector<TSprite*> children_;    // owned, creation order
+  std::vector<TSprite*> draw_order_;  // the same, by ascending Z
+  bool dead_ = false;
+  int32_t z_ = 0;
+};
+
+// The root of the tree: where sprites draw and what the collision pass uses.
+class TSpriteEngine final : public TSprite {
+ public:
+  TSpriteEngine() : TSprite(nullptr) {}
+  ~TSpriteEngine() override;
+
+  int32_t HitCount = 0;
+  bool CollisionStop = false;
+  Rect CollideRect;
+  TSprite* CollideSprite = nullptr;
+  class Surface* Surface() const { return surface_; }
+  const Rect& SurfaceBounds() const { return surface_bounds_; }
+  const std::vector<TSprite*>& DeadSprites() const { return dead_sprites_; }
+
+  void FlushDead();
+  void DrawSprites() { DrawAll(); }
+  void SetSurface(class Surface* surface);
+
+ private:
+  friend class TSprite;
+  void Forget(TSprite* sprite);
+
+  class Surface* surface_ = nullptr;
+  Rect surface_bounds_;
+  std::vector<TSprite*> dead_sprites_;
+};
+
+}  // namespace aerovell

@@ -1,0 +1,198 @@
+#include "engine/picture_collection.h"
+
+#include <gtest/gtest.h>
+
+#include "library_fixture.h"
+#include "platform/fake/fake_platform.h"
+
+namespace aerovell {
+namespace {
+
+using testing::Entry;
+using testing::Gradient;
+using testing::Solid;
+
+TEST(NameHash, BucketsAndCaseFolding) {
+  EXPECT_EQ(NameBucket("shield"), 63);
+  EXPECT_EQ(NameBucket("SHIELD"), 63);
+  EXPECT_EQ(NameBucket(""), 0);
+  EXPECT_EQ(NameBucket("a"), 16);
+  EXPECT_TRUE(EqualsIgnoringCaseCp1251("\xC0\xE1\xA8", "\xE0\xC1\xB8"));  // "Аб Ё" against "аБё"
+  EXPECT_FALSE(EqualsIgnoringCaseCp1251("\xC0", "\xE1"));
+}
+
+class CollectionTest : public ::testing::Test {
+ protected:
+  CollectionTest() {
+    draw.Display = {800, 600, 32, true, true, true};
+    draw.OpenDisplay();
+    list.SetDXDraw(&draw);
+  }
+  void Load(const std::vector<tools::PictureEntry>& entries) {
+    list.Items.LoadFromBytes(tools::WritePictureLibrary(entries));
+  }
+  FakePlatform platform;
+  TDXForm form{platform};
+  TDXDraw draw{platform, &form};
+  TDXImageList list;
+};
+
+TEST_F(CollectionTest, FindByNameTakesTheLastOfEqualNames) {
+  Load({Entry("smoke", Solid(4, 4, 1)), Entry("bonus1", Solid(4, 4, 2)), Entry("Smoke", Solid(4, 4, 3))});
+  EXPECT_EQ(&list.Items.FindByName("SMOKE"), &list.Items.Item(2));
+  EXPECT_EQ(&list.Items.FindByName("Bonus1"), &list.Items.Item(1));
+  try {
+    list.Items.FindByName("enemy7");
+    FAIL();
+  } catch (const EPictureCollectionError& e) {
+    EXPECT_STREQ(e.what(), "Image 'enemy7' not found");
+  }
+  try {
+    list.Items.Item(3);
+    FAIL();
+  } catch (const EGameError& e) {
+    EXPECT_STREQ(e.what(), "List index out of bounds (3)");
+  }
+  // Renaming moves an item to its new bucket; removing renumbers the rest.
+  list.Items.Item(0).SetName("renamed");
+  EXPECT_EQ(list.Items.IndexOf("renamed"), 0);
+  list.Items.Delete(0);
+  EXPECT_EQ(list.Items.IndexOf("renamed"), -1);
+  EXPECT_EQ(list.Items.IndexOf("Smoke"), 1);
+}
+
+TEST_F(CollectionTest, PatternGeometry) {
+  const struct {
+    const char* what;
+    int pw, ph, picture_w, picture_h, skip_w, skip_h;
+    int patterns;
+    int k;
+    Rect rect;
+  } cases[] = {
+      {"five across", 20, 40, 100, 40, 0, 0, 5, 3, {60, 0, 80, 40}},
+      {"skips", 20, 0, 97, 10, 5, 0, 4, 3, {75, 0, 95, 10}},
+      {"whole picture", 0, 0, 30, 20, 0, 0, 1, 0, {0, 0, 30, 20}},
+      {"rows and columns", 10, 10, 30, 25, 0, 5, 6, 4, {10, 15, 20, 25}},
+      {"pattern larger than the picture", 50, 10, 30, 10, 0, 0, 0, 0, {}},
+  };
+  for (const auto& c : cases) {
+    tools::PictureEntry e = Entry("x", Gradient(c.picture_w, c.picture_h), c.pw, c.ph);
+    e.skip_width = c.skip_w;
+    e.skip_height = c.skip_h;
+    Load({e});
+    const auto& item = list.Items.Item(0);
+    EXPECT_TRUE(item.Prepared()) << c.what;
+    EXPECT_EQ(item.NumPatterns(), c.patterns) << c.what;
+    EXPECT_EQ(item.PatternRect(c.k), c.rect) << c.what;
+    EXPECT_EQ(item.PatternRect(c.patterns), Rect{}) << c.what;
+    EXPECT_EQ(item.PatternSurface(-1), nullptr) << c.what;
+  }
+}
+
+TEST_F(CollectionTest, DrawPatternClipsAndSkipsTheKey) {
+  tools::RgbImage image = Gradient(8, 4);  // two 4 x 4 patterns
+  image.At(1, 1) = 0xFF00FF;
+  image.At(5, 1) = 0xFF00FF;
+  tools::PictureEntry e = Entry("x", image, 4, 4);
+  e.transparent_color_ident = "clFuchsia";
+  Load({e});
+  auto& item = list.Items.Item(0);
+  Surface& back = draw.BackSurface();
+  back.Fill(0x123456);
+  item.DrawPattern(back, -1, 10, 1);  // pattern 1, its first column clipped away
+  EXPECT_EQ(back.Pixel(0, 10), image.At(5, 0));
+  EXPECT_EQ(back.Pixel(0, 11), 0x123456u) << "the key pixel is not drawn";
+  EXPECT_EQ(back.Pixel(2, 13), image.At(7, 3));
+  EXPECT_EQ(back.Pixel(3, 13), 0x123456u);
+  item.DrawPattern(back, 796, 598, 0);  // bottom-right corner
+  EXPECT_EQ(back.Pixel(799, 599), image.At(3, 1));
+
+  back.Fill(0);
+  item.DrawPattern(back, 0, 0, 2);  // out of range: nothing
+  item.DrawPattern(back, 0, 0, -1);
+  EXPECT_EQ(back.Pixel(0, 0), 0u);
+
+  item.Transparent = false;
+  item.DrawPattern(back, 0, 0, 0);
+  EXPECT_EQ(back.Pixel(1, 1), 0xFF00FFu) << "without transparency the key colour is drawn";
+
+  item.Transparent = true;
+  item.SetTransparentColor(0x400000 | 0x07);  // a colour the picture has at (1, 0): 0x070040 as a pixel
+  back.Fill(0);
+  item.DrawPattern(back, 0, 0, 0);
+  EXPECT_EQ(back.Pixel(1, 0), 0u) << "a new key applies at once";
+  EXPECT_EQ(back.Pixel(1, 1), 0xFF00FFu);
+}
+
+TEST_F(CollectionTest, ItemsFollowTheDisplay) {
+  tools::PictureEntry icon;  // a graphic class the game does not decode: an empty picture
+  icon.data = tools::PictureData("TIcon", std::vector<uint8_t>{});
+  Load({Entry("a", Gradient(4, 4)), icon});
+  auto& item = list.Items.Item(0);
+  EXPECT_TRUE(item.Prepared());
+  EXPECT_FALSE(list.Items.Item(1).Prepared()) << "an empty picture is never prepared";
+  draw.CloseDisplay();
+  EXPECT_FALSE(item.Prepared());
+  Surface scratch(10, 10);
+  item.DrawPattern(scratch, 0, 0, 0);
+  EXPECT_EQ(scratch.Pixel(0, 0), 0u) << "an unprepared item draws nothing";
+  draw.OpenDisplay();
+  EXPECT_TRUE(item.Prepared());
+  EXPECT_EQ(item.NumPatterns(), 1);
+
+  TDXImageList unbound;
+  unbound.Items.LoadFromBytes(tools::WritePictureLibrary({Entry("a", Gradient(4, 4))}));
+  EXPECT_FALSE(unbound.Items.Item(0).Prepared());
+  unbound.SetDXDraw(&draw);
+  EXPECT_TRUE(unbound.Items.Item(0).Prepared()) << "binding to an open display prepares";
+}
+
+TEST_F(CollectionTest, RotatedDrawingCorners) {
+  tools::RgbImage image = Solid(20, 20, 0x808080);
+  image.At(0, 1) = 0xFF0000;    // near the top-left
+  image.At(19, 19) = 0x0000FF;  // bottom-right marker
+  Load({Entry("gun", image)});
+  const auto& item = list.Items.Item(0);
+  Surface& back = draw.BackSurface();
+  auto ink = [&] {
+    Rect box{800, 600, -1, -1};
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 800; ++x)
+        if (back.Pixel(x, y) != 0) {
+          box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
+        }
+    return box;
+  };
+  back.Fill(0);
+  item.DrawPatternRotated(back, 100, 100, 20, 20, 0, 0.5, 0.5, 0);
+  EXPECT_EQ(ink(), (Rect{90, 90, 110, 110}));
+  EXPECT_EQ(back.Pixel(90, 91), 0xFF0000u);
+  EXPECT_EQ(back.Pixel(109, 109), 0x0000FFu);
+
+  for (int angle : {64, 320}) {
+    back.Fill(0);
+    item.DrawPatternRotated(back, 100, 100, 20, 20, 0, 0.5, 0.5, angle);
+    // The corner box is (90, 90)-(110, 110); sampling by the reverse turn leaves the
+    // pattern's top row (which would fall on x = 110) outside it.
+    EXPECT_EQ(ink(), (Rect{91, 90, 110, 110})) << angle;
+    EXPECT_EQ(back.Pixel(109, 90), 0xFF0000u) << "a quarter turn clockwise takes the left edge to the top";
+    EXPECT_EQ(back.Pixel(91, 109), 0x0000FFu) << angle;
+  }
+  back.Fill(0);
+  item.DrawPatternRotated(back, 100, 100, 40, 10, 0, 0.0, 0.0, 0);  // scaled, pivot at the top-left
+  EXPECT_EQ(ink(), (Rect{100, 100, 140, 110}));
+  back.Fill(0);
+  item.DrawPatternRotated(back, 100, 100, 0, 10, 0, 0.5, 0.5, 0);
+  item.DrawPatternRotated(back, 100, 100, 20, 20, 1, 0.5, 0.5, 0);
+  item.DrawPatternRotated(back, -100, -100, 20, 20, 0, 0.5, 0.5, 0);
+  EXPECT_EQ(ink().right, -1) << "nothing drawn";
+}
+
+TEST(ColorToSurfacePixel, SystemColoursAreResolved) {
+  EXPECT_EQ(ColorToSurfacePixel(0xFF00FF), 0xFF00FFu);
+  EXPECT_EQ(ColorToSurfacePixel(0x0000FF), 0xFF0000u);
+  EXPECT_EQ(ColorToSurfacePixel(0xFF000005), 0xFFFFFFu);  // clWindow
+}
+
+}  // namespace
+}  // namespace aerovell
