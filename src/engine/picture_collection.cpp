@@ -65,25 +65,26 @@ void TPictureCollectionItem::Prepare() {
   if (!prepared_ && collection_.DisplayReady()) prepared_ = true;
   if (!prepared_) return;
   patterns_.clear();
+  for (const Rect& r : Layout()) patterns_.push_back({r, {}});
+  BuildRuns();
+}
+
+std::vector<Rect> TPictureCollectionItem::Layout() const {
+  if (Picture.Empty()) return {};
   const int pw = Picture.Width(), ph = Picture.Height();
   const int w = Width(), h = Height();
-  if (w == pw && h == ph) {
-    patterns_.push_back({Rect{0, 0, pw, ph}, {}});
-  } else {
-    // Our surfaces have no size limit: the picture stays one surface and the
-    // patterns are its cells, which draws the same pixels as a block split.
-    const int cw = w + SkipWidth, ch = h + SkipHeight;
-    if (cw > 0 && ch > 0) {
-      const int columns = (pw + SkipWidth) / cw, rows = (ph + SkipHeight) / ch;
-      if (columns > 0 && rows > 0) {
-        patterns_.reserve(static_cast<size_t>(columns) * rows);
-        for (int row = 0; row < rows; ++row)
-          for (int column = 0; column < columns; ++column)
-            patterns_.push_back({Rect::Sized(column * cw, row * ch, w, h), {}});
-      }
-    }
-  }
-  BuildRuns();
+  if (w == pw && h == ph) return {Rect{0, 0, pw, ph}};
+  // Our surfaces have no size limit: the picture stays one surface and the
+  // patterns are its cells, which draws the same pixels as a block split.
+  std::vector<Rect> rects;
+  const int cw = w + SkipWidth, ch = h + SkipHeight;
+  if (cw <= 0 || ch <= 0) return rects;
+  const int columns = (pw + SkipWidth) / cw, rows = (ph + SkipHeight) / ch;
+  if (columns <= 0 || rows <= 0) return rects;
+  rects.reserve(static_cast<size_t>(columns) * rows);
+  for (int row = 0; row < rows; ++row)
+    for (int column = 0; column < columns; ++column) rects.push_back(Rect::Sized(column * cw, row * ch, w, h));
+  return rects;
 }
 
 void TPictureCollectionItem::BuildRuns() {
@@ -129,8 +130,10 @@ void TPictureCollectionItem::DrawPatternRotated(Surface& dest, int x, int y, int
   const int64_t V = static_cast<int64_t>(65536 * table[(b + 192) & 255]);
   const int64_t ax = sw * U / width, ay = sh * V / height;
   const int64_t bx = sw * V / width, by = sh * U / height;
-  const int64_t min_x = int64_t{s.left} << 16, max_x = int64_t{s.right} << 16;
-  const int64_t min_y = int64_t{s.top} << 16, max_y = int64_t{s.bottom} << 16;
+  const int64_t min_x = int64_t{s.left} << 16, min_y = int64_t{s.top} << 16;
+  // Negative skips in a damaged file can reach past the picture: never sample there.
+  const int64_t max_x = int64_t{std::min(s.right, src.Width())} << 16;
+  const int64_t max_y = int64_t{std::min(s.bottom, src.Height())} << 16;
   const int64_t base_x = min_x + static_cast<int64_t>(std::trunc(centre_x * sw * 65536));
   const int64_t base_y = min_y + static_cast<int64_t>(std::trunc(centre_y * sh * 65536));
   const bool keyed = Transparent;

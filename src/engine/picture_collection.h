@@ -59,6 +59,8 @@ class TPictureCollectionItem final : public THashCollectionItem, public StreamOb
   int Width() const { return PatternWidth > 0 ? PatternWidth : Picture.Width(); }
   int Height() const { return PatternHeight > 0 ? PatternHeight : Picture.Height(); }
   int NumPatterns() const { return static_cast<int>(patterns_.size()); }
+  // The pattern rectangles the picture is cut into, prepared or not.
+  std::vector<Rect> Layout() const;
   Rect PatternRect(int k) const;
   const Surface* PatternSurface(int k) const;
   bool Prepared() const { return prepared_; }

@@ -1,0 +1,37 @@
+#include "fuzz_targets.h"
+
+#include <span>
+
+#include "engine/bitmap_decoder.h"
+#include "engine/picture_collection.h"
+
+namespace aerovell::fuzz {
+
+void ObjectStream(const uint8_t* data, size_t size) {
+  TPictureCollection pictures;
+  try {
+    pictures.LoadFromBytes(std::span(data, size));
+  } catch (const EGameError&) {
+  }
+  // Whatever loaded must be usable: lay out every item and draw it.
+  Surface dest(64, 64);
+  for (int i = 0; i < pictures.Count(); ++i) {
+    auto& item = pictures.Item(i);
+    item.MarkPrepared();
+    item.Prepare();
+    for (int k = 0; k < std::min(item.NumPatterns(), 4); ++k) {
+      item.DrawPattern(dest, -3, 5, k);
+      item.DrawPatternRotated(dest, 30, 30, 17, 23, k, 0.5, 0.5, 37 * k);
+    }
+  }
+}
+
+void Bitmap(const uint8_t* data, size_t size) {
+  try {
+    const DecodedImage image = DecodePictureData(std::span(data, size));
+    if (!image.Empty() && image.pixels.size() != static_cast<size_t>(image.width) * image.height) __builtin_trap();
+  } catch (const EGameError&) {
+  }
+}
+
+}  // namespace aerovell::fuzz

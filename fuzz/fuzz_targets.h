@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace aerovell::fuzz {
+
+// One input for each reader of outside bytes. Errors the readers raise are the
+// expected answer to bad input; anything else (a crash, a hang, a sanitizer
+// report) is a finding. Shared by the libFuzzer drivers and the corpus replay.
+void ObjectStream(const uint8_t* data, size_t size);
+void Bitmap(const uint8_t* data, size_t size);
+
+}  // namespace aerovell::fuzz

@@ -1,0 +1,66 @@
+// Writes the seed corpora: small valid files of every kind the readers take.
+// Run once by hand (see fuzz/README.md); the output is committed.
+#include <fstream>
+#include <string>
+
+#include "bitmap_encoder.h"
+#include "library_writer.h"
+
+using namespace aerovell::tools;
+
+namespace {
+
+void Save(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<std::streamsize>(bytes.size()));
+}
+
+RgbImage Sample(int w, int h) {
+  RgbImage image{w, h, std::vector<uint32_t>(static_cast<size_t>(w) * h)};
+  const uint32_t colours[] = {0xFF00FF, 0x202020, 0xE0C040, 0x3060A0};
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) image.At(x, y) = colours[(x / 2 + y) % 4];
+  return image;
+}
+
+}  // namespace
+
+int main(int, char** argv) {
+  const std::string dir = argv[1];
+  const struct {
+    const char* name;
+    DibEncoding encoding;
+  } encodings[] = {{"pal1", DibEncoding::kPal1},   {"pal4", DibEncoding::kPal4},   {"pal8", DibEncoding::kPal8},
+                   {"rle4", DibEncoding::kRle4},   {"rle8", DibEncoding::kRle8},   {"rgb555", DibEncoding::kRgb555},
+                   {"rgb565", DibEncoding::kRgb565}, {"rgb24", DibEncoding::kRgb24}, {"rgb32", DibEncoding::kRgb32},
+                   {"rgb32fields", DibEncoding::kRgb32Fields}};
+  std::vector<PictureEntry> entries;
+  for (const auto& e : encodings) {
+    const RgbImage image = Sample(e.encoding == DibEncoding::kPal1 ? 6 : 9, 5);
+    RgbImage two = image;
+    if (e.encoding == DibEncoding::kPal1)
+      for (uint32_t& p : two.pixels) p = p == 0xFF00FF ? 0xFF00FF : 0x202020;
+    const auto dib = PictureData("TDIB", EncodeDib(two, e.encoding));
+    const auto bmp = PictureData("TBitmap", EncodeBitmap(two, e.encoding));
+    Save(dir + "/bitmap/tdib_" + e.name, dib);
+    Save(dir + "/bitmap/tbitmap_" + e.name, bmp);
+    PictureEntry entry;
+    entry.name = e.name;
+    entry.pattern_width = 3;
+    entry.transparent_color_ident = "clFuchsia";
+    entry.data = dib;
+    entries.push_back(entry);
+  }
+  Save(dir + "/bitmap/tdib_topdown", PictureData("TDIB", EncodeDib(Sample(4, 4), DibEncoding::kRgb24, true)));
+  Save(dir + "/bitmap/tdib_core", PictureData("TDIB", EncodeDib(Sample(4, 4), DibEncoding::kPal8, false, true)));
+  Save(dir + "/object_stream/one_picture.dxg", WritePictureLibrary({entries[7]}));
+  Save(dir + "/object_stream/all_encodings.dxg", WritePictureLibrary(entries));
+  entries[0].skip_width = 1;
+  entries[0].skip_height = 2;
+  entries[0].pattern_height = 2;
+  entries[0].system_memory = true;
+  entries[0].transparent = false;
+  Save(dir + "/object_stream/skips.dxg", WritePictureLibrary({entries[0], entries[4]}));
+  Save(dir + "/object_stream/empty.dxg", WritePictureLibrary({}));
+  return 0;
+}

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "library_fixture.h"
+#include "test_support.h"
+
+namespace aerovell {
+namespace {
+
+struct Result {
+  int code;
+  std::string out;
+};
+
+Result RunTool(const std::string& args) {
+  const std::string command = std::string(AEROVELL_DXG) + " " + args + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  Result r{-1, ""};
+  char buffer[512];
+  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) r.out.append(buffer, n);
+  const int status = pclose(pipe);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+TEST(DxgTool, ListsAndExportsAnImageLibrary) {
+  testing::TempDir dir;
+  tools::PictureEntry bonus = testing::Entry("bonus1", testing::Gradient(60, 20), 20, 20);
+  bonus.transparent_color_ident = "clFuchsia";
+  bonus.skip_width = 0;
+  testing::WriteBytes(dir / "lib.dxg", tools::WritePictureLibrary({testing::Entry("sky", testing::Gradient(8, 6)), bonus}));
+  const Result list = RunTool("list " + (dir / "lib.dxg").string());
+  EXPECT_EQ(list.code, 0);
+  EXPECT_EQ(list.out,
+            "0\tsky\tpicture 8x6\tpattern 8x6\tpatterns 1\tskip 0x0\ttransparent 1 00000000\n"
+            "1\tbonus1\tpicture 60x20\tpattern 20x20\tpatterns 3\tskip 0x0\ttransparent 1 00FF00FF\n");
+  const Result exported = RunTool("export " + (dir / "lib.dxg").string() + " " + (dir / "out").string());
+  EXPECT_EQ(exported.code, 0) << exported.out;
+  const auto png = testing::ReadBytes(dir / "out" / "001_bonus1.png");
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png[1], 'P');
+}
+
+TEST(DxgTool, DamagedFilesPrintTheReadersMessage) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir / "bad.dxg", {0x00, 0x01, 0x02});
+  const Result bad = RunTool("list " + (dir / "bad.dxg").string());
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_EQ(bad.out, "Invalid stream format\n");
+  EXPECT_EQ(RunTool("list").code, 2);
+}
+
+}  // namespace
+}  // namespace aerovell
