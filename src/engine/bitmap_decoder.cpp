@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <cstdlib>
 #include <optional>
 
@@ -84,19 +85,40 @@ void DecodePlainRows(ByteReader& in, const Header& h, const std::array<uint32_t,
   for (int stored = 0; stored < height; ++stored) {
     const uint8_t* row = in.Bytes(row_bytes).data();
     uint32_t* out = image.pixels.data() + static_cast<size_t>(bottom_up ? height - 1 - stored : stored) * width;
-    for (int x = 0; x < width; ++x) {
-      switch (h.bit_count) {
-        case 1: out[x] = palette[(row[x >> 3] >> (7 - (x & 7))) & 1]; break;
-        case 4: out[x] = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
-        case 8: out[x] = palette[row[x]]; break;
-        case 16: out[x] = channels.ToPixel(static_cast<uint32_t>(row[2 * x] | (row[2 * x + 1] << 8))); break;
-        case 24: out[x] = (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x]; break;
-        default: {
-          const uint8_t* p = row + 4 * x;
-          out[x] = channels.ToPixel(static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) |
-                                    (static_cast<uint32_t>(p[3]) << 24));
+    // One loop per depth: the depth is fixed for the whole picture.
+    switch (h.bit_count) {
+      case 1:
+        for (int x = 0; x < width; ++x) out[x] = palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
+        break;
+      case 4:
+        for (int x = 0; x < width; ++x) out[x] = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
+        break;
+      case 8:
+        for (int x = 0; x < width; ++x) out[x] = palette[row[x]];
+        break;
+      case 16:
+        for (int x = 0; x < width; ++x) out[x] = channels.ToPixel(static_cast<uint32_t>(row[2 * x] | (row[2 * x + 1] << 8)));
+        break;
+      case 24: {
+        // Four bytes at a time, the fourth masked off; the last pixel alone, so
+        // no read goes past the row.
+        int x = 0;
+        for (; x + 1 < width; ++x, row += 3) {
+          uint32_t v;
+          std::memcpy(&v, row, 4);
+          out[x] = v & 0xFFFFFF;
         }
+        out[x] = (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
+        break;
       }
+      default:
+        if (channels.red_bits == 8 && channels.green_bits == 8 && channels.blue_bits == 8) {
+          for (int x = 0; x < width; ++x, row += 4) out[x] = (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
+        } else {
+          for (int x = 0; x < width; ++x, row += 4)
+            out[x] = channels.ToPixel(static_cast<uint32_t>(row[0] | (row[1] << 8) | (row[2] << 16)) |
+                                      (static_cast<uint32_t>(row[3]) << 24));
+        }
     }
   }
 }

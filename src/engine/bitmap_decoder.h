@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/surface.h"
+
 namespace aerovell {
 
 // A decoded picture: rows in visual order, pixels as 0x00RRGGBB.
 struct DecodedImage {
   int width = 0;
   int height = 0;
-  std::vector<uint32_t> pixels;
+  PixelBuffer pixels;
 
   bool Empty() const { return width <= 0 || height <= 0; }
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }

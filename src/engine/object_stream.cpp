@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <cstdio>
 #include <iterator>
 
 #include "engine/byte_reader.h"
@@ -272,14 +272,27 @@ void ReadLibraryStream(std::span<const uint8_t> file, LibraryRoot& root) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    const int error = errno;
+  auto fail = [&](int error) {
     std::error_code ec;
     const std::string full = std::filesystem::absolute(path, ec).string();
     throw EGameError(Format("Cannot open file \"%s\". %s", full.c_str(), std::strerror(error)));
+  };
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) fail(errno);
+  std::string bytes;
+  if (std::fseek(file, 0, SEEK_END) == 0) {
+    const long size = std::ftell(file);
+    if (size > 0) bytes.reserve(static_cast<size_t>(size));
+    std::rewind(file);
   }
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  char block[65536];
+  size_t n;
+  while ((n = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, n);
+  const bool failed = std::ferror(file);
+  const int error = errno;
+  std::fclose(file);
+  if (failed) fail(error);
+  return bytes;
 }
 
 }  // namespace aerovell

@@ -31,6 +31,14 @@ struct JoystickReading {
 
 enum class DisplayResult { kOk, kNoWindow, kModeRefused, kNoPrimarySurface };
 
+// Fills the sound output; called on the platform's audio thread.
+class AudioRenderer {
+ public:
+  virtual ~AudioRenderer() = default;
+  // Interleaved stereo, signed 16-bit, `frames` frames.
+  virtual void RenderAudio(int16_t* stereo, int frames) = 0;
+};
+
 // Everything the game needs from the machine. The SDL implementation is the real
 // one; tests use a fake with a virtual clock, scripted events and recorded effects.
 class Platform {
@@ -63,6 +71,11 @@ class Platform {
   virtual void ReadKeyboard(std::array<uint8_t, 256>& state) = 0;
   virtual JoystickReading ReadJoystick() = 0;
   virtual void SetTextInput(bool on) = 0;
+
+  // Sound output: the renderer is called from the audio thread until CloseAudio.
+  // Returns the output rate in frames per second, or 0 when there is no device.
+  virtual int OpenAudio(AudioRenderer* renderer) = 0;
+  virtual void CloseAudio() = 0;
 
   // Services.
   virtual void MessageBox(const std::string& title, const std::string& text) = 0;

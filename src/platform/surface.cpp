@@ -10,7 +10,7 @@ Surface::Surface(int width, int height)
       height_(std::max(height, 0)),
       pixels_(static_cast<size_t>(width_) * height_, 0u) {}
 
-Surface::Surface(int width, int height, std::vector<uint32_t>&& pixels) : pixels_(std::move(pixels)) {
+Surface::Surface(int width, int height, PixelBuffer&& pixels) : pixels_(std::move(pixels)) {
   if (width > 0 && height > 0 && pixels_.size() == static_cast<size_t>(width) * height) {
     width_ = width;
     height_ = height;

@@ -3,11 +3,34 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "platform/rect.h"
 
 namespace aerovell {
+
+// Leaves new elements uninitialised: pixel buffers are written whole right after
+// they are made, so zeroing them first would only cost time.
+template <class T>
+struct NoInitAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = NoInitAllocator<U>;
+  };
+  NoInitAllocator() = default;
+  template <class U>
+  NoInitAllocator(const NoInitAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using PixelBuffer = std::vector<uint32_t, NoInitAllocator<uint32_t>>;
 
 // Game colours are 0x00BBGGRR (255 is pure red); surface pixels are 0x00RRGGBB,
 // the layout the presenter uploads without conversion.
@@ -32,7 +55,7 @@ class Surface {
   Surface() = default;
   Surface(int width, int height);
   // Takes over `pixels`, width x height of them, rows top to bottom.
-  Surface(int width, int height, std::vector<uint32_t>&& pixels);
+  Surface(int width, int height, PixelBuffer&& pixels);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -55,7 +78,7 @@ class Surface {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<uint32_t> pixels_;
+  PixelBuffer pixels_;
   std::optional<uint32_t> color_key_;
 };
 

@@ -62,6 +62,12 @@ void FakePlatform::Present(const Surface& back, bool) {
   if (keep_frames) last_frame = back;
 }
 
+std::vector<int16_t> FakePlatform::PullAudio(int frames) {
+  std::vector<int16_t> out(static_cast<size_t>(frames) * 2, 0);
+  if (audio_renderer) audio_renderer->RenderAudio(out.data(), frames);
+  return out;
+}
+
 int FakePlatform::ShowCursor(bool show) {
   ++show_cursor_calls;
   cursor_count += show ? 1 : -1;

@@ -85,6 +85,17 @@ class FakePlatform final : public Platform {
   }
   FontRasterizer& Fonts() override { return *fonts_; }
 
+  int OpenAudio(AudioRenderer* renderer) override {
+    audio_renderer = audio_available ? renderer : nullptr;
+    return audio_available ? audio_rate : 0;
+  }
+  void CloseAudio() override { audio_renderer = nullptr; }
+  // Pulls `frames` frames from the open renderer, as the audio thread would.
+  std::vector<int16_t> PullAudio(int frames);
+  bool audio_available = true;
+  int audio_rate = 44100;
+  AudioRenderer* audio_renderer = nullptr;
+
   bool HasPendingEvents() const { return !script_.empty(); }
 
  private:

@@ -68,10 +68,12 @@ SdlPlatform::SdlPlatform(std::string title) : title_(std::move(title)) {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     std::fprintf(stderr, "aerovell: video: %s\n", SDL_GetError());
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) OpenJoystick();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) std::fprintf(stderr, "aerovell: sound: %s\n", SDL_GetError());
   SDL_StopTextInput();
 }
 
 SdlPlatform::~SdlPlatform() {
+  CloseAudio();
   CloseDisplay();
   if (joystick_) SDL_JoystickClose(joystick_);
   if (window_) SDL_DestroyWindow(window_);
@@ -85,6 +87,7 @@ void SdlPlatform::OpenJoystick() {
 uint32_t SdlPlatform::TicksMs() { return SDL_GetTicks(); }
 
 bool SdlPlatform::PollEvent(Event& event) {
+  RetryAudio();
   if (g_terminate) {
     event = Event{};
     event.type = EventType::kTerminate;
@@ -138,6 +141,17 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
         joystick_ = nullptr;
         OpenJoystick();
       }
+      return false;
+    case SDL_AUDIODEVICEREMOVED:
+      if (!in.adevice.iscapture && in.adevice.which == audio_device_) {
+        // The output went away (a headset unplugged): reopen on whatever is there now.
+        SDL_CloseAudioDevice(audio_device_);
+        audio_device_ = 0;
+        audio_retry_at_ = SDL_GetTicks();
+      }
+      return false;
+    case SDL_AUDIODEVICEADDED:
+      if (!in.adevice.iscapture && audio_renderer_ && !audio_device_) audio_retry_at_ = SDL_GetTicks();
       return false;
     case SDL_QUIT:
       return false;  // the window's own close event asks the question instead
@@ -284,6 +298,51 @@ JoystickReading SdlPlatform::ReadJoystick() {
   for (int b = 0; b < buttons; ++b)
     if (SDL_JoystickGetButton(joystick_, b)) r.buttons |= 1u << b;
   return r;
+}
+
+void SdlPlatform::AudioCallback(void* self, Uint8* stream, int bytes) {
+  auto* platform = static_cast<SdlPlatform*>(self);
+  platform->audio_renderer_->RenderAudio(reinterpret_cast<int16_t*>(stream), bytes / 4);
+}
+
+bool SdlPlatform::OpenAudioDevice() {
+  SDL_AudioSpec want{}, have{};
+  // A reopened device keeps the rate the mixer already works at.
+  want.freq = audio_rate_ ? audio_rate_ : 48000;
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
+  want.samples = 1024;
+  want.callback = &SdlPlatform::AudioCallback;
+  want.userdata = this;
+  audio_device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, audio_rate_ ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+  if (!audio_device_) return false;
+  audio_rate_ = have.freq;
+  SDL_PauseAudioDevice(audio_device_, 0);
+  return true;
+}
+
+int SdlPlatform::OpenAudio(AudioRenderer* renderer) {
+  CloseAudio();
+  audio_renderer_ = renderer;
+  audio_rate_ = 0;
+  if (!OpenAudioDevice()) {
+    audio_renderer_ = nullptr;  // no device: the game plays silently
+    return 0;
+  }
+  return audio_rate_;
+}
+
+void SdlPlatform::RetryAudio() {
+  if (!audio_renderer_ || audio_device_ || audio_retry_at_ == 0 || SDL_GetTicks() < audio_retry_at_) return;
+  if (!OpenAudioDevice()) audio_retry_at_ = SDL_GetTicks() + 2000;
+  else audio_retry_at_ = 0;
+}
+
+void SdlPlatform::CloseAudio() {
+  if (audio_device_) SDL_CloseAudioDevice(audio_device_);
+  audio_device_ = 0;
+  audio_renderer_ = nullptr;
+  audio_retry_at_ = 0;
 }
 
 void SdlPlatform::SetTextInput(bool on) {

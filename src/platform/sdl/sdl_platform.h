@@ -45,10 +45,15 @@ class SdlPlatform final : public Platform {
   void MessageBox(const std::string& title, const std::string& text) override;
   void ShellOpen(const std::string& target, const std::string& parameters) override;
   FontRasterizer& Fonts() override { return fonts_; }
+  int OpenAudio(AudioRenderer* renderer) override;
+  void CloseAudio() override;
 
  private:
   bool Translate(const SDL_Event& in, Event& out);
   void OpenJoystick();
+  bool OpenAudioDevice();
+  void RetryAudio();
+  static void AudioCallback(void* self, Uint8* stream, int bytes);
 
   std::string title_;
   SDL_Window* window_ = nullptr;
@@ -57,6 +62,10 @@ class SdlPlatform final : public Platform {
   SDL_Joystick* joystick_ = nullptr;
   bool full_screen_ = false;
   int cursor_count_ = 0;
+  AudioRenderer* audio_renderer_ = nullptr;
+  SDL_AudioDeviceID audio_device_ = 0;
+  int audio_rate_ = 0;
+  uint32_t audio_retry_at_ = 0;
   TtfRasterizer fonts_;
 };
 

@@ -1,0 +1,190 @@
+#include "sound/mixer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace aerovell {
+namespace {
+
+constexpr int kChunkFrames = 4096;
+
+int32_t DecibelGain(int32_t hundredths) {
+  if (hundredths >= 0) return 65536;
+  if (hundredths <= -10000) return 0;
+  return static_cast<int32_t>(std::lround(65536.0 * std::pow(10.0, hundredths / 2000.0)));
+}
+
+inline int32_t SampleAt(const uint8_t* bytes, int bits, int64_t index) {
+  if (bits == 8) return (static_cast<int32_t>(bytes[index]) - 128) << 8;
+  return static_cast<int16_t>(bytes[2 * index] | (bytes[2 * index + 1] << 8));
+}
+
+}  // namespace
+
+Mixer::Mixer() : voices_(kMaxVoices), accumulator_(static_cast<size_t>(kChunkFrames) * 2) {}
+
+void Mixer::SetOutputRate(int rate) {
+  std::lock_guard lock(mutex_);
+  rate_ = std::max(rate, 1);
+}
+
+Mixer::Voice* Mixer::Get(VoiceId id) {
+  if (id < 0 || id >= kMaxVoices || !voices_[static_cast<size_t>(id)].in_use) return nullptr;
+  return &voices_[static_cast<size_t>(id)];
+}
+
+const Mixer::Voice* Mixer::Get(VoiceId id) const { return const_cast<Mixer*>(this)->Get(id); }
+
+Mixer::VoiceId Mixer::CreateVoice(const WaveFormat& format, std::span<const uint8_t> samples) {
+  auto data = std::make_shared<Samples>();
+  data->format = format;
+  data->bytes.assign(samples.begin(), samples.end());
+  data->frames = static_cast<int64_t>(samples.size() / static_cast<size_t>(format.block_align));
+  std::lock_guard lock(mutex_);
+  for (VoiceId id = 0; id < kMaxVoices; ++id) {
+    Voice& v = voices_[static_cast<size_t>(id)];
+    if (v.in_use) continue;
+    v = Voice{};
+    v.samples = std::move(data);
+    v.in_use = true;
+    return id;
+  }
+  return kNoVoice;
+}
+
+Mixer::VoiceId Mixer::Duplicate(VoiceId source) {
+  std::lock_guard lock(mutex_);
+  const Voice* from = Get(source);
+  if (!from) return kNoVoice;
+  for (VoiceId id = 0; id < kMaxVoices; ++id) {
+    Voice& v = voices_[static_cast<size_t>(id)];
+    if (v.in_use) continue;
+    v = Voice{};
+    v.samples = from->samples;  // shared, never copied
+    v.in_use = true;
+    return id;
+  }
+  return kNoVoice;
+}
+
+void Mixer::Free(VoiceId id) {
+  std::shared_ptr<const Samples> release;
+  {
+    std::lock_guard lock(mutex_);
+    if (Voice* v = Get(id)) {
+      release = std::move(v->samples);  // freed outside the lock, never on the audio thread
+      *v = Voice{};
+    }
+  }
+}
+
+void Mixer::Stop(VoiceId id) {
+  std::lock_guard lock(mutex_);
+  if (Voice* v = Get(id)) v->playing = false;
+}
+
+void Mixer::Rewind(VoiceId id) {
+  std::lock_guard lock(mutex_);
+  if (Voice* v = Get(id)) v->position = 0;
+}
+
+void Mixer::SetFrequency(VoiceId id, uint32_t hz) {
+  std::lock_guard lock(mutex_);
+  if (Voice* v = Get(id)) v->frequency = hz;
+}
+
+void Mixer::UpdateGains(Voice& v) {
+  const int32_t base = DecibelGain(v.volume);
+  v.gain_left = static_cast<int32_t>((int64_t{base} * DecibelGain(v.pan > 0 ? -v.pan : 0)) >> 16);
+  v.gain_right = static_cast<int32_t>((int64_t{base} * DecibelGain(v.pan < 0 ? v.pan : 0)) >> 16);
+}
+
+void Mixer::SetPan(VoiceId id, int32_t pan) {
+  std::lock_guard lock(mutex_);
+  if (Voice* v = Get(id)) {
+    v->pan = std::clamp(pan, -10000, 10000);
+    UpdateGains(*v);
+  }
+}
+
+void Mixer::SetVolume(VoiceId id, int32_t volume) {
+  std::lock_guard lock(mutex_);
+  if (Voice* v = Get(id)) {
+    v->volume = std::clamp(volume, -10000, 0);
+    UpdateGains(*v);
+  }
+}
+
+void Mixer::Play(VoiceId id, bool looping) {
+  std::lock_guard lock(mutex_);
+  if (Voice* v = Get(id)) {
+    v->looping = looping;
+    v->playing = v->samples->frames > 0;
+  }
+}
+
+bool Mixer::IsPlaying(VoiceId id) const {
+  std::lock_guard lock(mutex_);
+  const Voice* v = Get(id);
+  return v && v->playing;
+}
+
+void Mixer::SetMusic(MusicSource* music) {
+  std::lock_guard lock(mutex_);
+  music_ = music;
+}
+
+void Mixer::MixVoice(Voice& v, int32_t* out, int frames) {
+  const Samples& s = *v.samples;
+  const uint32_t rate = v.frequency ? v.frequency : static_cast<uint32_t>(s.format.sample_rate);
+  const uint64_t step = (uint64_t{rate} << 32) / static_cast<uint64_t>(rate_);
+  const int64_t total = s.frames;
+  const bool stereo = s.format.channels == 2;
+  const int bits = s.format.bits;
+  const uint8_t* bytes = s.bytes.data();
+  for (int i = 0; i < frames; ++i) {
+    int64_t index = static_cast<int64_t>(v.position >> 32);
+    if (index >= total) {
+      if (!v.looping) {
+        v.playing = false;
+        v.position = 0;
+        return;
+      }
+      v.position -= static_cast<uint64_t>(total) << 32;
+      index = static_cast<int64_t>(v.position >> 32);
+    }
+    int64_t next = index + 1;
+    if (next >= total) next = v.looping ? 0 : index;
+    const int32_t frac = static_cast<int32_t>((v.position >> 16) & 0xFFFF);
+    int32_t left, right;
+    if (stereo) {
+      const int32_t l0 = SampleAt(bytes, bits, index * 2), l1 = SampleAt(bytes, bits, next * 2);
+      const int32_t r0 = SampleAt(bytes, bits, index * 2 + 1), r1 = SampleAt(bytes, bits, next * 2 + 1);
+      left = l0 + (((l1 - l0) * frac) >> 16);
+      right = r0 + (((r1 - r0) * frac) >> 16);
+    } else {
+      const int32_t m0 = SampleAt(bytes, bits, index), m1 = SampleAt(bytes, bits, next);
+      left = right = m0 + (((m1 - m0) * frac) >> 16);
+    }
+    out[2 * i] += static_cast<int32_t>((int64_t{left} * v.gain_left) >> 16);
+    out[2 * i + 1] += static_cast<int32_t>((int64_t{right} * v.gain_right) >> 16);
+    v.position += step;
+  }
+}
+
+void Mixer::RenderAudio(int16_t* stereo, int frames) {
+  std::lock_guard lock(mutex_);
+  while (frames > 0) {
+    const int n = std::min(frames, kChunkFrames);
+    int32_t* acc = accumulator_.data();
+    std::fill(acc, acc + 2 * n, 0);
+    for (Voice& v : voices_)
+      if (v.in_use && v.playing) MixVoice(v, acc, n);
+    if (music_) music_->MixInto(acc, n, rate_);
+    for (int i = 0; i < 2 * n; ++i) stereo[i] = static_cast<int16_t>(std::clamp(acc[i], -32768, 32767));
+    stereo += 2 * n;
+    frames -= n;
+  }
+}
+
+}  // namespace aerovell

@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "platform/fake/fake_platform.h"
+#include "platform/sdl/sdl_platform.h"
+#include "sound/music_player.h"
+#include "sound/wave_collection.h"
+#include "sound_fixture.h"
+#include "test_support.h"
+
+namespace aerovell {
+namespace {
+
+using testing::Constant;
+using testing::Riff;
+
+TEST(ReadWave, ChunksInAnyOrderAndWrongSizes) {
+  const std::vector<uint8_t> list_chunk = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c'};  // odd, no pad
+  const auto wave = ReadWave(Riff(Constant(4, 7), 44100, list_chunk, 0xDEADBEEF));
+  EXPECT_EQ(wave.format.size(), 16u);
+  EXPECT_EQ(wave.samples.size(), 8u);
+  EXPECT_EQ(wave.samples[0], 7);
+
+  // A later "fmt " replaces the earlier one.
+  std::vector<uint8_t> second_fmt = {'f', 'm', 't', ' ', 2, 0, 0, 0, 9, 9};
+  EXPECT_EQ(ReadWave(Riff(Constant(1, 0), 44100, second_fmt)).format, (std::vector<uint8_t>{9, 9}));
+
+  // No "data" chunk: an empty wave.
+  auto no_data = Riff({}, 44100);
+  no_data.resize(no_data.size() - 8);
+  EXPECT_TRUE(ReadWave(no_data).samples.empty());
+}
+
+TEST(ReadWave, Failures) {
+  auto riff = Riff(Constant(100, 1));
+  const struct {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    std::string message;
+  } cases[] = {
+      {"not RIFF", {'R', 'I', 'F', 'X', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, "Wave is invalid"},
+      {"not WAVE", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'V', 'I', ' '}, "Wave is invalid"},
+      {"shorter than the RIFF header", {'R', 'I', 'F', 'F'}, "Stream read error"},
+      {"cut in the samples", std::vector<uint8_t>(riff.begin(), riff.end() - 10), "Stream read error"},
+      {"cut in fmt", std::vector<uint8_t>(riff.begin(), riff.begin() + 24), "Stream read error"},
+  };
+  for (const auto& c : cases) {
+    try {
+      ReadWave(c.bytes);
+      ADD_FAILURE() << c.what;
+    } catch (const EGameError& e) {
+      EXPECT_EQ(std::string(e.what()), c.message) << c.what;
+    }
+  }
+}
+
+class SoundTest : public ::testing::Test {
+ protected:
+  SoundTest() {
+    sound.Initialize();
+    list.SetDXSound(&sound);
+  }
+  TWaveCollectionItem& Load(const std::vector<tools::WaveEntry>& waves, int index = 0) {
+    list.Items.LoadFromBytes(tools::WriteWaveLibrary(waves));
+    return list.Items.Item(index);
+  }
+  FakePlatform platform;
+  TDXSound sound{platform};
+  TDXWaveList list;
+};
+
+TEST_F(SoundTest, VoiceAllocation) {
+  const auto long_wave = Riff(Constant(44100, 1000));  // a second: it sounds for the whole test
+  {
+    auto& item = Load({testing::Wave("shot", 2, long_wave)});
+    item.Play();
+    item.Play();
+    const auto first_two = item.PlayVoices();
+    ASSERT_EQ(first_two.size(), 2u);
+    item.Play();  // both sound: the head is cut off and becomes the newest
+    EXPECT_EQ(item.PlayVoices(), (std::vector<Mixer::VoiceId>{first_two[1], first_two[0]}));
+  }
+  {
+    auto& item = Load({testing::Wave("shot", 0, long_wave)});
+    for (int i = 0; i < 5; ++i) item.Play();
+    EXPECT_EQ(item.PlayVoices().size(), 5u) << "no limit: one more voice each time";
+  }
+  {
+    auto& item = Load({testing::Wave("click", 0, Riff(Constant(100, 1000)))});
+    item.Play();
+    platform.PullAudio(200);  // the click has finished
+    item.Play();
+    EXPECT_EQ(item.PlayVoices().size(), 1u) << "a finished voice is reused";
+  }
+  {
+    auto& item = Load({testing::Wave("engine", 3, long_wave, true)});
+    item.Play();
+    item.Play();
+    EXPECT_TRUE(item.PlayVoices().empty()) << "a looped sound keeps its one voice";
+    const auto out = platform.PullAudio(10);
+    EXPECT_EQ(out[0], 1000) << "and it plays";
+  }
+}
+
+TEST_F(SoundTest, NamesAndNegativeLimits) {
+  Load({testing::Wave("menu", -5, Riff(Constant(10, 1)))});
+  EXPECT_EQ(list.Items.FindByName("MENU").MaxPlayingCount(), 0);
+  try {
+    list.Items.FindByName("boom");
+    FAIL();
+  } catch (const EWaveCollectionError& e) {
+    EXPECT_STREQ(e.what(), "Wave 'boom' not found");
+  }
+}
+
+TEST_F(SoundTest, UnplayableFormatCannotMakeAVoice) {
+  auto riff = Riff(Constant(10, 1));
+  riff[20] = 3;  // IEEE float, not PCM
+  try {
+    Load({testing::Wave("odd", 0, riff)});
+    FAIL();
+  } catch (const EGameError& e) {
+    EXPECT_STREQ(e.what(), "Sound Buffer cannot be made");
+  }
+}
+
+TEST(SoundWithoutDevice, EveryPlayIsSilent) {
+  FakePlatform platform;
+  platform.audio_available = false;
+  TDXSound sound(platform);
+  sound.Initialize();
+  EXPECT_FALSE(sound.Initialized());
+  TDXWaveList list;
+  list.SetDXSound(&sound);
+  list.Items.LoadFromBytes(tools::WriteWaveLibrary({testing::Wave("menu", 1, Riff(Constant(10, 1)))}));
+  auto& item = list.Items.Item(0);
+  EXPECT_FALSE(item.Prepared());
+  item.Play();
+  EXPECT_TRUE(item.PlayVoices().empty());
+}
+
+TEST(MixerOutput, KnownSamplesWithVolumePanAndClipping) {
+  Mixer mixer;
+  mixer.SetOutputRate(44100);
+  const WaveFormat mono16{1, 44100, 16, 2};
+  const auto samples = Riff(Constant(1000, 10000));
+  const auto wave = ReadWave(samples);
+  std::vector<int16_t> out(20);
+  auto render = [&] {
+    std::fill(out.begin(), out.end(), 0);
+    mixer.RenderAudio(out.data(), 10);
+  };
+  const Mixer::VoiceId v = mixer.CreateVoice(mono16, wave.samples);
+  mixer.Play(v, false);
+  render();
+  EXPECT_EQ(out[0], 10000);
+  EXPECT_EQ(out[1], 10000);
+  mixer.SetVolume(v, -600);  // -6 dB is about half
+  render();
+  EXPECT_NEAR(out[0], 5012, 2);
+  mixer.SetVolume(v, 0);
+  mixer.SetPan(v, -10000);  // full left: the right channel is silent
+  render();
+  EXPECT_EQ(out[0], 10000);
+  EXPECT_EQ(out[1], 0);
+  mixer.SetPan(v, 0);
+
+  const Mixer::VoiceId copy = mixer.Duplicate(v);
+  const Mixer::VoiceId third = mixer.Duplicate(v);
+  const Mixer::VoiceId fourth = mixer.Duplicate(v);
+  mixer.Play(copy, false);
+  mixer.Play(third, false);
+  render();
+  EXPECT_EQ(out[0], 30000);
+  mixer.Play(fourth, false);
+  render();
+  EXPECT_EQ(out[0], 32767) << "four voices of 10000 clip";
+
+  // 8-bit unsigned at half the output rate: resampled, centred on 128.
+  Mixer slow;
+  slow.SetOutputRate(44100);
+  const std::vector<uint8_t> bytes = {228, 228, 28, 28};
+  const Mixer::VoiceId b = slow.CreateVoice({1, 22050, 8, 1}, bytes);
+  slow.Play(b, false);
+  std::vector<int16_t> o(8, 0);
+  slow.RenderAudio(o.data(), 4);
+  EXPECT_EQ(o[0], 25600);
+  EXPECT_EQ(o[2], 25600);
+  EXPECT_EQ(o[4], 25600);
+  EXPECT_EQ(o[6], 0) << "halfway between 228 and 28";
+}
+
+TEST(Music, LoadPlayStopAndBadModules) {
+  testing::TempDir dir;
+  testing::ScopedWorkingDir cwd(dir.Path());
+  std::filesystem::create_directories(dir / "sound");
+  testing::WriteBytes(dir / "sound" / "1.xm", testing::TinyModule());
+  testing::WriteBytes(dir / "sound" / "bad.xm", {'E', 'x', 't', 'e', 'n', 'd', 'e', 'd', 1, 2, 3});
+  Mixer mixer;
+  mixer.SetOutputRate(44100);
+  MusicPlayer music(mixer);
+  EXPECT_EQ(music.SongLoadFromFile("Sound\\missing.xm"), 0u);
+  EXPECT_EQ(music.SongLoadFromFile("Sound\\bad.xm"), 0u);
+  music.SongStop(0);
+  const auto song = music.SongLoadFromFile("Sound\\1.xm");
+  ASSERT_NE(song, 0u);
+  music.SongPlay(song);
+  std::vector<int16_t> out(2 * 4410);
+  mixer.RenderAudio(out.data(), 4410);
+  int peak = 0;
+  for (int16_t s : out) peak = std::max(peak, std::abs(static_cast<int>(s)));
+  EXPECT_GT(peak, 1000) << "the music sounds";
+  music.SongStop(song);
+  mixer.RenderAudio(out.data(), 4410);
+  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](int16_t s) { return s == 0; }));
+}
+
+// The real platform with a sound driver by name; restores the variables afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) setenv(name_, old_->c_str(), 1);
+    else unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(SdlSound, NoDeviceIsSilentAndTheDummyDevicePlays) {
+  {
+    ScopedEnv driver("SDL_AUDIODRIVER", "no_such_driver");
+    SdlPlatform platform("test");
+    TDXSound sound(platform);
+    sound.Initialize();
+    EXPECT_FALSE(sound.Initialized());
+    TDXWaveList list;
+    list.SetDXSound(&sound);
+    list.Items.LoadFromBytes(tools::WriteWaveLibrary({testing::Wave("menu", 1, Riff(Constant(10, 1)))}));
+    list.Items.FindByName("menu").Play();  // silent, no error
+  }
+  {
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    SdlPlatform platform("test");
+    TDXSound sound(platform);
+    sound.Initialize();
+    EXPECT_TRUE(sound.Initialized());
+    TDXWaveList list;
+    list.SetDXSound(&sound);
+    list.Items.LoadFromBytes(tools::WriteWaveLibrary({testing::Wave("menu", 1, Riff(Constant(100, 1)))}));
+    list.Items.FindByName("menu").Play();
+    EXPECT_EQ(list.Items.FindByName("menu").PlayVoices().size(), 1u);
+  }
+}
+
+TEST(SdlSound, TheDiskDriverRecordsTheEffectAndTheMusic) {
+  testing::TempDir dir;
+  testing::ScopedWorkingDir cwd(dir.Path());
+  std::filesystem::create_directories(dir / "sound");
+  testing::WriteBytes(dir / "sound" / "1.xm", testing::TinyModule());
+  const auto output = dir / "out.raw";
+  ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+  ScopedEnv file("SDL_DISKAUDIOFILE", output.string());
+  ScopedEnv delay("SDL_DISKAUDIODELAY", "0");
+  {
+    SdlPlatform platform("test");
+    TDXSound sound(platform);
+    sound.Initialize();
+    ASSERT_TRUE(sound.Initialized());
+    TDXWaveList list;
+    list.SetDXSound(&sound);
+    std::vector<int16_t> beep;
+    for (int i = 0; i < 4800; ++i) beep.push_back(static_cast<int16_t>(i % 100 < 50 ? 20000 : -20000));
+    list.Items.LoadFromBytes(tools::WriteWaveLibrary({testing::Wave("bonus", 1, Riff(beep, 48000))}));
+    list.Items.FindByName("bonus").Play();
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    MusicPlayer music(sound.Device());
+    const auto song = music.SongLoadFromFile("sound\\1.xm");
+    ASSERT_NE(song, 0u);
+    music.SongPlay(song);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    music.SongStop(song);
+  }
+  const auto bytes = testing::ReadBytes(output);
+  ASSERT_GT(bytes.size(), 4000u);
+  // Loud samples both early (the effect) and later (the music).
+  auto loud_in = [&](size_t from, size_t to) {
+    int peak = 0;
+    for (size_t i = from; i + 1 < std::min(to, bytes.size()); i += 2)
+      peak = std::max(peak, std::abs(static_cast<int>(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8))));
+    return peak;
+  };
+  EXPECT_GT(loud_in(0, bytes.size() / 3), 10000);
+  EXPECT_GT(loud_in(bytes.size() / 2, bytes.size()), 1000);
+}
+
+}  // namespace
+}  // namespace aerovell
