@@ -4,6 +4,8 @@
 
 #include "engine/bitmap_decoder.h"
 #include "engine/picture_collection.h"
+#include "sound/mixer.h"
+#include "sound/wave_collection.h"
 
 namespace aerovell::fuzz {
 
@@ -32,6 +34,31 @@ void Bitmap(const uint8_t* data, size_t size) {
     if (!image.Empty() && image.pixels.size() != static_cast<size_t>(image.width) * image.height) __builtin_trap();
   } catch (const EGameError&) {
   }
+}
+
+}  // namespace aerovell::fuzz
+
+namespace aerovell::fuzz {
+
+void SoundLibrary(const uint8_t* data, size_t size) {
+  TWaveCollection waves;
+  try {
+    waves.LoadFromBytes(std::span(data, size));
+  } catch (const EGameError&) {
+  }
+  // Whatever loaded must play: make a voice of every playable wave and mix a little.
+  Mixer mixer;
+  mixer.SetOutputRate(44100);
+  for (int i = 0; i < waves.Count(); ++i) {
+    const TWaveData& wave = waves.Item(i).Wave.data;
+    WaveFormat format;
+    if (!ParsePcmFormat(wave.format, format)) continue;
+    const Mixer::VoiceId voice = mixer.CreateVoice(format, wave.samples);
+    mixer.SetFrequency(voice, static_cast<uint32_t>(wave.samples.size() * 37 % 96000));
+    mixer.Play(voice, i % 2 == 1);
+  }
+  int16_t out[2 * 256];
+  mixer.RenderAudio(out, 256);
 }
 
 }  // namespace aerovell::fuzz

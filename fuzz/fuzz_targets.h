@@ -10,5 +10,6 @@ namespace aerovell::fuzz {
 // report) is a finding. Shared by the libFuzzer drivers and the corpus replay.
 void ObjectStream(const uint8_t* data, size_t size);
 void Bitmap(const uint8_t* data, size_t size);
+void SoundLibrary(const uint8_t* data, size_t size);
 
 }  // namespace aerovell::fuzz

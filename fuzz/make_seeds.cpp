@@ -62,5 +62,31 @@ int main(int, char** argv) {
   entries[0].transparent = false;
   Save(dir + "/object_stream/skips.dxg", WritePictureLibrary({entries[0], entries[4]}));
   Save(dir + "/object_stream/empty.dxg", WritePictureLibrary({}));
+
+  // Sound libraries: 8- and 16-bit, mono and stereo, an extra chunk, a looped item.
+  auto riff = [](int channels, int bits, int rate, int frames, bool list_chunk) {
+    std::vector<uint8_t> r = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0};
+    auto put16 = [&](int v) { r.push_back(static_cast<uint8_t>(v)); r.push_back(static_cast<uint8_t>(v >> 8)); };
+    auto put32 = [&](int v) { put16(v & 0xFFFF); put16(v >> 16); };
+    put16(1);
+    put16(channels);
+    put32(rate);
+    put32(rate * channels * bits / 8);
+    put16(channels * bits / 8);
+    put16(bits);
+    if (list_chunk) r.insert(r.end(), {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'x', 'y', 'z'});
+    r.insert(r.end(), {'d', 'a', 't', 'a'});
+    const int bytes = frames * channels * bits / 8;
+    put32(bytes);
+    for (int i = 0; i < bytes; ++i) r.push_back(static_cast<uint8_t>(i * 37));
+    return r;
+  };
+  std::vector<WaveEntry> waves = {
+      {"menu", false, 1, riff(1, 16, 22050, 40, false)},
+      {"machinegun", false, 4, riff(1, 8, 11025, 30, true)},
+      {"engine", true, 0, riff(2, 16, 44100, 20, false)},
+  };
+  Save(dir + "/sound_library/three.dxw", WriteWaveLibrary(waves));
+  Save(dir + "/sound_library/one.dxw", WriteWaveLibrary({waves[1]}));
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "library_fixture.h"
+#include "sound_fixture.h"
 #include "test_support.h"
 
 namespace aerovell {
@@ -40,6 +41,19 @@ TEST(DxgTool, ListsAndExportsAnImageLibrary) {
   const auto png = testing::ReadBytes(dir / "out" / "001_bonus1.png");
   ASSERT_GT(png.size(), 8u);
   EXPECT_EQ(png[1], 'P');
+}
+
+TEST(DxgTool, ListsAndExportsASoundLibrary) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir / "s.dxw", tools::WriteWaveLibrary({testing::Wave("menu", 1, testing::Riff(testing::Constant(10, 3))),
+                                                              testing::Wave("engine", 0, testing::Riff({}, 22050), true)}));
+  const Result list = RunTool("list " + (dir / "s.dxw").string());
+  EXPECT_EQ(list.code, 0);
+  EXPECT_EQ(list.out,
+            "0\tmenu\tlooped 0\tmax playing 1\tchannels 1\trate 44100\tbits 16\tbytes 20\n"
+            "1\tengine\tlooped 1\tmax playing 0\tchannels 1\trate 22050\tbits 16\tbytes 0\n");
+  EXPECT_EQ(RunTool("export " + (dir / "s.dxw").string() + " " + (dir / "out").string()).code, 0);
+  EXPECT_EQ(testing::ReadBytes(dir / "out" / "000_menu.wav"), testing::Riff(testing::Constant(10, 3), 44100, {}, 56));
 }
 
 TEST(DxgTool, DamagedFilesPrintTheReadersMessage) {

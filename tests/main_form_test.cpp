@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_platform.h"
+#include "sound_fixture.h"
 #include "test_support.h"
 
 namespace aerovell {
@@ -12,7 +13,12 @@ using testing::ReadBytes;
 
 class MainFormTest : public ::testing::Test {
  protected:
-  MainFormTest() : cwd(dir.Path()) {}
+  MainFormTest() : cwd(dir.Path()) {
+    std::filesystem::create_directories(dir / "sound");
+    testing::WriteBytes(dir / "sound" / "gamesound.dxw",
+                        tools::WriteWaveLibrary({testing::Wave("looser", 1, testing::Riff(testing::Constant(4410, 9000))),
+                                                 testing::Wave("menu", 1, testing::Riff(testing::Constant(441, 5000)))}));
+  }
   TmainForm& Start() {
     form = std::make_unique<TmainForm>(app, ConfigFile(dir / "config.dat"));
     form->FormCreate();
@@ -191,6 +197,56 @@ TEST_F(MainFormTest, AnUnwritableSettingsFileIsReportedAndTheWindowStillComesUp)
   f.Globals.ExitConfirmed = true;
   f.Close();
   EXPECT_TRUE(f.Closed());
+}
+
+TEST_F(MainFormTest, AMissingSoundLibraryIsReportedAndTheRestOfStartUpIsSkipped) {
+  std::filesystem::remove(dir / "sound" / "gamesound.dxw");
+  TmainForm& f = Start();
+  ASSERT_EQ(platform.message_boxes.size(), 1u);
+  EXPECT_NE(platform.message_boxes[0].second.find("gamesound.dxw"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "config.dat")) << "the settings were not even read";
+  EXPECT_TRUE(platform.display_open);
+  f.Close();
+  f.Globals.ExitConfirmed = true;
+  f.Close();
+  EXPECT_TRUE(f.Closed());
+}
+
+TEST_F(MainFormTest, LeavingARunningGamePlaysTheLoserSound) {
+  TmainForm& f = Start();
+  f.Globals.GameState = gsPlaying;
+  f.Close();
+  f.Globals.ExitConfirmed = true;
+  f.Close();
+  const auto out = platform.PullAudio(100);
+  EXPECT_EQ(out[0], 9000);
+  f.Config.SoundOn = 0;
+  f.PlaySound("menu");  // sound off: nothing more
+  EXPECT_EQ(platform.PullAudio(100)[0], 9000);
+}
+
+TEST_F(MainFormTest, FocusStartsAndStopsTheMusic) {
+  testing::WriteBytes(dir / "sound" / "1.xm", testing::TinyModule());
+  TmainForm& f = Start();
+  app.Deactivate();
+  app.Activate();
+  EXPECT_TRUE(f.Music.Playing()) << "the menu music starts when the game comes back";
+  EXPECT_NE(f.MusicHandle, 0u);
+  app.Deactivate();
+  EXPECT_FALSE(f.Music.Playing());
+
+  // In play the module is "sound\2.xm", which is missing here: say so, music off.
+  f.DXTimer1.SetEnabled(false);
+  f.DXTimer2.SetEnabled(true);
+  f.Globals.GameState = gsPaused;
+  app.Activate();
+  ASSERT_EQ(platform.message_boxes.size(), 1u);
+  EXPECT_EQ(platform.message_boxes[0].second, "Не могу загрузить музыку");
+  EXPECT_EQ(f.Config.MusicOn, 0);
+  EXPECT_EQ(testing::ReadBytes(dir / "config.dat")[1], 0) << "the file still says music on";
+  app.Deactivate();
+  app.Activate();
+  EXPECT_EQ(platform.message_boxes.size(), 1u) << "music off: no second attempt";
 }
 
 TEST_F(MainFormTest, ASignalEndsTheLoopQuietly) {

@@ -12,6 +12,7 @@ constexpr int kFrameInterval = 16;
 constexpr uint16_t kVkControl = 0x11;
 constexpr uint32_t kScMaximize = 0xF030;
 constexpr uint32_t kHtCaption = 2;
+constexpr const char* kNoMusicMessage = "Не могу загрузить музыку";
 
 bool CompanionExists(const char* game_name) {
   std::error_code ec;
@@ -31,6 +32,8 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file)
       DXTimer1(application),
       DXInput1(application.GetPlatform()),
       DXTimer2(application),
+      DXSound1(application.GetPlatform()),
+      Music(DXSound1.Device()),
       app_(application),
       config_file_(std::move(config_file)) {
   DXDraw.Display = {800, 600, 32, true, true, true};
@@ -38,6 +41,9 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file)
   DXDraw.SurfaceHeight = 600;
   DXDraw.SetOptions(doAllowReboot | doWaitVBlank | doCenter | doFlip | doDirectX7Mode | doHardware |
                     doSelectDriver);
+
+  DXWaveList1.SetDXSound(&DXSound1);
+  if (DXSound1.AutoInitialize) DXSound1.Initialize();
 
   // The timers are read from the form first and start only once it is loaded.
   DXTimer1.BeginLoading();
@@ -59,10 +65,26 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file)
 TmainForm::~TmainForm() {
   DXTimer1.SetEnabled(false);
   DXTimer2.SetEnabled(false);
+  StopMusic();
+}
+
+void TmainForm::StartMusic(const std::string& game_path) {
+  MusicHandle = Music.SongLoadFromFile(game_path);
+  if (MusicHandle != 0) {
+    Music.SongPlay(MusicHandle);
+    return;
+  }
+  platform_.MessageBox(kCaption, kNoMusicMessage);
+  Config.MusicOn = 0;  // for the rest of the run; the settings file keeps its value
+}
+
+void TmainForm::PlaySound(std::string_view name) {
+  if (Config.SoundOn) DXWaveList1.Items.FindByName(name).Play();
 }
 
 void TmainForm::FormCreate() {
   try {
+    DXWaveList1.Items.LoadLibraryFile(GamePath("sound\\gamesound.dxw").string());
     Random.Seed(platform_.TicksMs());
     config_file_.ReadOrCreate(Config);
     UpdateHotKeyName(Config.HotKey, HotKeyName);
@@ -149,6 +171,7 @@ void TmainForm::FormClose(TCloseAction& action) {
     g.GameState = gsGameOver;
     g.ExitConfirmed = false;
     action = TCloseAction::caNone;
+    PlaySound("looser");
     return;
   }
   if (CompanionExists("play.url")) platform_.ShellOpen(GamePath("play.url").string(), "");
@@ -186,18 +209,22 @@ void TmainForm::DXTimer1Timer(int) { DrawEmptyFrame(); }
 
 void TmainForm::DXTimer2Timer(int) { DrawEmptyFrame(); }
 
-void TmainForm::DXTimer1Activate() {}
+void TmainForm::DXTimer1Activate() {
+  if (Globals.GameState == gsMenu && Config.MusicOn) StartMusic("sound\\1.xm");
+}
 
-void TmainForm::DXTimer1Deactivate() {}
+void TmainForm::DXTimer1Deactivate() { StopMusic(); }
 
 void TmainForm::DXTimer2Activate() {
   if (Globals.GameState == gsPlaying) {
     SetCursorVisible(false);
     platform_.WarpPointer(400, 300);
   }
+  if (Globals.GameState != gsMenu && Config.MusicOn) StartMusic("sound\\2.xm");
 }
 
 void TmainForm::DXTimer2Deactivate() {
+  StopMusic();
   const uint8_t s = Globals.GameState;
   if (s == gsPlaying || s == gsHeroDown || s == gsLevelIntro || s == gsGameOver) {
     SetCursorVisible(true);

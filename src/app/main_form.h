@@ -11,6 +11,8 @@
 #include "engine/dx_input.h"
 #include "engine/dx_timer.h"
 #include "game/game_state.h"
+#include "sound/music_player.h"
+#include "sound/wave_collection.h"
 
 namespace aerovell {
 
@@ -33,6 +35,10 @@ class TmainForm : public TDXForm, public EventSink {
   TDXTimer DXTimer1;
   TDXInput DXInput1;
   TDXTimer DXTimer2;
+  TDXWaveList DXWaveList1;
+  TDXSound DXSound1;
+  MusicPlayer Music;
+  MusicPlayer::SongHandle MusicHandle = 0;
 
   TConfig Config;
   std::string HotKeyName;
@@ -46,6 +52,11 @@ class TmainForm : public TDXForm, public EventSink {
   void CptClk(uint32_t hit_test);
   void SetCursorVisible(bool show);
   void StoreConfig() { config_file_.Store(Config); }
+  // Loads and plays a module; on failure says so and turns music off.
+  void StartMusic(const std::string& game_path);
+  void StopMusic() { Music.SongStop(MusicHandle); }
+  // Plays a named effect when sound is on.
+  void PlaySound(std::string_view name);
 
   void DXTimer1Timer(int lag_count);
   void DXTimer2Timer(int lag_count);

@@ -239,8 +239,11 @@ void LibraryRoot::SetComponentName(const std::string& name) {
   name_ = name;
 }
 
-void ReadLibraryStream(std::span<const uint8_t> file, LibraryRoot& root) {
-  ByteReader in(file);
+namespace {
+
+// Reads the resource header, the signature and the optional prefix; `in` is then
+// at the root's class name.
+void ReadStreamStart(std::span<const uint8_t> file, ByteReader& in) {
   // The resource header: marker, type 10, a zero-terminated name within the first 79 bytes.
   const size_t scan = std::min(file.size(), kHeaderScan);
   if (scan < 3 || file[0] != 0xFF || (file[1] | (file[2] << 8)) != 10) throw EGameError("Invalid stream format");
@@ -263,6 +266,19 @@ void ReadLibraryStream(std::span<const uint8_t> file, LibraryRoot& root) {
       ReadIntegerPayload(in, tag);
     }
   }
+}
+
+}  // namespace
+
+std::string LibraryRootClass(std::span<const uint8_t> file) {
+  ByteReader in(file);
+  ReadStreamStart(file, in);
+  return in.ShortString();
+}
+
+void ReadLibraryStream(std::span<const uint8_t> file, LibraryRoot& root) {
+  ByteReader in(file);
+  ReadStreamStart(file, in);
   in.ShortString();  // the class name, not checked
   root.SetComponentName(in.ShortString());
   StreamReader reader(in);

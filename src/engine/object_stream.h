@@ -65,6 +65,10 @@ class LibraryRoot final : public StreamObject {
 // error", "Error reading %s%s%s: %s", ...).
 void ReadLibraryStream(std::span<const uint8_t> file, LibraryRoot& root);
 
+// The root class name a library file's stream declares ("TPictureCollectionComponent",
+// "TWaveCollectionComponent"); raises the reader's errors for a damaged header.
+std::string LibraryRootClass(std::span<const uint8_t> file);
+
 // Reads a whole file for the loaders; "Cannot open file "%s". %s" when it cannot.
 std::string ReadWholeFile(const std::string& path);
 

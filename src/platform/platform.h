@@ -77,7 +77,7 @@ class Platform {
   virtual int OpenAudio(AudioRenderer* renderer) = 0;
   virtual void CloseAudio() = 0;
 
-  // Services.
+  // Services. Message texts are UTF-8.
   virtual void MessageBox(const std::string& title, const std::string& text) = 0;
   virtual void ShellOpen(const std::string& target, const std::string& parameters) = 0;
   virtual FontRasterizer& Fonts() = 0;

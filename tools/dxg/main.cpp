@@ -1,6 +1,6 @@
-// aerovell-dxg: looks inside the game's library files.
+// aerovell-dxg: looks inside the game's library files (pictures and sounds).
 //   aerovell-dxg list FILE        one line per item
-//   aerovell-dxg export FILE DIR  each picture as a PNG
+//   aerovell-dxg export FILE DIR  each picture as a PNG, each sound as a WAV
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +8,7 @@
 
 #include "engine/picture_collection.h"
 #include "png_writer.h"
+#include "sound/wave_collection.h"
 
 namespace {
 
@@ -52,6 +53,48 @@ int ExportPictures(const TPictureCollection& pictures, const std::filesystem::pa
   return failures ? 1 : 0;
 }
 
+void ListWaves(const TWaveCollection& waves) {
+  for (int i = 0; i < waves.Count(); ++i) {
+    const TWaveCollectionItem& item = waves.Item(i);
+    WaveFormat f;
+    ParsePcmFormat(item.Wave.data.format, f);
+    std::printf("%d\t%s\tlooped %d\tmax playing %d\tchannels %d\trate %d\tbits %d\tbytes %zu\n", i,
+                item.Name().c_str(), item.Looped() ? 1 : 0, item.MaxPlayingCount(), f.channels, f.sample_rate,
+                f.bits, item.Wave.data.samples.size());
+  }
+}
+
+void Put32(std::string& out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out += static_cast<char>(v >> (8 * i));
+}
+
+int ExportWaves(const TWaveCollection& waves, const std::filesystem::path& dir) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  int failures = 0;
+  for (int i = 0; i < waves.Count(); ++i) {
+    const TWaveData& data = waves.Item(i).Wave.data;
+    std::string riff = "RIFF";
+    Put32(riff, static_cast<uint32_t>(4 + 8 + data.format.size() + 8 + data.samples.size()));
+    riff += "WAVEfmt ";
+    Put32(riff, static_cast<uint32_t>(data.format.size()));
+    riff.append(data.format.begin(), data.format.end());
+    riff += "data";
+    Put32(riff, static_cast<uint32_t>(data.samples.size()));
+    riff.append(data.samples.begin(), data.samples.end());
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%03d_", i);
+    const auto path = dir / (prefix + SafeFileName(waves.Item(i).Name()) + ".wav");
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file || std::fwrite(riff.data(), 1, riff.size(), file) != riff.size()) {
+      std::fprintf(stderr, "aerovell-dxg: cannot write %s\n", path.c_str());
+      ++failures;
+    }
+    if (file) std::fclose(file);
+  }
+  return failures ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,8 +104,19 @@ int main(int argc, char** argv) {
       (command != "list" && command != "export"))
     return Usage();
   try {
+    const std::string file = ReadWholeFile(argv[2]);
+    const std::span bytes(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+    if (EqualsIgnoringAsciiCase(LibraryRootClass(bytes), "TWaveCollectionComponent")) {
+      TWaveCollection waves;
+      waves.LoadFromBytes(bytes);
+      if (command == "list") {
+        ListWaves(waves);
+        return 0;
+      }
+      return ExportWaves(waves, argv[3]);
+    }
     TPictureCollection pictures;
-    pictures.LoadLibraryFile(argv[2]);
+    pictures.LoadFromBytes(bytes);
     if (command == "list") {
       ListPictures(pictures);
       return 0;
