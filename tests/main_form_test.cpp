@@ -14,7 +14,12 @@ using testing::ReadBytes;
 class MainFormTest : public ::testing::Test {
  protected:
   MainFormTest() : cwd(dir.Path()) {
+    // The generated menu pictures and menu music; a small sound library of known samples.
+    const std::filesystem::path game = AEROVELL_GAME_DIR;
+    std::filesystem::create_directories(dir / "data");
+    std::filesystem::copy_file(game / "data" / "menu.dxg", dir / "data" / "menu.dxg");
     std::filesystem::create_directories(dir / "sound");
+    std::filesystem::copy_file(game / "sound" / "1.xm", dir / "sound" / "1.xm");
     testing::WriteBytes(dir / "sound" / "gamesound.dxw",
                         tools::WriteWaveLibrary({testing::Wave("looser", 1, testing::Riff(testing::Constant(4410, 9000))),
                                                  testing::Wave("menu", 1, testing::Riff(testing::Constant(441, 5000)))}));
@@ -214,6 +219,7 @@ TEST_F(MainFormTest, AMissingSoundLibraryIsReportedAndTheRestOfStartUpIsSkipped)
 
 TEST_F(MainFormTest, LeavingARunningGamePlaysTheLoserSound) {
   TmainForm& f = Start();
+  f.StopMusic();  // only the effect is to be heard
   f.Globals.GameState = gsPlaying;
   f.Close();
   f.Globals.ExitConfirmed = true;
@@ -226,7 +232,6 @@ TEST_F(MainFormTest, LeavingARunningGamePlaysTheLoserSound) {
 }
 
 TEST_F(MainFormTest, FocusStartsAndStopsTheMusic) {
-  testing::WriteBytes(dir / "sound" / "1.xm", testing::TinyModule());
   TmainForm& f = Start();
   app.Deactivate();
   app.Activate();

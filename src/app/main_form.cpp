@@ -42,6 +42,8 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file)
   DXDraw.SetOptions(doAllowReboot | doWaitVBlank | doCenter | doFlip | doDirectX7Mode | doHardware |
                     doSelectDriver);
 
+  DXSpriteEngine1.SetDXDraw(&DXDraw);
+  DXImageList1.SetDXDraw(&DXDraw);
   DXWaveList1.SetDXSound(&DXSound1);
   if (DXSound1.AutoInitialize) DXSound1.Initialize();
 
@@ -66,6 +68,8 @@ TmainForm::~TmainForm() {
   DXTimer1.SetEnabled(false);
   DXTimer2.SetEnabled(false);
   StopMusic();
+  // The sprites refer to the pictures: they go first.
+  DXSpriteEngine1.Engine().ClearChildren();
 }
 
 void TmainForm::StartMusic(const std::string& game_path) {
@@ -94,6 +98,7 @@ void TmainForm::FormCreate() {
     DXTimer1.SetEnabled(true);
     Globals.StateBeforePause = gsMenu;
     Globals.GameState = gsMenu;
+    CreateMenuField();
   } catch (const std::exception& error) {
     // The rest of start-up is skipped, but the window still comes up and can be closed.
     app_.HandleException(error);
@@ -159,6 +164,7 @@ void TmainForm::FormClose(TCloseAction& action) {
     g.SavedItem = g.MenuItem;
     g.MenuScreen = 5;
     g.MenuItem = 1;
+    ShowClosingWindow(true);
     if (IsRunningGameState(g.GameState)) {
       SetCursorVisible(true);
       g.GameState = gsExitConfirm;
@@ -171,6 +177,7 @@ void TmainForm::FormClose(TCloseAction& action) {
     g.GameState = gsGameOver;
     g.ExitConfirmed = false;
     action = TCloseAction::caNone;
+    ShowClosingWindow(false);
     PlaySound("looser");
     return;
   }
@@ -187,27 +194,22 @@ void TmainForm::Close() {
   app_.Terminate();
 }
 
-void TmainForm::DrawEmptyFrame() {
+void TmainForm::ShowClosingWindow(bool visible) {
+  if (ClosingWindowSprite) ClosingWindowSprite->Visible = visible;
+}
+
+// Until the game itself arrives, the play timer shows the field as it stands.
+void TmainForm::DrawPlayFrame() {
   if (!DXDraw.DisplayReady()) return;
   DXInput1.Update();
+  DXSpriteEngine1.FlushDead();
   DXDraw.FillSurface(0);
-  TDirectDrawSurfaceCanvas& canvas = DXDraw.SurfaceCanvas();
-  if (Globals.MenuScreen == 5) {
-    // Until the menu screens arrive, the exit question is asked in plain words.
-    static const std::string question = Utf8ToCp1251("Выйти из игры?  Enter - да, Esc - нет");
-    canvas.Brush.Style = TBrushStyle::bsClear;
-    canvas.Font.Name = "a_Stamper";
-    canvas.Font.Size = 14;
-    canvas.Font.Color = 0xFFFFFF;
-    canvas.WriteText(250, 280, question);
-  }
-  canvas.Release();
+  DXSpriteEngine1.DrawSprites();
+  DXDraw.SurfaceCanvas().Release();
   DXDraw.PresentFrame();
 }
 
-void TmainForm::DXTimer1Timer(int) { DrawEmptyFrame(); }
-
-void TmainForm::DXTimer2Timer(int) { DrawEmptyFrame(); }
+void TmainForm::DXTimer2Timer(int) { DrawPlayFrame(); }
 
 void TmainForm::DXTimer1Activate() {
   if (Globals.GameState == gsMenu && Config.MusicOn) StartMusic("sound\\1.xm");
@@ -233,23 +235,6 @@ void TmainForm::DXTimer2Deactivate() {
   }
 }
 
-void TmainForm::FormKeyDown(uint16_t key, uint8_t) {
-  if (Globals.MenuScreen != 5) {
-    if (key == vk::kEscape) Close();
-    return;
-  }
-  if (key == vk::kReturn) {
-    Globals.ExitConfirmed = true;
-    Close();
-  } else if (key == vk::kEscape) {
-    Globals.GameState = Globals.SavedState;
-    Globals.MenuScreen = Globals.SavedScreen;
-    Globals.MenuItem = Globals.SavedItem;
-  }
-}
-
-void TmainForm::FormKeyUp(uint16_t, uint8_t) {}
-
 void TmainForm::HandleEvent(const Event& event) {
   switch (event.type) {
     case EventType::kCloseRequest: Close(); break;
@@ -257,8 +242,26 @@ void TmainForm::HandleEvent(const Event& event) {
     case EventType::kCaptionDoubleClick: CptClk(event.code); break;
     case EventType::kKeyDown: FormKeyDown(event.key, event.mods); break;
     case EventType::kKeyUp: FormKeyUp(event.key, event.mods); break;
+    case EventType::kTextInput:
+      // Typed text arrives as UTF-8; the game takes it character by character in its code page.
+      for (char c : Utf8ToCp1251(event.text.data())) FormKeyPress(static_cast<uint8_t>(c));
+      break;
+    case EventType::kMouseMove: DXDrawMouseMove(event.x, event.y); break;
+    case EventType::kMouseDown: DXDrawMouseDown(event.button); break;
+    case EventType::kMouseUp:
+      if (event.button == 1) DXDrawClick();
+      DXDrawMouseUp(event.button);
+      break;
     default: break;
   }
+  SyncTextInput();
+}
+
+void TmainForm::SyncTextInput() {
+  // The desktop's text input is on only while a field is being edited.
+  if (Globals.NameEditing == text_input_) return;
+  text_input_ = Globals.NameEditing;
+  platform_.SetTextInput(text_input_);
 }
 
 }  // namespace aerovell

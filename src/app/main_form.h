@@ -9,8 +9,11 @@
 #include "engine/dx_draw.h"
 #include "engine/dx_form.h"
 #include "engine/dx_input.h"
+#include "engine/dx_sprite_engine.h"
 #include "engine/dx_timer.h"
+#include "engine/picture_collection.h"
 #include "game/game_state.h"
+#include "menu/menu_tables.h"
 #include "sound/music_player.h"
 #include "sound/wave_collection.h"
 
@@ -21,8 +24,27 @@ enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 // The companion launches at the very end of a normal exit.
 void LaunchCompanions(Platform& platform);
 
+// The state of the front end besides the shared game state.
+struct TMenuState {
+  TItemGeometry Geometry;
+  uint8_t HelpPage = 1;
+  uint8_t MainMenuItem = 1;
+  bool KeyLatch = false;
+  bool MouseOverItem = false;
+  bool MouseLeftDown = false;
+  bool MouseRightDown = false;
+  TShortString10 PlayerName;
+  // The menu field's sprites, owned by the sprite engine.
+  TMenuBackground* MenuBackgroundSprite = nullptr;
+  std::array<TMenuItem*, 6> MenuItemSprites{};
+  TSubBackground* SubBackgroundSprite = nullptr;
+  THelpImageSprite* HelpSprite = nullptr;
+};
+
 // The main window: owns the components and runs start-up, window/full-screen
-// switching, the two-phase close and the focus handlers.
+// switching, the two-phase close and the focus handlers. Its front-end methods
+// (the menu field, the menu frame, the commands and the keyboard and mouse) live
+// in src/menu.
 class TmainForm : public TDXForm, public EventSink {
  public:
   static constexpr const char* kCaption = "Aerovell";
@@ -32,6 +54,8 @@ class TmainForm : public TDXForm, public EventSink {
 
   // Components, in creation order.
   TDXDraw DXDraw;
+  TDXSpriteEngine DXSpriteEngine1;
+  TDXImageList DXImageList1;
   TDXTimer DXTimer1;
   TDXInput DXInput1;
   TDXTimer DXTimer2;
@@ -44,6 +68,8 @@ class TmainForm : public TDXForm, public EventSink {
   std::string HotKeyName;
   TRandom Random;
   TGameGlobals Globals;
+  TMenuState Menu;
+  TClosingWindow* ClosingWindowSprite = nullptr;
 
   void FormCreate();
   void ChangeMode();
@@ -65,8 +91,20 @@ class TmainForm : public TDXForm, public EventSink {
   void DXTimer2Activate();
   void DXTimer2Deactivate();
 
+  // Front end (src/menu).
+  void CreateMenuField();
+  void CreateMainMenu();
+  void DestroyMenu();
+  void CreateSubMenu();
+  void UpdateMenuHighlight();
+  void ExecuteMenuItem();
   void FormKeyDown(uint16_t key, uint8_t mods);
   void FormKeyUp(uint16_t key, uint8_t mods);
+  void FormKeyPress(uint8_t cp1251_char);
+  void DXDrawMouseMove(int x, int y);
+  void DXDrawClick();
+  void DXDrawMouseDown(int button);
+  void DXDrawMouseUp(int button);
 
   // A close request from the window (close box, Alt+F4) or from the game itself.
   void Close();
@@ -74,12 +112,25 @@ class TmainForm : public TDXForm, public EventSink {
 
   void HandleEvent(const Event& event) override;
 
+  // The score service ("host" or "host:port") the online table is opened on.
+  static std::string ScoreServiceHost();
+
  private:
-  void DrawEmptyFrame();
+  void DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas);
+  void BackToMainMenu();
+  void BackToMenus();
+  void MoveSelection(bool next);
+  void ToggleSetting(uint8_t& flag);
+  void ShowClosingWindow(bool visible);
+  void SyncTextInput();
+  bool InMenuStates() const;
+  TShortString10* EditedField();
+  void DrawPlayFrame();
 
   TApplication& app_;
   ConfigFile config_file_;
   bool closed_ = false;
+  bool text_input_ = false;
 };
 
 }  // namespace aerovell

@@ -59,6 +59,9 @@ class TSprite {
   virtual Rect GetBounds() const;
   virtual bool HitTest(TSprite& other);
 
+  // Frees a sprite and its subtree at once; never during a pass (use MarkDead there).
+  static void Destroy(TSprite* sprite) { std::unique_ptr<TSprite> owned(sprite); }
+
   // Makes a sprite of class T under `parent`, which owns it from then on.
   template <class T, class... Args>
   static T& Spawn(TSprite& parent, Args&&... args) {
