@@ -4,7 +4,7 @@ TYPE     ?= RelWithDebInfo
 JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps configure build bench clean asan-test
+.PHONY: run test deps configure build bench clean asan-test golden
 
 deps:
 	@scripts/install-deps
@@ -30,3 +30,8 @@ bench: build
 
 clean:
 	rm -rf build build-asan
+
+# Rewrites the golden pictures of the front end from the current build (look at
+# them before committing).
+golden: build
+	cd $(BUILD) && AEROVELL_UPDATE_GOLDEN=1 ./tests/aerovell_tests --gtest_filter='Golden.*'

@@ -146,7 +146,7 @@ RgbImage EnemiesPage() {
   };
   const Ground ground[] = {{"Солдат", [](cairo_t* cr) { DrawSoldier(cr, false); }, 0.9},
                            {"Вышка", DrawTower, 0.45},
-                           {"Ракетная установка", DrawNru, 0.75}};
+                           {"Ракетница", DrawNru, 0.75}};
   for (int i = 0; i < 3; ++i) {
     const double x = 12 + i * 170, y = 166;
     cairo_save(cr);
@@ -184,8 +184,9 @@ std::vector<tools::PictureEntry> MenuGraphics() {
     out.push_back(Picture("item" + std::to_string(k + 1), Highlight(k), k % 2 ? "TBitmap" : "TDIB",
                           k % 2 ? DibEncoding::kPal8 : DibEncoding::kRle8, true));
   // Sub-menu frame at (118, 123): room for the options, the records table
-  // (134..662 x 173..397) and the help pages and buttons (to y 448).
-  out.push_back(Picture("submenu", Panel(564, 352, 0xD6DEE6, 0x9FB1C2, 0x2B3A48), "TBitmap",
+  // (134..662 x 173..397), the help pages and buttons (to y 448), and covering
+  // the main menu's last caption below.
+  out.push_back(Picture("submenu", Panel(564, 424, 0xD6DEE6, 0x9FB1C2, 0x2B3A48), "TBitmap",
                         DibEncoding::kRgb32Fields, true));
   // Dialog frame at (185, 120): the questions sit at y 230 to 308.
   out.push_back(Picture("dialog", Panel(430, 230, 0xE9EEF2, 0xB7C4CF, 0x2B3A48), "TDIB", DibEncoding::kRgb32, true));

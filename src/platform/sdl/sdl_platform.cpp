@@ -1,6 +1,10 @@
 #include "platform/sdl/sdl_platform.h"
 
+#include <unistd.h>
+
 #include <csignal>
+#include <cstdlib>
+#include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -44,6 +48,28 @@ bool IsEmulatedGl(SDL_Renderer* renderer) {
   for (const char* soft : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"})
     if (std::strstr(name, soft)) return true;
   return false;
+}
+
+// Milliseconds since the process was started (at the kernel's clock-tick
+// resolution), for the start-up report.
+double ProcessAgeMs() {
+  FILE* stat = std::fopen("/proc/self/stat", "r");
+  if (!stat) return -1;
+  char buffer[1024];
+  const size_t n = std::fread(buffer, 1, sizeof buffer - 1, stat);
+  std::fclose(stat);
+  buffer[n] = 0;
+  const char* p = std::strrchr(buffer, ')');
+  if (!p) return -1;
+  unsigned long long start_ticks = 0;
+  // Field 22 (starttime) is the 20th after the closing parenthesis of the name.
+  int field = 2;
+  for (const char* c = p + 1; *c && field < 22; ++c)
+    if (*c == ' ' && ++field == 22) start_ticks = std::strtoull(c + 1, nullptr, 10);
+  timespec now{};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  const double hz = static_cast<double>(sysconf(_SC_CLK_TCK));
+  return (now.tv_sec + now.tv_nsec / 1e9 - start_ticks / hz) * 1000.0;
 }
 
 }  // namespace
@@ -230,6 +256,12 @@ void SdlPlatform::Present(const Surface& back, bool wait_vblank) {
   }
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   SDL_RenderPresent(renderer_);
+  if (!first_frame_reported_) {
+    first_frame_reported_ = true;
+    // A measuring aid: AEROVELL_REPORT_STARTUP=1 tells how long the first picture took.
+    if (std::getenv("AEROVELL_REPORT_STARTUP"))
+      std::fprintf(stderr, "aerovell: first frame presented %.0f ms after the process started\n", ProcessAgeMs());
+  }
 }
 
 bool SdlPlatform::IsForeground() {

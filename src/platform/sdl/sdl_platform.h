@@ -66,6 +66,7 @@ class SdlPlatform final : public Platform {
   SDL_AudioDeviceID audio_device_ = 0;
   int audio_rate_ = 0;
   uint32_t audio_retry_at_ = 0;
+  bool first_frame_reported_ = false;
   TtfRasterizer fonts_;
 };
 

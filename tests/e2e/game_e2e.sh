@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The real game under Xvfb, played with xdotool: the 800 x 600 "Aerovell" window,
+# the options screen reached by keys (its picture checked), a setting switched,
+# the way back by mouse, the exit question answered yes (exit code 0, the setting
+# in config.dat); then a second run ended by SIGTERM (quick, exit code 0, no
+# temporary files left).
+set -euo pipefail
+game_dir=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$game_dir"/. "$work/"
+rm -f "$work/config.dat"
+
+cat >"$work/inner.sh" <<'INNER'
+#!/usr/bin/env bash
+set -u
+cd "$1"
+fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
+start_game() {
+  SDL_AUDIODRIVER=dummy ./aerovell 2>>stderr.txt &
+  pid=$!
+  wid=""
+  for _ in $(seq 100); do
+    wid=$(xdotool search --name '^Aerovell$' 2>/dev/null | head -1 || true)
+    [ -n "$wid" ] && break
+    sleep 0.05
+  done
+  [ -n "$wid" ] || fail "no window"
+  xdotool windowfocus "$wid"
+  sleep 0.4
+}
+key() { xdotool key --window "$wid" "$@"; sleep 0.15; }
+shot() { xwd -id "$wid" -silent | /usr/bin/convert xwd:- "$1"; }
+pixel() { /usr/bin/convert "$1" -format "%[hex:u.p{$2,$3}]" info: | cut -c1-6; }
+
+start_game
+geometry=$(xdotool getwindowgeometry "$wid" | awk '/Geometry/{print $2}')
+[ "$geometry" = "800x600" ] || fail "window is $geometry"
+
+key Down
+key Return                 # options
+key Down Down
+key Return                 # sound off
+shot options.png
+# The red selection frame of the sound row runs along y 26 x 3 + 226 = 304 from x 325.
+[ "$(pixel options.png 400 304)" = "FF0000" ] || fail "no selection frame on the sound row"
+# "Выкл" is red, 70 pixels right of 330 on the sound row.
+red=$(/usr/bin/convert options.png -crop 60x18+400+306 -fill black +opaque '#FF0000' -format '%[fx:mean>0]' info:)
+[ "$red" = "1" ] || fail "the sound switch does not read off"
+
+xdotool mousemove --window "$wid" 160 425 click 1   # "Назад..."
+sleep 0.3
+key Escape                 # the exit question
+key Return                 # yes
+for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$pid" 2>/dev/null && fail "still running after the exit question"
+wait "$pid"; code=$?
+[ "$code" -eq 0 ] || fail "exit code $code"
+bytes=$(od -An -tx1 -N3 config.dat | tr -d ' ')
+[ "$bytes" = "000001" ] || fail "config.dat starts $bytes, expected sound off"
+
+start_game
+kill -TERM "$pid"
+t0=$(date +%s%N)
+wait "$pid"; code=$?
+ms=$(( ($(date +%s%N) - t0) / 1000000 ))
+[ "$code" -eq 0 ] || fail "SIGTERM exit code $code"
+[ "$ms" -lt 2000 ] || fail "SIGTERM took $ms ms"
+ls | grep -q '^config.dat.' && fail "a temporary file was left"
+echo "played through the options and the exit question; SIGTERM ended the game in $ms ms"
+INNER
+chmod +x "$work/inner.sh"
+xvfb-run -a -s "-screen 0 1024x768x24" "$work/inner.sh" "$work"

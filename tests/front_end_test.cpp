@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include "front_end_fixture.h"
+#include "platform/cp1251.h"
+
+namespace aerovell {
+namespace {
+
+using testing::FrontEnd;
+
+TEST_F(FrontEnd, StartsOnTheMainMenuWithTheFirstItemLitAndItsMusic) {
+  TmainForm& f = Start();
+  EXPECT_EQ(Screen(), 1);
+  EXPECT_EQ(Item(), 1);
+  EXPECT_TRUE(f.Menu.MenuItemSprites[0]->Visible);
+  EXPECT_FALSE(f.Menu.MenuItemSprites[1]->Visible);
+  EXPECT_TRUE(f.Music.Playing());
+  EXPECT_GT(f.Menu.Geometry.W(1, 1), 0) << "the hit box comes from the highlight picture";
+  EXPECT_EQ(platform.presented_frames, 1);
+}
+
+TEST_F(FrontEnd, KeysWalkEveryScreenAndBack) {
+  TmainForm& f = Start();
+  Key(vk::kDown);
+  EXPECT_EQ(Item(), 2);
+  EXPECT_TRUE(f.Menu.MenuItemSprites[1]->Visible);
+  EXPECT_FALSE(f.Menu.MenuItemSprites[0]->Visible);
+  Key(vk::kUp);
+  Key(vk::kUp);
+  EXPECT_EQ(Item(), 6) << "up from the first wraps to the last";
+  Key(vk::kDown);
+  EXPECT_EQ(Item(), 1);
+
+  for (uint8_t screen : {2, 3, 4}) {
+    SCOPED_TRACE(static_cast<int>(screen));
+    while (Item() != screen) Key(vk::kDown);
+    Key(vk::kReturn);
+    EXPECT_EQ(Screen(), screen);
+    EXPECT_EQ(Item(), 1);
+    EXPECT_NE(f.Menu.SubBackgroundSprite, nullptr);
+    Frame();
+    Key(vk::kEscape);
+    EXPECT_EQ(Screen(), 1);
+    EXPECT_EQ(Item(), screen) << "back on the item that opened it";
+    EXPECT_EQ(f.Menu.SubBackgroundSprite, nullptr);
+    EXPECT_TRUE(f.Menu.MenuItemSprites[screen - 1]->Visible);
+  }
+}
+
+TEST_F(FrontEnd, HelpPagesStopAtBothEndsAndRestartAtOne) {
+  TmainForm& f = Start();
+  f.Globals.MenuItem = 4;
+  Key(vk::kReturn);
+  ASSERT_EQ(Screen(), 4);
+  EXPECT_EQ(f.Menu.HelpSprite->Picture, &f.DXImageList1.Items.Item(9));
+  Key(vk::kRight);
+  Key(vk::kReturn);  // "Предыдущий" on page 1 keeps it
+  EXPECT_EQ(f.Menu.HelpPage, 1);
+  Key(vk::kRight);
+  for (int i = 0; i < 6; ++i) Key(vk::kReturn);
+  EXPECT_EQ(f.Menu.HelpPage, 5);
+  EXPECT_EQ(f.Menu.HelpSprite->Picture, &f.DXImageList1.Items.Item(13));
+  Key(vk::kEscape);
+  Key(vk::kReturn);
+  EXPECT_EQ(f.Menu.HelpPage, 1);
+}
+
+TEST_F(FrontEnd, AHeldKeyActsOnce) {
+  Start();
+  Down(vk::kDown);
+  Down(vk::kDown, 0, true);
+  Down(vk::kDown, 0, true);
+  EXPECT_EQ(Item(), 2);
+  Up(vk::kDown);
+  Key(vk::kDown);
+  EXPECT_EQ(Item(), 3);
+}
+
+TEST_F(FrontEnd, EachOptionSwitchesAndIsStored) {
+  TmainForm& f = Start();
+  f.Globals.MenuItem = 2;
+  Key(vk::kReturn);
+  ASSERT_EQ(Screen(), 2);
+  // Mode: Enter and Left both switch; the file holds each value scrambled.
+  Key(vk::kReturn);
+  EXPECT_TRUE(platform.full_screen);
+  EXPECT_EQ(File()[0], 1);
+  Key(vk::kLeft);
+  EXPECT_FALSE(platform.full_screen);
+  EXPECT_EQ(File()[0], 0);
+  // Music off stops it; on again plays it.
+  Key(vk::kDown);
+  Key(vk::kRight);
+  EXPECT_EQ(f.Config.MusicOn, 0);
+  EXPECT_FALSE(f.Music.Playing());
+  EXPECT_EQ(File()[1], 1);
+  Key(vk::kReturn);
+  EXPECT_TRUE(f.Music.Playing());
+  EXPECT_EQ(File()[1], 0);
+  // Sound.
+  Key(vk::kDown);
+  Key(vk::kReturn);
+  EXPECT_EQ(File()[2], 1);
+  // Left on the country row does nothing.
+  Key(vk::kDown);
+  Key(vk::kLeft);
+  EXPECT_FALSE(f.Globals.NameEditing);
+  // Back stores once more and returns.
+  f.Globals.MenuItem = 6;
+  Key(vk::kReturn);
+  EXPECT_EQ(Screen(), 1);
+  EXPECT_EQ(File()[2], 1);
+}
+
+TEST_F(FrontEnd, MusicThatCannotLoadTurnsItselfOff) {
+  TmainForm& f = Start();
+  std::filesystem::remove(dir / "sound" / "1.xm");
+  f.Globals.MenuItem = 2;
+  Key(vk::kReturn);
+  Key(vk::kDown);
+  Key(vk::kReturn);  // off
+  Key(vk::kReturn);  // on again: the module is gone
+  ASSERT_EQ(platform.message_boxes.size(), 1u);
+  EXPECT_EQ(platform.message_boxes[0].second, "Не могу загрузить музыку");
+  EXPECT_EQ(f.Config.MusicOn, 0);
+  EXPECT_EQ(File()[1], 1) << "stored off";
+}
+
+TEST_F(FrontEnd, TypingTheCountry) {
+  TmainForm& f = Start();
+  f.Globals.MenuItem = 2;
+  Key(vk::kReturn);
+  for (int i = 0; i < 3; ++i) Key(vk::kDown);
+  Key(vk::kReturn);
+  ASSERT_TRUE(f.Globals.NameEditing);
+  EXPECT_TRUE(platform.text_input) << "text input is on while a field is edited";
+  Type("Рос");
+  Type("сия ЁёZ9!");  // Ё, ё and ! are refused
+  EXPECT_EQ(f.Config.Country.Text(), Utf8ToCp1251("Россия Z9"));
+  Type("жж");  // the 10th character goes in, the 11th does not
+  EXPECT_EQ(f.Config.Country.Text(), Utf8ToCp1251("Россия Z9ж"));
+  // Backspace repeats while held, one character a repeat, then stops at empty.
+  Down(vk::kBack);
+  for (int i = 0; i < 12; ++i) Down(vk::kBack, 0, true);
+  Up(vk::kBack);
+  EXPECT_EQ(f.Config.Country.Length, 0);
+  Type("ж");
+  // Esc ends the editing, stores the country and goes back.
+  Key(vk::kEscape);
+  EXPECT_FALSE(f.Globals.NameEditing);
+  EXPECT_FALSE(platform.text_input);
+  EXPECT_EQ(Screen(), 1);
+  const auto bytes = File();
+  EXPECT_EQ(bytes[6], 1);
+  EXPECT_EQ(bytes[7], static_cast<uint8_t>(~0xE6));  // "ж", complemented
+}
+
+TEST_F(FrontEnd, CapturingTheHotKey) {
+  TmainForm& f = Start();
+  f.Globals.MenuItem = 2;
+  Key(vk::kReturn);
+  f.Globals.MenuItem = 5;
+  Key(vk::kReturn);
+  ASSERT_EQ(Screen(), 7);
+  EXPECT_TRUE(f.ClosingWindowSprite->Visible);
+  Key(vk::kControl);  // never captured
+  Key(vk::kEscape);   // nor does Esc leave the capture
+  EXPECT_EQ(Screen(), 7);
+  EXPECT_EQ(platform.minimize_calls, 0);
+  Key(vk::kF1 + 4);  // F5
+  EXPECT_EQ(Screen(), 2);
+  EXPECT_FALSE(f.ClosingWindowSprite->Visible);
+  EXPECT_EQ(f.HotKeyName, "F5");
+  EXPECT_EQ(File()[4], 0x7B) << "stored only when the options are left";
+  Key(vk::kEscape);
+  EXPECT_EQ(File()[4], 0x74);
+  Key(vk::kF1 + 4);  // the hot key in the menus minimises
+  EXPECT_EQ(platform.minimize_calls, 1);
+}
+
+TEST_F(FrontEnd, ClearingTheRecords) {
+  TmainForm& f = Start();
+  f.Config.HighScores[0].Score = 5000;
+  f.Globals.MenuItem = 3;
+  Key(vk::kReturn);
+  Key(vk::kDown);
+  Key(vk::kDown);
+  Key(vk::kReturn);
+  ASSERT_EQ(Screen(), 6);
+  Key(vk::kRight);
+  Key(vk::kReturn);  // "Нет"
+  EXPECT_EQ(Screen(), 3);
+  EXPECT_EQ(f.Config.HighScores[0].Score, 5000);
+  EXPECT_EQ(Item(), 2) << "the answer's item stays selected";
+  Key(vk::kDown);
+  Key(vk::kReturn);  // item 3 again: the question
+  Key(vk::kReturn);  // "Да"
+  EXPECT_EQ(Screen(), 3);
+  EXPECT_EQ(Item(), 1) << "the item stays 1: Назад... is selected";
+  EXPECT_EQ(f.Config.HighScores[0].Score, 1000);
+  EXPECT_EQ(File()[18 + 12], static_cast<uint8_t>(~(1000 & 0xFF)));
+  EXPECT_FALSE(f.ClosingWindowSprite->Visible);
+}
+
+TEST_F(FrontEnd, TheExitQuestionBothWays) {
+  TmainForm& f = Start();
+  Key(vk::kDown);
+  Key(vk::kEscape);
+  ASSERT_EQ(Screen(), 5);
+  EXPECT_TRUE(f.ClosingWindowSprite->Visible);
+  Key(vk::kRight);
+  Key(vk::kReturn);  // "Нет"
+  EXPECT_EQ(Screen(), 1);
+  EXPECT_EQ(Item(), 2);
+  EXPECT_EQ(f.Globals.GameState, gsMenu);
+  EXPECT_FALSE(f.ClosingWindowSprite->Visible);
+  EXPECT_FALSE(f.Closed());
+  Key(vk::kEscape);
+  Key(vk::kReturn);  // "Да"
+  EXPECT_TRUE(f.Closed());
+}
+
+TEST_F(FrontEnd, AltEnterOnReleaseInEveryState) {
+  TmainForm& f = Start();
+  auto alt_enter = [&] {
+    Down(vk::kReturn, kModAlt);
+    Up(vk::kReturn, kModAlt);
+  };
+  alt_enter();
+  EXPECT_TRUE(platform.full_screen);
+  EXPECT_EQ(Screen(), 1) << "Enter with Alt does not choose";
+  EXPECT_EQ(File()[0], 1);
+  f.Globals.MenuItem = 2;
+  Key(vk::kReturn);
+  alt_enter();
+  EXPECT_FALSE(platform.full_screen);
+  Key(vk::kEscape);
+  Key(vk::kEscape);  // the exit question
+  alt_enter();
+  EXPECT_TRUE(platform.full_screen);
+  EXPECT_EQ(File()[0], 1);
+  f.Globals.GameState = gsGameOver;  // the game's states too
+  alt_enter();
+  EXPECT_FALSE(platform.full_screen);
+}
+
+TEST_F(FrontEnd, TheMouseSelectsAndChooses) {
+  TmainForm& f = Start();
+  const auto& g = f.Menu.Geometry;
+  Move(g.X(1, 3) + 5, g.Y(1, 3) + 5);
+  EXPECT_EQ(Item(), 3);
+  EXPECT_TRUE(f.Menu.MenuItemSprites[2]->Visible);
+  Move(700, 50);  // over nothing: the selection stays, a click does nothing
+  EXPECT_EQ(Item(), 3);
+  Click(700, 50);
+  EXPECT_EQ(Screen(), 1);
+  Click(g.X(1, 2) + g.W(1, 2), g.Y(1, 2) + g.H(1, 2));  // the edges count
+  ASSERT_EQ(Screen(), 2);
+  Move(600, 310);  // the options rows reach to x 630 whatever their width
+  EXPECT_EQ(Item(), 3);
+  Move(631, 310);
+  EXPECT_FALSE(f.Menu.MouseOverItem);
+  Click(150, 420);  // "Назад..."
+  EXPECT_EQ(Screen(), 1);
+}
+
+TEST_F(FrontEnd, TheOnlineTableAndMoreGames) {
+  TmainForm& f = Start();
+  f.Globals.MenuItem = 5;
+  Key(vk::kReturn);
+  EXPECT_TRUE(platform.shell_opens.empty()) << "no moregames.url, nothing happens";
+  testing::WriteBytes(dir / "moregames.url", {'x'});
+  Key(vk::kReturn);
+  ASSERT_EQ(platform.shell_opens.size(), 1u);
+  EXPECT_NE(platform.shell_opens[0].target.find("moregames.url"), std::string::npos);
+  f.Globals.MenuItem = 3;
+  Key(vk::kReturn);
+  Key(vk::kDown);
+  Key(vk::kReturn);
+  ASSERT_EQ(platform.shell_opens.size(), 2u);
+  EXPECT_EQ(platform.shell_opens[1].target,
+            "http://" + TmainForm::ScoreServiceHost() + "/cgi/version.pl?prg=Aerovell&show&type=0");
+}
+
+}  // namespace
+}  // namespace aerovell
