@@ -216,6 +216,26 @@ DecodedImage DecodeBody(ByteReader& in, Header& h, bool triple_palette, const Me
   return image;
 }
 
+// The fields of a 12-byte core header or of the first 40 bytes of an info header.
+void ReadHeaderFields(ByteReader& in, Header& h) {
+  if (h.size == 12) {
+    h.width = in.U16();
+    h.height = in.U16();
+    h.planes = in.U16();
+    h.bit_count = in.U16();
+    return;
+  }
+  h.width = in.I32();
+  h.height = in.I32();
+  h.planes = in.U16();
+  h.bit_count = in.U16();
+  h.compression = in.U32();
+  h.image_size = in.U32();
+  in.Skip(8);  // resolutions
+  h.colors_used = in.U32();
+  in.Skip(4);  // colours important
+}
+
 }  // namespace
 
 DecodedImage DecodeDibData(std::span<const uint8_t> bytes) {
@@ -225,24 +245,8 @@ DecodedImage DecodeDibData(std::span<const uint8_t> bytes) {
   if (in.Remaining() < 4) Fail(kDib, kDib.invalid_header);
   Header h;
   h.size = in.U32();
-  if (h.size == 12) {
-    h.width = in.U16();
-    h.height = in.U16();
-    h.planes = in.U16();
-    h.bit_count = in.U16();
-  } else if (h.size == 40) {
-    h.width = in.I32();
-    h.height = in.I32();
-    h.planes = in.U16();
-    h.bit_count = in.U16();
-    h.compression = in.U32();
-    h.image_size = in.U32();
-    in.Skip(8);  // resolutions
-    h.colors_used = in.U32();
-    in.Skip(4);  // colours important
-  } else {
-    Fail(kDib, kDib.invalid_header);
-  }
+  if (h.size != 12 && h.size != 40) Fail(kDib, kDib.invalid_header);
+  ReadHeaderFields(in, h);
   return DecodeBody(in, h, h.size == 12, kDib, std::nullopt);
 }
 
@@ -259,28 +263,14 @@ DecodedImage DecodeBitmapData(std::span<const uint8_t> bytes) {
                               (static_cast<size_t>(file_header[13]) << 24);
   Header h;
   h.size = in.U32();
-  if (h.size == 12) {
-    h.width = in.U16();
-    h.height = in.U16();
-    h.planes = in.U16();
-    h.bit_count = in.U16();
-  } else if (h.size >= 40 && h.size <= 124) {
-    h.width = in.I32();
-    h.height = in.I32();
-    h.planes = in.U16();
-    h.bit_count = in.U16();
-    h.compression = in.U32();
-    h.image_size = in.U32();
-    in.Skip(8);
-    h.colors_used = in.U32();
-    in.Skip(4);
+  if (h.size != 12 && (h.size < 40 || h.size > 124)) Fail(kBitmap, "");
+  ReadHeaderFields(in, h);
+  if (h.size >= 40) {
     if (h.size >= 52) {  // the later headers carry their masks inside
       for (uint32_t& mask : h.masks) mask = in.U32();
       h.has_masks = h.compression == kBitFields;
     }
-    in.Skip(h.size - std::min<uint32_t>(h.size, h.size >= 52 ? 52 : 40));
-  } else {
-    Fail(kBitmap, "");
+    in.Skip(h.size - (h.size >= 52 ? 52 : 40));
   }
   if (h.planes != 1) Fail(kBitmap, "");
   return DecodeBody(in, h, h.size == 12, kBitmap, pixel_offset);

@@ -42,11 +42,7 @@ void TCustomDXDraw::SetOptions(TDXDrawOptions options) {
   now_options_ = static_cast<TDXDrawOptions>((now_options_ & ~kLiveOptions) | (options & kLiveOptions));
 }
 
-void TCustomDXDraw::Notify(TDXDrawNotifyType kind) {
-  // Last registered first; a handler may unregister itself, so walk a copy.
-  const auto registrations = notify_;
-  for (auto it = registrations.rbegin(); it != registrations.rend(); ++it) it->handler(*this, kind);
-}
+void TCustomDXDraw::Notify(TDXDrawNotifyType kind) { notify_.Notify(*this, kind); }
 
 void TCustomDXDraw::OpenDisplay() {
   if (initialized_) CloseDisplay();
@@ -123,7 +119,7 @@ void TCustomDXDraw::PresentFrame() {
 
 void TCustomDXDraw::RegisterNotifyEvent(const void* component, TDXDrawNotifyEvent handler) {
   UnRegisterNotifyEvent(component);
-  notify_.push_back({component, handler});
+  notify_.Add(component, handler);
   handler(*this, TDXDrawNotifyType::dxntSetSurfaceSize);
   if (initialized_) {
     handler(*this, TDXDrawNotifyType::dxntInitialize);
@@ -133,14 +129,10 @@ void TCustomDXDraw::RegisterNotifyEvent(const void* component, TDXDrawNotifyEven
 }
 
 void TCustomDXDraw::UnRegisterNotifyEvent(const void* component) {
-  auto it = std::find_if(notify_.begin(), notify_.end(),
-                         [&](const Registration& r) { return r.component == component; });
-  if (it == notify_.end()) return;
-  TDXDrawNotifyEvent handler = std::move(it->handler);
-  notify_.erase(it);
-  if (initialized_) {
-    handler(*this, TDXDrawNotifyType::dxntFinalizeSurface);
-    handler(*this, TDXDrawNotifyType::dxntFinalize);
+  const auto handler = notify_.Remove(component);
+  if (handler && initialized_) {
+    (*handler)(*this, TDXDrawNotifyType::dxntFinalizeSurface);
+    (*handler)(*this, TDXDrawNotifyType::dxntFinalize);
   }
 }
 

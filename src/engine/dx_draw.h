@@ -8,6 +8,7 @@
 
 #include "engine/dx_form.h"
 #include "engine/errors.h"
+#include "engine/notify_list.h"
 #include "engine/surface_canvas.h"
 #include "platform/font_cache.h"
 #include "platform/platform.h"
@@ -106,11 +107,7 @@ class TCustomDXDraw {
   bool in_transition_ = false;
   bool opening_ = false;
   bool flip_driver_ = false;
-  struct Registration {
-    const void* component;
-    TDXDrawNotifyEvent handler;
-  };
-  std::vector<Registration> notify_;
+  NotifyList<TCustomDXDraw, TDXDrawNotifyType> notify_;
 };
 
 class TDXDraw final : public TCustomDXDraw {

@@ -287,6 +287,12 @@ void ReadLibraryStream(std::span<const uint8_t> file, LibraryRoot& root) {
   in.U8();
 }
 
+void LoadLibraryBytes(std::span<const uint8_t> file, std::string_view root_class, StreamObject& collection) {
+  collection.ClearItems();
+  LibraryRoot root(root_class, collection);
+  ReadLibraryStream(file, root);
+}
+
 std::string ReadWholeFile(const std::string& path) {
   auto fail = [&](int error) {
     std::error_code ec;

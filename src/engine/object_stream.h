@@ -69,6 +69,10 @@ void ReadLibraryStream(std::span<const uint8_t> file, LibraryRoot& root);
 // "TWaveCollectionComponent"); raises the reader's errors for a damaged header.
 std::string LibraryRootClass(std::span<const uint8_t> file);
 
+// What both libraries' loaders do: empty the collection, then read the file
+// into a temporary root of `root_class` whose List is the collection.
+void LoadLibraryBytes(std::span<const uint8_t> file, std::string_view root_class, StreamObject& collection);
+
 // Reads a whole file for the loaders; "Cannot open file "%s". %s" when it cannot.
 std::string ReadWholeFile(const std::string& path);
 

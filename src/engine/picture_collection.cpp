@@ -213,9 +213,7 @@ void TPictureCollection::LoadLibraryFile(const std::string& path) {
 }
 
 void TPictureCollection::LoadFromBytes(std::span<const uint8_t> file) {
-  Clear();
-  LibraryRoot root("TPictureCollectionComponent", *this);
-  ReadLibraryStream(file, root);
+  LoadLibraryBytes(file, "TPictureCollectionComponent", *this);
   if (DisplayReady())
     for (int i = 0; i < Count(); ++i) Item(i).Prepare();
 }

@@ -9,10 +9,7 @@ TCustomDXSound::~TCustomDXSound() {
   Notify(TDXSoundNotifyType::dsntDestroying);
 }
 
-void TCustomDXSound::Notify(TDXSoundNotifyType kind) {
-  const auto registrations = notify_;  // a handler may unregister itself
-  for (auto it = registrations.rbegin(); it != registrations.rend(); ++it) it->handler(*this, kind);
-}
+void TCustomDXSound::Notify(TDXSoundNotifyType kind) { notify_.Notify(*this, kind); }
 
 void TCustomDXSound::Initialize() {
   Finalize();
@@ -39,7 +36,7 @@ void TCustomDXSound::Finalize() {
 
 void TCustomDXSound::RegisterNotifyEvent(const void* component, TDXSoundNotifyEvent handler) {
   UnRegisterNotifyEvent(component);
-  notify_.push_back({component, handler});
+  notify_.Add(component, handler);
   if (initialized_) {
     handler(*this, TDXSoundNotifyType::dsntInitialize);
     handler(*this, TDXSoundNotifyType::dsntRestore);
@@ -47,11 +44,8 @@ void TCustomDXSound::RegisterNotifyEvent(const void* component, TDXSoundNotifyEv
 }
 
 void TCustomDXSound::UnRegisterNotifyEvent(const void* component) {
-  auto it = std::find_if(notify_.begin(), notify_.end(), [&](const Registration& r) { return r.component == component; });
-  if (it == notify_.end()) return;
-  TDXSoundNotifyEvent handler = std::move(it->handler);
-  notify_.erase(it);
-  if (initialized_) handler(*this, TDXSoundNotifyType::dsntFinalize);
+  const auto handler = notify_.Remove(component);
+  if (handler && initialized_) (*handler)(*this, TDXSoundNotifyType::dsntFinalize);
 }
 
 TWaveCollectionItem::TWaveCollectionItem(TWaveCollection& owner) : THashCollectionItem(owner), collection_(owner) {}
@@ -173,9 +167,7 @@ void TWaveCollection::LoadLibraryFile(const std::string& path) {
 }
 
 void TWaveCollection::LoadFromBytes(std::span<const uint8_t> file) {
-  Clear();
-  LibraryRoot root("TWaveCollectionComponent", *this);
-  ReadLibraryStream(file, root);
+  LoadLibraryBytes(file, "TWaveCollectionComponent", *this);
   if (DeviceReady())
     for (int i = 0; i < Count(); ++i) Item(i).Prepare();
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/hash_collection.h"
+#include "engine/notify_list.h"
 #include "engine/object_stream.h"
 #include "sound/mixer.h"
 #include "sound/wave_data.h"
@@ -54,11 +55,7 @@ class TCustomDXSound {
   Platform& platform_;
   Mixer mixer_;
   bool initialized_ = false;
-  struct Registration {
-    const void* component;
-    TDXSoundNotifyEvent handler;
-  };
-  std::vector<Registration> notify_;
+  NotifyList<TCustomDXSound, TDXSoundNotifyType> notify_;
 };
 
 class TDXSound final : public TCustomDXSound {
