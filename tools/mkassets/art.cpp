@@ -100,48 +100,44 @@ int Canvas::Paragraph(double x, double y, double width, const std::string& text,
   return h;
 }
 
-tools::RgbImage Canvas::ToImage(int threshold) const {
-  cairo_surface_flush(surface_);
-  tools::RgbImage image{width_, height_, std::vector<uint32_t>(static_cast<size_t>(width_) * height_)};
-  const unsigned char* data = cairo_image_surface_get_data(surface_);
-  const int stride = cairo_image_surface_get_stride(surface_);
-  for (int y = 0; y < height_; ++y) {
+namespace {
+
+// The canvas as an RGB image, each premultiplied ARGB pixel turned by `convert`.
+template <class PixelFunction>
+tools::RgbImage Convert(cairo_surface_t* surface, int width, int height, PixelFunction convert) {
+  cairo_surface_flush(surface);
+  tools::RgbImage image{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int y = 0; y < height; ++y) {
     const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
-    for (int x = 0; x < width_; ++x) {
-      const uint32_t p = row[x];
-      const uint32_t a = p >> 24;
-      uint32_t out = kKeyPixel;
-      if (static_cast<int>(a) >= threshold) {
-        // Cairo keeps colours premultiplied by alpha: undo that.
-        auto channel = [&](int shift) { return std::min<uint32_t>(255, (((p >> shift) & 0xFF) * 255 + a / 2) / a); };
-        out = channel(16) << 16 | channel(8) << 8 | channel(0);
-        if (out == kKeyPixel) out = 0xFE00FF;  // never the key by accident
-      }
-      image.At(x, y) = out;
-    }
+    for (int x = 0; x < width; ++x) image.At(x, y) = convert(row[x]);
   }
   return image;
 }
 
+}  // namespace
+
+tools::RgbImage Canvas::ToImage(int threshold) const {
+  return Convert(surface_, width_, height_, [threshold](uint32_t p) {
+    const uint32_t a = p >> 24;
+    if (static_cast<int>(a) < threshold) return kKeyPixel;
+    // Cairo keeps colours premultiplied by alpha: undo that.
+    auto channel = [&](int shift) { return std::min<uint32_t>(255, (((p >> shift) & 0xFF) * 255 + a / 2) / a); };
+    const uint32_t out = channel(16) << 16 | channel(8) << 8 | channel(0);
+    return out == kKeyPixel ? 0xFE00FFu : out;  // never the key by accident
+  });
+}
+
 tools::RgbImage Canvas::ToOpaqueImage(uint32_t background) const {
-  cairo_surface_flush(surface_);
-  tools::RgbImage image{width_, height_, std::vector<uint32_t>(static_cast<size_t>(width_) * height_)};
-  const unsigned char* data = cairo_image_surface_get_data(surface_);
-  const int stride = cairo_image_surface_get_stride(surface_);
-  for (int y = 0; y < height_; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
-    for (int x = 0; x < width_; ++x) {
-      const uint32_t p = row[x], a = p >> 24;
-      auto channel = [&](int shift) {
-        return ((p >> shift) & 0xFF) + (((background >> shift) & 0xFF) * (255 - a) + 127) / 255;
-      };
-      uint32_t out = std::min<uint32_t>(255, channel(16)) << 16 | std::min<uint32_t>(255, channel(8)) << 8 |
-                     std::min<uint32_t>(255, channel(0));
-      if (out == kKeyPixel) out = 0xFE00FF;
-      image.At(x, y) = out;
-    }
-  }
-  return image;
+  return Convert(surface_, width_, height_, [background](uint32_t p) {
+    const uint32_t a = p >> 24;
+    auto channel = [&](int shift) {
+      return std::min<uint32_t>(255, ((p >> shift) & 0xFF) + (((background >> shift) & 0xFF) * (255 - a) + 127) / 255);
+    };
+    const uint32_t out = channel(16) << 16 | channel(8) << 8 | channel(0);
+    return out == kKeyPixel ? 0xFE00FFu : out;
+  });
 }
 
 void Posterize(tools::RgbImage& image, int lr, int lg, int lb) {

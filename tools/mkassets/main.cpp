@@ -8,6 +8,13 @@
 #include "assets.h"
 #include "library_writer.h"
 
+// The font and text libraries keep caches for the life of the process; under
+// LeakSanitizer those are not ours to report.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig\nleak:libpango\nleak:libglib\nleak:libgobject\nleak:libharfbuzz\n"
+         "leak:libcairo\nleak:libfreetype\n";
+}
+
 namespace {
 
 bool Save(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
