@@ -155,16 +155,16 @@ void Mixer::MixVoice(Voice& v, int32_t* out, int frames) {
     }
     int64_t next = index + 1;
     if (next >= total) next = v.looping ? 0 : index;
-    const int32_t frac = static_cast<int32_t>((v.position >> 16) & 0xFFFF);
+    const int64_t frac = static_cast<int64_t>((v.position >> 16) & 0xFFFF);
     int32_t left, right;
     if (stereo) {
       const int32_t l0 = SampleAt(bytes, bits, index * 2), l1 = SampleAt(bytes, bits, next * 2);
       const int32_t r0 = SampleAt(bytes, bits, index * 2 + 1), r1 = SampleAt(bytes, bits, next * 2 + 1);
-      left = l0 + (((l1 - l0) * frac) >> 16);
-      right = r0 + (((r1 - r0) * frac) >> 16);
+      left = l0 + static_cast<int32_t>(((l1 - l0) * frac) >> 16);
+      right = r0 + static_cast<int32_t>(((r1 - r0) * frac) >> 16);
     } else {
       const int32_t m0 = SampleAt(bytes, bits, index), m1 = SampleAt(bytes, bits, next);
-      left = right = m0 + (((m1 - m0) * frac) >> 16);
+      left = right = m0 + static_cast<int32_t>(((m1 - m0) * frac) >> 16);
     }
     out[2 * i] += static_cast<int32_t>((int64_t{left} * v.gain_left) >> 16);
     out[2 * i + 1] += static_cast<int32_t>((int64_t{right} * v.gain_right) >> 16);
