@@ -190,6 +190,18 @@ TEST(MixerOutput, KnownSamplesWithVolumePanAndClipping) {
   EXPECT_EQ(o[2], 25600);
   EXPECT_EQ(o[4], 25600);
   EXPECT_EQ(o[6], 0) << "halfway between 228 and 28";
+
+  // Full-scale swings between samples interpolate without overflowing.
+  Mixer loud;
+  loud.SetOutputRate(44100);
+  const std::vector<uint8_t> extremes = {0xFF, 0x7F, 0x00, 0x80, 0xFF, 0x7F};  // 32767, -32768, 32767
+  const Mixer::VoiceId e = loud.CreateVoice({1, 22050, 16, 2}, extremes);
+  loud.Play(e, false);
+  std::vector<int16_t> swing(8, 0);
+  loud.RenderAudio(swing.data(), 4);
+  EXPECT_EQ(swing[0], 32767);
+  EXPECT_NEAR(swing[2], 0, 1) << "halfway down";
+  EXPECT_EQ(swing[4], -32768);
 }
 
 TEST(Music, LoadPlayStopAndBadModules) {
