@@ -199,7 +199,6 @@ TEST_F(MainFormTest, AnUnwritableSettingsFileIsReportedAndTheWindowStillComesUp)
   EXPECT_NE(platform.message_boxes[0].second.find("config.dat"), std::string::npos);
   EXPECT_TRUE(platform.display_open);
   EXPECT_NE(f.Globals.GameState, gsMenu) << "the remaining start-up steps are skipped";
-  f.Globals.ExitConfirmed = true;
   f.Close();
   EXPECT_TRUE(f.Closed());
 }
@@ -211,10 +210,11 @@ TEST_F(MainFormTest, AMissingSoundLibraryIsReportedAndTheRestOfStartUpIsSkipped)
   EXPECT_NE(platform.message_boxes[0].second.find("gamesound.dxw"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir / "config.dat")) << "the settings were not even read";
   EXPECT_TRUE(platform.display_open);
-  f.Close();
-  f.Globals.ExitConfirmed = true;
-  f.Close();
-  EXPECT_TRUE(f.Closed());
+  Event esc;
+  esc.type = EventType::kKeyDown;
+  esc.key = vk::kEscape;
+  f.HandleEvent(esc);
+  EXPECT_TRUE(f.Closed()) << "with no menu to ask in, Esc or the close box just closes";
 }
 
 TEST_F(MainFormTest, LeavingARunningGamePlaysTheLoserSound) {

@@ -101,6 +101,7 @@ void TmainForm::FormCreate() {
     CreateMenuField();
   } catch (const std::exception& error) {
     // The rest of start-up is skipped, but the window still comes up and can be closed.
+    startup_failed_ = true;
     app_.HandleException(error);
     if (!DXDraw.Initialized()) {
       try {
@@ -155,6 +156,7 @@ void TmainForm::SetCursorVisible(bool show) {
 }
 
 void TmainForm::FormClose(TCloseAction& action) {
+  if (startup_failed_) return;
   TGameGlobals& g = Globals;
   if (!g.ExitConfirmed) {
     action = TCloseAction::caNone;

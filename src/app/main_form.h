@@ -131,6 +131,8 @@ class TmainForm : public TDXForm, public EventSink {
   ConfigFile config_file_;
   bool closed_ = false;
   bool text_input_ = false;
+  // Start-up stopped at an error: there is no menu to ask in, so closing just closes.
+  bool startup_failed_ = false;
 };
 
 }  // namespace aerovell

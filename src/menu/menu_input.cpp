@@ -27,6 +27,7 @@ void TmainForm::MoveSelection(bool next) {
 
 void TmainForm::FormKeyDown(uint16_t key, uint8_t mods) {
   TGameGlobals& g = Globals;
+  if (startup_failed_ && key == vk::kEscape) return Close();
   if (g.NameEditing && key == vk::kBack) {
     // Backspace repeats while held, latch or not.
     if (TShortString10* field = EditedField(); field && field->Length > 0) --field->Length;
