@@ -293,7 +293,7 @@ void LoadLibraryBytes(std::span<const uint8_t> file, std::string_view root_class
   ReadLibraryStream(file, root);
 }
 
-std::string ReadWholeFile(const std::string& path) {
+FileBytes ReadWholeFile(const std::string& path) {
   auto fail = [&](int error) {
     std::error_code ec;
     const std::string full = std::filesystem::absolute(path, ec).string();
@@ -301,19 +301,25 @@ std::string ReadWholeFile(const std::string& path) {
   };
   FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) fail(errno);
-  std::string bytes;
+  FileBytes bytes;
+  size_t size = 0;
   if (std::fseek(file, 0, SEEK_END) == 0) {
-    const long size = std::ftell(file);
-    if (size > 0) bytes.reserve(static_cast<size_t>(size));
+    const long end = std::ftell(file);
+    if (end > 0) bytes.resize(static_cast<size_t>(end));
     std::rewind(file);
   }
-  char block[65536];
-  size_t n;
-  while ((n = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, n);
+  // One read for the size the file had; more only if it grew meanwhile.
+  size = std::fread(bytes.data(), 1, bytes.size(), file);
+  char more[65536];
+  for (size_t n; (n = std::fread(more, 1, sizeof more, file)) > 0; size += n) {
+    bytes.resize(size + n);
+    std::memcpy(bytes.data() + size, more, n);
+  }
   const bool failed = std::ferror(file);
   const int error = errno;
   std::fclose(file);
   if (failed) fail(error);
+  bytes.resize(size);
   return bytes;
 }
 

@@ -4,6 +4,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/surface.h"
 
 namespace aerovell {
 
@@ -73,8 +76,10 @@ std::string LibraryRootClass(std::span<const uint8_t> file);
 // into a temporary root of `root_class` whose List is the collection.
 void LoadLibraryBytes(std::span<const uint8_t> file, std::string_view root_class, StreamObject& collection);
 
+// A whole file's bytes, read straight into their buffer.
+using FileBytes = std::vector<uint8_t, NoInitAllocator<uint8_t>>;
 // Reads a whole file for the loaders; "Cannot open file "%s". %s" when it cannot.
-std::string ReadWholeFile(const std::string& path);
+FileBytes ReadWholeFile(const std::string& path);
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 

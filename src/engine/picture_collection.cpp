@@ -208,8 +208,8 @@ void TPictureCollection::ReadBinaryProperty(std::string_view, std::span<const ui
 }
 
 void TPictureCollection::LoadLibraryFile(const std::string& path) {
-  const std::string file = ReadWholeFile(path);  // a missing file leaves the collection as it was
-  LoadFromBytes(std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()));
+  const FileBytes file = ReadWholeFile(path);  // a missing file leaves the collection as it was
+  LoadFromBytes(std::span(file.data(), file.size()));
 }
 
 void TPictureCollection::LoadFromBytes(std::span<const uint8_t> file) {

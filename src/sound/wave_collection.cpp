@@ -162,8 +162,8 @@ TWaveCollectionItem& TWaveCollection::Add() {
 }
 
 void TWaveCollection::LoadLibraryFile(const std::string& path) {
-  const std::string file = ReadWholeFile(path);
-  LoadFromBytes(std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()));
+  const FileBytes file = ReadWholeFile(path);
+  LoadFromBytes(std::span(file.data(), file.size()));
 }
 
 void TWaveCollection::LoadFromBytes(std::span<const uint8_t> file) {

@@ -104,8 +104,8 @@ int main(int argc, char** argv) {
       (command != "list" && command != "export"))
     return Usage();
   try {
-    const std::string file = ReadWholeFile(argv[2]);
-    const std::span bytes(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+    const FileBytes file = ReadWholeFile(argv[2]);
+    const std::span<const uint8_t> bytes(file.data(), file.size());
     if (EqualsIgnoringAsciiCase(LibraryRootClass(bytes), "TWaveCollectionComponent")) {
       TWaveCollection waves;
       waves.LoadFromBytes(bytes);
