@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "library_fixture.h"
+#include "engine/trig.h"
 #include "platform/fake/fake_platform.h"
+
+#include <cmath>
+#include <random>
 
 namespace aerovell {
 namespace {
@@ -186,6 +190,71 @@ TEST_F(CollectionTest, RotatedDrawingCorners) {
   item.DrawPatternRotated(back, 100, 100, 20, 20, 1, 0.5, 0.5, 0);
   item.DrawPatternRotated(back, -100, -100, 20, 20, 0, 0.5, 0.5, 0);
   EXPECT_EQ(ink().right, -1) << "nothing drawn";
+}
+
+TEST(StepSpan, MatchesTestingEveryStep) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int64_t> value(-5000, 5000), step(-700, 700), count(0, 40);
+  for (int i = 0; i < 20000; ++i) {
+    const int64_t f0 = value(rng), d = i % 50 == 0 ? 0 : step(rng), lo = value(rng), hi = lo + count(rng) * 37;
+    const int64_t n = count(rng);
+    const Span span = StepSpan(f0, d, lo, hi, n);
+    for (int64_t k = 0; k < n; ++k) {
+      const bool inside = lo <= f0 + k * d && f0 + k * d < hi;
+      ASSERT_EQ(inside, k >= span.first && k < span.last) << f0 << " " << d << " " << lo << " " << hi << " k " << k;
+    }
+  }
+}
+
+// The rotated draw, pixel by pixel as its algorithm states, to hold the fast one to.
+void ReferenceRotated(const Surface& src, Rect s, bool keyed, uint32_t key, Surface& dest, int x, int y, int width,
+                      int height, double cx, double cy, int angle) {
+  const auto& t = CosTable();
+  const unsigned a = static_cast<unsigned>(angle) & 255;
+  const double c = t[a], sn = t[(a + 192) & 255];
+  int l = INT32_MAX, tp = INT32_MAX, r = INT32_MIN, b = INT32_MIN;
+  for (auto [u, v] : {std::pair{0, 0}, {width, 0}, {0, height}, {width, height}}) {
+    const double dx = std::trunc(u - width * cx), dy = std::trunc(v - height * cy);
+    const int px = static_cast<int>(std::trunc(dx * c - dy * sn)) + x, py = static_cast<int>(std::trunc(dx * sn + dy * c)) + y;
+    l = std::min(l, px), r = std::max(r, px), tp = std::min(tp, py), b = std::max(b, py);
+  }
+  const Rect box = Intersect({l, tp, r, b}, dest.Bounds());
+  const unsigned bb = (256 - a) & 255;
+  const int64_t U = static_cast<int64_t>(65536 * t[bb]), V = static_cast<int64_t>(65536 * t[(bb + 192) & 255]);
+  const int64_t sw = s.Width(), sh = s.Height();
+  const int64_t ax = sw * U / width, ay = sh * V / height, bx = sw * V / width, by = sh * U / height;
+  for (int py = box.top; py < box.bottom; ++py)
+    for (int px = box.left; px < box.right; ++px) {
+      const int64_t sx = int64_t{s.left} * 65536 + static_cast<int64_t>(std::trunc(cx * sw * 65536)) + (px - x) * ax - (py - y) * bx;
+      const int64_t sy = int64_t{s.top} * 65536 + static_cast<int64_t>(std::trunc(cy * sh * 65536)) + (px - x) * ay + (py - y) * by;
+      if (sx < int64_t{s.left} * 65536 || sx >= int64_t{s.right} * 65536 || sy < int64_t{s.top} * 65536 ||
+          sy >= int64_t{s.bottom} * 65536)
+        continue;
+      const uint32_t pixel = src.Pixel(static_cast<int>(sx >> 16), static_cast<int>(sy >> 16));
+      if (keyed && pixel == key) continue;
+      dest.Row(py)[px] = pixel;
+    }
+}
+
+TEST_F(CollectionTest, RotatedDrawingMatchesItsAlgorithmPixelForPixel) {
+  tools::RgbImage image = Gradient(48, 62);
+  for (int y = 0; y < 62; y += 5) image.At(y % 48, y) = 0xFF00FF;
+  tools::PictureEntry e = Entry("gun", image, 24, 31);
+  e.transparent_color_ident = "clFuchsia";
+  Load({e});
+  const auto& item = list.Items.Item(0);
+  std::mt19937 rng(3);
+  for (int i = 0; i < 300; ++i) {
+    const int angle = static_cast<int>(rng() % 512), k = static_cast<int>(rng() % 4);
+    const int w = 1 + static_cast<int>(rng() % 70), h = 1 + static_cast<int>(rng() % 70);
+    const double cx = (rng() % 101) / 100.0, cy = (rng() % 101) / 100.0;
+    const int x = static_cast<int>(rng() % 120) - 10, y = static_cast<int>(rng() % 120) - 10;
+    Surface fast(100, 100), slow(100, 100);
+    item.DrawPatternRotated(fast, x, y, w, h, k, cx, cy, angle);
+    ReferenceRotated(item.Picture.image, item.PatternRect(k), true, 0xFF00FF, slow, x, y, w, h, cx, cy, angle);
+    ASSERT_TRUE(std::equal(fast.Pixels().begin(), fast.Pixels().end(), slow.Pixels().begin()))
+        << "angle " << angle << " size " << w << "x" << h << " pivot " << cx << "," << cy << " at " << x << "," << y;
+  }
 }
 
 TEST(ColorToSurfacePixel, SystemColoursAreResolved) {

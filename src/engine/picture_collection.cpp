@@ -20,6 +20,30 @@ constexpr uint32_t kSystemColors[] = {
 
 }  // namespace
 
+Span StepSpan(int64_t f0, int64_t step, int64_t lo, int64_t hi, int64_t count) {
+  // The k in [0, count) with lo <= f0 + k * step < hi.
+  auto floor_div = [](int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); };
+  auto ceil_div = [&](int64_t a, int64_t b) { return -floor_div(-a, b); };
+  Span s{0, count};
+  if (step == 0) {
+    if (f0 < lo || f0 >= hi) s.last = 0;
+  } else if (step > 0) {
+    s.first = std::max<int64_t>(s.first, ceil_div(lo - f0, step));
+    s.last = std::min<int64_t>(s.last, ceil_div(hi - f0, step));
+  } else {
+    s.first = std::max<int64_t>(s.first, floor_div(hi - f0, step) + 1);
+    s.last = std::min<int64_t>(s.last, floor_div(lo - f0, step) + 1);
+  }
+  if (s.last < s.first) s.last = s.first;
+  return s;
+}
+
+Span IntersectSpans(const Span& a, const Span& b) {
+  Span s{std::max(a.first, b.first), std::min(a.last, b.last)};
+  if (s.last < s.first) s.last = s.first;
+  return s;
+}
+
 uint32_t ColorToSurfacePixel(uint32_t color) {
   if ((color & 0xFF000000u) == 0xFF000000u) {
     const uint32_t index = color & 0xFF;
@@ -138,15 +162,20 @@ void TPictureCollectionItem::DrawPatternRotated(Surface& dest, int x, int y, int
   const int64_t base_y = min_y + static_cast<int64_t>(std::trunc(centre_y * sh * 65536));
   const bool keyed = Transparent;
   const uint32_t key = src.ColorKey().value_or(0);
+  const int64_t width_px = box.Width();
   for (int py = box.top; py < box.bottom; ++py) {
-    int64_t sx = base_x + int64_t{box.left - x} * ax - int64_t{py - y} * bx;
-    int64_t sy = base_y + int64_t{box.left - x} * ay + int64_t{py - y} * by;
-    uint32_t* d = dest.Row(py);
-    for (int px = box.left; px < box.right; ++px, sx += ax, sy += ay) {
-      if (sx < min_x || sx >= max_x || sy < min_y || sy >= max_y) continue;
+    const int64_t sx0 = base_x + int64_t{box.left - x} * ax - int64_t{py - y} * bx;
+    const int64_t sy0 = base_y + int64_t{box.left - x} * ay + int64_t{py - y} * by;
+    // The pixels of this row whose sample lies inside the pattern, worked out
+    // once instead of tested one by one.
+    const Span span =
+        IntersectSpans(StepSpan(sx0, ax, min_x, max_x, width_px), StepSpan(sy0, ay, min_y, max_y, width_px));
+    int64_t sx = sx0 + span.first * ax, sy = sy0 + span.first * ay;
+    uint32_t* d = dest.Row(py) + box.left;
+    for (int64_t k = span.first; k < span.last; ++k, sx += ax, sy += ay) {
       const uint32_t pixel = src.Row(static_cast<int>(sy >> 16))[sx >> 16];
       if (keyed && pixel == key) continue;
-      d[px] = pixel;
+      d[k] = pixel;
     }
   }
 }

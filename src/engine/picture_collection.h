@@ -19,6 +19,15 @@ class EPictureCollectionError : public EGameError {
   using EGameError::EGameError;
 };
 
+// A run of steps [first, last) of a linear sequence, for the rotated draw.
+struct Span {
+  int64_t first = 0;
+  int64_t last = 0;
+};
+// The steps k in [0, count) at which f0 + k * step lies in [lo, hi).
+Span StepSpan(int64_t f0, int64_t step, int64_t lo, int64_t hi, int64_t count);
+Span IntersectSpans(const Span& a, const Span& b);
+
 // The pixel value a colour gives on our surfaces; system colours (0xFF0000nn)
 // are resolved to the desktop's classic colours first.
 uint32_t ColorToSurfacePixel(uint32_t color);
