@@ -169,7 +169,6 @@ void DrawPropeller(cairo_t* cr, int frame) {
 }
 
 void DrawEnemy(cairo_t* cr, int kind, int frame) {
-  const Size s = EnemySize(kind);
   switch (kind) {
     case 1: Plane(cr, {0x7E8C99, 0xD7E2EC, 0x66737F, 0xC23B2B, 80, 36, false}, frame); break;
     case 2: Plane(cr, {0x8A6D3B, 0xE0C58F, 0x6B5530, 0x2B2B2B, 90, 40, false}, frame); break;
@@ -225,7 +224,6 @@ void DrawEnemy(cairo_t* cr, int kind, int frame) {
       break;
     }
   }
-  (void)s;
 }
 
 void DrawKamikaze(cairo_t* cr) {
