@@ -64,8 +64,12 @@ RgbImage Highlight(int k) {
   int w, h;
   probe.TextSize(kCaptions[k], kCaptionSize, w, h);
   Canvas c(w + 2 * kPadX, h + 2 * kPadY);
+  // Flat colours with hard edges: crisp at 8 bits and short in run-length form.
   c.RoundedRect(0, 0, c.Width(), c.Height(), 10);
-  c.LinearVertical(0, 0xFFD36B, c.Height(), 0xE0782A);
+  Rgb(c.cr(), 0xB8501C);
+  cairo_fill(c.cr());
+  c.RoundedRect(3, 3, c.Width() - 6, c.Height() - 6, 8);
+  Rgb(c.cr(), 0xFFC857);
   cairo_fill(c.cr());
   c.Text(kPadX, kPadY, kCaptions[k], kCaptionSize, 0x5A1208, false, false);
   RgbImage image = c.ToImage();
