@@ -3,11 +3,7 @@
 namespace aerovell {
 
 void TCustomDXSpriteEngine::SetDXDraw(TCustomDXDraw* display) {
-  if (dxdraw_ == display) return;
-  if (dxdraw_) dxdraw_->UnRegisterNotifyEvent(this);
-  dxdraw_ = display;
-  if (dxdraw_)
-    dxdraw_->RegisterNotifyEvent(this, [this](TCustomDXDraw& d, TDXDrawNotifyType kind) { Notify(d, kind); });
+  Rebind(dxdraw_, display, this, [this](TCustomDXDraw& d, TDXDrawNotifyType kind) { Notify(d, kind); });
 }
 
 void TCustomDXSpriteEngine::Notify(TCustomDXDraw& display, TDXDrawNotifyType kind) {

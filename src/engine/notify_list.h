@@ -38,4 +38,14 @@ class NotifyList {
   std::vector<Entry> entries_;
 };
 
+// Moves a component's registration from the device it is bound to (`bound`)
+// to `next`; nothing when they are the same.
+template <class Device, class Handler>
+void Rebind(Device*& bound, Device* next, const void* component, Handler handler) {
+  if (bound == next) return;
+  if (bound) bound->UnRegisterNotifyEvent(component);
+  bound = next;
+  if (bound) bound->RegisterNotifyEvent(component, std::move(handler));
+}
+
 }  // namespace aerovell

@@ -265,11 +265,7 @@ void TPictureCollection::Restore() {
 }
 
 void TDXImageList::SetDXDraw(TCustomDXDraw* display) {
-  if (dxdraw_ == display) return;
-  if (dxdraw_) dxdraw_->UnRegisterNotifyEvent(this);
-  dxdraw_ = display;
-  if (dxdraw_)
-    dxdraw_->RegisterNotifyEvent(this, [this](TCustomDXDraw& d, TDXDrawNotifyType kind) { Notify(d, kind); });
+  Rebind(dxdraw_, display, this, [this](TCustomDXDraw& d, TDXDrawNotifyType kind) { Notify(d, kind); });
 }
 
 void TDXImageList::Notify(TCustomDXDraw& display, TDXDrawNotifyType kind) {

@@ -189,11 +189,8 @@ void TWaveCollection::Restore() {
 
 void TDXWaveList::SetDXSound(TCustomDXSound* sound) {
   if (dxsound_ == sound) return;
-  if (dxsound_) dxsound_->UnRegisterNotifyEvent(this);
-  Items.Detach();
-  dxsound_ = sound;
-  if (dxsound_)
-    dxsound_->RegisterNotifyEvent(this, [this](TCustomDXSound& s, TDXSoundNotifyType kind) { Notify(s, kind); });
+  Items.Detach();  // the items' voices belong to the device being left
+  Rebind(dxsound_, sound, this, [this](TCustomDXSound& s, TDXSoundNotifyType kind) { Notify(s, kind); });
 }
 
 void TDXWaveList::Notify(TCustomDXSound& sound, TDXSoundNotifyType kind) {
