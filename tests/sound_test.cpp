@@ -246,29 +246,31 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
+// The real platform's sound device with a one-sound library on it.
+struct SdlSoundRig {
+  SdlSoundRig(const std::string& name, const std::vector<uint8_t>& riff) {
+    sound.Initialize();
+    list.SetDXSound(&sound);
+    list.Items.LoadFromBytes(tools::WriteWaveLibrary({testing::Wave(name, 1, riff)}));
+  }
+  SdlPlatform platform{"test"};
+  TDXSound sound{platform};
+  TDXWaveList list;
+};
+
 TEST(SdlSound, NoDeviceIsSilentAndTheDummyDevicePlays) {
   {
     ScopedEnv driver("SDL_AUDIODRIVER", "no_such_driver");
-    SdlPlatform platform("test");
-    TDXSound sound(platform);
-    sound.Initialize();
-    EXPECT_FALSE(sound.Initialized());
-    TDXWaveList list;
-    list.SetDXSound(&sound);
-    list.Items.LoadFromBytes(tools::WriteWaveLibrary({testing::Wave("menu", 1, Riff(Constant(10, 1)))}));
-    list.Items.FindByName("menu").Play();  // silent, no error
+    SdlSoundRig rig("menu", Riff(Constant(10, 1)));
+    EXPECT_FALSE(rig.sound.Initialized());
+    rig.list.Items.FindByName("menu").Play();  // silent, no error
   }
   {
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
-    SdlPlatform platform("test");
-    TDXSound sound(platform);
-    sound.Initialize();
-    EXPECT_TRUE(sound.Initialized());
-    TDXWaveList list;
-    list.SetDXSound(&sound);
-    list.Items.LoadFromBytes(tools::WriteWaveLibrary({testing::Wave("menu", 1, Riff(Constant(100, 1)))}));
-    list.Items.FindByName("menu").Play();
-    EXPECT_EQ(list.Items.FindByName("menu").PlayVoices().size(), 1u);
+    SdlSoundRig rig("menu", Riff(Constant(100, 1)));
+    EXPECT_TRUE(rig.sound.Initialized());
+    rig.list.Items.FindByName("menu").Play();
+    EXPECT_EQ(rig.list.Items.FindByName("menu").PlayVoices().size(), 1u);
   }
 }
 
@@ -282,18 +284,13 @@ TEST(SdlSound, TheDiskDriverRecordsTheEffectAndTheMusic) {
   ScopedEnv file("SDL_DISKAUDIOFILE", output.string());
   ScopedEnv delay("SDL_DISKAUDIODELAY", "0");
   {
-    SdlPlatform platform("test");
-    TDXSound sound(platform);
-    sound.Initialize();
-    ASSERT_TRUE(sound.Initialized());
-    TDXWaveList list;
-    list.SetDXSound(&sound);
     std::vector<int16_t> beep;
     for (int i = 0; i < 4800; ++i) beep.push_back(static_cast<int16_t>(i % 100 < 50 ? 20000 : -20000));
-    list.Items.LoadFromBytes(tools::WriteWaveLibrary({testing::Wave("bonus", 1, Riff(beep, 48000))}));
-    list.Items.FindByName("bonus").Play();
+    SdlSoundRig rig("bonus", Riff(beep, 48000));
+    ASSERT_TRUE(rig.sound.Initialized());
+    rig.list.Items.FindByName("bonus").Play();
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    MusicPlayer music(sound.Device());
+    MusicPlayer music(rig.sound.Device());
     const auto song = music.SongLoadFromFile("sound\\1.xm");
     ASSERT_NE(song, 0u);
     music.SongPlay(song);
