@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "engine/byte_reader.h"
+#include "platform/pixel_kernels.h"
 
 namespace aerovell {
 namespace {
@@ -99,18 +100,9 @@ void DecodePlainRows(ByteReader& in, const Header& h, const std::array<uint32_t,
       case 16:
         for (int x = 0; x < width; ++x) out[x] = channels.ToPixel(static_cast<uint32_t>(row[2 * x] | (row[2 * x + 1] << 8)));
         break;
-      case 24: {
-        // Four bytes at a time, the fourth masked off; the last pixel alone, so
-        // no read goes past the row.
-        int x = 0;
-        for (; x + 1 < width; ++x, row += 3) {
-          uint32_t v;
-          std::memcpy(&v, row, 4);
-          out[x] = v & 0xFFFFFF;
-        }
-        out[x] = (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
+      case 24:
+        Bgr24ToPixels(row, out, width);
         break;
-      }
       default:
         if (channels.red_bits == 8 && channels.green_bits == 8 && channels.blue_bits == 8) {
           for (int x = 0; x < width; ++x, row += 4) out[x] = (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];

@@ -1,61 +1,29 @@
 #include "platform/opaque_runs.h"
 
 #include <algorithm>
-#include <bit>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <cstring>
+
+#include "platform/pixel_kernels.h"
 
 namespace aerovell {
 
-namespace {
-
-// Preparing a library is mostly this scan: four pixels a compare where the
-// processor has SSE2 (every x86-64 does).
-template <bool kWantKey>
-inline int Skip(const uint32_t* p, int x, int w, uint32_t key) {
-#if defined(__SSE2__)
-  const __m128i k = _mm_set1_epi32(static_cast<int>(key));
-  for (; x + 4 <= w; x += 4) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
-    int mask = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(v, k)));
-    if (!kWantKey) mask ^= 0xF;
-    if (mask) return x + std::countr_zero(static_cast<unsigned>(mask));
-  }
-#endif
-  while (x < w && (p[x] == key) != kWantKey) ++x;
-  return x;
-}
-
-}  // namespace
-
-OpaqueRuns::OpaqueRuns(const Surface& src, Rect area, uint32_t key)
-    : area_(Intersect(area, src.Bounds())) {
+OpaqueRuns::OpaqueRuns(const Surface& src, Rect area, uint32_t key) : area_(Intersect(area, src.Bounds())) {
   if (area_.Empty()) return;
   const int w = area_.Width();
+  const size_t most_in_a_row = static_cast<size_t>(w) / 2 + 1;
   row_first_.reserve(static_cast<size_t>(area_.Height()) + 1);
-  size_t opaque = 0;
+  size_t used = 0;
+  bool opaque = true;
   for (int y = area_.top; y < area_.bottom; ++y) {
-    row_first_.push_back(static_cast<uint32_t>(runs_.size()));
-    const uint32_t* p = src.Row(y) + area_.left;
-    int x = 0;
-    while (x < w) {
-      x = Skip<false>(p, x, w, key);  // past the key pixels
-      const int start = x;
-      x = Skip<true>(p, x, w, key);   // to the next key pixel
-      if (x > start) {
-        runs_.push_back({static_cast<uint16_t>(start), static_cast<uint16_t>(x - start)});
-        opaque += static_cast<size_t>(x - start);
-      }
-    }
+    row_first_.push_back(static_cast<uint32_t>(used));
+    if (runs_.size() < used + most_in_a_row) runs_.resize(std::max(used + most_in_a_row, runs_.size() * 2));
+    const int found = FindOpaqueRuns(src.Row(y) + area_.left, w, key, runs_.data() + used);
+    opaque = opaque && found == 1 && runs_[used].length == w;
+    used += static_cast<size_t>(found);
   }
-  row_first_.push_back(static_cast<uint32_t>(runs_.size()));
-  fully_opaque_ = opaque == static_cast<size_t>(w) * area_.Height();
-  if (fully_opaque_) {
-    runs_.clear();
-    runs_.shrink_to_fit();
-  }
+  row_first_.push_back(static_cast<uint32_t>(used));
+  fully_opaque_ = opaque;
+  runs_.resize(fully_opaque_ ? 0 : used);
   runs_.shrink_to_fit();
 }
 
@@ -81,9 +49,9 @@ void OpaqueRuns::Draw(Surface& dest, int x, int y, const Surface& src) const {
     const uint32_t* s = src.Row(area_.top) + area_.left;
     uint32_t* d = dest.Row(y) + x;
     const int src_pitch = src.Width(), dest_pitch = dest.Width();
-    const Run* run = runs_.data();
+    const PixelRun* run = runs_.data();
     for (int row = 0; row < h; ++row, s += src_pitch, d += dest_pitch) {
-      for (const Run* end = runs_.data() + row_first_[static_cast<size_t>(row) + 1]; run < end; ++run)
+      for (const PixelRun* end = runs_.data() + row_first_[static_cast<size_t>(row) + 1]; run < end; ++run)
         CopyPixels(d + run->start, s + run->start, run->length);
     }
     return;

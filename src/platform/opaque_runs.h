@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/pixel_kernels.h"
 #include "platform/surface.h"
 
 namespace aerovell {
@@ -24,14 +25,10 @@ class OpaqueRuns {
   void Draw(Surface& dest, int x, int y, const Surface& src) const;
 
  private:
-  struct Run {
-    uint16_t start;  // from the area's left edge
-    uint16_t length;
-  };
   Rect area_;
   bool fully_opaque_ = false;
   std::vector<uint32_t> row_first_;  // index of each row's first run; one extra at the end
-  std::vector<Run> runs_;
+  std::vector<PixelRun, NoInitAllocator<PixelRun>> runs_;  // starts are from the area's left edge
 };
 
 }  // namespace aerovell
