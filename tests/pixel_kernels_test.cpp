@@ -15,7 +15,7 @@ constexpr uint32_t kKey = 0xFF00FF;
 class KernelLevels : public ::testing::TestWithParam<KernelLevel> {
  protected:
   void SetUp() override {
-    if (GetParam() > BestKernelLevel()) GTEST_SKIP() << "this processor has no AVX2";
+    if (GetParam() > BestKernelLevel()) GTEST_SKIP() << "this processor lacks the level's instructions";
     UseKernelLevel(GetParam());
   }
   void TearDown() override { UseKernelLevel(BestKernelLevel()); }
@@ -26,17 +26,31 @@ class KernelLevels : public ::testing::TestWithParam<KernelLevel> {
 const int kWidths[] = {0, 1, 2, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65, 127, 128, 129, 200, 800};
 
 TEST_P(KernelLevels, Bgr24ToPixelsWidensEveryPixelAndWritesNoFurther) {
+  constexpr int kRows = 3;
   for (const int width : kWidths) {
-    // Exactly sized, so a read past the row is an AddressSanitizer report.
-    std::vector<uint8_t> src(static_cast<size_t>(width) * 3);
+    // Rows padded to four bytes as bitmaps store them, the last one unpadded and
+    // the buffer exactly that long, so a read past it is an AddressSanitizer report.
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> src(stride * (kRows - 1) + static_cast<size_t>(width) * 3);
     for (uint8_t& b : src) b = static_cast<uint8_t>(random_());
-    std::vector<uint32_t> dest(static_cast<size_t>(width) + 1, 0xDEADBEEF);
-    Bgr24ToPixels(src.data(), dest.data(), width);
-    for (int x = 0; x < width; ++x) {
-      const uint8_t* p = &src[static_cast<size_t>(x) * 3];
-      ASSERT_EQ(dest[x], (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0]) << "width " << width << " x " << x;
+    for (const bool upwards : {false, true}) {
+      // One pixel of margin between and around the rows, which must keep its value.
+      const size_t pitch = static_cast<size_t>(width) + 1;
+      std::vector<uint32_t> dest(pitch * kRows + 1, 0xDEADBEEF);
+      uint32_t* first = dest.data() + 1 + (upwards ? pitch * (kRows - 1) : 0);
+      Bgr24ToPixels(src.data(), stride, first, upwards ? -static_cast<ptrdiff_t>(pitch) : static_cast<ptrdiff_t>(pitch),
+                    width, kRows);
+      for (int stored = 0; stored < kRows; ++stored) {
+        const size_t row = static_cast<size_t>(upwards ? kRows - 1 - stored : stored);
+        EXPECT_EQ(dest[row * pitch], 0xDEADBEEFu) << "margin before row " << row << ", width " << width;
+        for (int x = 0; x < width; ++x) {
+          const uint8_t* p = &src[stored * stride + static_cast<size_t>(x) * 3];
+          ASSERT_EQ(dest[row * pitch + 1 + x], (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0])
+              << "width " << width << " row " << row << " x " << x;
+        }
+      }
+      EXPECT_EQ(dest.back(), 0xDEADBEEFu) << "width " << width;
     }
-    EXPECT_EQ(dest[width], 0xDEADBEEFu) << "width " << width;
   }
 }
 
@@ -55,10 +69,12 @@ std::vector<PixelRun> NaiveRuns(const std::vector<uint32_t>& row) {
 }
 
 void ExpectRuns(const std::vector<uint32_t>& row, const std::string& what) {
-  std::vector<PixelRun> found(row.size() / 2 + 1);
-  const int count = FindOpaqueRuns(row.data(), static_cast<int>(row.size()), kKey, found.data());
+  PixelRuns found;
+  std::vector<uint32_t> row_first;
+  FindOpaqueRuns(row.data(), row.size(), static_cast<int>(row.size()), 1, kKey, found, row_first);
   const std::vector<PixelRun> expected = NaiveRuns(row);
-  ASSERT_EQ(static_cast<size_t>(count), expected.size()) << what;
+  ASSERT_EQ(found.size(), expected.size()) << what;
+  EXPECT_EQ(row_first, (std::vector<uint32_t>{0, static_cast<uint32_t>(expected.size())})) << what;
   for (size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(found[i].start, expected[i].start) << what << " run " << i;
     EXPECT_EQ(found[i].length, expected[i].length) << what << " run " << i;
@@ -87,8 +103,38 @@ TEST_P(KernelLevels, FindOpaqueRunsFindsWhatAPixelByPixelScanFinds) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, KernelLevels, ::testing::Values(KernelLevel::kPortable, KernelLevel::kAvx2),
-                         [](const auto& info) { return info.param == KernelLevel::kAvx2 ? "Avx2" : "Portable"; });
+// An area of a wider surface: only its columns count, rows follow the pitch, and
+// the runs of each row are found from the row's own first index.
+TEST_P(KernelLevels, FindOpaqueRunsWalksAnAreaRowByRow) {
+  constexpr size_t kPitch = 12;
+  const uint32_t o = 0x00AA00, k = kKey;
+  // Columns 2..9 are the area; the others are opaque and must not join a run.
+  const std::vector<uint32_t> surface = {
+      o, o, k, o, o, k, k, o, k, o, o, o,  //
+      o, o, k, k, k, k, k, k, k, k, o, o,  //
+      o, o, o, o, o, o, o, o, o, o, o, o,  //
+  };
+  PixelRuns runs;
+  std::vector<uint32_t> row_first;
+  FindOpaqueRuns(surface.data() + 2, kPitch, 8, 3, kKey, runs, row_first);
+  EXPECT_EQ(row_first, (std::vector<uint32_t>{0, 3, 3, 4}));
+  const std::vector<std::pair<int, int>> expected = {{1, 2}, {5, 1}, {7, 1}, {0, 8}};
+  ASSERT_EQ(runs.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(runs[i].start, expected[i].first) << "run " << i;
+    EXPECT_EQ(runs[i].length, expected[i].second) << "run " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, KernelLevels,
+                         ::testing::Values(KernelLevel::kPortable, KernelLevel::kAvx2, KernelLevel::kAvx512),
+                         [](const auto& info) {
+                           switch (info.param) {
+                             case KernelLevel::kAvx2: return "Avx2";
+                             case KernelLevel::kAvx512: return "Avx512";
+                             default: return "Portable";
+                           }
+                         });
 
 }  // namespace
 }  // namespace aerovell

@@ -83,6 +83,12 @@ void DecodePlainRows(ByteReader& in, const Header& h, const std::array<uint32_t,
   const uint32_t row_bytes = RowBytes(width, h.bit_count);
   if (static_cast<uint64_t>(row_bytes) * height > in.Remaining()) throw EReadError();
   const bool bottom_up = h.height > 0;
+  if (h.bit_count == 24) {  // the common depth, widened a picture at a time
+    uint32_t* first = image.pixels.data() + (bottom_up ? static_cast<size_t>(height - 1) * width : 0);
+    Bgr24ToPixels(in.Bytes(static_cast<size_t>(row_bytes) * height).data(), row_bytes, first,
+                  bottom_up ? -static_cast<ptrdiff_t>(width) : width, width, height);
+    return;
+  }
   for (int stored = 0; stored < height; ++stored) {
     const uint8_t* row = in.Bytes(row_bytes).data();
     uint32_t* out = image.pixels.data() + static_cast<size_t>(bottom_up ? height - 1 - stored : stored) * width;
@@ -99,9 +105,6 @@ void DecodePlainRows(ByteReader& in, const Header& h, const std::array<uint32_t,
         break;
       case 16:
         for (int x = 0; x < width; ++x) out[x] = channels.ToPixel(static_cast<uint32_t>(row[2 * x] | (row[2 * x + 1] << 8)));
-        break;
-      case 24:
-        Bgr24ToPixels(row, out, width);
         break;
       default:
         if (channels.red_bits == 8 && channels.green_bits == 8 && channels.blue_bits == 8) {

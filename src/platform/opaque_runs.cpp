@@ -9,21 +9,12 @@ namespace aerovell {
 
 OpaqueRuns::OpaqueRuns(const Surface& src, Rect area, uint32_t key) : area_(Intersect(area, src.Bounds())) {
   if (area_.Empty()) return;
-  const int w = area_.Width();
-  const size_t most_in_a_row = static_cast<size_t>(w) / 2 + 1;
-  row_first_.reserve(static_cast<size_t>(area_.Height()) + 1);
-  size_t used = 0;
-  bool opaque = true;
-  for (int y = area_.top; y < area_.bottom; ++y) {
-    row_first_.push_back(static_cast<uint32_t>(used));
-    if (runs_.size() < used + most_in_a_row) runs_.resize(std::max(used + most_in_a_row, runs_.size() * 2));
-    const int found = FindOpaqueRuns(src.Row(y) + area_.left, w, key, runs_.data() + used);
-    opaque = opaque && found == 1 && runs_[used].length == w;
-    used += static_cast<size_t>(found);
-  }
-  row_first_.push_back(static_cast<uint32_t>(used));
-  fully_opaque_ = opaque;
-  runs_.resize(fully_opaque_ ? 0 : used);
+  const int w = area_.Width(), h = area_.Height();
+  FindOpaqueRuns(src.Row(area_.top) + area_.left, static_cast<size_t>(src.Width()), w, h, key, runs_, row_first_);
+  // Fully opaque: one run per row, each the whole width.
+  fully_opaque_ = runs_.size() == static_cast<size_t>(h) &&
+                  std::all_of(runs_.begin(), runs_.end(), [w](const PixelRun& r) { return r.length == w; });
+  if (fully_opaque_) runs_.clear();
   runs_.shrink_to_fit();
 }
 

@@ -11,7 +11,7 @@
 namespace aerovell {
 namespace {
 
-void Bgr24ToPixelsPortable(const uint8_t* src, uint32_t* dest, int count) {
+void Bgr24RowPortable(const uint8_t* src, uint32_t* dest, int count) {
   for (int x = 0; x < count; ++x, src += 3)
     dest[x] = (uint32_t{src[2]} << 16) | (uint32_t{src[1]} << 8) | src[0];
 }
@@ -59,8 +59,33 @@ __attribute__((always_inline)) inline int CollectRuns(const uint32_t* row, int w
   return count;
 }
 
-int FindOpaqueRunsPortable(const uint32_t* row, int width, uint32_t key, PixelRun* out) {
-  return CollectRuns<KeyBitsPortable>(row, width, key, out);
+// The rows of a picture; always inlined like CollectRuns. `runs` grows by
+// doubling, and never zeroes what it adds.
+template <uint64_t (*key_bits)(const uint32_t*, int, uint32_t)>
+__attribute__((always_inline)) inline void CollectRowRuns(const uint32_t* rows, size_t pitch, int width, int height,
+                                                          uint32_t key, PixelRuns& runs,
+                                                          std::vector<uint32_t>& row_first) {
+  const size_t most_in_a_row = static_cast<size_t>(width) / 2 + 1;
+  size_t used = runs.size();
+  row_first.reserve(row_first.size() + static_cast<size_t>(height) + 1);
+  for (int y = 0; y < height; ++y, rows += pitch) {
+    row_first.push_back(static_cast<uint32_t>(used));
+    if (runs.size() < used + most_in_a_row) runs.resize(std::max(used + most_in_a_row, runs.size() * 2));
+    used += static_cast<size_t>(CollectRuns<key_bits>(rows, width, key, runs.data() + used));
+  }
+  row_first.push_back(static_cast<uint32_t>(used));
+  runs.resize(used);
+}
+
+void FindOpaqueRunsPortable(const uint32_t* rows, size_t pitch, int width, int height, uint32_t key,
+                            PixelRuns& runs, std::vector<uint32_t>& row_first) {
+  CollectRowRuns<KeyBitsPortable>(rows, pitch, width, height, key, runs, row_first);
+}
+
+template <void (*widen_row)(const uint8_t*, uint32_t*, int)>
+__attribute__((always_inline)) inline void WidenRows(const uint8_t* src, size_t src_stride, uint32_t* dest,
+                                                     ptrdiff_t dest_stride, int width, int height) {
+  for (int y = 0; y < height; ++y, src += src_stride, dest += dest_stride) widen_row(src, dest, width);
 }
 
 KernelLevel& CurrentLevel() {
@@ -68,14 +93,14 @@ KernelLevel& CurrentLevel() {
   return level;
 }
 
-bool HasAvx2() { return CurrentLevel() == KernelLevel::kAvx2; }
+bool HasAvx2() { return CurrentLevel() >= KernelLevel::kAvx2; }
 
 #if AEROVELL_X86
 
 // Eight pixels a step: bytes 0-15 and 8-23 of the step's 24 go into the two
 // lanes (so nothing past them is read), and one shuffle spreads each lane's
 // 12 bytes of pixels over 16.
-__attribute__((target("avx2"))) void Bgr24ToPixelsAvx2(const uint8_t* src, uint32_t* dest, int count) {
+__attribute__((target("avx2"))) inline void Bgr24RowAvx2(const uint8_t* src, uint32_t* dest, int count) {
   const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,  //
                                           4, 5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1);
   int x = 0;
@@ -85,7 +110,7 @@ __attribute__((target("avx2"))) void Bgr24ToPixelsAvx2(const uint8_t* src, uint3
     const __m256i both = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(dest + x), _mm256_shuffle_epi8(both, spread));
   }
-  Bgr24ToPixelsPortable(src, dest + x, count - x);
+  Bgr24RowPortable(src, dest + x, count - x);
 }
 
 // Eight pixels a compare; the last few of a short block one at a time, so
@@ -102,8 +127,36 @@ __attribute__((target("avx2"))) inline uint64_t KeyBitsAvx2(const uint32_t* p, i
   return bits;
 }
 
-__attribute__((target("avx2"))) int FindOpaqueRunsAvx2(const uint32_t* row, int width, uint32_t key, PixelRun* out) {
-  return CollectRuns<KeyBitsAvx2>(row, width, key, out);
+__attribute__((target("avx2"))) void Bgr24ToPixelsAvx2(const uint8_t* src, size_t src_stride, uint32_t* dest,
+                                                       ptrdiff_t dest_stride, int width, int height) {
+  WidenRows<Bgr24RowAvx2>(src, src_stride, dest, dest_stride, width, height);
+}
+
+// Sixteen pixels a compare straight into a mask; the last few of a short
+// block with a masked load, which reads nothing past the row.
+__attribute__((target("avx512f"))) inline uint64_t KeyBitsAvx512(const uint32_t* p, int n, uint32_t key) {
+  const __m512i k = _mm512_set1_epi32(static_cast<int>(key));
+  uint64_t bits = 0;
+  int i = 0;
+  for (; i + 16 <= n; i += 16)
+    bits |= uint64_t{_mm512_cmpeq_epi32_mask(_mm512_loadu_si512(p + i), k)} << i;
+  if (i < n) {
+    const __mmask16 left = static_cast<__mmask16>((1u << (n - i)) - 1);
+    bits |= uint64_t{_mm512_mask_cmpeq_epi32_mask(left, _mm512_maskz_loadu_epi32(left, p + i), k)} << i;
+  }
+  return bits;
+}
+
+__attribute__((target("avx512f"))) void FindOpaqueRunsAvx512(const uint32_t* rows, size_t pitch, int width, int height,
+                                                        uint32_t key, PixelRuns& runs,
+                                                        std::vector<uint32_t>& row_first) {
+  CollectRowRuns<KeyBitsAvx512>(rows, pitch, width, height, key, runs, row_first);
+}
+
+__attribute__((target("avx2"))) void FindOpaqueRunsAvx2(const uint32_t* rows, size_t pitch, int width, int height,
+                                                        uint32_t key, PixelRuns& runs,
+                                                        std::vector<uint32_t>& row_first) {
+  CollectRowRuns<KeyBitsAvx2>(rows, pitch, width, height, key, runs, row_first);
 }
 
 #endif
@@ -112,6 +165,7 @@ __attribute__((target("avx2"))) int FindOpaqueRunsAvx2(const uint32_t* row, int 
 
 KernelLevel BestKernelLevel() {
 #if AEROVELL_X86
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2")) return KernelLevel::kAvx512;
   if (__builtin_cpu_supports("avx2")) return KernelLevel::kAvx2;
 #endif
   return KernelLevel::kPortable;
@@ -119,18 +173,21 @@ KernelLevel BestKernelLevel() {
 
 void UseKernelLevel(KernelLevel level) { CurrentLevel() = std::min(level, BestKernelLevel()); }
 
-void Bgr24ToPixels(const uint8_t* src, uint32_t* dest, int count) {
+void Bgr24ToPixels(const uint8_t* src, size_t src_stride, uint32_t* dest, ptrdiff_t dest_stride, int width,
+                   int height) {
 #if AEROVELL_X86
-  if (HasAvx2()) return Bgr24ToPixelsAvx2(src, dest, count);
+  if (HasAvx2()) return Bgr24ToPixelsAvx2(src, src_stride, dest, dest_stride, width, height);
 #endif
-  Bgr24ToPixelsPortable(src, dest, count);
+  WidenRows<Bgr24RowPortable>(src, src_stride, dest, dest_stride, width, height);
 }
 
-int FindOpaqueRuns(const uint32_t* row, int width, uint32_t key, PixelRun* out) {
+void FindOpaqueRuns(const uint32_t* rows, size_t pitch, int width, int height, uint32_t key, PixelRuns& runs,
+                    std::vector<uint32_t>& row_first) {
 #if AEROVELL_X86
-  if (HasAvx2()) return FindOpaqueRunsAvx2(row, width, key, out);
+  if (CurrentLevel() == KernelLevel::kAvx512) return FindOpaqueRunsAvx512(rows, pitch, width, height, key, runs, row_first);
+  if (HasAvx2()) return FindOpaqueRunsAvx2(rows, pitch, width, height, key, runs, row_first);
 #endif
-  return FindOpaqueRunsPortable(row, width, key, out);
+  FindOpaqueRunsPortable(rows, pitch, width, height, key, runs, row_first);
 }
 
 }  // namespace aerovell
