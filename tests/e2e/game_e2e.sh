@@ -16,11 +16,11 @@ cat >"$work/inner.sh" <<'INNER'
 set -u
 cd "$1"
 fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
-start_game() {
-  SDL_AUDIODRIVER=dummy ./aerovell 2>>stderr.txt &
-  pid=$!
+# Waits are polls with generous bounds: a machine busy with other tests may be
+# slow, and only a game that never gets there should fail.
+find_window() {
   wid=""
-  for _ in $(seq 100); do
+  for _ in $(seq 400); do
     wid=$(xdotool search --name '^Aerovell$' 2>/dev/null | head -1 || true)
     [ -n "$wid" ] && break
     sleep 0.05
@@ -28,6 +28,11 @@ start_game() {
   [ -n "$wid" ] || fail "no window"
   xdotool windowfocus "$wid"
   sleep 0.4
+}
+start_game() {
+  SDL_AUDIODRIVER=dummy ./aerovell 2>>stderr.txt &
+  pid=$!
+  find_window
 }
 key() { xdotool key --window "$wid" "$@"; sleep 0.15; }
 shot() { xwd -id "$wid" -silent | /usr/bin/convert xwd:- "$1"; }
@@ -41,18 +46,24 @@ key Down
 key Return                 # options
 key Down Down
 key Return                 # sound off
-shot options.png
-# The red selection frame of the sound row runs along y 26 x 3 + 226 = 304 from x 325.
-[ "$(pixel options.png 400 304)" = "FF0000" ] || fail "no selection frame on the sound row"
-# "Выкл" is red, 70 pixels right of 330 on the sound row.
-red=$(/usr/bin/convert options.png -crop 60x18+400+306 -fill black +opaque '#FF0000' -format '%[fx:mean>0]' info:)
+# The red selection frame of the sound row runs along y 26 x 3 + 226 = 304 from
+# x 325, and "Выкл" is red, 70 pixels right of 330 on the sound row.
+frame="" red=""
+for _ in $(seq 50); do
+  shot options.png
+  frame=$(pixel options.png 400 304)
+  red=$(/usr/bin/convert options.png -crop 60x18+400+306 -fill black +opaque '#FF0000' -format '%[fx:mean>0]' info:)
+  [ "$frame" = "FF0000" ] && [ "$red" = "1" ] && break
+  sleep 0.1
+done
+[ "$frame" = "FF0000" ] || fail "no selection frame on the sound row"
 [ "$red" = "1" ] || fail "the sound switch does not read off"
 
 xdotool mousemove --window "$wid" 160 425 click 1   # "Назад..."
 sleep 0.3
 key Escape                 # the exit question
 key Return                 # yes
-for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
 kill -0 "$pid" 2>/dev/null && fail "still running after the exit question"
 wait "$pid"; code=$?
 [ "$code" -eq 0 ] || fail "exit code $code"
@@ -72,12 +83,7 @@ ls | grep -q '^config.dat.' && fail "a temporary file was left"
 rm -f config.dat  # sound on again
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=sound.raw ./aerovell 2>>stderr.txt &
 pid=$!
-for _ in $(seq 100); do
-  wid=$(xdotool search --name '^Aerovell$' 2>/dev/null | head -1 || true)
-  [ -n "$wid" ] && break
-  sleep 0.05
-done
-xdotool windowfocus "$wid"; sleep 0.3
+find_window
 key Down; key Down; key Up
 sleep 1
 kill -TERM "$pid"; wait "$pid"
