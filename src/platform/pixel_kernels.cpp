@@ -85,7 +85,9 @@ void FindOpaqueRunsPortable(const uint32_t* rows, size_t pitch, int width, int h
 template <void (*widen_row)(const uint8_t*, uint32_t*, int)>
 __attribute__((always_inline)) inline void WidenRows(const uint8_t* src, size_t src_stride, uint32_t* dest,
                                                      ptrdiff_t dest_stride, int width, int height) {
-  for (int y = 0; y < height; ++y, src += src_stride, dest += dest_stride) widen_row(src, dest, width);
+  // Each row's address worked out afresh: stepping a pointer past the last row
+  // would leave the buffer when the rows go upwards.
+  for (int y = 0; y < height; ++y) widen_row(src + y * src_stride, dest + y * dest_stride, width);
 }
 
 KernelLevel& CurrentLevel() {
