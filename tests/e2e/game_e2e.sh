@@ -15,7 +15,15 @@ cat >"$work/inner.sh" <<'INNER'
 #!/usr/bin/env bash
 set -u
 cd "$1"
-fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  if [ -n "${pid:-}" ]; then
+    kill -0 "$pid" 2>/dev/null && echo "(the game is still running)" || echo "(the game is not running)"
+    kill "$pid" 2>/dev/null
+  fi
+  [ -s stderr.txt ] && { echo "--- the game's stderr:"; cat stderr.txt; }
+  exit 1
+}
 # Waits are polls with generous bounds: a machine busy with other tests may be
 # slow, and only a game that never gets there should fail.
 find_window() {
