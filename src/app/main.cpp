@@ -21,6 +21,7 @@ int main() {
     if (launch_companions) LaunchCompanions(platform);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "aerovell: %s\n", error.what());
+    return 1;
   }
   return 0;
 }

@@ -3,7 +3,8 @@
 # the options screen reached by keys (its picture checked), a setting switched,
 # the way back by mouse, the exit question answered yes (exit code 0, the setting
 # in config.dat); then a second run ended by SIGTERM (quick, exit code 0, no
-# temporary files left).
+# temporary files left); a third run records its sound; a fourth, without a
+# display, must end with an error.
 set -euo pipefail
 game_dir=$1
 work=$(mktemp -d)
@@ -15,26 +16,47 @@ cat >"$work/inner.sh" <<'INNER'
 #!/usr/bin/env bash
 set -u
 cd "$1"
+# A loaded X server sometimes turns a connection away; xdotool then fails before
+# it has done anything, so trying again is safe.
+xdo() {
+  for _ in 1 2 3 4 5; do
+    xdotool "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
 fail() {
   echo "FAIL: $*"
   if [ -n "${pid:-}" ]; then
     kill -0 "$pid" 2>/dev/null && echo "(the game is still running)" || echo "(the game is not running)"
     kill "$pid" 2>/dev/null
   fi
+  echo "--- windows on the screen:"
+  for w in $(xdotool search --name '.*' 2>/dev/null); do
+    name=$(xdo getwindowname "$w" 2>/dev/null) && [ -n "$name" ] && echo "  $w: $name"
+  done
   [ -s stderr.txt ] && { echo "--- the game's stderr:"; cat stderr.txt; }
   exit 1
 }
 # Waits are polls with generous bounds: a machine busy with other tests may be
 # slow, and only a game that never gets there should fail.
+# The game may replace its first window while it sets the display up, so a
+# window counts once the same one is found twice in a row and answers. (A
+# search that finds nothing fails; the loop is its retry.)
 find_window() {
   wid=""
-  for _ in $(seq 400); do
+  local seen=""
+  for _ in $(seq 200); do
     wid=$(xdotool search --name '^Aerovell$' 2>/dev/null | head -1 || true)
-    [ -n "$wid" ] && break
-    sleep 0.05
+    if [ -n "$wid" ] && [ "$wid" = "$seen" ] && xdo getwindowgeometry "$wid" >/dev/null 2>&1; then
+      break
+    fi
+    seen=$wid
+    wid=""
+    sleep 0.1
   done
   [ -n "$wid" ] || fail "no window"
-  xdotool windowfocus "$wid"
+  xdo windowfocus "$wid"
   sleep 0.4
 }
 start_game() {
@@ -42,12 +64,12 @@ start_game() {
   pid=$!
   find_window
 }
-key() { xdotool key --window "$wid" "$@"; sleep 0.15; }
+key() { xdo key --window "$wid" "$@"; sleep 0.15; }
 shot() { xwd -id "$wid" -silent | /usr/bin/convert xwd:- "$1"; }
 pixel() { /usr/bin/convert "$1" -format "%[hex:u.p{$2,$3}]" info: | cut -c1-6; }
 
 start_game
-geometry=$(xdotool getwindowgeometry "$wid" | awk '/Geometry/{print $2}')
+geometry=$(xdo getwindowgeometry "$wid" | awk '/Geometry/{print $2}')
 [ "$geometry" = "800x600" ] || fail "window is $geometry"
 
 key Down
@@ -67,7 +89,7 @@ done
 [ "$frame" = "FF0000" ] || fail "no selection frame on the sound row"
 [ "$red" = "1" ] || fail "the sound switch does not read off"
 
-xdotool mousemove --window "$wid" 160 425 click 1   # "Назад..."
+xdo mousemove --window "$wid" 160 425 click 1   # "Назад..."
 sleep 0.3
 key Escape                 # the exit question
 key Return                 # yes
@@ -98,6 +120,15 @@ kill -TERM "$pid"; wait "$pid"
 peak=$(od -An -v -td2 -w2 sound.raw | awk 'function abs(x){return x<0?-x:x} {p=abs($1)>p?abs($1):p} END{print p+0}')
 # The music alone peaks near 5000 here; the clicks lift it well above.
 [ "$peak" -gt 12000 ] || fail "no effect in the recorded sound (peak $peak)"
+
+# Without a display the game says so and ends with an error, instead of running
+# on SDL's off-screen driver where nobody could see or close it. (A console with
+# a usable DRM device could show it there, so the check needs none.)
+if ! ls /dev/dri/card* >/dev/null 2>&1; then
+  env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy timeout 20 ./aerovell 2>nodisplay.txt; code=$?
+  [ "$code" -eq 1 ] || fail "without a display the game ended with $code"
+  grep -q "aerovell: cannot open a display" nodisplay.txt || fail "without a display: $(cat nodisplay.txt)"
+fi
 
 echo "played through the options and the exit question; SIGTERM ended the game in $ms ms; sound peak $peak"
 INNER

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
+#include <string>
 
 #include "platform/sdl/vk_keymap.h"
 
@@ -15,6 +17,25 @@ namespace aerovell {
 namespace {
 
 volatile std::sig_atomic_t g_terminate = 0;
+
+// The drivers a player can see a window on. Left to itself SDL would fall back
+// to its off-screen driver, and the game would run where nobody can see or
+// close it.
+constexpr const char* kDisplayDrivers[] = {"x11", "wayland", "kmsdrm"};
+
+// Starts SDL's video on the driver SDL_VIDEODRIVER names or else on the first
+// of ours that works; returns why none did, or nothing.
+std::string StartVideo() {
+  if (const char* named = std::getenv("SDL_VIDEODRIVER"); named && *named)
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 ? std::string() : std::string(named) + ": " + SDL_GetError();
+  std::string reasons;
+  for (const char* driver : kDisplayDrivers) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return {};
+    reasons += (reasons.empty() ? "" : "; ") + std::string(driver) + ": " + SDL_GetError();
+  }
+  return reasons;
+}
 
 extern "C" void OnTerminateSignal(int) { g_terminate = 1; }
 
@@ -91,8 +112,18 @@ SdlPlatform::SdlPlatform(std::string title) : title_(std::move(title)) {
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
   // The software renderer then writes into the window's shared-memory image directly.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
-    std::fprintf(stderr, "aerovell: video: %s\n", SDL_GetError());
+  if (SDL_Init(SDL_INIT_EVENTS) != 0) throw std::runtime_error(std::string("cannot start SDL: ") + SDL_GetError());
+  // A busy X server now and then turns a connection away; a second or third
+  // try a moment later gets through.
+  std::string failed = StartVideo();
+  for (int retry = 0; retry < 2 && !failed.empty(); ++retry) {
+    SDL_Delay(250);
+    failed = StartVideo();
+  }
+  if (!failed.empty()) {
+    SDL_Quit();
+    throw std::runtime_error("cannot open a display (" + failed + ")");
+  }
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) OpenJoystick();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) std::fprintf(stderr, "aerovell: sound: %s\n", SDL_GetError());
   SDL_StopTextInput();
