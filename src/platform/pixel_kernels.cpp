@@ -77,11 +77,6 @@ __attribute__((always_inline)) inline void CollectRowRuns(const uint32_t* rows, 
   runs.resize(used);
 }
 
-void FindOpaqueRunsPortable(const uint32_t* rows, size_t pitch, int width, int height, uint32_t key,
-                            PixelRuns& runs, std::vector<uint32_t>& row_first) {
-  CollectRowRuns<KeyBitsPortable>(rows, pitch, width, height, key, runs, row_first);
-}
-
 template <void (*widen_row)(const uint8_t*, uint32_t*, int)>
 __attribute__((always_inline)) inline void WidenRows(const uint8_t* src, size_t src_stride, uint32_t* dest,
                                                      ptrdiff_t dest_stride, int width, int height) {
@@ -94,8 +89,6 @@ KernelLevel& CurrentLevel() {
   static KernelLevel level = BestKernelLevel();
   return level;
 }
-
-bool HasAvx2() { return CurrentLevel() >= KernelLevel::kAvx2; }
 
 #if AEROVELL_X86
 
@@ -177,19 +170,24 @@ void UseKernelLevel(KernelLevel level) { CurrentLevel() = std::min(level, BestKe
 
 void Bgr24ToPixels(const uint8_t* src, size_t src_stride, uint32_t* dest, ptrdiff_t dest_stride, int width,
                    int height) {
+  switch (CurrentLevel()) {
 #if AEROVELL_X86
-  if (HasAvx2()) return Bgr24ToPixelsAvx2(src, src_stride, dest, dest_stride, width, height);
+    case KernelLevel::kAvx512:  // widening has no AVX-512 version
+    case KernelLevel::kAvx2: return Bgr24ToPixelsAvx2(src, src_stride, dest, dest_stride, width, height);
 #endif
-  WidenRows<Bgr24RowPortable>(src, src_stride, dest, dest_stride, width, height);
+    default: return WidenRows<Bgr24RowPortable>(src, src_stride, dest, dest_stride, width, height);
+  }
 }
 
 void FindOpaqueRuns(const uint32_t* rows, size_t pitch, int width, int height, uint32_t key, PixelRuns& runs,
                     std::vector<uint32_t>& row_first) {
+  switch (CurrentLevel()) {
 #if AEROVELL_X86
-  if (CurrentLevel() == KernelLevel::kAvx512) return FindOpaqueRunsAvx512(rows, pitch, width, height, key, runs, row_first);
-  if (HasAvx2()) return FindOpaqueRunsAvx2(rows, pitch, width, height, key, runs, row_first);
+    case KernelLevel::kAvx512: return FindOpaqueRunsAvx512(rows, pitch, width, height, key, runs, row_first);
+    case KernelLevel::kAvx2: return FindOpaqueRunsAvx2(rows, pitch, width, height, key, runs, row_first);
 #endif
-  FindOpaqueRunsPortable(rows, pitch, width, height, key, runs, row_first);
+    default: return CollectRowRuns<KeyBitsPortable>(rows, pitch, width, height, key, runs, row_first);
+  }
 }
 
 }  // namespace aerovell
