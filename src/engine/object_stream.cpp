@@ -207,16 +207,6 @@ constexpr ColorIdent kColors[] = {
 
 StreamObject& StreamObject::AddItem() { throw EGameError("Invalid property value"); }
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  // Only A-Z fold: the locale's tolower would also fold other bytes, and is a
-  // call per character on a path every property name takes.
-  const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (fold(a[i]) != fold(b[i])) return false;
-  return true;
-}
-
 bool ColorIdentToValue(std::string_view ident, int32_t& value) {
   for (const ColorIdent& c : kColors)
     if (EqualsIgnoringAsciiCase(ident, c.name)) {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/surface.h"
 
 namespace aerovell {
@@ -80,8 +81,6 @@ void LoadLibraryBytes(std::span<const uint8_t> file, std::string_view root_class
 using FileBytes = std::vector<uint8_t, NoInitAllocator<uint8_t>>;
 // Reads a whole file for the loaders; "Cannot open file "%s". %s" when it cannot.
 FileBytes ReadWholeFile(const std::string& path);
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // The colour identifiers a colour property may be written with.
 bool ColorIdentToValue(std::string_view ident, int32_t& value);
