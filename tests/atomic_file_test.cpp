@@ -1,4 +1,4 @@
-#include "app/atomic_file.h"
+#include "settings/atomic_file.h"
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -9,7 +9,7 @@
 
 #include <random>
 
-#include "app/config.h"
+#include "settings/config.h"
 #include "test_support.h"
 
 namespace aerovell {

@@ -1,11 +1,11 @@
-#include "app/config.h"
+#include "settings/config.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include "app/atomic_file.h"
+#include "settings/atomic_file.h"
 #include "test_support.h"
 
 namespace aerovell {

@@ -2,6 +2,7 @@
 
 #include "front_end_fixture.h"
 #include "platform/cp1251.h"
+#include "settings/score_service.h"
 
 namespace aerovell {
 namespace {
@@ -279,7 +280,7 @@ TEST_F(FrontEnd, TheOnlineTableAndMoreGames) {
   Key(vk::kReturn);
   ASSERT_EQ(platform.shell_opens.size(), 2u);
   EXPECT_EQ(platform.shell_opens[1].target,
-            "http://" + TmainForm::ScoreServiceHost() + "/cgi/version.pl?prg=Aerovell&show&type=0");
+            "http://" + ScoreServiceHost() + "/cgi/version.pl?prg=Aerovell&show&type=0");
 }
 
 }  // namespace

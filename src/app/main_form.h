@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "app/config.h"
-#include "app/random.h"
+#include "settings/config.h"
+#include "engine/random.h"
 #include "engine/application.h"
 #include "engine/dx_draw.h"
 #include "engine/dx_form.h"
@@ -111,9 +111,6 @@ class TmainForm : public TDXForm, public EventSink {
   bool Closed() const { return closed_; }
 
   void HandleEvent(const Event& event) override;
-
-  // The score service ("host" or "host:port") the online table is opened on.
-  static std::string ScoreServiceHost();
 
  private:
   void DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas);

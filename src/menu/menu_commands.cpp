@@ -3,14 +3,9 @@
 
 #include "app/main_form.h"
 #include "platform/game_path.h"
-
-#ifndef AEROVELL_SCORE_HOST
-#define AEROVELL_SCORE_HOST "localhost:8642"
-#endif
+#include "settings/score_service.h"
 
 namespace aerovell {
-
-std::string TmainForm::ScoreServiceHost() { return AEROVELL_SCORE_HOST; }
 
 void TmainForm::BackToMainMenu() {
   if (Menu.HelpSprite) TSprite::Destroy(Menu.HelpSprite);

@@ -1,11 +1,11 @@
-#include "app/config.h"
+#include "settings/config.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "app/atomic_file.h"
+#include "settings/atomic_file.h"
 
 namespace aerovell {
 namespace {
