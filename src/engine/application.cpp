@@ -68,7 +68,10 @@ void TApplication::Run(EventSink& sink, std::optional<uint32_t> until_ms) {
         try {
           idle_handler_->Step();
         } catch (const std::exception& error) {
+          // A frame that fails would fail again on every tick: say it once and end.
           HandleException(error);
+          failed_ = true;
+          terminated_ = true;
         }
         continue;
       }

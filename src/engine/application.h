@@ -51,6 +51,8 @@ class TApplication {
   bool Terminated() const { return terminated_; }
   // A signal ended the loop: leave without questions or companion launches.
   bool TerminatedBySignal() const { return by_signal_; }
+  // A frame failed: the error was shown once and the loop ended.
+  bool Failed() const { return failed_; }
 
   // An error that escapes a handler is reported here and the loop goes on.
   std::function<void(const std::exception&)> OnException;
@@ -70,6 +72,7 @@ class TApplication {
   bool active_ = true;
   bool terminated_ = false;
   bool by_signal_ = false;
+  bool failed_ = false;
 };
 
 }  // namespace aerovell
