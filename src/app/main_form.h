@@ -99,6 +99,7 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
   // A close request from the window (close box, Alt+F4) or from the game itself.
   void Close();
   bool Closed() const { return closed_; }
+  bool StartupFailed() const { return startup_failed_; }
 
   void HandleEvent(const Event& event) override;
 

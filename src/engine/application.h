@@ -47,6 +47,10 @@ class TApplication {
 
   // Runs until Terminate, or, with a deadline, until the clock reaches it (tests).
   void Run(EventSink& sink, std::optional<uint32_t> until_ms = std::nullopt);
+  // One turn of the loop by hand, for players that own the clock: handles every
+  // pending event, then runs the idle handler when its tick is due.
+  void ProcessEvents(EventSink& sink);
+  void Tick();
   void Terminate() { terminated_ = true; }
   bool Terminated() const { return terminated_; }
   // A signal ended the loop: leave without questions or companion launches.
