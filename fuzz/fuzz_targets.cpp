@@ -91,7 +91,8 @@ void HttpHead(const uint8_t* data, size_t size) {
   const std::string cookie = store.CookieHeader("HOST");
   for (char c : cookie)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) __builtin_trap();
-  if (cookie.size() > TCookieStore::kMaxCookiesPerHost * (TCookieStore::kMaxCookieLength + 2)) __builtin_trap();
+  constexpr size_t kLongestCookieHeader = TCookieStore::kMaxCookiesPerHost * (TCookieStore::kMaxCookieLength + 2);
+  if (cookie.size() > kLongestCookieHeader) __builtin_trap();
 
   // The same bytes as a URL: whatever is accepted can be sent.
   try {

@@ -34,8 +34,6 @@ class THTTPClient {
   // than 100, and EHTTPError for every other failure.
   std::string Get(const std::string& url);
 
-  const TCookieStore& Cookies() const { return cookies_; }
-
  private:
   struct Curl;
 
