@@ -16,6 +16,27 @@ namespace aerovell::testing {
 // The whole game, headless, from its start at the main menu on the generated
 // data, with the frame's texts recorded: a player's game in milliseconds.
 class PlayTest : public ::testing::Test {
+ public:
+  static play::TScriptEvent KeyEvent(int key, bool down) {
+    play::TScriptEvent e;
+    e.kind = down ? play::TScriptEvent::Kind::kKeyDown : play::TScriptEvent::Kind::kKeyUp;
+    e.key = key;
+    return e;
+  }
+  static play::TScriptEvent Focus(bool on) {
+    play::TScriptEvent e;
+    e.kind = play::TScriptEvent::Kind::kFocus;
+    e.on = on;
+    return e;
+  }
+  static play::TScriptEvent MoveTo(int x, int y) {
+    play::TScriptEvent e;
+    e.kind = play::TScriptEvent::Kind::kMove;
+    e.x = x;
+    e.y = y;
+    return e;
+  }
+
  protected:
   PlayTest() : cwd(AEROVELL_GAME_DIR) {}
 
@@ -46,25 +67,6 @@ class PlayTest : public ::testing::Test {
   }
   void Frames(int n) {
     for (int i = 0; i < n; ++i) Frame();
-  }
-  static play::TScriptEvent KeyEvent(int key, bool down) {
-    play::TScriptEvent e;
-    e.kind = down ? play::TScriptEvent::Kind::kKeyDown : play::TScriptEvent::Kind::kKeyUp;
-    e.key = key;
-    return e;
-  }
-  static play::TScriptEvent Focus(bool on) {
-    play::TScriptEvent e;
-    e.kind = play::TScriptEvent::Kind::kFocus;
-    e.on = on;
-    return e;
-  }
-  static play::TScriptEvent MoveTo(int x, int y) {
-    play::TScriptEvent e;
-    e.kind = play::TScriptEvent::Kind::kMove;
-    e.x = x;
-    e.y = y;
-    return e;
   }
   // A key pressed and released within one frame, as a quick tap is.
   void Tap(int key) { Frame({KeyEvent(key, true), KeyEvent(key, false)}); }
