@@ -246,6 +246,24 @@ TEST_F(GameLoop, LevelsAllowTheirEnemyKindsAndSpawnAtTheirPace) {
   EXPECT_EQ(G().EnemySpawnDelay, 50);
 }
 
+// Through a whole cycle of the slowest layer, nothing below the far range's
+// lowest ridge shows the sky behind the landscape.
+TEST_F(GameLoop, TheLandscapeLeavesNoGapToTheSky) {
+  StartPlaying();
+  QuietField();
+  Hero().Visible = false;
+  G().PropellerSprite->Visible = false;
+  const Surface& sky = Ctx().Images.Item(ppBackground).Picture.image;
+  const Surface& frame = Form().DXDraw.BackSurface();
+  for (int f = 0; f < 1600; f += 7) {
+    for (int i = 0; i < 7; ++i) Frame();
+    int gaps = 0;
+    for (int y = 330; y < 600; ++y)
+      for (int x = 0; x < 800; ++x) gaps += frame.Pixel(x, y) == sky.Pixel(x, y);
+    ASSERT_EQ(gaps, 0) << "frame " << f;
+  }
+}
+
 TEST_F(GameLoop, TheLevelStopsAt255) {
   StartPlaying();
   QuietField();

@@ -234,15 +234,15 @@ std::vector<tools::PictureEntry> GameGraphics() {
   // By index: what the game field takes by position.
   add("sky", Sky(), DibEncoding::kRgb24, "TDIB", false);
   add("dialog", DialogFrame(430, 290), DibEncoding::kRgb32Fields, "TBitmap");
-  // Three layers, far to near. The far one reaches the bottom of the screen, so no
-  // sky shows under it behind the nearer ones.
-  auto far = Layer(530, [](Canvas& c) {
-    Silhouette(c, 125, {{3, 42}, {7, 20}, {13, 8}}, 0.3, 0x99AACC, 530);  // hazy peaks
-    Silhouette(c, 205, {{2, 30}, {5, 16}, {11, 6}}, 1.1, 0x667F99, 530);  // the nearer range
+  // Three layers, far to near, each reaching down to where the next one in front
+  // of it always covers the screen, so no sky shows through and little is drawn twice.
+  auto far = Layer(420, [](Canvas& c) {  // y 70 to 490; the hills' ridge never dips below 483
+    Silhouette(c, 125, {{3, 42}, {7, 20}, {13, 8}}, 0.3, 0x99AACC, 420);  // hazy peaks
+    Silhouette(c, 205, {{2, 30}, {5, 16}, {11, 6}}, 1.1, 0x667F99, 420);  // the nearer range
   });
-  auto middle = Layer(200, [](Canvas& c) {
-    Silhouette(c, 45, {{4, 24}, {9, 10}, {17, 4}}, 0.7, 0x66AA66, 200);
-    Silhouette(c, 105, {{3, 14}, {8, 8}}, 2.0, 0x667F33, 200);
+  auto middle = Layer(200, [](Canvas& c) {  // y 400 to 545 drawn; the ground covers from 539
+    Silhouette(c, 45, {{4, 24}, {9, 10}, {17, 4}}, 0.7, 0x66AA66, 145);
+    Silhouette(c, 105, {{3, 14}, {8, 8}}, 2.0, 0x667F33, 145);
   });
   auto near = Layer(250, [](Canvas& c) {
     Silhouette(c, 180, {{5, 6}, {11, 3}}, 0.2, 0x337F33, 250);
