@@ -11,5 +11,7 @@ namespace aerovell::fuzz {
 void ObjectStream(const uint8_t* data, size_t size);
 void Bitmap(const uint8_t* data, size_t size);
 void SoundLibrary(const uint8_t* data, size_t size);
+// The score service's letters and info text, and the game's version answer.
+void ScoreRequest(const uint8_t* data, size_t size);
 
 }  // namespace aerovell::fuzz
