@@ -31,12 +31,12 @@ TEST(ScoreCodec, FiveBitLettersPadsInFrontAndReadsGroupsOfFive) {
       {"", ""},
       {"00000", "Q"},
       {"11111", "9"},
-      {"1", "W"},                                // "00001"
-      {"000001", "QW"},                          // "0000000001"
-      {"0111111000", "K2"},                      // 01111 11000: 15, 24
-      {"011000010110001001100011", "UE2CR"},     // "abc" with one "0" in front
-      {"22222", "9"},                            // any digit but "0" counts as 1
-      {"a0a0a", "B"},                            // 10101 = 21
+      {"1", "W"},                             // "00001"
+      {"000001", "QW"},                       // "0000000001"
+      {"0111111000", "K2"},                   // 01111 11000: 15, 24
+      {"011000010110001001100011", "UE2CR"},  // "abc" with one "0" in front
+      {"22222", "9"},                         // any digit but "0" counts as 1
+      {"a0a0a", "B"},                         // 10101 = 21
   };
   for (const auto& c : cases) EXPECT_EQ(FiveBitLetters(c.digits), c.letters) << c.digits;
 }
@@ -60,8 +60,9 @@ TEST(ScoreCodec, ScoreInfoBuildsTheGamesTextPaddedToFiveBytes) {
   }
   const std::string example = ScoreInfo(W("Иван"), 1500, "7", W("Россия"));
   EXPECT_EQ(example.size(), 55u);
-  EXPECT_EQ(ScoreLettersOf(example),
-            "JZ6MQ3S7UW8U62FHGV86Z2MQ7B8PU25KJSXC4GSBUQ2P245YKT8BL9RLPV5M22FTGL87W5MZ8PVK89R4PV2RQGWL");
+  EXPECT_EQ(
+      ScoreLettersOf(example),
+      "JZ6MQ3S7UW8U62FHGV86Z2MQ7B8PU25KJSXC4GSBUQ2P245YKT8BL9RLPV5M22FTGL87W5MZ8PVK89R4PV2RQGWL");
 }
 
 TEST(ScoreCodec, EchoValueIsTheFifthFieldOfTheVersionAnswer) {
@@ -109,13 +110,13 @@ TEST(ScoreCodec, DecodingRefusesForeignLettersAndPartialGroups) {
       {"", true},
       {"QQQQQQQQ", true},
       {"99999999", true},
-      {"QQQQQQQ", false},     // 7
-      {"QQQQQQQQQ", false},   // 9
-      {"QQQQQQQO", false},    // O is not a letter of the alphabet
-      {"QQQQQQQ1", false},    // nor 1
-      {"QQQQQQQ0", false},    // nor 0
-      {"QQQQQQQI", false},    // nor I
-      {"qqqqqqqq", false},    // lower case
+      {"QQQQQQQ", false},    // 7
+      {"QQQQQQQQQ", false},  // 9
+      {"QQQQQQQO", false},   // O is not a letter of the alphabet
+      {"QQQQQQQ1", false},   // nor 1
+      {"QQQQQQQ0", false},   // nor 0
+      {"QQQQQQQI", false},   // nor I
+      {"qqqqqqqq", false},   // lower case
       {"QQQQ QQQ", false},
       {std::string("QQQQQQQ\0", 8), false},
       {"QQQQQQQ\xC8", false},
@@ -151,7 +152,8 @@ std::string RandomTypedText(std::mt19937& rng) {
   for (int b = 0; b < 256; ++b)
     if (IsTypedTextByte(static_cast<uint8_t>(b))) alphabet += static_cast<char>(b);
   std::string text(std::uniform_int_distribution<size_t>(0, kMaxTypedText)(rng), ' ');
-  for (auto& c : text) c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
+  for (auto& c : text)
+    c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
   return text;
 }
 

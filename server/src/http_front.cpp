@@ -49,9 +49,9 @@ void WriteLogLine(const httplib::Request& req, const httplib::Response& res) {
   char ms[32] = "-";
   if (note.routed) {
     line += KindName(note.kind);
-    const double elapsed = std::chrono::duration<double, std::milli>(
-                               std::chrono::steady_clock::now() - note.start)
-                               .count();
+    const double elapsed =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - note.start)
+            .count();
     std::snprintf(ms, sizeof ms, "%.2fms", elapsed);
   } else {
     line += "-";
@@ -119,10 +119,9 @@ HttpFront::HttpFront(ScoreService& service, int threads, bool log_requests)
       return httplib::Server::HandlerResponse::Handled;
     }
     const auto wall = std::chrono::system_clock::now();
-    Reply reply = service_.Handle(req.target, req.remote_addr, std::chrono::steady_clock::now(),
-                                  std::chrono::duration_cast<std::chrono::seconds>(
-                                      wall.time_since_epoch())
-                                      .count());
+    Reply reply = service_.Handle(
+        req.target, req.remote_addr, std::chrono::steady_clock::now(),
+        std::chrono::duration_cast<std::chrono::seconds>(wall.time_since_epoch()).count());
     note.kind = reply.kind;
     note.outcome = std::move(reply.outcome);
     res.status = reply.status;
@@ -135,14 +134,16 @@ HttpFront::HttpFront(ScoreService& service, int threads, bool log_requests)
   if (log_requests) {
     server_->set_logger(WriteLogLine);
   } else {
-    server_->set_logger([](const httplib::Request&, const httplib::Response&) { note = RequestNote(); });
+    server_->set_logger(
+        [](const httplib::Request&, const httplib::Response&) { note = RequestNote(); });
   }
 }
 
 HttpFront::~HttpFront() = default;
 
 int HttpFront::Bind(const std::string& host, int port) {
-  const int bound = port == 0 ? server_->bind_to_any_port(host) : (server_->bind_to_port(host, port) ? port : -1);
+  const int bound =
+      port == 0 ? server_->bind_to_any_port(host) : (server_->bind_to_port(host, port) ? port : -1);
   if (bound <= 0) return -1;
   // The library listens with a backlog of 5; a burst of new connections would
   // then wait for SYN retries. Listening again only raises the backlog.

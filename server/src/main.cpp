@@ -35,8 +35,8 @@ int Serve(const Options& options, const sigset_t& stop_signals) {
   }
   const bool v6 = options.host.find(':') != std::string::npos;
   std::fprintf(stderr, "aerovell-scores: listening on http://%s%s%s:%d/ with %s (%lld records)\n",
-               v6 ? "[" : "", options.host.c_str(), v6 ? "]" : "", port,
-               options.database.c_str(), static_cast<long long>(store.Count()));
+               v6 ? "[" : "", options.host.c_str(), v6 ? "]" : "", port, options.database.c_str(),
+               static_cast<long long>(store.Count()));
 
   // The stop signals are blocked in every thread and taken here, outside any
   // signal handler, so stopping is ordinary code.

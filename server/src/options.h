@@ -20,7 +20,8 @@ inline constexpr const char* kUsage =
     "                       [--threads N] [--quiet]\n"
     "  --listen          address to serve on (default 127.0.0.1:8642; port 0 takes a free one;\n"
     "                    IPv6 as [::1]:8642)\n"
-    "  --db              the SQLite file of the records (default scores.sqlite, created when missing)\n"
+    "  --db              the SQLite file of the records (default scores.sqlite, created when "
+    "missing)\n"
     "  --max-per-minute  requests one client may make in a minute (default 30, 0 for no limit)\n"
     "  --threads         worker threads (default 32)\n"
     "  --quiet           no log line per request\n";

@@ -25,7 +25,8 @@ using testing::ServiceProcess;
 class HttpServiceTest : public ::testing::Test {
  protected:
   std::string DbPath() const { return (dir_ / "scores.sqlite").string(); }
-  std::unique_ptr<ServiceProcess> Start(std::vector<std::string> extra = {"--max-per-minute", "0"}) {
+  std::unique_ptr<ServiceProcess> Start(std::vector<std::string> extra = {"--max-per-minute",
+                                                                          "0"}) {
     extra.insert(extra.begin(), {"--db", "scores.sqlite"});
     auto service = std::make_unique<ServiceProcess>(dir_.Path(), extra);
     EXPECT_GT(service->Port(), 0) << service->Log();
@@ -36,9 +37,11 @@ class HttpServiceTest : public ::testing::Test {
     return db.QueryInteger("SELECT count(*) FROM scores");
   }
   // A version request and the score request the game makes with its echo value.
-  static std::string Submit(int port, const std::string& name, uint16_t score, const std::string& country) {
+  static std::string Submit(int port, const std::string& name, uint16_t score,
+                            const std::string& country) {
     const auto version = Get(port, kVersionTarget);
-    if (version.status != 200 || version.body.substr(0, 2) != "OK") return "no version: " + version.body;
+    if (version.status != 200 || version.body.substr(0, 2) != "OK")
+      return "no version: " + version.body;
     return Get(port, ScoreTarget(name, score, EchoValue(version.body), country)).body;
   }
 
@@ -58,7 +61,8 @@ TEST_F(HttpServiceTest, AGameSubmitsARecordAndTheTableShowsIt) {
 
   const auto page = Get(port, kTableTarget);
   EXPECT_EQ(page.status, 200);
-  EXPECT_NE(page.body.find("<td>Иван</td><td>Россия</td><td class=\"n\">1500</td>"), std::string::npos)
+  EXPECT_NE(page.body.find("<td>Иван</td><td>Россия</td><td class=\"n\">1500</td>"),
+            std::string::npos)
       << page.body;
 
   const auto replay = Get(port, target);
@@ -71,7 +75,8 @@ TEST_F(HttpServiceTest, AGameSubmitsARecordAndTheTableShowsIt) {
   EXPECT_NE(log.find(" 127.0.0.1 version 200 OK "), std::string::npos) << log;
   EXPECT_NE(log.find(" 127.0.0.1 score 200 OK "), std::string::npos) << log;
   EXPECT_NE(log.find(" 127.0.0.1 table 200 OK "), std::string::npos) << log;
-  EXPECT_NE(log.find(" 127.0.0.1 score 400 the echo value is unknown, expired or spent "), std::string::npos)
+  EXPECT_NE(log.find(" 127.0.0.1 score 400 the echo value is unknown, expired or spent "),
+            std::string::npos)
       << log;
   EXPECT_NE(log.find("ms\n"), std::string::npos) << log;
 }
@@ -114,11 +119,13 @@ TEST_F(HttpServiceTest, ThePageEscapesEveryValue) {
     // Straight into the file beside the running service, as a damaged or
     // hand-edited table would hold it.
     Connection db(DbPath(), SQLITE_OPEN_READWRITE);
-    db.Execute("INSERT INTO scores(name, country, score, created) VALUES ('<b>&', '\"<i>''', 77, 0)");
+    db.Execute(
+        "INSERT INTO scores(name, country, score, created) VALUES ('<b>&', '\"<i>''', 77, 0)");
   }
   const auto page = Get(service->Port(), kTableTarget);
   ASSERT_EQ(page.status, 200);
-  EXPECT_NE(page.body.find("<td>&lt;b&gt;&amp;</td><td>&quot;&lt;i&gt;&#39;</td>"), std::string::npos)
+  EXPECT_NE(page.body.find("<td>&lt;b&gt;&amp;</td><td>&quot;&lt;i&gt;&#39;</td>"),
+            std::string::npos)
       << page.body;
   EXPECT_EQ(page.body.find("<b>&"), std::string::npos);
   EXPECT_EQ(page.body.find("<i>"), std::string::npos);
@@ -127,9 +134,10 @@ TEST_F(HttpServiceTest, ThePageEscapesEveryValue) {
 TEST_F(HttpServiceTest, OtherPathsProgramsAndQueriesAreNotFound) {
   auto service = Start();
   for (const char* target :
-       {"/", "/index.html", "/cgi/version.pl", "/cgi/version.pl?version", "/cgi/version.pl?version&prg=Other",
-        "/cgi/version%2Epl?version&prg=Aerovell", "/cgi/version.pl?prg=Aerovell&show&type=1",
-        "/cgi/version.pl?version&prg=Aerovell&extra", "/cgi/version.pl?version%26prg=Aerovell"}) {
+       {"/", "/index.html", "/cgi/version.pl", "/cgi/version.pl?version",
+        "/cgi/version.pl?version&prg=Other", "/cgi/version%2Epl?version&prg=Aerovell",
+        "/cgi/version.pl?prg=Aerovell&show&type=1", "/cgi/version.pl?version&prg=Aerovell&extra",
+        "/cgi/version.pl?version%26prg=Aerovell"}) {
     const auto answer = Get(service->Port(), target);
     EXPECT_EQ(answer.status, 404) << target;
     EXPECT_NE(answer.body.substr(0, 2), "OK") << target;
@@ -141,16 +149,19 @@ TEST_F(HttpServiceTest, RequestsAreBoundedAndBodiesRefused) {
   const int port = service->Port();
   const auto version = Get(port, kVersionTarget);
   const std::string target = ScoreTarget("Body", 5, EchoValue(version.body), "");
-  const std::string with_length = "GET " + target +
-                                  " HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello";
+  const std::string with_length =
+      "GET " + target +
+      " HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello";
   EXPECT_EQ(RawExchange(port, with_length).substr(0, 12), "HTTP/1.1 413");
-  const std::string chunked = "GET " + target +
-                              " HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
-                              "5\r\nhello\r\n0\r\n\r\n";
+  const std::string chunked =
+      "GET " + target +
+      " HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
+      "5\r\nhello\r\n0\r\n\r\n";
   EXPECT_EQ(RawExchange(port, chunked).substr(0, 12), "HTTP/1.1 413");
   const std::string post = "POST " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
   EXPECT_EQ(RawExchange(port, post).substr(0, 12), "HTTP/1.1 405");
-  const std::string long_url = "GET /cgi/version.pl?version&prg=Aerovell&" + std::string(9000, 'Q') +
+  const std::string long_url = "GET /cgi/version.pl?version&prg=Aerovell&" +
+                               std::string(9000, 'Q') +
                                " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
   EXPECT_EQ(RawExchange(port, long_url).substr(0, 12), "HTTP/1.1 414");
   EXPECT_EQ(RawExchange(port, "NONSENSE\r\n\r\n").substr(0, 12), "HTTP/1.1 400");
@@ -169,7 +180,8 @@ TEST_F(HttpServiceTest, AKillAtAnyMomentLosesAtMostTheRequestsInFlight) {
   for (int c = 0; c < kClients; ++c) {
     clients.emplace_back([&, c] {
       for (int i = 0; i < 5000 && !stop; ++i)
-        if (Submit(port, "K" + std::to_string(c), static_cast<uint16_t>(i), "") == "OK") ++answered_ok;
+        if (Submit(port, "K" + std::to_string(c), static_cast<uint16_t>(i), "") == "OK")
+          ++answered_ok;
     });
   }
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -199,7 +211,9 @@ TEST_F(HttpServiceTest, ADamagedDatabaseStopsTheStartAndIsLeftAlone) {
   std::vector<uint8_t> garbage(8192, 0x5A);
   aerovell::testing::WriteBytes(path, garbage);
   std::string log;
-  EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), {"--listen", "127.0.0.1:0", "--db", "scores.sqlite"}, log), 1);
+  EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(),
+                                     {"--listen", "127.0.0.1:0", "--db", "scores.sqlite"}, log),
+            1);
   EXPECT_NE(log.find("is not a score database"), std::string::npos) << log;
   EXPECT_EQ(aerovell::testing::ReadBytes(path), garbage);
 }

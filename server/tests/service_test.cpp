@@ -96,14 +96,17 @@ TEST_F(ScoreServiceTest, EveryDamagedRecordIsRefusedAndNothingStored) {
          t.back() = 'q';
          return t;
        }},
-      {"a length not a multiple of 8", [&](const std::string& p) { return good(p).substr(0, good(p).size() - 1); }},
+      {"a length not a multiple of 8",
+       [&](const std::string& p) { return good(p).substr(0, good(p).size() - 1); }},
       {"percent-encoded letters",
        [&](const std::string& p) {
          std::string t = good(p);
          return t.substr(0, t.size() - 1) + "%51";
        }},
       {"a missing field",
-       [](const std::string& p) { return ScoreTargetOfInfo("type=0|name=Ivan|score=100|p=" + p + "|add=RU|z="); }},
+       [](const std::string& p) {
+         return ScoreTargetOfInfo("type=0|name=Ivan|score=100|p=" + p + "|add=RU|z=");
+       }},
       {"a score of 65536",
        [](const std::string& p) {
          return ScoreTargetOfInfo("type=0|name=Ivan|score=65536|key=X|p=" + p + "|add=RU|z=");
@@ -112,15 +115,19 @@ TEST_F(ScoreServiceTest, EveryDamagedRecordIsRefusedAndNothingStored) {
        [](const std::string& p) {
          return ScoreTargetOfInfo("type=1|name=Ivan|score=1|key=X|p=" + p + "|add=RU|z=");
        }},
-      {"an 11-character name", [](const std::string& p) { return ScoreTarget("Abcdefghijk", 1, p, ""); }},
-      {"an 11-character country", [](const std::string& p) { return ScoreTarget("A", 1, p, "Иииииииииии"); }},
+      {"an 11-character name",
+       [](const std::string& p) { return ScoreTarget("Abcdefghijk", 1, p, ""); }},
+      {"an 11-character country",
+       [](const std::string& p) { return ScoreTarget("A", 1, p, "Иииииииииии"); }},
       {"a name holding <", [](const std::string& p) { return ScoreTarget("<b>", 1, p, ""); }},
       {"a name holding &", [](const std::string& p) { return ScoreTarget("A&B", 1, p, ""); }},
       {"a country holding Ё", [](const std::string& p) { return ScoreTarget("A", 1, p, "Ёлки"); }},
       {"no echo value", [](const std::string&) { return ScoreTarget("A", 1, "", ""); }},
-      {"an unknown echo value", [](const std::string&) { return ScoreTarget("A", 1, "QQQQQQQQQQQQQQQQ", ""); }},
+      {"an unknown echo value",
+       [](const std::string&) { return ScoreTarget("A", 1, "QQQQQQQQQQQQQQQQ", ""); }},
       {"a spent echo value", [&](const std::string&) { return ScoreTarget("A", 1, spent, ""); }},
-      {"an expired echo value", [&](const std::string&) { return ScoreTarget("A", 1, late, ""); }, 11min},
+      {"an expired echo value", [&](const std::string&) { return ScoreTarget("A", 1, late, ""); },
+       11min},
   };
   for (const auto& c : cases) {
     const std::string p = FreshP(c.when);
@@ -131,13 +138,14 @@ TEST_F(ScoreServiceTest, EveryDamagedRecordIsRefusedAndNothingStored) {
     // A damaged record does not cost the player the value it carried.
     EXPECT_EQ(Ask(good(p), c.when).body, "OK") << c.what;
     EXPECT_EQ(store_.Count(), 2) << c.what;
-    Connection(( dir_ / "scores.sqlite").string(), SQLITE_OPEN_READWRITE)
+    Connection((dir_ / "scores.sqlite").string(), SQLITE_OPEN_READWRITE)
         .Execute("DELETE FROM scores WHERE name = 'Ivan'");
   }
 }
 
 TEST_F(ScoreServiceTest, UnknownQueriesAreNotFound) {
-  for (const char* target : {"/", "/cgi/version.pl?version&prg=Other", "/cgi/version.pl?prg=Aerovell&show&type=1"}) {
+  for (const char* target :
+       {"/", "/cgi/version.pl?version&prg=Other", "/cgi/version.pl?prg=Aerovell&show&type=1"}) {
     const Reply reply = Ask(target);
     EXPECT_EQ(reply.status, 404) << target;
     EXPECT_NE(reply.body.substr(0, 2), "OK");

@@ -16,8 +16,8 @@ constexpr std::array<int8_t, 256> MakeLetterIndex() {
 }
 constexpr std::array<int8_t, 256> kLetterIndex = MakeLetterIndex();
 
-constexpr std::array<std::string_view, 7> kFieldNames = {"type=", "name=", "score=", "key=",
-                                                         "p=",    "add=",  "z="};
+constexpr std::array<std::string_view, 7> kFieldNames = {
+    "type=", "name=", "score=", "key=", "p=", "add=", "z="};
 
 bool IsTypedText(std::string_view text) {
   if (text.size() > kMaxTypedText) return false;
@@ -107,7 +107,8 @@ Checked<std::string> DecodeScoreLetters(std::string_view letters) {
     if (value < 0) return Result::Fail("a character outside the alphabet at " + std::to_string(i));
     group = (group << 5) | static_cast<uint64_t>(value);
     if (i % 8 == 7) {  // 8 letters are 40 bits, 5 bytes
-      for (int shift = 32; shift >= 0; shift -= 8) bytes += static_cast<char>((group >> shift) & 0xFF);
+      for (int shift = 32; shift >= 0; shift -= 8)
+        bytes += static_cast<char>((group >> shift) & 0xFF);
       group = 0;
     }
   }

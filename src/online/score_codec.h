@@ -57,7 +57,7 @@ Checked<std::string> DecodeScoreLetters(std::string_view letters);
 
 // The fields of an info text, checked as the service needs them.
 struct ScoreInfoFields {
-  std::string name;     // Windows-1251, at most 10 typed characters
+  std::string name;  // Windows-1251, at most 10 typed characters
   uint16_t score = 0;
   std::string p;        // the echo value: letters of the alphabet, possibly empty
   std::string country;  // Windows-1251, at most 10 typed characters
