@@ -5,7 +5,6 @@
 #include <signal.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <string_view>
@@ -46,11 +45,7 @@ int Serve(const Options& options, const sigset_t& stop_signals) {
     sigwait(&stop_signals, &signal);
     if (served) return;  // woken by the end of Run() itself
     std::fprintf(stderr, "aerovell-scores: stopping (signal %d)\n", signal);
-    // A signal that comes before the listener runs would find nothing to stop.
-    while (!served) {
-      front.Stop();
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    front.Stop();
   });
   const bool ok = front.Run();
   served = true;

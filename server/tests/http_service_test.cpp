@@ -1,7 +1,11 @@
 // The real service binary, started by the tests on a free loopback port.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <thread>
@@ -168,6 +172,31 @@ TEST_F(HttpServiceTest, RequestsAreBoundedAndBodiesRefused) {
   EXPECT_EQ(StoredRows(), 0);
   // The value was not spent by the refused requests, and the service still answers.
   EXPECT_EQ(Get(port, target).body, "OK");
+}
+
+TEST_F(HttpServiceTest, ARequestWithoutEndIsCutOff) {
+  auto service = Start();
+  const int port = service->Port();
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  // A request line that never ends: the service stops reading it after its
+  // bound and closes, so the sending fails long before 64 MiB are through.
+  const std::string chunk = "GET /" + std::string(1 << 16, 'A');
+  size_t sent = 0;
+  timeval timeout{5, 0};
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+  while (sent < (64u << 20)) {
+    const ssize_t n = send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL);
+    if (n <= 0) break;
+    sent += static_cast<size_t>(n);
+  }
+  close(fd);
+  EXPECT_LT(sent, 32u << 20) << "the service read on and on";
+  EXPECT_EQ(Get(port, kVersionTarget).status, 200);
 }
 
 TEST_F(HttpServiceTest, AKillAtAnyMomentLosesAtMostTheRequestsInFlight) {
