@@ -96,8 +96,7 @@ class RequestReader : public httplib::Server {
   }
 };
 
-HttpFront::HttpFront(ScoreService& service, int threads, bool log_requests,
-                     ConnectionLimits limits)
+HttpFront::HttpFront(ScoreService& service, int threads, bool log_requests, ConnectionLimits limits)
     : service_(service),
       threads_(threads > 0 ? static_cast<size_t>(threads) : 1),
       limits_(limits),
@@ -168,9 +167,9 @@ int HttpFront::Bind(const std::string& host, int port) {
     socklen_t length = sizeof address;
     if (::bind(fd, a->ai_addr, a->ai_addrlen) == 0 && ::listen(fd, 1024) == 0 &&
         getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-      bound_port = ntohs(address.ss_family == AF_INET6
-                             ? reinterpret_cast<sockaddr_in6&>(address).sin6_port
-                             : reinterpret_cast<sockaddr_in&>(address).sin_port);
+      bound_port =
+          ntohs(address.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(address).sin6_port
+                                              : reinterpret_cast<sockaddr_in&>(address).sin_port);
       listen_fd_ = fd;
     } else {
       ::close(fd);

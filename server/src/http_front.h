@@ -21,9 +21,9 @@ struct ConnectionLimits {
   std::chrono::milliseconds request_time{10000};  // for all of one request to arrive
   std::chrono::milliseconds read_timeout{5000};   // between two pieces of it
   std::chrono::milliseconds write_timeout{5000};
-  std::chrono::milliseconds keep_alive{2000};     // idle wait for the next request
+  std::chrono::milliseconds keep_alive{2000};  // idle wait for the next request
   size_t requests_per_connection = 1000;
-  size_t waiting_connections = 1024;              // accepted, not yet taken by a worker
+  size_t waiting_connections = 1024;  // accepted, not yet taken by a worker
 };
 
 // The service on HTTP: our own listener and worker pool, each connection read

@@ -52,8 +52,7 @@ bool BoundedSocketStream::Poll(short events, std::chrono::milliseconds wait) con
 
 bool BoundedSocketStream::is_readable() const {
   if (buffered_begin_ < buffered_end_) return true;
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now());
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now());
   if (left.count() <= 0) return false;
   return Poll(POLLIN, std::min(read_timeout_, left));
 }

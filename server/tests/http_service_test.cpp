@@ -247,6 +247,16 @@ TEST_F(HttpServiceTest, ADamagedDatabaseStopsTheStartAndIsLeftAlone) {
   EXPECT_EQ(aerovell::testing::ReadBytes(path), garbage);
 }
 
+TEST_F(HttpServiceTest, APortInUseStopsASecondService) {
+  auto first = Start();
+  std::string log;
+  const std::string listen = "127.0.0.1:" + std::to_string(first->Port());
+  EXPECT_EQ(
+      testing::RunServiceToEnd(dir_.Path(), {"--listen", listen, "--db", "other.sqlite"}, log), 1);
+  EXPECT_NE(log.find("cannot listen on " + listen), std::string::npos) << log;
+  EXPECT_EQ(Get(first->Port(), kVersionTarget).status, 200);
+}
+
 TEST_F(HttpServiceTest, BadArgumentsAreRefusedWithTheUsage) {
   std::string log;
   EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), {"--max-per-minute", "lots"}, log), 2);
