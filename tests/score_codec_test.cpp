@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 
+#include "fuzz_targets.h"
 #include "platform/cp1251.h"
+#include "test_support.h"
 
 namespace aerovell {
 namespace {
@@ -242,6 +245,19 @@ TEST(ScoreCodec, ParsingTakesTheGamesTextAndRefusesEverythingElse) {
   EXPECT_EQ(example.value->score, 1500);
   EXPECT_EQ(example.value->p, "7");
   EXPECT_EQ(example.value->country, W("Россия"));
+}
+
+// Every seed of the fuzz target, and whatever it found worth keeping, runs here.
+TEST(ScoreCodec, TheFuzzCorpusReplaysCleanly) {
+  int files = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::filesystem::path(AEROVELL_FUZZ_CORPUS_DIR) / "score_request")) {
+    SCOPED_TRACE(entry.path().string());
+    const auto bytes = testing::ReadBytes(entry.path());
+    fuzz::ScoreRequest(bytes.data(), bytes.size());
+    ++files;
+  }
+  EXPECT_GT(files, 0);
 }
 
 }  // namespace
