@@ -13,5 +13,7 @@ void ScoreRequest(const uint8_t* data, size_t size);
 void ObjectStream(const uint8_t* data, size_t size);
 void Bitmap(const uint8_t* data, size_t size);
 void SoundLibrary(const uint8_t* data, size_t size);
+// The status and header lines of an HTTP answer, and the cookies they set.
+void HttpHead(const uint8_t* data, size_t size);
 
 }  // namespace aerovell::fuzz

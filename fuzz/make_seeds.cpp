@@ -1,5 +1,6 @@
 // Writes the seed corpora: small valid files of every kind the readers take.
 // Run once by hand (see fuzz/README.md); the output is committed.
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -88,5 +89,17 @@ int main(int, char** argv) {
   };
   Save(dir + "/sound_library/three.dxw", WriteWaveLibrary(waves));
   Save(dir + "/sound_library/one.dxw", WriteWaveLibrary({waves[1]}));
+
+  // HTTP answer heads: the plain answer, a continue before a redirect with
+  // cookies, a chunked answer with its trailer, one as a URL.
+  std::filesystem::create_directories(dir + "/http_head");
+  auto text = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+  Save(dir + "/http_head/ok", text("HTTP/1.1 200 OK\r\nContent-Length: 9\r\nConnection: close\r\n\r\n"));
+  Save(dir + "/http_head/continue_redirect",
+       text("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 302 Found\r\nLocation: /x\r\n"
+            "Set-Cookie: a=1; Path=/; Max-Age=60\r\nset-cookie2: b=2\r\nSet-Cookie: a=; Max-Age=0\r\n\r\n"));
+  Save(dir + "/http_head/chunked_trailer",
+       text("HTTP/1.0 404 Not Found\nTransfer-Encoding: chunked\n continued\n\nX-Trailer: 1\n\n"));
+  Save(dir + "/http_head/url", text("http:\\\\[::1]:8642\\cgi/version.pl?hs&inf=a b"));
   return 0;
 }

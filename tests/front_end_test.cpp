@@ -13,10 +13,10 @@ TEST_F(FrontEnd, StartsOnTheMainMenuWithTheFirstItemLitAndItsMusic) {
   TmainForm& f = Start();
   EXPECT_EQ(Screen(), 1);
   EXPECT_EQ(Item(), 1);
-  EXPECT_TRUE(f.Menu.MenuItemSprites[0]->Visible);
-  EXPECT_FALSE(f.Menu.MenuItemSprites[1]->Visible);
+  EXPECT_TRUE(f.Menus.State.MenuItemSprites[0]->Visible);
+  EXPECT_FALSE(f.Menus.State.MenuItemSprites[1]->Visible);
   EXPECT_TRUE(f.Music.Playing());
-  EXPECT_GT(f.Menu.Geometry.W(1, 1), 0) << "the hit box comes from the highlight picture";
+  EXPECT_GT(f.Menus.State.Geometry.W(1, 1), 0) << "the hit box comes from the highlight picture";
   EXPECT_EQ(platform.presented_frames, 1);
 }
 
@@ -24,8 +24,8 @@ TEST_F(FrontEnd, KeysWalkEveryScreenAndBack) {
   TmainForm& f = Start();
   Key(vk::kDown);
   EXPECT_EQ(Item(), 2);
-  EXPECT_TRUE(f.Menu.MenuItemSprites[1]->Visible);
-  EXPECT_FALSE(f.Menu.MenuItemSprites[0]->Visible);
+  EXPECT_TRUE(f.Menus.State.MenuItemSprites[1]->Visible);
+  EXPECT_FALSE(f.Menus.State.MenuItemSprites[0]->Visible);
   Key(vk::kUp);
   Key(vk::kUp);
   EXPECT_EQ(Item(), 6) << "up from the first wraps to the last";
@@ -38,13 +38,13 @@ TEST_F(FrontEnd, KeysWalkEveryScreenAndBack) {
     Key(vk::kReturn);
     EXPECT_EQ(Screen(), screen);
     EXPECT_EQ(Item(), 1);
-    EXPECT_NE(f.Menu.SubBackgroundSprite, nullptr);
+    EXPECT_TRUE(f.Menus.State.SubBackgroundSprite);
     Frame();
     Key(vk::kEscape);
     EXPECT_EQ(Screen(), 1);
     EXPECT_EQ(Item(), screen) << "back on the item that opened it";
-    EXPECT_EQ(f.Menu.SubBackgroundSprite, nullptr);
-    EXPECT_TRUE(f.Menu.MenuItemSprites[screen - 1]->Visible);
+    EXPECT_FALSE(f.Menus.State.SubBackgroundSprite);
+    EXPECT_TRUE(f.Menus.State.MenuItemSprites[screen - 1]->Visible);
   }
 }
 
@@ -53,17 +53,17 @@ TEST_F(FrontEnd, HelpPagesStopAtBothEndsAndRestartAtOne) {
   f.Globals.MenuItem = 4;
   Key(vk::kReturn);
   ASSERT_EQ(Screen(), 4);
-  EXPECT_EQ(f.Menu.HelpSprite->Picture, &f.DXImageList1.Items.Item(9));
+  EXPECT_EQ(f.Menus.State.HelpSprite->Picture, &f.DXImageList1.Items.Item(9));
   Key(vk::kRight);
   Key(vk::kReturn);  // "Предыдущий" on page 1 keeps it
-  EXPECT_EQ(f.Menu.HelpPage, 1);
+  EXPECT_EQ(f.Menus.State.HelpPage, 1);
   Key(vk::kRight);
   for (int i = 0; i < 6; ++i) Key(vk::kReturn);
-  EXPECT_EQ(f.Menu.HelpPage, 5);
-  EXPECT_EQ(f.Menu.HelpSprite->Picture, &f.DXImageList1.Items.Item(13));
+  EXPECT_EQ(f.Menus.State.HelpPage, 5);
+  EXPECT_EQ(f.Menus.State.HelpSprite->Picture, &f.DXImageList1.Items.Item(13));
   Key(vk::kEscape);
   Key(vk::kReturn);
-  EXPECT_EQ(f.Menu.HelpPage, 1);
+  EXPECT_EQ(f.Menus.State.HelpPage, 1);
 }
 
 TEST_F(FrontEnd, AHeldKeyActsOnce) {
@@ -163,15 +163,15 @@ TEST_F(FrontEnd, CapturingTheHotKey) {
   f.Globals.MenuItem = 5;
   Key(vk::kReturn);
   ASSERT_EQ(Screen(), 7);
-  EXPECT_TRUE(f.ClosingWindowSprite->Visible);
+  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
   Key(vk::kControl);  // never captured
   Key(vk::kEscape);   // nor does Esc leave the capture
   EXPECT_EQ(Screen(), 7);
   EXPECT_EQ(platform.minimize_calls, 0);
   Key(vk::kF1 + 4);  // F5
   EXPECT_EQ(Screen(), 2);
-  EXPECT_FALSE(f.ClosingWindowSprite->Visible);
-  EXPECT_EQ(f.HotKeyName, "F5");
+  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_EQ(f.HotKeyName(), "F5");
   EXPECT_EQ(File()[4], 0x7B) << "stored only when the options are left";
   Key(vk::kEscape);
   EXPECT_EQ(File()[4], 0x74);
@@ -200,7 +200,7 @@ TEST_F(FrontEnd, ClearingTheRecords) {
   EXPECT_EQ(Item(), 1) << "the item stays 1: Назад... is selected";
   EXPECT_EQ(f.Config.HighScores[0].Score, 1000);
   EXPECT_EQ(File()[18 + 12], static_cast<uint8_t>(~(1000 & 0xFF)));
-  EXPECT_FALSE(f.ClosingWindowSprite->Visible);
+  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
 }
 
 TEST_F(FrontEnd, TheExitQuestionBothWays) {
@@ -208,17 +208,107 @@ TEST_F(FrontEnd, TheExitQuestionBothWays) {
   Key(vk::kDown);
   Key(vk::kEscape);
   ASSERT_EQ(Screen(), 5);
-  EXPECT_TRUE(f.ClosingWindowSprite->Visible);
+  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
   Key(vk::kRight);
   Key(vk::kReturn);  // "Нет"
   EXPECT_EQ(Screen(), 1);
   EXPECT_EQ(Item(), 2);
   EXPECT_EQ(f.Globals.GameState, gsMenu);
-  EXPECT_FALSE(f.ClosingWindowSprite->Visible);
+  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
   EXPECT_FALSE(f.Closed());
   Key(vk::kEscape);
   Key(vk::kReturn);  // "Да"
   EXPECT_TRUE(f.Closed());
+}
+
+// A second close request while the question is up changes nothing, and "Нет"
+// returns to exactly the screen that was open: its frame, its selection, and
+// where it returns to itself.
+TEST_F(FrontEnd, TheExitQuestionReturnsToTheScreenAsItWas) {
+  TmainForm& f = Start();
+  auto close_box = [&] {
+    Event e;
+    e.type = EventType::kCloseRequest;
+    Send(e);
+  };
+  Key(vk::kDown);
+  close_box();
+  close_box();
+  ASSERT_EQ(Screen(), 5);
+  Key(vk::kEscape);  // "Нет"
+  EXPECT_EQ(Screen(), 1);
+  EXPECT_EQ(Item(), 2);
+  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+
+  // Over the hot-key capture: it comes back with its frame, and a key still
+  // returns to the options.
+  Key(vk::kReturn);  // options
+  f.Globals.MenuItem = 5;
+  Key(vk::kReturn);
+  ASSERT_EQ(Screen(), 7);
+  close_box();
+  ASSERT_EQ(Screen(), 5);
+  Key(vk::kRight);
+  Key(vk::kReturn);  // "Нет"
+  EXPECT_EQ(Screen(), 7);
+  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  Key(vk::kF1 + 7);  // F8
+  EXPECT_EQ(Screen(), 2);
+  EXPECT_EQ(f.HotKeyName(), "F8");
+  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+
+  // Over the clear-records question the same.
+  Key(vk::kEscape);
+  f.Globals.MenuItem = 3;
+  Key(vk::kReturn);  // records
+  f.Globals.MenuItem = 3;
+  Key(vk::kReturn);  // the clear-records question
+  ASSERT_EQ(Screen(), 6);
+  close_box();
+  Key(vk::kEscape);  // "Нет" to leaving
+  EXPECT_EQ(Screen(), 6);
+  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_EQ(Item(), 1);
+  Key(vk::kEscape);  // "Нет" to clearing
+  EXPECT_EQ(Screen(), 3);
+  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+}
+
+TEST_F(FrontEnd, AltEnterCountsWhenAltGoesUpFirst) {
+  Start();
+  Down(vk::kMenu, kModAlt);
+  Down(vk::kReturn, kModAlt);
+  Up(vk::kMenu);
+  Up(vk::kReturn);  // Alt already released
+  EXPECT_TRUE(platform.full_screen);
+  EXPECT_EQ(Screen(), 1) << "and it did not choose";
+  Key(vk::kDown);
+  Key(vk::kReturn);  // a plain Enter afterwards is a plain Enter
+  EXPECT_TRUE(platform.full_screen);
+  EXPECT_EQ(Screen(), 2);
+}
+
+// In a folder that refuses the store, the player sees the error once and the
+// commands go on; the settings stay in memory for the next store that works.
+TEST_F(FrontEnd, AFailedStoreDoesNotTrapThePlayer) {
+  TmainForm& f = Start();
+  std::filesystem::remove(dir / "config.dat");
+  std::filesystem::create_directory(dir / "config.dat");  // nothing can replace a folder
+  f.Globals.MenuItem = 2;
+  Key(vk::kReturn);     // options
+  Key(vk::kDown);
+  Key(vk::kDown);
+  Key(vk::kReturn);     // sound off: stored, and refused
+  EXPECT_EQ(f.Config.SoundOn, 0);
+  EXPECT_EQ(platform.message_boxes.size(), 1u);
+  Key(vk::kEscape);     // leaving stores again
+  EXPECT_EQ(Screen(), 1) << "the options could be left";
+  EXPECT_EQ(platform.message_boxes.size(), 1u) << "the error is shown once";
+  std::filesystem::remove(dir / "config.dat");
+  Key(vk::kReturn);
+  Key(vk::kEscape);
+  EXPECT_EQ(File().size(), 158u) << "the next store that can, writes";
+  EXPECT_EQ(File()[2], 0 ^ 1) << "with the sound off";
 }
 
 TEST_F(FrontEnd, AltEnterOnReleaseInEveryState) {
@@ -247,10 +337,10 @@ TEST_F(FrontEnd, AltEnterOnReleaseInEveryState) {
 
 TEST_F(FrontEnd, TheMouseSelectsAndChooses) {
   TmainForm& f = Start();
-  const auto& g = f.Menu.Geometry;
+  const auto& g = f.Menus.State.Geometry;
   Move(g.X(1, 3) + 5, g.Y(1, 3) + 5);
   EXPECT_EQ(Item(), 3);
-  EXPECT_TRUE(f.Menu.MenuItemSprites[2]->Visible);
+  EXPECT_TRUE(f.Menus.State.MenuItemSprites[2]->Visible);
   Move(700, 50);  // over nothing: the selection stays, a click does nothing
   EXPECT_EQ(Item(), 3);
   Click(700, 50);
@@ -260,7 +350,7 @@ TEST_F(FrontEnd, TheMouseSelectsAndChooses) {
   Move(600, 310);  // the options rows reach to x 630 whatever their width
   EXPECT_EQ(Item(), 3);
   Move(631, 310);
-  EXPECT_FALSE(f.Menu.MouseOverItem);
+  EXPECT_FALSE(f.Menus.State.MouseOverItem);
   Click(150, 420);  // "Назад..."
   EXPECT_EQ(Screen(), 1);
 }

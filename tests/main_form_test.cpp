@@ -51,7 +51,7 @@ TEST_F(MainFormTest, StartUpOpensTheWindowAndRunsTheMenuTimer) {
   EXPECT_FALSE(platform.full_screen);
   EXPECT_EQ(f.Globals.GameState, gsMenu);
   EXPECT_EQ(f.Globals.StateBeforePause, gsMenu);
-  EXPECT_EQ(f.HotKeyName, "F12");
+  EXPECT_EQ(f.HotKeyName(), "F12");
   EXPECT_EQ(f.DXInput1.Keyboard.KeyAssignments[isButton1][0], 0x11u) << "Ctrl fires";
   EXPECT_TRUE(f.DXTimer1.Running());
   EXPECT_FALSE(f.DXTimer2.Enabled());
@@ -227,7 +227,7 @@ TEST_F(MainFormTest, LeavingARunningGamePlaysTheLoserSound) {
   const auto out = platform.PullAudio(100);
   EXPECT_EQ(out[0], 9000);
   f.Config.SoundOn = 0;
-  f.PlaySound("menu");  // sound off: nothing more
+  f.Context.PlaySound("menu");  // sound off: nothing more
   EXPECT_EQ(platform.PullAudio(100)[0], 9000);
 }
 

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "app/main_form.h"
@@ -10,15 +11,20 @@ int main() {
   try {
     SdlPlatform platform(TmainForm::kCaption);
     bool launch_companions = false;
+    bool failed = false;
     {
       TApplication application(platform);
-      TmainForm form(application);
+      TFormOptions options;
+      options.ReportStates = std::getenv("AEROVELL_REPORT_STATES") != nullptr;
+      TmainForm form(application, ConfigFile(), options);
       form.FormCreate();
       application.Run(form);
       // A signal ends the game quietly: no question, no companion launches.
-      launch_companions = !application.TerminatedBySignal();
+      launch_companions = !application.TerminatedBySignal() && !application.Failed();
+      failed = application.Failed();
     }
     if (launch_companions) LaunchCompanions(platform);
+    if (failed) return 1;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "aerovell: %s\n", error.what());
     return 1;

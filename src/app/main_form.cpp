@@ -1,9 +1,13 @@
 #include "app/main_form.h"
 
+#include <cstdio>
 #include <filesystem>
 
+#include "actors/hero.h"
+#include "actors/hero_weapon.h"
 #include "platform/cp1251.h"
 #include "platform/game_path.h"
+#include "settings/score_service.h"
 
 namespace aerovell {
 namespace {
@@ -26,7 +30,7 @@ void LaunchCompanions(Platform& platform) {
   if (CompanionExists("play.url")) platform.ShellOpen(GamePath("play.url").string(), "target=\"_blank\"");
 }
 
-TmainForm::TmainForm(TApplication& application, ConfigFile config_file)
+TmainForm::TmainForm(TApplication& application, ConfigFile config_file, TFormOptions options)
     : TDXForm(application.GetPlatform()),
       DXDraw(application.GetPlatform(), this),
       DXTimer1(application),
@@ -34,8 +38,12 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file)
       DXTimer2(application),
       DXSound1(application.GetPlatform()),
       Music(DXSound1.Device()),
+      Context{Globals, Config, Random, DXImageList1.Items, DXWaveList1.Items, DXInput1, DXSpriteEngine1.Engine()},
+      Menus(Context, *this, DXDraw, DXSpriteEngine1, DXInput1),
+      Game(Context, *this, DXDraw, DXSpriteEngine1, DXInput1),
       app_(application),
-      config_file_(std::move(config_file)) {
+      config_file_(std::move(config_file)),
+      options_(std::move(options)) {
   DXDraw.Display = {800, 600, 32, true, true, true};
   DXDraw.SurfaceWidth = 800;
   DXDraw.SurfaceHeight = 600;
@@ -53,13 +61,19 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file)
   DXTimer1.SetInterval(kFrameInterval);
   DXTimer1.ActiveOnly = true;
   DXTimer1.SetEnabled(true);
-  DXTimer1.OnTimer = [this](TCustomDXTimer&, int lag) { DXTimer1Timer(lag); };
+  DXTimer1.OnTimer = [this](TCustomDXTimer&, int lag) {
+    DXTimer1Timer(lag);
+    ReportState();
+  };
   DXTimer1.OnActivate = [this](TCustomDXTimer&) { DXTimer1Activate(); };
   DXTimer1.OnDeactivate = [this](TCustomDXTimer&) { DXTimer1Deactivate(); };
   DXTimer2.SetInterval(kFrameInterval);
   DXTimer2.ActiveOnly = false;
   DXTimer2.SetEnabled(false);
-  DXTimer2.OnTimer = [this](TCustomDXTimer&, int lag) { DXTimer2Timer(lag); };
+  DXTimer2.OnTimer = [this](TCustomDXTimer&, int lag) {
+    DXTimer2Timer(lag);
+    ReportState();
+  };
   DXTimer2.OnActivate = [this](TCustomDXTimer&) { DXTimer2Activate(); };
   DXTimer2.OnDeactivate = [this](TCustomDXTimer&) { DXTimer2Deactivate(); };
 }
@@ -72,6 +86,8 @@ TmainForm::~TmainForm() {
   DXSpriteEngine1.Engine().ClearChildren();
 }
 
+std::string TmainForm::ScoreHost() const { return options_.ScoreHost ? *options_.ScoreHost : ScoreServiceHost(); }
+
 void TmainForm::StartMusic(const std::string& game_path) {
   MusicHandle = Music.SongLoadFromFile(game_path);
   if (MusicHandle != 0) {
@@ -82,16 +98,25 @@ void TmainForm::StartMusic(const std::string& game_path) {
   Config.MusicOn = 0;  // for the rest of the run; the settings file keeps its value
 }
 
-void TmainForm::PlaySound(std::string_view name) {
-  if (Config.SoundOn) DXWaveList1.Items.FindByName(name).Play();
+void TmainForm::StoreConfig() {
+  // A failed store must not trap the player on a screen: the settings stay in
+  // memory, the command goes on, and the next store that succeeds writes them.
+  try {
+    config_file_.Store(Config);
+    store_error_shown_ = false;
+  } catch (const std::exception& error) {
+    if (store_error_shown_) return;
+    store_error_shown_ = true;
+    platform_.MessageBox(kCaption, error.what());
+  }
 }
 
 void TmainForm::FormCreate() {
   try {
     DXWaveList1.Items.LoadLibraryFile(GamePath("sound\\gamesound.dxw").string());
-    Random.Seed(platform_.TicksMs());
+    Random.Seed(options_.Seed ? *options_.Seed : platform_.TicksMs());
     config_file_.ReadOrCreate(Config);
-    UpdateHotKeyName(Config.HotKey, HotKeyName);
+    UpdateHotKeyName(Config.HotKey, Menus.State.HotKeyName);
     ChangeMode();
     DXInput1.Keyboard.KeyAssignments[isButton1][0] = kVkControl;
     DXTimer2.SetEnabled(false);
@@ -161,13 +186,18 @@ void TmainForm::FormClose(TCloseAction& action) {
   if (!g.ExitConfirmed) {
     action = TCloseAction::caNone;
     if (g.GameState == gsGameOver) return;
+    // A second request while the question is up would save the question itself
+    // as the screen to go back to.
+    if (g.MenuScreen == msExitQuestion) return;
     g.SavedState = g.GameState;
+    g.SavedReturnScreen = g.SavedScreen;
     g.SavedScreen = g.MenuScreen;
     g.SavedItem = g.MenuItem;
-    g.MenuScreen = 5;
+    g.SavedFrameVisible = g.ClosingWindowSprite && g.ClosingWindowSprite->Visible;
+    g.MenuScreen = msExitQuestion;
     g.MenuItem = 1;
     ShowClosingWindow(true);
-    if (IsRunningGameState(g.GameState)) {
+    if (IsPlayState(g.GameState)) {
       SetCursorVisible(true);
       g.GameState = gsExitConfirm;
     }
@@ -180,7 +210,7 @@ void TmainForm::FormClose(TCloseAction& action) {
     g.ExitConfirmed = false;
     action = TCloseAction::caNone;
     ShowClosingWindow(false);
-    PlaySound("looser");
+    Context.PlaySound("looser");
     return;
   }
   if (CompanionExists("play.url")) platform_.ShellOpen(GamePath("play.url").string(), "");
@@ -197,21 +227,30 @@ void TmainForm::Close() {
 }
 
 void TmainForm::ShowClosingWindow(bool visible) {
-  if (ClosingWindowSprite) ClosingWindowSprite->Visible = visible;
+  if (Globals.ClosingWindowSprite) Globals.ClosingWindowSprite->Visible = visible;
 }
 
-// Until the game itself arrives, the play timer shows the field as it stands.
-void TmainForm::DrawPlayFrame() {
-  if (!DXDraw.DisplayReady()) return;
-  DXInput1.Update();
-  DXSpriteEngine1.FlushDead();
-  DXDraw.FillSurface(0);
-  DXSpriteEngine1.DrawSprites();
-  DXDraw.SurfaceCanvas().Release();
-  DXDraw.PresentFrame();
+void TmainForm::StartGame() {
+  DXTimer1.SetEnabled(false);
+  DXTimer2.SetEnabled(true);
+  Globals.GameState = gsPlaying;
+  CreateGameField();
 }
 
-void TmainForm::DXTimer2Timer(int) { DrawPlayFrame(); }
+void TmainForm::BackToMenus() {
+  Globals.GameState = gsMenu;
+  DXSpriteEngine1.Engine().ClearChildren();
+  DXTimer2.SetEnabled(false);
+  CreateMenuField();
+  DXTimer1.SetEnabled(true);
+}
+
+void TmainForm::SubmitScore() {
+  // Sending records arrives with the online client; until then the attempt fails
+  // as an unreachable service does, and the question comes back.
+  Globals.MessageTimer = 1500;
+  Globals.GameState = gsSubmitFailed;
+}
 
 void TmainForm::DXTimer1Activate() {
   if (Globals.GameState == gsMenu && Config.MusicOn) StartMusic("sound\\1.xm");
@@ -222,7 +261,7 @@ void TmainForm::DXTimer1Deactivate() { StopMusic(); }
 void TmainForm::DXTimer2Activate() {
   if (Globals.GameState == gsPlaying) {
     SetCursorVisible(false);
-    platform_.WarpPointer(400, 300);
+    MovePointerToCentre();
   }
   if (Globals.GameState != gsMenu && Config.MusicOn) StartMusic("sound\\2.xm");
 }
@@ -230,7 +269,7 @@ void TmainForm::DXTimer2Activate() {
 void TmainForm::DXTimer2Deactivate() {
   StopMusic();
   const uint8_t s = Globals.GameState;
-  if (s == gsPlaying || s == gsHeroDown || s == gsLevelIntro || s == gsGameOver) {
+  if (IsPausedByFocusLoss(s)) {
     SetCursorVisible(true);
     Globals.StateBeforePause = s;
     Globals.GameState = gsPaused;
@@ -238,6 +277,7 @@ void TmainForm::DXTimer2Deactivate() {
 }
 
 void TmainForm::HandleEvent(const Event& event) {
+  if (startup_failed_ && event.type == EventType::kKeyDown && event.key == vk::kEscape) return Close();
   switch (event.type) {
     case EventType::kCloseRequest: Close(); break;
     case EventType::kSysCommand: WMGetSysCommand(event.code); break;
@@ -257,6 +297,18 @@ void TmainForm::HandleEvent(const Event& event) {
     default: break;
   }
   SyncTextInput();
+  ReportState();
+}
+
+void TmainForm::ReportState() {
+  if (!options_.ReportStates || Globals.GameState == reported_state_) return;
+  int shots = 0;
+  TSpriteEngine& root = DXSpriteEngine1.Engine();
+  for (int i = 0; i < root.ChildCount(); ++i) shots += dynamic_cast<THeroWeaponSprite*>(&root.Child(i)) != nullptr;
+  const THeroSprite* hero = Globals.HeroSprite.get();
+  std::fprintf(stderr, "aerovell: state %u -> %u, hero %d %d, shots %d\n", reported_state_, Globals.GameState,
+               hero ? hero->X : -1, hero ? hero->Y : -1, shots);
+  reported_state_ = Globals.GameState;
 }
 
 void TmainForm::SyncTextInput() {

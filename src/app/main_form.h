@@ -1,10 +1,9 @@
 #pragma once
 
-#include <memory>
+#include <cstdint>
+#include <optional>
 #include <string>
 
-#include "settings/config.h"
-#include "engine/random.h"
 #include "engine/application.h"
 #include "engine/dx_draw.h"
 #include "engine/dx_form.h"
@@ -12,8 +11,13 @@
 #include "engine/dx_sprite_engine.h"
 #include "engine/dx_timer.h"
 #include "engine/picture_collection.h"
+#include "engine/random.h"
+#include "game/game_host.h"
+#include "game/game_session.h"
 #include "game/game_state.h"
-#include "menu/menu_tables.h"
+#include "game/play_context.h"
+#include "menu/front_end.h"
+#include "settings/config.h"
 #include "sound/music_player.h"
 #include "sound/wave_collection.h"
 
@@ -24,32 +28,24 @@ enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 // The companion launches at the very end of a normal exit.
 void LaunchCompanions(Platform& platform);
 
-// The state of the front end besides the shared game state.
-struct TMenuState {
-  TItemGeometry Geometry;
-  uint8_t HelpPage = 1;
-  uint8_t MainMenuItem = 1;
-  bool KeyLatch = false;
-  bool MouseOverItem = false;
-  bool MouseLeftDown = false;
-  bool MouseRightDown = false;
-  TShortString10 PlayerName;
-  // The menu field's sprites, owned by the sprite engine.
-  TMenuBackground* MenuBackgroundSprite = nullptr;
-  std::array<TMenuItem*, 6> MenuItemSprites{};
-  TSubBackground* SubBackgroundSprite = nullptr;
-  THelpImageSprite* HelpSprite = nullptr;
+// What a run of the game may be given besides its platform: tools and tests use
+// these to pin the random seed and to point it at a score service of their own.
+struct TFormOptions {
+  std::optional<uint32_t> Seed;
+  std::optional<std::string> ScoreHost;
+  // A measuring and testing aid: each change of the game's state is told on
+  // standard error with where the aircraft is.
+  bool ReportStates = false;
 };
 
-// The main window: owns the components and runs start-up, window/full-screen
-// switching, the two-phase close and the focus handlers. Its front-end methods
-// (the menu field, the menu frame, the commands and the keyboard and mouse) live
-// in src/menu.
-class TmainForm : public TDXForm, public EventSink {
+// The main window: owns the components, runs start-up, window/full-screen
+// switching, the two-phase close and the focus handlers, and hands events and
+// timer ticks to the menus and the game.
+class TmainForm : public TDXForm, public EventSink, public TGameHost {
  public:
   static constexpr const char* kCaption = "Aerovell";
 
-  TmainForm(TApplication& application, ConfigFile config_file = ConfigFile());
+  TmainForm(TApplication& application, ConfigFile config_file = ConfigFile(), TFormOptions options = {});
   ~TmainForm() override;
 
   // Components, in creation order.
@@ -65,69 +61,79 @@ class TmainForm : public TDXForm, public EventSink {
   MusicPlayer::SongHandle MusicHandle = 0;
 
   TConfig Config;
-  std::string HotKeyName;
   TRandom Random;
   TGameGlobals Globals;
-  TMenuState Menu;
-  TClosingWindow* ClosingWindowSprite = nullptr;
+  TPlayContext Context;
+  TFrontEnd Menus;
+  TGameSession Game;
 
   void FormCreate();
-  void ChangeMode();
   void FormClose(TCloseAction& action);
   void WMGetSysCommand(uint32_t code);
   void CptClk(uint32_t hit_test);
-  void SetCursorVisible(bool show);
-  void StoreConfig() { config_file_.Store(Config); }
-  // Loads and plays a module; on failure says so and turns music off.
-  void StartMusic(const std::string& game_path);
-  void StopMusic() { Music.SongStop(MusicHandle); }
-  // Plays a named effect when sound is on.
-  void PlaySound(std::string_view name);
 
-  void DXTimer1Timer(int lag_count);
-  void DXTimer2Timer(int lag_count);
+  // The handlers of the timers.
+  void DXTimer1Timer(int lag_count) { Menus.DXTimer1Timer(lag_count); }
+  void DXTimer2Timer(int lag_count) { Game.DXTimer2Timer(lag_count); }
   void DXTimer1Activate();
   void DXTimer1Deactivate();
   void DXTimer2Activate();
   void DXTimer2Deactivate();
 
-  // Front end (src/menu).
-  void CreateMenuField();
-  void CreateMainMenu();
-  void DestroyMenu();
-  void CreateSubMenu();
-  void UpdateMenuHighlight();
-  void ExecuteMenuItem();
-  void FormKeyDown(uint16_t key, uint8_t mods);
-  void FormKeyUp(uint16_t key, uint8_t mods);
-  void FormKeyPress(uint8_t cp1251_char);
-  void DXDrawMouseMove(int x, int y);
-  void DXDrawClick();
-  void DXDrawMouseDown(int button);
-  void DXDrawMouseUp(int button);
+  // The field builders and the input handlers, as the window's methods.
+  void CreateMenuField() { Menus.CreateMenuField(); }
+  void CreateMainMenu() { Menus.CreateMainMenu(); }
+  void DestroyMenu() { Menus.DestroyMenu(); }
+  void CreateSubMenu() { Menus.CreateSubMenu(); }
+  void UpdateMenuHighlight() { Menus.UpdateMenuHighlight(); }
+  void ExecuteMenuItem() { Menus.ExecuteMenuItem(); }
+  void CreateGameField() { Game.CreateGameField(); }
+  void ClearGameField() { Game.ClearGameField(); }
+  void CreateEnemy() { Game.CreateEnemy(); }
+  void FormKeyDown(uint16_t key, uint8_t mods) { Menus.FormKeyDown(key, mods); }
+  void FormKeyUp(uint16_t key, uint8_t mods) { Menus.FormKeyUp(key, mods); }
+  void FormKeyPress(uint8_t cp1251_char) { Menus.FormKeyPress(cp1251_char); }
+  void DXDrawMouseMove(int x, int y) { Menus.DXDrawMouseMove(x, y); }
+  void DXDrawClick() { Menus.DXDrawClick(); }
+  void DXDrawMouseDown(int button) { Menus.DXDrawMouseDown(button); }
+  void DXDrawMouseUp(int button) { Menus.DXDrawMouseUp(button); }
+  const std::string& HotKeyName() const { return Menus.State.HotKeyName; }
 
   // A close request from the window (close box, Alt+F4) or from the game itself.
   void Close();
   bool Closed() const { return closed_; }
+  bool StartupFailed() const { return startup_failed_; }
 
   void HandleEvent(const Event& event) override;
 
+  // TGameHost.
+  void ChangeMode() override;
+  void RequestClose() override { Close(); }
+  void MinimizeWindow() override { platform_.MinimizeWindow(); }
+  void SetCursorVisible(bool show) override;
+  void MovePointerToCentre() override { platform_.WarpPointer(400, 300); }
+  void PointerPosition(int& x, int& y) override { platform_.GetPointerPosition(x, y); }
+  void StartMusic(const std::string& game_path) override;
+  void StopMusic() override { Music.SongStop(MusicHandle); }
+  void StoreConfig() override;
+  void ShellOpen(const std::string& target) override { platform_.ShellOpen(target, ""); }
+  std::string ScoreHost() const override;
+  void StartGame() override;
+  void BackToMenus() override;
+  void SubmitScore() override;
+
  private:
-  void DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas);
-  void BackToMainMenu();
-  void BackToMenus();
-  void MoveSelection(bool next);
-  void ToggleSetting(uint8_t& flag);
   void ShowClosingWindow(bool visible);
   void SyncTextInput();
-  bool InMenuStates() const;
-  TShortString10* EditedField();
-  void DrawPlayFrame();
+  void ReportState();
 
   TApplication& app_;
   ConfigFile config_file_;
+  TFormOptions options_;
   bool closed_ = false;
   bool text_input_ = false;
+  bool store_error_shown_ = false;
+  uint8_t reported_state_ = 0;
   // Start-up stopped at an error: there is no menu to ask in, so closing just closes.
   bool startup_failed_ = false;
 };

@@ -52,28 +52,41 @@ void TApplication::DispatchUnguarded(const Event& event, EventSink& sink) {
   }
 }
 
+void TApplication::ProcessEvents(EventSink& sink) {
+  Event event;
+  while (!terminated_ && platform_.PollEvent(event)) Dispatch(event, sink);
+}
+
+void TApplication::Tick() {
+  if (terminated_ || !idle_handler_ || idle_handler_->MsUntilDue(platform_.TicksMs()) > 0) return;
+  try {
+    idle_handler_->Step();
+  } catch (const std::exception& error) {
+    // A frame that fails would fail again on every tick: say it once and end.
+    HandleException(error);
+    failed_ = true;
+    terminated_ = true;
+  }
+}
+
 void TApplication::Run(EventSink& sink, std::optional<uint32_t> until_ms) {
   auto time_left = [&]() -> int {
     if (!until_ms) return kIdleWaitMs;
     return static_cast<int>(*until_ms - platform_.TicksMs());
   };
   while (!terminated_ && time_left() > 0) {
-    Event event;
-    while (!terminated_ && platform_.PollEvent(event)) Dispatch(event, sink);
+    ProcessEvents(sink);
     if (terminated_) break;
     int timeout = std::min(kIdleWaitMs, time_left());
     if (idle_handler_) {
       const int due = idle_handler_->MsUntilDue(platform_.TicksMs());
       if (due <= 0) {
-        try {
-          idle_handler_->Step();
-        } catch (const std::exception& error) {
-          HandleException(error);
-        }
+        Tick();
         continue;
       }
       timeout = std::min(timeout, due);
     }
+    Event event;
     if (timeout > 0 && platform_.WaitEvent(event, timeout)) Dispatch(event, sink);
   }
 }

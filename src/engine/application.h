@@ -47,10 +47,16 @@ class TApplication {
 
   // Runs until Terminate, or, with a deadline, until the clock reaches it (tests).
   void Run(EventSink& sink, std::optional<uint32_t> until_ms = std::nullopt);
+  // One turn of the loop by hand, for players that own the clock: handles every
+  // pending event, then runs the idle handler when its tick is due.
+  void ProcessEvents(EventSink& sink);
+  void Tick();
   void Terminate() { terminated_ = true; }
   bool Terminated() const { return terminated_; }
   // A signal ended the loop: leave without questions or companion launches.
   bool TerminatedBySignal() const { return by_signal_; }
+  // A frame failed: the error was shown once and the loop ended.
+  bool Failed() const { return failed_; }
 
   // An error that escapes a handler is reported here and the loop goes on.
   std::function<void(const std::exception&)> OnException;
@@ -70,6 +76,7 @@ class TApplication {
   bool active_ = true;
   bool terminated_ = false;
   bool by_signal_ = false;
+  bool failed_ = false;
 };
 
 }  // namespace aerovell

@@ -15,6 +15,7 @@ TSprite::TSprite(TSprite* parent) : parent_(parent) {
 }
 
 TSprite::~TSprite() {
+  while (refs_) refs_->Attach(nullptr);
   ClearChildren();
   if (parent_) {
     parent_->DetachChild(this);
@@ -112,6 +113,20 @@ void TSprite::CollideStep(TSprite& s) {
   if (e.CollisionStop) return;
   const size_t n = s.children_.size();
   for (size_t i = 0; i < n; ++i) CollideStep(*s.children_[i]);
+}
+
+void TSpriteRefBase::Attach(TSprite* sprite) {
+  if (sprite == target_) return;
+  if (target_) {
+    (prev_ ? prev_->next_ : target_->refs_) = next_;
+    if (next_) next_->prev_ = prev_;
+    prev_ = next_ = nullptr;
+  }
+  target_ = sprite;
+  if (!sprite) return;
+  next_ = sprite->refs_;
+  if (next_) next_->prev_ = this;
+  sprite->refs_ = this;
 }
 
 void TSprite::OnCollision(TSprite&, bool&) {}

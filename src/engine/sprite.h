@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/sprite_ref.h"
 #include "platform/rect.h"
 
 namespace aerovell {
@@ -70,6 +71,7 @@ class TSprite {
 
  private:
   friend class TSpriteEngine;
+  friend class TSpriteRefBase;
   void AttachChild(TSprite* child);
   void DetachChild(TSprite* child);
   void InsertByZ(TSprite* child);
@@ -79,6 +81,7 @@ class TSprite {
   TSprite* parent_ = nullptr;
   std::vector<TSprite*> children_;    // owned, creation order
   std::vector<TSprite*> draw_order_;  // the same, by ascending Z
+  TSpriteRefBase* refs_ = nullptr;  // references that read empty when this sprite goes
   bool dead_ = false;
   int32_t z_ = 0;
 };

@@ -2,9 +2,10 @@
 
 #include <cstdint>
 
-namespace aerovell {
+#include "engine/sprite_ref.h"
+#include "settings/config.h"
 
-class TSprite;
+namespace aerovell {
 
 enum TGameState : uint8_t {
   gsMenu = 1,
@@ -20,15 +21,55 @@ enum TGameState : uint8_t {
   gsSubmitFailed = 11,
 };
 
+// The screens and dialogs whose items `MenuItem` selects.
+enum TMenuScreen : uint8_t {
+  msMainMenu = 1,
+  msOptions = 2,
+  msRecords = 3,
+  msHelp = 4,
+  msExitQuestion = 5,
+  msClearRecordsQuestion = 6,
+  msHotKeyCapture = 7,
+  msNameEntry = 8,
+  msSubmitQuestion = 9,
+};
+
+// The groups of states the handlers treat alike; each group is written here only.
+
+// The menus and the dialogs that take menu keys and the mouse.
+constexpr bool IsMenuState(uint8_t s) {
+  return s == gsMenu || s == gsExitConfirm || s == gsNameEntry || s == gsSubmitQuestion;
+}
+// A game on the field that the keys steer (P, Esc, the hot key); a close request
+// here opens the in-game exit question.
+constexpr bool IsPlayState(uint8_t s) {
+  return s == gsPlaying || s == gsHeroDown || s == gsLevelIntro || s == gsPaused;
+}
+// States the pause key and the hot key can pause.
+constexpr bool IsPausableState(uint8_t s) { return s == gsPlaying || s == gsHeroDown || s == gsLevelIntro; }
+// States that losing the focus pauses: the game-over caption too.
+constexpr bool IsPausedByFocusLoss(uint8_t s) { return IsPausableState(s) || s == gsGameOver; }
+
+class THeroSprite;
+class TPropellerSprite;
+class TSmokeSprite;
+class TShieldSprite;
+class TClosingWindow;
+class TBonusIndicatorSprite;
+
 // The state the game, menu and input code share for the whole run.
 struct TGameGlobals {
   uint8_t GameState = 0;
   uint8_t StateBeforePause = gsMenu;
-  uint8_t MenuScreen = 1;
+  uint8_t MenuScreen = msMainMenu;
   uint8_t MenuItem = 0;
   uint8_t SavedState = 0;
   uint8_t SavedScreen = 0;
   uint8_t SavedItem = 0;
+  // What the exit question covers besides the screen: where that screen itself
+  // returns to, and whether the dialog frame was up, so "Нет" restores it as it was.
+  uint8_t SavedReturnScreen = 0;
+  bool SavedFrameVisible = false;
   uint8_t BlinkCounter = 0;
   bool NameEditing = false;
   bool ExitConfirmed = false;
@@ -45,12 +86,26 @@ struct TGameGlobals {
   int32_t ShieldTime = 0;
   int32_t PickupTime = 0;
   uint16_t ScrollSpeed = 1;
+  TShortString10 PlayerName;
   uint8_t RecordRank = 0;
-};
 
-// States in which a game is on the field and the pointer belongs to the game.
-constexpr bool IsRunningGameState(uint8_t s) {
-  return s == gsPlaying || s == gsHeroDown || s == gsLevelIntro || s == gsPaused;
-}
+  // Mouse steering and the mouse's fire buttons, consumed by the player's aircraft.
+  uint8_t MouseStepLeft = 0;
+  uint8_t MouseStepRight = 0;
+  uint8_t MouseStepUp = 0;
+  uint8_t MouseStepDown = 0;
+  bool MouseLeftDown = false;
+  bool MouseRightDown = false;
+
+  // The long-lived sprites of the field; each reads empty once the tree frees it.
+  TSpriteRef<THeroSprite> HeroSprite;
+  TSpriteRef<TPropellerSprite> PropellerSprite;
+  TSpriteRef<TSmokeSprite> SmokeSprite;
+  TSpriteRef<TShieldSprite> ShieldSprite;
+  TSpriteRef<TClosingWindow> ClosingWindowSprite;
+  TSpriteRef<TBonusIndicatorSprite> WeaponIndicator;
+  TSpriteRef<TBonusIndicatorSprite> ShieldIndicator;
+  TSpriteRef<TBonusIndicatorSprite> PickupIndicator;
+};
 
 }  // namespace aerovell

@@ -1,133 +1,171 @@
 // ExecuteMenuItem: the one place where a menu choice becomes an action.
 #include <filesystem>
 
-#include "app/main_form.h"
+#include "menu/front_end.h"
 #include "platform/game_path.h"
-#include "settings/score_service.h"
 
 namespace aerovell {
+namespace {
 
-void TmainForm::BackToMainMenu() {
-  if (Menu.HelpSprite) TSprite::Destroy(Menu.HelpSprite);
-  if (Menu.SubBackgroundSprite) TSprite::Destroy(Menu.SubBackgroundSprite);
-  Menu.HelpSprite = nullptr;
-  Menu.SubBackgroundSprite = nullptr;
-  Globals.MenuScreen = 1;
-  Globals.MenuItem = Menu.MainMenuItem;
+void Toggle(uint8_t& flag) { flag = static_cast<uint8_t>(1 - flag); }
+
+}  // namespace
+
+void TFrontEnd::BackToMainMenu() {
+  if (THelpImageSprite* help = State.HelpSprite.get()) TSprite::Destroy(help);
+  if (TSubBackground* frame = State.SubBackgroundSprite.get()) TSprite::Destroy(frame);
+  ctx_.Globals.MenuScreen = msMainMenu;
+  ctx_.Globals.MenuItem = State.MainMenuItem;
   CreateMainMenu();
 }
 
-void TmainForm::ToggleSetting(uint8_t& flag) {
-  flag = static_cast<uint8_t>(1 - flag);
+void TFrontEnd::AnswerExitQuestion(uint8_t item) {
+  TGameGlobals& g = ctx_.Globals;
+  if (item == 1) {
+    g.ExitConfirmed = true;
+    g.MenuScreen = g.SavedScreen;
+    host_.RequestClose();
+  } else if (item == 2) {
+    // Back to exactly what the question covered: the screen with its selection,
+    // its frame and the screen it returns to itself.
+    g.GameState = g.SavedState;
+    g.MenuScreen = g.SavedScreen;
+    g.MenuItem = g.SavedItem;
+    g.SavedScreen = g.SavedReturnScreen;
+    ShowClosingWindow(g.SavedFrameVisible);
+    if (g.GameState == gsPlaying) host_.SetCursorVisible(false);
+  }
 }
 
-void TmainForm::ExecuteMenuItem() {
-  PlaySound("menu");
-  TGameGlobals& g = Globals;
+void TFrontEnd::ExecuteMenuItem() {
+  ctx_.PlaySound("menu");
+  TGameGlobals& g = ctx_.Globals;
+  TConfig& config = ctx_.Config;
   const uint8_t item = g.MenuItem;
   switch (g.MenuScreen) {
-    case 1:
-      if (item >= 2 && item <= 4) {
+    case msMainMenu:
+      if (item == 1) {
+        host_.StartGame();
+      } else if (item >= 2 && item <= 4) {
         DestroyMenu();
-        g.MenuScreen = item;
-        Menu.MainMenuItem = item;
+        g.MenuScreen = item;  // options, records or help
+        State.MainMenuItem = item;
         g.MenuItem = 1;
         CreateSubMenu();
-        if (item == 4) {
-          Menu.HelpPage = 1;
-          Menu.HelpSprite = &TSprite::Spawn<THelpImageSprite>(DXSpriteEngine1.Engine());
-          SetSpritePicture(*Menu.HelpSprite, DXImageList1.Items.Item(9));
-          Menu.HelpSprite->X = 140;
-          Menu.HelpSprite->Y = 200;
-          Menu.HelpSprite->SetZ(2);
+        if (item == msHelp) {
+          State.HelpPage = 1;
+          auto& help = TSprite::Spawn<THelpImageSprite>(ctx_.Sprites);
+          SetSpritePicture(help, ctx_.Images.Item(mpFirstHelpPage));
+          help.X = 140;
+          help.Y = 200;
+          help.SetZ(2);
+          State.HelpSprite = &help;
         }
       } else if (item == 5) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(GamePath("moregames.url"), ec))
-          platform_.ShellOpen(GamePath("moregames.url").string(), "");
+          host_.ShellOpen(GamePath("moregames.url").string());
       } else if (item == 6) {
-        Menu.MainMenuItem = 6;
-        Close();
+        State.MainMenuItem = 6;
+        host_.RequestClose();
       }
-      // Item 1 starts a game: that belongs to the play field.
       break;
-    case 2:
+    case msOptions:
       switch (item) {
         case 1:
-          ToggleSetting(Config.Windowed);
-          ChangeMode();
-          StoreConfig();
+          Toggle(config.Windowed);
+          host_.ChangeMode();
+          host_.StoreConfig();
           break;
         case 2:
-          ToggleSetting(Config.MusicOn);
-          if (Config.MusicOn) StartMusic("Sound\\1.xm");
-          else StopMusic();
-          StoreConfig();
+          Toggle(config.MusicOn);
+          if (config.MusicOn) host_.StartMusic("Sound\\1.xm");
+          else host_.StopMusic();
+          host_.StoreConfig();
           break;
         case 3:
-          ToggleSetting(Config.SoundOn);
-          StoreConfig();
+          Toggle(config.SoundOn);
+          host_.StoreConfig();
           break;
         case 4:
           g.NameEditing = !g.NameEditing;
           break;
         case 5:
           g.SavedScreen = g.MenuScreen;
-          g.MenuScreen = 7;
+          g.MenuScreen = msHotKeyCapture;
           ShowClosingWindow(true);
           break;
         case 6:
-          StoreConfig();
+          host_.StoreConfig();
           BackToMainMenu();
           break;
       }
       break;
-    case 3:
+    case msRecords:
       if (item == 1) {
         BackToMainMenu();
       } else if (item == 2) {
-        platform_.ShellOpen("http://" + ScoreServiceHost() + "/cgi/version.pl?prg=Aerovell&show&type=0", "");
+        host_.ShellOpen("http://" + host_.ScoreHost() + "/cgi/version.pl?prg=Aerovell&show&type=0");
       } else if (item == 3) {
         g.SavedScreen = g.MenuScreen;
-        g.MenuScreen = 6;
+        g.MenuScreen = msClearRecordsQuestion;
         g.MenuItem = 1;
         ShowClosingWindow(true);
       }
       break;
-    case 4:
+    case msHelp:
       if (item == 1) {
         BackToMainMenu();
       } else if (item == 2 || item == 3) {
-        if (item == 2 && Menu.HelpPage > 1) --Menu.HelpPage;
-        if (item == 3 && Menu.HelpPage < 5) ++Menu.HelpPage;
-        if (Menu.HelpSprite) SetSpritePicture(*Menu.HelpSprite, DXImageList1.Items.Item(Menu.HelpPage + 8));
+        if (item == 2 && State.HelpPage > 1) --State.HelpPage;
+        if (item == 3 && State.HelpPage < 5) ++State.HelpPage;
+        if (THelpImageSprite* help = State.HelpSprite.get())
+          SetSpritePicture(*help, ctx_.Images.Item(mpFirstHelpPage + State.HelpPage - 1));
       }
       break;
-    case 5:
-      if (item == 1) {
-        g.ExitConfirmed = true;
-        g.MenuScreen = g.SavedScreen;
-        Close();
-      } else if (item == 2) {
-        g.GameState = g.SavedState;
-        g.MenuScreen = g.SavedScreen;
-        g.MenuItem = g.SavedItem;
-        ShowClosingWindow(false);
-        if (g.GameState == gsPlaying) SetCursorVisible(false);
-      }
+    case msExitQuestion:
+      AnswerExitQuestion(item);
       break;
-    case 6:
+    case msClearRecordsQuestion:
       if (item == 1) {
-        ResetHighScores(Config);
-        StoreConfig();
+        ResetHighScores(config);
+        host_.StoreConfig();
       }
       if (item == 1 || item == 2) {
         g.MenuScreen = g.SavedScreen;
         ShowClosingWindow(false);
       }
       break;
+    case msNameEntry:
+      if (item == 1) {
+        // Choosing the name while it is edited confirms it, as "OK" does.
+        if (g.NameEditing) {
+          g.MenuItem = 3;
+          ExecuteMenuItem();
+          g.NameEditing = !g.NameEditing;
+        } else {
+          g.NameEditing = true;
+        }
+      } else if (item == 2) {
+        g.NameEditing = !g.NameEditing;
+      } else if (item == 3) {
+        State.NewEntry.Name = g.PlayerName;
+        State.NewEntry.Score = g.Score;
+        InsertHighScore(config, State.NewEntry);
+        host_.StoreConfig();
+        g.GameState = gsSubmitQuestion;
+        g.MenuScreen = msSubmitQuestion;
+        g.MenuItem = 1;
+      } else if (item == 4) {
+        host_.BackToMenus();
+      }
+      break;
+    case msSubmitQuestion:
+      if (item == 1) host_.SubmitScore();
+      else if (item == 2) host_.BackToMenus();
+      break;
     default:
-      break;  // the name entry and the submit question belong to the game's end
+      break;
   }
 }
 

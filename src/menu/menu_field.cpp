@@ -1,74 +1,81 @@
 // The menu field: its pictures and sprites, built and rebuilt as screens change.
-#include "app/main_form.h"
+#include "menu/front_end.h"
 #include "platform/game_path.h"
 
 namespace aerovell {
 
-void TmainForm::CreateMenuField() {
-  DXImageList1.Items.LoadLibraryFile(GamePath("data\\menu.dxg").string());
-  TSpriteEngine& root = DXSpriteEngine1.Engine();
+TFrontEnd::TFrontEnd(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
+                     TDXInput& input)
+    : ctx_(context), host_(host), display_(display), sprites_(sprites), input_(input) {}
+
+void TFrontEnd::CreateMenuField() {
+  ctx_.Images.LoadLibraryFile(GamePath("data\\menu.dxg").string());
+  TSpriteEngine& root = ctx_.Sprites;
   auto& background = TSprite::Spawn<TMenuBackground>(root);
   background.ResizeMap(1, 1);
-  background.Picture = &DXImageList1.Items.Item(0);
+  background.Picture = &ctx_.Images.Item(mpBackground);
   background.Width = background.Picture->Width();
   background.Height = background.Picture->Height();
   background.SetZ(0);
-  Menu.MenuBackgroundSprite = &background;
+  State.MenuBackgroundSprite = &background;
 
-  ClosingWindowSprite = &TSprite::Spawn<TClosingWindow>(root);
-  SetSpritePicture(*ClosingWindowSprite, DXImageList1.Items.Item(8));
-  ClosingWindowSprite->X = 185;
-  ClosingWindowSprite->Y = 120;
-  ClosingWindowSprite->SetZ(3);
-  ClosingWindowSprite->Visible = false;
+  auto& frame = TSprite::Spawn<TClosingWindow>(root);
+  SetSpritePicture(frame, ctx_.Images.Item(mpDialogFrame));
+  frame.X = 185;
+  frame.Y = 120;
+  frame.SetZ(3);
+  frame.Visible = false;
+  ctx_.Globals.ClosingWindowSprite = &frame;
 
-  Globals.MenuScreen = 1;
-  Globals.MenuItem = 1;
+  ctx_.Globals.MenuScreen = msMainMenu;
+  ctx_.Globals.MenuItem = 1;
   CreateMainMenu();
-  if (Globals.GameState == gsMenu && Config.MusicOn) StartMusic("sound\\1.xm");
+  if (ctx_.Globals.GameState == gsMenu && ctx_.Config.MusicOn) host_.StartMusic("sound\\1.xm");
 }
 
-void TmainForm::CreateMainMenu() {
+void TFrontEnd::CreateMainMenu() {
   for (int k = 1; k <= 6; ++k) {
-    auto& item = TSprite::Spawn<TMenuItem>(DXSpriteEngine1.Engine());
-    SetSpritePicture(item, DXImageList1.Items.Item(k));
-    item.X = Menu.Geometry.X(1, k);
-    item.Y = Menu.Geometry.Y(1, k);
+    auto& item = TSprite::Spawn<TMenuItem>(ctx_.Sprites);
+    SetSpritePicture(item, ctx_.Images.Item(mpFirstHighlight + k - 1));
+    item.X = State.Geometry.X(msMainMenu, k);
+    item.Y = State.Geometry.Y(msMainMenu, k);
     item.SetZ(1);
-    item.Visible = k == Globals.MenuItem;
+    item.Visible = k == ctx_.Globals.MenuItem;
     // The highlight pictures give the main menu's hit rectangles.
-    Menu.Geometry.ItemWidth[TItemGeometry::Index(1, k)] = static_cast<uint16_t>(item.Width);
-    Menu.Geometry.ItemHeight[TItemGeometry::Index(1, k)] = static_cast<uint16_t>(item.Height);
-    Menu.MenuItemSprites[static_cast<size_t>(k - 1)] = &item;
+    State.Geometry.ItemWidth[TItemGeometry::Index(msMainMenu, k)] = static_cast<uint16_t>(item.Width);
+    State.Geometry.ItemHeight[TItemGeometry::Index(msMainMenu, k)] = static_cast<uint16_t>(item.Height);
+    State.MenuItemSprites[static_cast<size_t>(k - 1)] = &item;
   }
 }
 
-void TmainForm::DestroyMenu() {
-  const int count = kMenuItemCount[static_cast<size_t>(Globals.MenuScreen - 1)];
-  for (int k = 0; k < count && k < 6; ++k) {
-    TSprite::Destroy(Menu.MenuItemSprites[static_cast<size_t>(k)]);
-    Menu.MenuItemSprites[static_cast<size_t>(k)] = nullptr;
-  }
+void TFrontEnd::DestroyMenu() {
+  const int count = MenuItemCount(ctx_.Globals.MenuScreen);
+  for (int k = 0; k < count && k < 6; ++k)
+    if (TMenuItem* item = State.MenuItemSprites[static_cast<size_t>(k)].get()) TSprite::Destroy(item);
 }
 
-void TmainForm::CreateSubMenu() {
-  auto& frame = TSprite::Spawn<TSubBackground>(DXSpriteEngine1.Engine());
-  SetSpritePicture(frame, DXImageList1.Items.Item(7));
+void TFrontEnd::CreateSubMenu() {
+  auto& frame = TSprite::Spawn<TSubBackground>(ctx_.Sprites);
+  SetSpritePicture(frame, ctx_.Images.Item(mpSubMenuFrame));
   frame.X = 118;
   frame.Y = 123;
   frame.SetZ(1);
-  Menu.SubBackgroundSprite = &frame;
+  State.SubBackgroundSprite = &frame;
 }
 
-void TmainForm::UpdateMenuHighlight() {
-  const uint8_t screen = Globals.MenuScreen, item = Globals.MenuItem;
-  if ((screen == 2 && item != 4) || (screen == 8 && item > 2)) {
-    Globals.NameEditing = false;  // moving off a text field ends its editing
+void TFrontEnd::UpdateMenuHighlight() {
+  const uint8_t screen = ctx_.Globals.MenuScreen, item = ctx_.Globals.MenuItem;
+  if ((screen == msOptions && item != 4) || (screen == msNameEntry && item > 2)) {
+    ctx_.Globals.NameEditing = false;  // moving off a text field ends its editing
     return;
   }
-  if (screen != 1) return;
+  if (screen != msMainMenu) return;
   for (int k = 1; k <= 6; ++k)
-    if (TMenuItem* sprite = Menu.MenuItemSprites[static_cast<size_t>(k - 1)]) sprite->Visible = k == item;
+    if (TMenuItem* sprite = State.MenuItemSprites[static_cast<size_t>(k - 1)].get()) sprite->Visible = k == item;
+}
+
+void TFrontEnd::ShowClosingWindow(bool visible) {
+  if (ctx_.Globals.ClosingWindowSprite) ctx_.Globals.ClosingWindowSprite->Visible = visible;
 }
 
 }  // namespace aerovell

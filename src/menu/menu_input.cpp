@@ -1,41 +1,45 @@
-// Keyboard and mouse in the menus: selection, choosing, leaving, the hot key,
-// typing into text fields and Alt+Enter.
-#include "app/main_form.h"
+// Keyboard and mouse: selection, choosing and leaving in the menus, the hot key
+// and its capture, typing into text fields, Alt+Enter, and in play the pause, the
+// exit question, the hot key, mouse steering and the mouse's fire buttons.
+#include "menu/front_end.h"
 
 namespace aerovell {
+namespace {
 
-bool TmainForm::InMenuStates() const {
-  const uint8_t s = Globals.GameState;
-  return s == gsMenu || s == gsExitConfirm || s == gsNameEntry || s == gsSubmitQuestion;
-}
+constexpr uint16_t kVkP = 0x50;
 
-TShortString10* TmainForm::EditedField() {
-  if (Globals.MenuScreen == 2) return &Config.Country;
-  if (Globals.MenuScreen == 8 && Globals.MenuItem == 1) return &Menu.PlayerName;
-  if (Globals.MenuScreen == 8 && Globals.MenuItem == 2) return &Config.Country;
+}  // namespace
+
+TShortString10* TFrontEnd::EditedField() {
+  TGameGlobals& g = ctx_.Globals;
+  if (g.MenuScreen == msOptions) return &ctx_.Config.Country;
+  if (g.MenuScreen == msNameEntry && g.MenuItem == 1) return &g.PlayerName;
+  if (g.MenuScreen == msNameEntry && g.MenuItem == 2) return &ctx_.Config.Country;
   return nullptr;
 }
 
-void TmainForm::MoveSelection(bool next) {
-  const int count = kMenuItemCount[static_cast<size_t>(Globals.MenuScreen - 1)];
-  uint8_t& item = Globals.MenuItem;
+void TFrontEnd::MoveSelection(bool next) {
+  const int count = MenuItemCount(ctx_.Globals.MenuScreen);
+  uint8_t& item = ctx_.Globals.MenuItem;
   if (next) item = item + 1 <= count ? static_cast<uint8_t>(item + 1) : 1;
   else item = item <= 1 ? static_cast<uint8_t>(count) : static_cast<uint8_t>(item - 1);
-  PlaySound("menu");
+  ctx_.PlaySound("menu");
   UpdateMenuHighlight();
 }
 
-void TmainForm::FormKeyDown(uint16_t key, uint8_t mods) {
-  TGameGlobals& g = Globals;
-  if (startup_failed_ && key == vk::kEscape) return Close();
+void TFrontEnd::FormKeyDown(uint16_t key, uint8_t mods) {
+  TGameGlobals& g = ctx_.Globals;
   if (g.NameEditing && key == vk::kBack) {
     // Backspace repeats while held, latch or not.
     if (TShortString10* field = EditedField(); field && field->Length > 0) --field->Length;
   }
-  if (!Menu.KeyLatch && InMenuStates()) {
+  // Alt at any press of Enter counts for its release (the latch may hide the press).
+  if (key == vk::kReturn && (mods & kModAlt)) State.AltAtEnterPress = true;
+  if (!State.KeyLatch && IsMenuState(g.GameState)) {
     const uint8_t screen = g.MenuScreen;
-    const bool switch_row = screen == 2 && g.MenuItem >= 1 && g.MenuItem <= 3;
-    const bool list_screen = screen == 3 || screen == 4 || screen == 5 || screen == 6 || screen == 8 || screen == 9;
+    const bool switch_row = screen == msOptions && g.MenuItem >= 1 && g.MenuItem <= 3;
+    const bool list_screen = screen == msRecords || screen == msHelp || screen == msExitQuestion ||
+                             screen == msClearRecordsQuestion || screen == msNameEntry || screen == msSubmitQuestion;
     switch (key) {
       case vk::kReturn:
         if (!(mods & kModAlt)) ExecuteMenuItem();  // Alt+Enter acts on release
@@ -48,45 +52,76 @@ void TmainForm::FormKeyDown(uint16_t key, uint8_t mods) {
         else if (list_screen) MoveSelection(key == vk::kRight);
         break;
       case vk::kEscape:
-        if (screen == 1) {
-          Close();
-        } else if (screen == 2) {
+        if (screen == msMainMenu) {
+          host_.RequestClose();
+        } else if (screen == msOptions) {
           g.MenuItem = 6;
           g.NameEditing = false;
           ExecuteMenuItem();
-        } else if (screen == 3 || screen == 4) {
+        } else if (screen == msRecords || screen == msHelp) {
           g.MenuItem = 1;
           ExecuteMenuItem();
-        } else if (screen == 5 || screen == 6) {
+        } else if (screen == msExitQuestion || screen == msClearRecordsQuestion) {
           g.MenuItem = 2;
           ExecuteMenuItem();
         }
         break;
       default:
-        if (screen == 7 && key != vk::kShift && key != vk::kControl && key != vk::kMenu) {
-          Config.HotKey = key;
+        if (screen == msHotKeyCapture && key != vk::kShift && key != vk::kControl && key != vk::kMenu) {
+          ctx_.Config.HotKey = key;
           ShowClosingWindow(false);
           g.MenuScreen = g.SavedScreen;
-          UpdateHotKeyName(Config.HotKey, HotKeyName);
-        } else if (key == Config.HotKey) {
-          platform_.MinimizeWindow();
+          UpdateHotKeyName(ctx_.Config.HotKey, State.HotKeyName);
+        } else if (key == ctx_.Config.HotKey) {
+          host_.MinimizeWindow();
         }
     }
+  } else if (!State.KeyLatch && IsPlayState(g.GameState)) {
+    PlayKeyDown(key);
   }
-  Menu.KeyLatch = true;
+  State.KeyLatch = true;
 }
 
-void TmainForm::FormKeyUp(uint16_t key, uint8_t mods) {
-  Menu.KeyLatch = false;
-  if ((mods & kModAlt) && key == vk::kReturn) {
-    Config.Windowed = static_cast<uint8_t>(1 - Config.Windowed);
-    ChangeMode();
-    StoreConfig();
+void TFrontEnd::PlayKeyDown(uint16_t key) {
+  TGameGlobals& g = ctx_.Globals;
+  if (key == vk::kEscape) {
+    host_.RequestClose();  // the in-game exit question
+  } else if (key == kVkP) {
+    if (IsPausableState(g.GameState)) {
+      host_.SetCursorVisible(true);
+      g.StateBeforePause = g.GameState;
+      g.GameState = gsPaused;
+    } else if (g.GameState == gsPaused) {
+      g.GameState = g.StateBeforePause;
+      if (g.GameState == gsPlaying) host_.SetCursorVisible(false);
+      host_.MovePointerToCentre();
+    }
+  } else if (key == ctx_.Config.HotKey) {
+    if (ctx_.Config.MusicOn) host_.StopMusic();
+    host_.SetCursorVisible(true);
+    if (g.GameState != gsPaused) {
+      g.StateBeforePause = g.GameState;
+      g.GameState = gsPaused;
+    }
+    host_.MinimizeWindow();
   }
 }
 
-void TmainForm::FormKeyPress(uint8_t c) {
-  if (!Globals.NameEditing) return;
+void TFrontEnd::FormKeyUp(uint16_t key, uint8_t mods) {
+  State.KeyLatch = false;
+  if (key != vk::kReturn) return;
+  // Alt held at Enter's press or at its release: people let go of Alt first as often as not.
+  const bool alt = (mods & kModAlt) != 0 || State.AltAtEnterPress;
+  State.AltAtEnterPress = false;
+  if (!alt) return;
+  TConfig& config = ctx_.Config;
+  config.Windowed = static_cast<uint8_t>(1 - config.Windowed);
+  host_.ChangeMode();
+  host_.StoreConfig();
+}
+
+void TFrontEnd::FormKeyPress(uint8_t c) {
+  if (!ctx_.Globals.NameEditing) return;
   // Space, digits, Latin and Cyrillic letters; Ё, ё and punctuation are refused.
   const bool accepted =
       c == 0x20 || (c >= 0x30 && c <= 0x39) || (c >= 0x41 && c <= 0x5A) || (c >= 0x61 && c <= 0x7A) || c >= 0xC0;
@@ -95,34 +130,67 @@ void TmainForm::FormKeyPress(uint8_t c) {
   field->Chars[field->Length++] = c;
 }
 
-void TmainForm::DXDrawMouseMove(int x, int y) {
-  if (!InMenuStates()) return;
-  Menu.MouseOverItem = false;
-  const uint8_t screen = Globals.MenuScreen;
-  const TItemGeometry& g = Menu.Geometry;
-  for (int k = 1; k <= kMenuItemCount[static_cast<size_t>(screen - 1)]; ++k) {
-    const int right = screen == 2 ? 630 : g.X(screen, k) + g.W(screen, k);
-    if (x < g.X(screen, k) || x > right || y < g.Y(screen, k) || y > g.Y(screen, k) + g.H(screen, k)) continue;
-    if (k != Globals.MenuItem) PlaySound("menu");
-    Globals.MenuItem = static_cast<uint8_t>(k);
-    Menu.MouseOverItem = true;
+void TFrontEnd::DXDrawMouseMove(int x, int y) {
+  TGameGlobals& g = ctx_.Globals;
+  if (g.GameState == gsPlaying) return SteerByMouse();
+  if (!IsMenuState(g.GameState)) return;
+  State.MouseOverItem = false;
+  const uint8_t screen = g.MenuScreen;
+  const TItemGeometry& geometry = State.Geometry;
+  for (int k = 1; k <= MenuItemCount(screen); ++k) {
+    // The options' rows reach to x 630 whatever their width.
+    const int right = screen == msOptions ? 630 : geometry.X(screen, k) + geometry.W(screen, k);
+    if (x < geometry.X(screen, k) || x > right || y < geometry.Y(screen, k) ||
+        y > geometry.Y(screen, k) + geometry.H(screen, k))
+      continue;
+    if (k != g.MenuItem) ctx_.PlaySound("menu");
+    g.MenuItem = static_cast<uint8_t>(k);
+    State.MouseOverItem = true;
     UpdateMenuHighlight();
     return;
   }
 }
 
-void TmainForm::DXDrawClick() {
-  if (InMenuStates() && Menu.MouseOverItem) ExecuteMenuItem();
+void TFrontEnd::SteerByMouse() {
+  // The pointer is held at the centre; each move away from it is a step, halved
+  // and kept in a byte, in the direction no key is already steering.
+  TGameGlobals& g = ctx_.Globals;
+  int px = 400, py = 300;
+  host_.PointerPosition(px, py);
+  if (px > 400 && !ctx_.Held(isRight)) {
+    g.MouseStepLeft = 0;
+    g.MouseStepRight = static_cast<uint8_t>((px - 400) / 2);
+    host_.MovePointerToCentre();
+  }
+  if (px < 400 && !ctx_.Held(isLeft)) {
+    g.MouseStepLeft = static_cast<uint8_t>((400 - px) / 2);
+    g.MouseStepRight = 0;
+    host_.MovePointerToCentre();
+  }
+  if (py > 300 && !ctx_.Held(isDown)) {
+    g.MouseStepUp = 0;
+    g.MouseStepDown = static_cast<uint8_t>((py - 300) / 2);
+    host_.MovePointerToCentre();
+  }
+  if (py < 300 && !ctx_.Held(isUp)) {
+    g.MouseStepUp = static_cast<uint8_t>((300 - py) / 2);
+    g.MouseStepDown = 0;
+    host_.MovePointerToCentre();
+  }
 }
 
-void TmainForm::DXDrawMouseDown(int button) {
-  if (button == 1) Menu.MouseLeftDown = true;
-  if (button == 2) Menu.MouseRightDown = true;
+void TFrontEnd::DXDrawClick() {
+  if (IsMenuState(ctx_.Globals.GameState) && State.MouseOverItem) ExecuteMenuItem();
 }
 
-void TmainForm::DXDrawMouseUp(int button) {
-  if (button == 1) Menu.MouseLeftDown = false;
-  if (button == 2) Menu.MouseRightDown = false;
+void TFrontEnd::DXDrawMouseDown(int button) {
+  if (button == 1) ctx_.Globals.MouseLeftDown = true;
+  if (button == 2) ctx_.Globals.MouseRightDown = true;
+}
+
+void TFrontEnd::DXDrawMouseUp(int button) {
+  if (button == 1) ctx_.Globals.MouseLeftDown = false;
+  if (button == 2) ctx_.Globals.MouseRightDown = false;
 }
 
 }  // namespace aerovell

@@ -33,10 +33,4 @@ TItemGeometry::TItemGeometry() {
   }
 }
 
-void SetSpritePicture(TImageSprite& sprite, TPictureCollectionItem& picture) {
-  sprite.Picture = &picture;
-  sprite.Width = picture.Width();
-  sprite.Height = picture.Height();
-}
-
 }  // namespace aerovell

@@ -2,10 +2,8 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 
 #include "engine/image_sprite.h"
-#include "platform/rect.h"
 
 namespace aerovell {
 
@@ -14,6 +12,18 @@ inline constexpr int kMenuItemsPerScreen = 6;
 
 // Items on each screen, by MenuScreen 1..9.
 inline constexpr std::array<uint8_t, kMenuScreens> kMenuItemCount = {6, 6, 3, 3, 2, 2, 0, 4, 2};
+constexpr int MenuItemCount(uint8_t screen) {
+  return screen >= 1 && screen <= kMenuScreens ? kMenuItemCount[static_cast<size_t>(screen - 1)] : 0;
+}
+
+// The pictures of "data\menu.dxg", taken by position.
+enum TMenuPicture : int {
+  mpBackground = 0,
+  mpFirstHighlight = 1,  // 1 to 6: the highlight of main-menu items 1 to 6
+  mpSubMenuFrame = 7,
+  mpDialogFrame = 8,
+  mpFirstHelpPage = 9,  // 9 to 13: help pages 1 to 5
+};
 
 // The hit rectangles of every item: (screen-1)*6 + (item-1). The main menu's
 // sizes come from its highlight pictures each time it is built.
@@ -27,15 +37,7 @@ struct TItemGeometry {
   uint16_t H(int screen, int item) const { return ItemHeight[Index(screen, item)]; }
 };
 
-// The menu field's sprite classes: distinct only by class.
-class TMenuBackground final : public TBackgroundSprite {
- public:
-  using TBackgroundSprite::TBackgroundSprite;
-};
-class TClosingWindow final : public TImageSprite {
- public:
-  using TImageSprite::TImageSprite;
-};
+// The menu field's own sprite classes: distinct only by class.
 class TMenuItem final : public TImageSprite {
  public:
   using TImageSprite::TImageSprite;
@@ -44,12 +46,10 @@ class TSubBackground final : public TImageSprite {
  public:
   using TImageSprite::TImageSprite;
 };
+// The page picture of the help screen.
 class THelpImageSprite final : public TImageSprite {
  public:
   using TImageSprite::TImageSprite;
 };
-
-// Gives an image sprite its picture and that picture's pattern size.
-void SetSpritePicture(TImageSprite& sprite, TPictureCollectionItem& picture);
 
 }  // namespace aerovell

@@ -30,10 +30,6 @@ const TMenuTexts& MenuTexts() {
     m.ClearRecords = t("Отчистить рекорды");
     m.Previous = t("Предыдущий");
     m.Next = t("Следующий");
-    m.ExitQuestion = t("Выйти из игры?");
-    m.Yes = t("Да");
-    m.Slash = t("/");
-    m.No = t("Нет");
     m.ReallyWant = t("Вы действительно хотите");
     m.ClearRecordsQuestion = t("отчистить рекорды?");
     m.PressKey = t("Нажмите нужную клавишу");

@@ -65,7 +65,11 @@ class Platform {
   // Pointer. ShowCursor moves the show count up or down by one and returns it;
   // the pointer is visible while the count is zero or more.
   virtual int ShowCursor(bool show) = 0;
+  // Positions are picture coordinates. Where the desktop cannot move the pointer
+  // (Wayland), the platform keeps a pointer of its own, moved by the mouse's
+  // relative motion while the pointer is hidden, so steering works the same.
   virtual void WarpPointer(int x, int y) = 0;
+  virtual void GetPointerPosition(int& x, int& y) = 0;
 
   // Input devices. The keyboard array is indexed by virtual-key code, 0x80 = held.
   virtual void ReadKeyboard(std::array<uint8_t, 256>& state) = 0;

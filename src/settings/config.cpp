@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "settings/atomic_file.h"
@@ -104,6 +105,15 @@ int FindRecordRank(const TConfig& c, uint16_t score) {
   for (int place = 1; place <= kHighScoreCount; ++place)
     if (c.HighScores[place - 1].Score < score) return place;
   return 11;
+}
+
+void InsertHighScore(TConfig& c, const HighScoreEntry& entry) {
+  std::array<HighScoreEntry, kHighScoreCount + 1> work;
+  std::copy(c.HighScores.begin(), c.HighScores.end(), work.begin());
+  work[kHighScoreCount] = entry;
+  // Bubble the new entry up past every lower score; an equal score stays above it.
+  for (size_t k = kHighScoreCount; k >= 1 && work[k].Score > work[k - 1].Score; --k) std::swap(work[k], work[k - 1]);
+  std::copy(work.begin(), work.begin() + kHighScoreCount, c.HighScores.begin());
 }
 
 void UpdateHotKeyName(uint16_t key, std::string& name) {

@@ -49,6 +49,9 @@ void ScrambleConfig(TConfig& config);
 void ResetHighScores(TConfig& config);
 // Place 1..10 the score would take, 11 when it does not qualify; ties go below.
 int FindRecordRank(const TConfig& config, uint16_t score);
+// Puts the entry into the table below every score that is not lower and drops the
+// last one; entries move whole, name with score.
+void InsertHighScore(TConfig& config, const HighScoreEntry& entry);
 // The hot key's display name; codes without a name leave `name` as it was.
 void UpdateHotKeyName(uint16_t hot_key, std::string& name);
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/picture_collection.h"
-#include "png_writer.h"
+#include "png/png_writer.h"
 #include "sound/wave_collection.h"
 
 namespace {

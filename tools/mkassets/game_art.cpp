@@ -70,14 +70,16 @@ std::pair<RgbImage, RgbImage> Layer(int height, const std::function<void(Canvas&
   return {left, right};
 }
 
-void Silhouette(Canvas& c, double base, const std::vector<std::pair<int, double>>& waves, double phase, uint32_t top,
-                uint32_t bottom, int height) {
+// A ridge filled flat to the bottom of the picture. The layers keep to colours the
+// posterizing leaves as they are, so a layer is a few flat colours and no bands.
+void Silhouette(Canvas& c, double base, const std::vector<std::pair<int, double>>& waves, double phase,
+                uint32_t colour, int height) {
   cairo_t* cr = c.cr();
   cairo_move_to(cr, 0, height);
   for (int x = 0; x <= 1600; x += 4) cairo_line_to(cr, x, base + Ridge(x, waves, phase));
   cairo_line_to(cr, 1600, height);
   cairo_close_path(cr);
-  c.LinearVertical(base - 60, top, height, bottom);
+  Rgb(cr, colour);
   cairo_fill(cr);
 }
 
@@ -232,23 +234,26 @@ std::vector<tools::PictureEntry> GameGraphics() {
   // By index: what the game field takes by position.
   add("sky", Sky(), DibEncoding::kRgb24, "TDIB", false);
   add("dialog", DialogFrame(430, 290), DibEncoding::kRgb32Fields, "TBitmap");
-  auto far = Layer(330, [](Canvas& c) {
-    Silhouette(c, 170, {{3, 40}, {7, 22}, {13, 9}}, 0.3, 0x8EA6C2, 0x6A86A6, 330);
-    Silhouette(c, 230, {{2, 30}, {5, 18}, {11, 7}}, 1.1, 0x6F8EAE, 0x56728F, 330);
+  // Three layers, far to near. The far one reaches the bottom of the screen, so no
+  // sky shows under it behind the nearer ones.
+  auto far = Layer(530, [](Canvas& c) {
+    Silhouette(c, 125, {{3, 42}, {7, 20}, {13, 8}}, 0.3, 0x99AACC, 530);  // hazy peaks
+    Silhouette(c, 205, {{2, 30}, {5, 16}, {11, 6}}, 1.1, 0x667F99, 530);  // the nearer range
   });
   auto middle = Layer(200, [](Canvas& c) {
-    Silhouette(c, 70, {{4, 26}, {9, 12}, {17, 5}}, 0.7, 0x5F8E52, 0x3F6A38, 200);
+    Silhouette(c, 45, {{4, 24}, {9, 10}, {17, 4}}, 0.7, 0x66AA66, 200);
+    Silhouette(c, 105, {{3, 14}, {8, 8}}, 2.0, 0x667F33, 200);
   });
   auto near = Layer(250, [](Canvas& c) {
-    Silhouette(c, 180, {{5, 6}, {11, 3}}, 0.2, 0x6E9E3C, 0x4C7A2A, 250);
+    Silhouette(c, 180, {{5, 6}, {11, 3}}, 0.2, 0x337F33, 250);
     // The ground units stand on this strip, its top at about y 560 on the screen.
-    Rgb(c.cr(), 0x7A6440);
+    Rgb(c.cr(), 0x665533);
     cairo_rectangle(c.cr(), 0, 212, 1600, 38);
     cairo_fill(c.cr());
     Rng rng(11);
     for (int i = 0; i < 40; ++i) {  // trees, none cut by the seam
       const double x = 20 + i * 40 + rng.Range(-8, 8), h = rng.Range(30, 60);
-      Rgb(c.cr(), 0x3B5E25);
+      Rgb(c.cr(), 0x005533);
       cairo_move_to(c.cr(), x, 212 - h);
       cairo_line_to(c.cr(), x + h * 0.3, 212);
       cairo_line_to(c.cr(), x - h * 0.3, 212);

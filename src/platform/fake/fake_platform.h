@@ -71,7 +71,18 @@ class FakePlatform final : public Platform {
   void MinimizeWindow() override { ++minimize_calls; }
 
   int ShowCursor(bool show) override;
-  void WarpPointer(int x, int y) override { pointer_warps.emplace_back(x, y); }
+  void WarpPointer(int x, int y) override {
+    pointer_warps.emplace_back(x, y);
+    pointer_x = x;
+    pointer_y = y;
+  }
+  void GetPointerPosition(int& x, int& y) override {
+    x = pointer_x;
+    y = pointer_y;
+  }
+  // Where the pointer is; a scripted mouse move sets it (MovePointer).
+  int pointer_x = 400;
+  int pointer_y = 300;
 
   void ReadKeyboard(std::array<uint8_t, 256>& state) override { state = keyboard; }
   JoystickReading ReadJoystick() override { return joystick; }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "platform/sdl/vk_keymap.h"
 
@@ -124,6 +125,10 @@ SdlPlatform::SdlPlatform(std::string title) : title_(std::move(title)) {
     SDL_Quit();
     throw std::runtime_error("cannot open a display (" + failed + ")");
   }
+  // Wayland lets no program move the pointer; AEROVELL_OWN_POINTER=1 tries the same elsewhere.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* own = std::getenv("AEROVELL_OWN_POINTER");
+  own_pointer_ = (driver && std::string_view(driver) == "wayland") || (own && std::string_view(own) == "1");
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) OpenJoystick();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) std::fprintf(stderr, "aerovell: sound: %s\n", SDL_GetError());
   SDL_StopTextInput();
@@ -179,8 +184,15 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
       return true;
     case SDL_MOUSEMOTION:
       out.type = EventType::kMouseMove;
-      out.x = in.motion.x;
-      out.y = in.motion.y;
+      if (relative_) {
+        pointer_x_ += in.motion.xrel;
+        pointer_y_ += in.motion.yrel;
+        out.x = pointer_x_;
+        out.y = pointer_y_;
+      } else {
+        out.x = in.motion.x;
+        out.y = in.motion.y;
+      }
       return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -324,14 +336,35 @@ void SdlPlatform::MinimizeWindow() {
 int SdlPlatform::ShowCursor(bool show) {
   cursor_count_ += show ? 1 : -1;
   SDL_ShowCursor(cursor_count_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  const bool relative = own_pointer_ && cursor_count_ < 0;
+  if (relative != relative_ && SDL_SetRelativeMouseMode(relative ? SDL_TRUE : SDL_FALSE) == 0) relative_ = relative;
   return cursor_count_;
 }
 
 void SdlPlatform::WarpPointer(int x, int y) {
+  if (relative_) {
+    pointer_x_ = x;
+    pointer_y_ = y;
+    return;
+  }
   if (!window_ || !renderer_) return;
   int wx = x, wy = y;
   SDL_RenderLogicalToWindow(renderer_, static_cast<float>(x), static_cast<float>(y), &wx, &wy);
   SDL_WarpMouseInWindow(window_, wx, wy);
+}
+
+void SdlPlatform::GetPointerPosition(int& x, int& y) {
+  if (relative_) {
+    x = pointer_x_;
+    y = pointer_y_;
+    return;
+  }
+  int wx = 0, wy = 0;
+  SDL_GetMouseState(&wx, &wy);
+  float lx = static_cast<float>(wx), ly = static_cast<float>(wy);
+  if (renderer_) SDL_RenderWindowToLogical(renderer_, wx, wy, &lx, &ly);
+  x = static_cast<int>(lx);
+  y = static_cast<int>(ly);
 }
 
 void SdlPlatform::ReadKeyboard(std::array<uint8_t, 256>& state) {

@@ -37,6 +37,7 @@ class SdlPlatform final : public Platform {
 
   int ShowCursor(bool show) override;
   void WarpPointer(int x, int y) override;
+  void GetPointerPosition(int& x, int& y) override;
 
   void ReadKeyboard(std::array<uint8_t, 256>& state) override;
   JoystickReading ReadJoystick() override;
@@ -62,6 +63,12 @@ class SdlPlatform final : public Platform {
   SDL_Joystick* joystick_ = nullptr;
   bool full_screen_ = false;
   int cursor_count_ = 0;
+  // Where the desktop cannot warp the pointer, a hidden pointer is our own, moved
+  // by relative motion.
+  bool own_pointer_ = false;
+  bool relative_ = false;
+  int pointer_x_ = 400;
+  int pointer_y_ = 300;
   AudioRenderer* audio_renderer_ = nullptr;
   SDL_AudioDeviceID audio_device_ = 0;
   int audio_rate_ = 0;

@@ -1,0 +1,302 @@
+#include "actors/hero.h"
+
+#include <algorithm>
+
+#include "actors/bonus.h"
+#include "actors/enemy_weapon.h"
+#include "actors/flying_enemy.h"
+#include "actors/ground_enemy.h"
+#include "actors/hero_weapon.h"
+#include "actors/paratrooper.h"
+#include "actors/scenery.h"
+
+namespace aerovell {
+namespace {
+
+constexpr int kHeroSpeed = 8;
+constexpr int kLeftBound = 5, kRightBound = 795, kTopBound = 40, kBottomBound = 520;
+constexpr int kBonusTime = 15000, kPickupTime = 2000;
+
+}  // namespace
+
+THeroSprite::THeroSprite(TSprite* parent, TPlayContext& context) : TActorSprite(parent, context) {
+  SetSpritePicture(*this, Ctx.Images.Item(ppHero), TSizeFrom::StoredPattern);
+  X = 4;
+  Y = 200;
+  SetZ(7);
+  Visible = false;
+  FrameCount = 3;
+  FrameLooped = false;
+  FrameSpeed = 1.0;
+  FrameStart = 0;
+  FireRate = 24;
+  FireCooldown = 0;
+  WeaponKind = 1;
+}
+
+bool THeroSprite::Shielded() const {
+  const TShieldSprite* shield = Ctx.Globals.ShieldSprite.get();
+  return shield && shield->Visible;
+}
+
+void THeroSprite::PlaceCompanionsHorizontally() {
+  TGameGlobals& g = Ctx.Globals;
+  if (g.PropellerSprite) g.PropellerSprite->X = X + Width;
+  if (g.ShieldSprite && g.ShieldSprite->Visible)
+    g.ShieldSprite->X = X + Width + (g.PropellerSprite ? g.PropellerSprite->Width : 0) - 9;
+  if (g.SmokeSprite && g.SmokeSprite->Visible) g.SmokeSprite->X = X - 240;
+}
+
+void THeroSprite::PlaceCompanionsVertically() {
+  TGameGlobals& g = Ctx.Globals;
+  if (g.PropellerSprite) g.PropellerSprite->Y = Y;
+  if (g.ShieldSprite && g.ShieldSprite->Visible) g.ShieldSprite->Y = Y - 7;
+  if (g.SmokeSprite && g.SmokeSprite->Visible) g.SmokeSprite->Y = Y + 16;
+}
+
+void THeroSprite::Advance(int move_count) {
+  if (!Visible) return;
+  TImageSprite::Advance(move_count);
+  if (Health <= 0) {
+    Die();
+    return;
+  }
+  TGameGlobals& g = Ctx.Globals;
+  const bool up = Ctx.Held(isUp) || g.MouseStepUp > 0;
+  const bool down = Ctx.Held(isDown) || g.MouseStepDown > 0;
+  // A mouse step clamps to the bound; a key step of 8 may overshoot it once.
+  if (X > kLeftBound && (Ctx.Held(isLeft) || g.MouseStepLeft > 0)) {
+    if (g.MouseStepLeft > 0) {
+      X = std::max(X - g.MouseStepLeft, kLeftBound);
+      g.MouseStepLeft = 0;
+    } else {
+      X -= kHeroSpeed;
+    }
+    PlaceCompanionsHorizontally();
+  }
+  if (X < kRightBound - Width && (Ctx.Held(isRight) || g.MouseStepRight > 0)) {
+    if (g.MouseStepRight > 0) {
+      X = std::min(X + g.MouseStepRight, kRightBound - Width);
+      g.MouseStepRight = 0;
+    } else {
+      X += kHeroSpeed;
+    }
+    PlaceCompanionsHorizontally();
+  }
+  if (Y > kTopBound && up) {
+    Y = g.MouseStepUp > 0 ? std::max(Y - g.MouseStepUp, kTopBound) : Y - kHeroSpeed;
+    PlaceCompanionsVertically();
+  }
+  if (Y < kBottomBound - Height && down) {
+    Y = g.MouseStepDown > 0 ? std::min(Y + g.MouseStepDown, kBottomBound - Height) : Y + kHeroSpeed;
+    PlaceCompanionsVertically();
+  }
+  if (up) {
+    FrameIndex = kClimbing;
+    TiltHold = 30;
+  } else if (down) {
+    FrameIndex = kDiving;
+    TiltHold = 30;
+  } else if (TiltHold > 0) {
+    --TiltHold;
+  } else {
+    FrameIndex = kLevelFlight;
+  }
+  g.MouseStepDown = 0;
+  g.MouseStepUp = 0;
+  // The cooldowns count down before the triggers are read: a held trigger fires
+  // every 200 div rate frames.
+  if (FireCooldown > 0) --FireCooldown;
+  if (BombCooldown > 0) --BombCooldown;
+  if ((Ctx.Held(isButton1) || g.MouseLeftDown) && FireCooldown == 0) {
+    FireMainGun();
+    FireCooldown = 200 / FireRate;  // also for a gun that fires nothing
+  }
+  if ((Ctx.Held(isButton2) || g.MouseRightDown) && BombCooldown == 0 && HasBomb) {
+    TSprite::Spawn<THeroWeaponSprite>(Ctx.Sprites, Ctx, X + Width / 2 - 20, Y + Height / 2, hwBomb, hdDown);
+    BombCooldown = 200 / BombRate;
+  }
+  Collide();
+}
+
+void THeroSprite::FireMainGun() {
+  TSpriteEngine& root = Ctx.Sprites;
+  const int nose = X + Width;
+  auto shoot = [&](int y, uint8_t kind, uint16_t direction) {
+    TSprite::Spawn<THeroWeaponSprite>(root, Ctx, nose, y, kind, direction);
+  };
+  switch (WeaponKind) {
+    case 1: shoot(Y + Height / 2, hwMachineGun, hdRight); break;
+    case 2:
+      shoot(Y + Height / 4, hwShell, hdRight);
+      shoot(Y + (3 * Height) / 4, hwShell, hdRight);
+      break;
+    case 3:
+      for (uint16_t direction : {hdUpRight, hdDownRight, hdRight}) shoot(Y + Height / 2, hwBoomerang, direction);
+      break;
+    case 4: shoot(Y + Height / 2, hwRocket1, hdRight); break;
+    case 5:
+      shoot(Y + Height / 4, hwRocket2, hdRight);
+      shoot(Y + (3 * Height) / 4, hwRocket2, hdRight);
+      break;
+    default: break;  // 0, or anything above 5, fires nothing
+  }
+}
+
+void THeroSprite::OnCollision(TSprite& other, bool&) {
+  if (!Visible) return;  // after a crash nothing more: one crash, one life
+  const bool shielded = Shielded();
+  if (auto* shot = dynamic_cast<TWeaponSprite*>(&other)) {
+    if (!shielded) Health -= shot->Damage;
+    shot->Explode();
+  } else if (auto* ground_shot = dynamic_cast<TGroundEnemyWeaponSprite*>(&other)) {
+    if (!shielded) Health -= ground_shot->Damage;
+    ground_shot->Explode();
+  } else if (auto* enemy = dynamic_cast<TFlyingEnemySprite*>(&other)) {
+    if (!shielded) Health -= enemy->HitPoints;
+    enemy->Die();
+  } else if (auto* unit = dynamic_cast<TGroundEnemySprite*>(&other)) {
+    if (!shielded) Health -= unit->HitPoints;
+    unit->Die();
+  } else if (auto* bonus = dynamic_cast<TBonusSprite*>(&other)) {
+    bonus->MarkDead();
+    Ctx.PlaySound("bonus");
+    TakeBonus(bonus->BonusKind);
+  } else if (auto* kamikaze = dynamic_cast<TKamikazeSprite*>(&other)) {
+    if (!shielded) Health -= 1;
+    kamikaze->Die();
+  } else if (auto* trooper = dynamic_cast<TParatrooperSprite*>(&other)) {
+    trooper->Die();  // ramming a paratrooper does not hurt
+  }
+  TGameGlobals& g = Ctx.Globals;
+  if (g.SmokeSprite && !g.SmokeSprite->Visible && Health < 40) {
+    g.SmokeSprite->Visible = true;
+    g.SmokeSprite->X = X - 240;
+    g.SmokeSprite->Y = Y + 16;
+  }
+  if (Health <= 0) Die();
+}
+
+void THeroSprite::TakeBonus(uint16_t kind) {
+  TGameGlobals& g = Ctx.Globals;
+  auto show_pickup = [&](std::string_view picture) {
+    if (!g.PickupIndicator) return;
+    g.PickupIndicator->ShowPicture(picture);
+    g.PickupIndicator->Visible = true;
+    g.PickupTime = kPickupTime;
+  };
+  switch (kind) {
+    case bkWeapon: {
+      if (g.WeaponIndicator) g.WeaponIndicator->Visible = true;
+      // On level 1 always the bomb; each further level adds one gun to the draw.
+      switch (Ctx.Random.Random(std::min<int>(g.Level, 5))) {
+        case 0:
+          HasBomb = true;
+          BombRate = 6;
+          g.BombTime = kBonusTime;
+          break;
+        case 1: FireRate = 12, WeaponKind = 2, g.WeaponTime = kBonusTime; break;
+        case 2: FireRate = 12, WeaponKind = 3, g.WeaponTime = kBonusTime; break;
+        case 3: FireRate = 18, WeaponKind = 4, g.WeaponTime = kBonusTime; break;
+        case 4: WeaponKind = 5, FireRate = 9, g.WeaponTime = kBonusTime; break;
+      }
+      break;
+    }
+    case bkShield:
+      if (g.ShieldIndicator) g.ShieldIndicator->Visible = true;
+      if (g.ShieldSprite) {
+        g.ShieldSprite->Visible = true;
+        g.ShieldSprite->X = X + Width + (g.PropellerSprite ? g.PropellerSprite->Width : 0) - 9;
+        g.ShieldSprite->Y = Y - 7;
+      }
+      g.ShieldTime = kBonusTime;
+      break;
+    case bkMegaBomb: {
+      show_pickup("bonusmegabomb");
+      // Every enemy on the field now dies by its own Die, which scores it; the
+      // explosions made meanwhile come after the ones counted here.
+      TSpriteEngine& root = Ctx.Sprites;
+      const int n = root.ChildCount();
+      for (int i = 0; i < n; ++i) {
+        TSprite& s = root.Child(i);
+        if (auto* enemy = dynamic_cast<TFlyingEnemySprite*>(&s)) enemy->Die();
+        else if (auto* kamikaze = dynamic_cast<TKamikazeSprite*>(&s)) kamikaze->Die();
+        else if (auto* trooper = dynamic_cast<TParatrooperSprite*>(&s)) trooper->Die();
+        else if (auto* unit = dynamic_cast<TGroundEnemySprite*>(&s)) unit->Die();
+      }
+      break;
+    }
+    case bkLife:
+      if (g.Lives < 5) {
+        show_pickup("bonuslife");
+        ++g.Lives;
+      }
+      break;
+    case bkPoints:
+      show_pickup("bonuspoints");
+      g.Score = static_cast<uint16_t>(g.Score + 100);
+      break;
+    default: break;
+  }
+}
+
+void THeroSprite::Die() {
+  TGameGlobals& g = Ctx.Globals;
+  Visible = false;
+  if (g.PropellerSprite) g.PropellerSprite->Visible = false;
+  if (g.SmokeSprite) g.SmokeSprite->Visible = false;
+  g.GameState = gsHeroDown;
+  g.RespawnDelay = 190;
+  if (g.WeaponIndicator) g.WeaponIndicator->Visible = false;
+  g.ShieldTime = 0;
+  g.WeaponTime = 0;
+  g.BombTime = 0;
+  TiltHold = 0;
+  HasBomb = false;
+  if (g.ShieldSprite) g.ShieldSprite->Visible = false;
+  if (g.ShieldIndicator) g.ShieldIndicator->Visible = false;
+  SpawnExplosion("explosion1", 80, 4);
+  --g.Lives;
+}
+
+TPropellerSprite::TPropellerSprite(TSprite* parent, TPlayContext& context) : TActorSprite(parent, context) {
+  UsePicture("propeller", TSizeFrom::StoredPattern);
+  const THeroSprite& hero = *Ctx.Globals.HeroSprite;
+  X = hero.X + hero.Width;
+  Y = hero.Y;
+  SetZ(7);
+  Visible = false;
+  FrameCount = 3;
+  FrameLooped = true;
+  FrameSpeed = 1.0;
+}
+
+TSmokeSprite::TSmokeSprite(TSprite* parent, TPlayContext& context) : TActorSprite(parent, context) {
+  UsePicture("smoke", TSizeFrom::StoredPattern);
+  const THeroSprite& hero = *Ctx.Globals.HeroSprite;
+  X = hero.X - 260;
+  Y = hero.Y + 16;
+  SetZ(7);
+  Visible = false;
+  FrameLooped = false;
+  FrameCount = Picture->NumPatterns();
+  FrameIndex = FrameCount - 1;
+}
+
+void TSmokeSprite::Advance(int) {
+  // Backwards, one pattern a frame, endlessly; no animation step of its own.
+  FrameIndex = FrameIndex == 0 ? FrameCount - 1 : FrameIndex - 1;
+}
+
+TShieldSprite::TShieldSprite(TSprite* parent, TPlayContext& context) : TActorSprite(parent, context) {
+  UsePicture("shield");
+  const THeroSprite& hero = *Ctx.Globals.HeroSprite;
+  const TPropellerSprite& propeller = *Ctx.Globals.PropellerSprite;
+  X = hero.X + hero.Width + propeller.Width - 9;
+  Y = hero.Y - 7;
+  SetZ(7);
+  Visible = false;
+  FrameLooped = false;
+}
+
+}  // namespace aerovell

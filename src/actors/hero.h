@@ -1,0 +1,57 @@
+#pragma once
+
+#include "actors/actor_sprite.h"
+
+namespace aerovell {
+
+// The aircraft the player flies: keys, joystick or mouse steps move it inside the
+// field; it fires its gun and its bomb, takes damage from what it touches, picks up
+// bonuses and, with its health gone, explodes and costs a life.
+class THeroSprite final : public TActorSprite {
+ public:
+  THeroSprite(TSprite* parent, TPlayContext& context);
+
+  int32_t FireRate = 24;
+  int32_t BombRate = 0;
+  int32_t FireCooldown = 0;
+  int32_t BombCooldown = 0;
+  int32_t WeaponKind = 1;
+  int32_t Health = 0;
+  bool HasBomb = false;
+  int32_t TiltHold = 0;
+
+  void OnCollision(TSprite& other, bool& stop) override;
+  void Advance(int move_count) override;
+  void Die();
+
+  // Picture patterns.
+  static constexpr int kLevelFlight = 0, kDiving = 1, kClimbing = 2;
+
+ private:
+  void PlaceCompanionsHorizontally();
+  void PlaceCompanionsVertically();
+  void FireMainGun();
+  void TakeBonus(uint16_t kind);
+  bool Shielded() const;
+};
+
+// The spinning propeller at the aircraft's nose.
+class TPropellerSprite final : public TActorSprite {
+ public:
+  TPropellerSprite(TSprite* parent, TPlayContext& context);
+};
+
+// Smoke trailing behind a damaged aircraft, its patterns played backwards.
+class TSmokeSprite final : public TActorSprite {
+ public:
+  TSmokeSprite(TSprite* parent, TPlayContext& context);
+  void Advance(int move_count) override;
+};
+
+// The shield picture shown while the shield bonus runs.
+class TShieldSprite final : public TActorSprite {
+ public:
+  TShieldSprite(TSprite* parent, TPlayContext& context);
+};
+
+}  // namespace aerovell

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "actors/actor_sprite.h"
+
+namespace aerovell {
+
+// A soldier under a parachute, dropped by "enemy6": it drifts down and left and
+// shoots at a fixed rate. Any hit kills it.
+class TParatrooperSprite final : public TActorSprite {
+ public:
+  // `weapon`: 1 machine gun, 2 rocket.
+  TParatrooperSprite(TSprite* parent, TPlayContext& context, int x, int y, uint16_t weapon);
+
+  int32_t HitPoints = 0;
+  uint16_t ScoreValue = 0;
+  uint16_t ShotRate = 1;
+  uint16_t ShotCooldown = 0;
+  uint16_t TrooperWeapon = 1;
+
+  void Advance(int move_count) override;
+  void Die();
+};
+
+}  // namespace aerovell

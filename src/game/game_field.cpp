@@ -1,0 +1,135 @@
+// Building the play field, clearing it between lives and levels, and spawning enemies.
+#include "actors/bonus.h"
+#include "actors/enemy_weapon.h"
+#include "actors/explosion.h"
+#include "actors/flying_enemy.h"
+#include "actors/ground_enemy.h"
+#include "actors/hero.h"
+#include "actors/hero_weapon.h"
+#include "actors/paratrooper.h"
+#include "actors/scenery.h"
+#include "game/game_session.h"
+#include "platform/game_path.h"
+
+namespace aerovell {
+namespace {
+
+// The actors that live only until the next life or level.
+bool IsTransient(TSprite& s) {
+  return dynamic_cast<TFlyingEnemySprite*>(&s) || dynamic_cast<TBonusSprite*>(&s) ||
+         dynamic_cast<TWeaponSprite*>(&s) || dynamic_cast<THeroWeaponSprite*>(&s) ||
+         dynamic_cast<TKamikazeSprite*>(&s) || dynamic_cast<TParatrooperSprite*>(&s) ||
+         dynamic_cast<TGroundEnemySprite*>(&s) || dynamic_cast<TGroundEnemyWeaponSprite*>(&s) ||
+         dynamic_cast<TRocketFire*>(&s) || dynamic_cast<TExplosionSprite*>(&s);
+}
+
+struct TSceneryPiece {
+  int picture, x, y, z;
+  uint16_t scroll_factor;
+};
+// Two pieces per layer side by side, so each layer covers the width twice; the
+// nearer the layer, the faster it scrolls.
+constexpr TSceneryPiece kScenery[] = {
+    {ppFirstScenery + 0, 0, 70, 2, 1},   {ppFirstScenery + 1, 800, 70, 2, 1},
+    {ppFirstScenery + 2, 0, 400, 3, 2},  {ppFirstScenery + 3, 800, 400, 3, 2},
+    {ppFirstScenery + 4, 0, 350, 4, 3},  {ppFirstScenery + 5, 800, 350, 4, 3},
+};
+
+// The kinds each of the first four levels allows; from level 5 on, all nine.
+bool KindAllowed(int level, int kind) {
+  switch (level) {
+    case 1: return kind == 1 || kind == 6 || kind == 7;
+    case 2: return kind == 1 || kind == 2 || kind == 6 || kind == 7;
+    case 3: return kind != 4 && kind != 5 && kind != 9;
+    case 4: return kind != 5 && kind != 9;
+    default: return true;
+  }
+}
+
+}  // namespace
+
+TGameSession::TGameSession(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
+                           TDXInput& input)
+    : ctx_(context), host_(host), display_(display), sprites_(sprites), input_(input) {}
+
+void TGameSession::CreateGameField() {
+  TSpriteEngine& root = ctx_.Sprites;
+  TGameGlobals& g = ctx_.Globals;
+  root.ClearChildren();
+  ctx_.Images.LoadLibraryFile(GamePath("data\\gamegraphic.dxg").string());
+
+  auto& background = TSprite::Spawn<TMenuBackground>(root);
+  background.ResizeMap(1, 1);
+  background.Picture = &ctx_.Images.Item(ppBackground);
+  background.Visible = true;
+  background.Width = background.Picture->Width();
+  background.Height = background.Picture->Height();
+  background.Repeating = true;
+  background.SetZ(0);
+
+  auto& frame = TSprite::Spawn<TClosingWindow>(root);
+  SetSpritePicture(frame, ctx_.Images.Item(ppDialogFrame));
+  frame.X = 185;
+  frame.Y = 120;
+  frame.SetZ(10);
+  frame.Visible = false;
+  g.ClosingWindowSprite = &frame;
+
+  for (const TSceneryPiece& piece : kScenery)
+    TSprite::Spawn<TMountain>(root, ctx_, piece.picture, piece.x, piece.y, piece.z, piece.scroll_factor);
+
+  auto& status = TSprite::Spawn<TStatusSprite>(root);
+  SetSpritePicture(status, ctx_.Images.Item(ppStatusBar));
+  status.SetZ(10);
+  status.Visible = true;
+
+  // Each companion places itself by the ones made before it.
+  g.HeroSprite = &TSprite::Spawn<THeroSprite>(root, ctx_);
+  g.PropellerSprite = &TSprite::Spawn<TPropellerSprite>(root, ctx_);
+  g.SmokeSprite = &TSprite::Spawn<TSmokeSprite>(root, ctx_);
+  g.ShieldSprite = &TSprite::Spawn<TShieldSprite>(root, ctx_);
+  g.WeaponIndicator = &TSprite::Spawn<TBonusIndicatorSprite>(root, ctx_, 605, "bonusweapon");
+  g.ShieldIndicator = &TSprite::Spawn<TBonusIndicatorSprite>(root, ctx_, 660, "bonusshield");
+  g.PickupIndicator = &TSprite::Spawn<TBonusIndicatorSprite>(root, ctx_, 710, "bonusmegabomb");
+
+  g.ScrollSpeed = 1;
+  g.Lives = 3;
+  g.Score = 0;
+  g.Level = 1;
+  g.GameState = gsLevelIntro;
+  g.MessageTimer = 1500;
+  g.LevelKills = 0;
+  g.HeroSprite->Health = 50;
+  if (ctx_.Config.MusicOn) host_.StartMusic("sound\\2.xm");
+  host_.MovePointerToCentre();
+}
+
+void TGameSession::ClearGameField() {
+  TSpriteEngine& root = ctx_.Sprites;
+  for (int i = root.ChildCount() - 1; i >= 0; --i)
+    if (TSprite& s = root.Child(i); IsTransient(s)) s.MarkDead();
+  TGameGlobals& g = ctx_.Globals;
+  if (THeroSprite* hero = g.HeroSprite.get()) {
+    hero->Visible = false;
+    hero->X = 4;
+    hero->Y = 200;
+    hero->WeaponKind = 1;
+    hero->FireRate = 24;
+    hero->HasBomb = false;
+  }
+  for (TSprite* companion : {static_cast<TSprite*>(g.PropellerSprite.get()), static_cast<TSprite*>(g.ShieldSprite.get()),
+                             static_cast<TSprite*>(g.SmokeSprite.get()), static_cast<TSprite*>(g.WeaponIndicator.get()),
+                             static_cast<TSprite*>(g.ShieldIndicator.get()),
+                             static_cast<TSprite*>(g.PickupIndicator.get())})
+    if (companion) companion->Visible = false;
+}
+
+void TGameSession::CreateEnemy() {
+  int kind;
+  do kind = 1 + ctx_.Random.Random(9);
+  while (!KindAllowed(ctx_.Globals.Level, kind));
+  if (kind <= 6) TSprite::Spawn<TFlyingEnemySprite>(ctx_.Sprites, ctx_, static_cast<uint16_t>(kind));
+  else TSprite::Spawn<TGroundEnemySprite>(ctx_.Sprites, ctx_, static_cast<uint8_t>(kind));
+}
+
+}  // namespace aerovell

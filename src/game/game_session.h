@@ -1,0 +1,47 @@
+#pragma once
+
+#include "engine/dx_draw.h"
+#include "engine/dx_sprite_engine.h"
+#include "game/game_host.h"
+#include "game/play_context.h"
+
+namespace aerovell {
+
+// A game on the play field: building and clearing the field, spawning enemies,
+// and the play frame with its levels, lives, head-up display, captions and the
+// dialogs of the game's end.
+class TGameSession {
+ public:
+  TGameSession(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites, TDXInput& input);
+
+  // Replaces the menu field by the play field and starts a game at level 1.
+  void CreateGameField();
+  // Removes every moving actor and puts the aircraft back, between lives and levels.
+  void ClearGameField();
+  // One enemy of a kind the current level allows.
+  void CreateEnemy();
+  // The frame of a running game.
+  void DXTimer2Timer(int lag_count);
+
+ private:
+  void CompleteLevel();
+  void AdvancePlay(int lag_count);
+  void AdvanceHeroDown(int lag_count);
+  void ShowHero();
+  void DrawHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas);
+  void DrawStateTexts(TDirectDrawSurfaceCanvas& canvas);
+  void EndCaption();
+  void DrawNameEntryDialog(TDirectDrawSurfaceCanvas& canvas);
+  void DrawSubmitQuestion(TDirectDrawSurfaceCanvas& canvas);
+
+  TPlayContext& ctx_;
+  TGameHost& host_;
+  TDXDraw& display_;
+  TDXSpriteEngine& sprites_;
+  TDXInput& input_;
+};
+
+// The frame interval the millisecond timers of play count down by.
+inline constexpr int kPlayInterval = 16;
+
+}  // namespace aerovell

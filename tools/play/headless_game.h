@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_form.h"
+#include "platform/fake/fake_platform.h"
+#include "play/input_script.h"
+
+namespace aerovell::play {
+
+// The real game, started at the main menu, on the test platform: a virtual clock
+// that moves exactly one frame interval per frame, no window and no sound. The
+// same seed and input give the same game on any machine. The game finds its data
+// in the working directory, as it always does.
+class THeadlessGame {
+ public:
+  struct Options {
+    std::filesystem::path config_path;  // config.dat
+    std::optional<uint32_t> seed;
+    std::optional<std::string> score_host;
+  };
+
+  explicit THeadlessGame(const Options& options);
+  ~THeadlessGame();
+
+  // Applies the events (all for this frame), then runs the frame's tick.
+  void RunFrame(const std::vector<const TScriptEvent*>& events);
+  int Frame() const { return frame_; }
+  // The run is over: the game closed, or a frame failed.
+  bool Ended() const { return app_.Terminated(); }
+  bool Failed() const { return app_.Failed(); }
+
+  TmainForm& Form() { return *form_; }
+  FakePlatform& Platform() { return platform_; }
+
+  static constexpr uint32_t kFrameMs = 16;
+
+ private:
+  void Apply(const TScriptEvent& event);
+  void SendKey(EventType type, int key);
+  uint8_t HeldModifiers() const;
+
+  FakePlatform platform_;
+  TApplication app_;
+  std::unique_ptr<TmainForm> form_;
+  int frame_ = 0;
+};
+
+}  // namespace aerovell::play

@@ -1,0 +1,173 @@
+// aerovell-play: plays the real game headless, from its start at the main menu.
+//   aerovell-play [--seed N] [--frames F] [--input FILE] [--dir DIR] [--trace]
+//                 [--shot K:FILE.png]... [--score-host HOST:PORT]
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "play/headless_game.h"
+#include "play/trace.h"
+#include "png/png_writer.h"
+
+#ifndef AEROVELL_GAME_DIR
+#define AEROVELL_GAME_DIR "."
+#endif
+
+namespace {
+
+using namespace aerovell;
+using namespace aerovell::play;
+
+constexpr const char* kUsage =
+    "usage: aerovell-play [--seed N] [--frames F] [--input FILE] [--dir DIR] [--trace]\n"
+    "                     [--shot K:FILE.png]... [--score-host HOST:PORT]\n";
+
+struct Arguments {
+  std::optional<uint32_t> seed;
+  int frames = 600;
+  std::string input;
+  std::string dir;
+  bool trace = false;
+  std::map<int, std::vector<std::string>> shots;
+  std::optional<std::string> score_host;
+};
+
+[[noreturn]] void Fail(const std::string& message) {
+  std::fprintf(stderr, "aerovell-play: %s\n", message.c_str());
+  std::exit(1);
+}
+
+long long Number(const std::string& text, const char* what, long long min, long long max) {
+  long long value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max)
+    Fail(std::string("bad ") + what + " \"" + text + "\"");
+  return value;
+}
+
+Arguments Parse(int argc, char** argv) {
+  Arguments a;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) Fail(arg + " needs a value\n" + kUsage);
+      return argv[++i];
+    };
+    if (arg == "--seed") {
+      a.seed = static_cast<uint32_t>(Number(value(), "seed", 0, UINT32_MAX));
+    } else if (arg == "--frames") {
+      a.frames = static_cast<int>(Number(value(), "frame count", 0, 100'000'000));
+    } else if (arg == "--input") {
+      a.input = value();
+    } else if (arg == "--dir") {
+      a.dir = value();
+    } else if (arg == "--trace") {
+      a.trace = true;
+    } else if (arg == "--shot") {
+      const std::string shot = value();
+      const size_t colon = shot.find(':');
+      if (colon == std::string::npos || colon + 1 == shot.size()) Fail("--shot takes K:FILE.png");
+      a.shots[static_cast<int>(Number(shot.substr(0, colon), "shot frame", 1, 100'000'000))].push_back(
+          shot.substr(colon + 1));
+    } else if (arg == "--score-host") {
+      a.score_host = value();
+    } else {
+      Fail("unknown argument \"" + arg + "\"\n" + kUsage);
+    }
+  }
+  return a;
+}
+
+std::string ReadText(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) Fail("cannot read \"" + path + "\"");
+  if (std::filesystem::file_size(path, ec) > 256u << 20) Fail("\"" + path + "\" is too large");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) Fail("cannot read \"" + path + "\"");
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A folder of our own for config.dat, removed when the run ends.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "aerovell-play-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) Fail("cannot make a temporary folder");
+    path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Arguments args = Parse(argc, argv);
+  std::vector<TScriptEvent> script;
+  if (!args.input.empty()) {
+    try {
+      script = ParseInputScript(ReadText(args.input));
+    } catch (const EScriptError& error) {
+      Fail(args.input + ": " + error.what());
+    }
+  }
+  std::optional<TempFolder> temp;
+  std::filesystem::path game_dir;
+  THeadlessGame::Options options;
+  options.seed = args.seed;
+  options.score_host = args.score_host;
+  std::error_code ec;
+  if (!args.dir.empty()) {
+    game_dir = std::filesystem::absolute(args.dir, ec);
+    options.config_path = game_dir / "config.dat";
+  } else {
+    game_dir = AEROVELL_GAME_DIR;
+    temp.emplace();
+    options.config_path = temp->Path() / "config.dat";
+  }
+  if (!std::filesystem::is_directory(game_dir, ec)) Fail("no game folder \"" + game_dir.string() + "\"");
+  std::filesystem::current_path(game_dir, ec);
+  if (ec) Fail("cannot enter \"" + game_dir.string() + "\": " + ec.message());
+
+  try {
+    THeadlessGame game(options);
+    size_t boxes = 0;
+    auto report_boxes = [&] {
+      const auto& shown = game.Platform().message_boxes;
+      for (; boxes < shown.size(); ++boxes) std::fprintf(stderr, "aerovell-play: message: %s\n", shown[boxes].second.c_str());
+    };
+    report_boxes();
+    if (game.Form().StartupFailed()) Fail("the game could not start");
+    size_t next = 0;
+    std::vector<const TScriptEvent*> due;
+    for (int frame = 1; frame <= args.frames && !game.Ended(); ++frame) {
+      due.clear();
+      while (next < script.size() && script[next].frame < frame) ++next;  // none are skipped: frames start at 1
+      while (next < script.size() && script[next].frame == frame) due.push_back(&script[next++]);
+      game.RunFrame(due);
+      report_boxes();
+      if (game.Failed()) Fail("frame " + std::to_string(frame) + " failed");
+      if (args.trace) std::puts(TraceLine(game.Form(), frame).c_str());
+      if (auto it = args.shots.find(frame); it != args.shots.end())
+        for (const std::string& path : it->second)
+          if (!tools::WritePng(game.Form().DXDraw.BackSurface(), path)) Fail("cannot write \"" + path + "\"");
+    }
+  } catch (const std::exception& error) {
+    Fail(error.what());
+  }
+  return 0;
+}
