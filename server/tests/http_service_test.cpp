@@ -10,6 +10,7 @@
 #include <atomic>
 #include <thread>
 
+#include "online/http_client.h"
 #include "score_store.h"
 #include "score_test_support.h"
 #include "service_process.h"
@@ -40,13 +41,20 @@ class HttpServiceTest : public ::testing::Test {
     Connection db(DbPath(), SQLITE_OPEN_READONLY);
     return db.QueryInteger("SELECT count(*) FROM scores");
   }
-  // A version request and the score request the game makes with its echo value.
+  // What a finished game does, through the game's own HTTP client: a version
+  // request, then the score request with its echo value. The answer, or the
+  // client's error.
   static std::string Submit(int port, const std::string& name, uint16_t score,
                             const std::string& country) {
-    const auto version = Get(port, kVersionTarget);
-    if (version.status != 200 || version.body.substr(0, 2) != "OK")
-      return "no version: " + version.body;
-    return Get(port, ScoreTarget(name, score, EchoValue(version.body), country)).body;
+    const std::string base = "http://127.0.0.1:" + std::to_string(port);
+    try {
+      THTTPClient client(std::chrono::seconds(2), std::chrono::seconds(5));
+      const std::string version = client.Get(base + kVersionTarget);
+      if (version.substr(0, 2) != "OK") return "no version: " + version;
+      return client.Get(base + ScoreTarget(name, score, EchoValue(version), country));
+    } catch (const EHTTPError& e) {
+      return std::string("ERROR ") + e.what();
+    }
   }
 
   TempDir dir_;
