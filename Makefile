@@ -4,7 +4,7 @@ TYPE     ?= RelWithDebInfo
 JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps configure build bench clean asan-test golden
+.PHONY: run test deps configure build bench clean asan-test golden serve bench-server
 
 deps:
 	@scripts/install-deps
@@ -27,6 +27,16 @@ asan-test:
 
 bench: build
 	$(BUILD)/bench/aerovell_bench
+
+# The score service on 127.0.0.1:8642 with its records in build/scores.sqlite.
+serve: configure
+	@cmake --build $(BUILD) --target aerovell-scores -j $(JOBS)
+	$(BUILD)/server/aerovell-scores --db $(BUILD)/scores.sqlite $(SERVE_FLAGS)
+
+# The score service's load test: its own service on the loopback, 16 clients.
+bench-server: configure
+	@cmake --build $(BUILD) --target aerovell-scores aerovell-scores-load -j $(JOBS)
+	$(BUILD)/server/bench/aerovell-scores-load $(LOAD_FLAGS)
 
 clean:
 	rm -rf build build-asan
