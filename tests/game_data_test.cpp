@@ -31,7 +31,7 @@ struct Expect {
 void Check(const TPictureCollectionItem& item, const Expect& e) {
   SCOPED_TRACE(e.name);
   EXPECT_FALSE(item.Picture.Empty());
-  EXPECT_GE(static_cast<int>(item.Layout().size()), e.patterns_at_least);
+  EXPECT_GE(item.Layout().Count(), e.patterns_at_least);
   if (e.pattern_width) {
     EXPECT_EQ(item.Width(), e.pattern_width);
   }
@@ -90,7 +90,7 @@ TEST(GameData, PlayPicturesByIndexAndName) {
   }
   EXPECT_EQ(game.Item(8).Width(), 800);
   Check(game.Item(9), {"hero", 3, 0, 0, true});
-  EXPECT_EQ(game.Item(9).Layout().size(), 3u);
+  EXPECT_EQ(game.Item(9).Layout().Count(), 3);
 
   const std::vector<Expect> named = {
       {"propeller", 3, 0, 0, true},   {"smoke", 2, 0, 0, true},          {"shield", 1, 0, 0, false},
