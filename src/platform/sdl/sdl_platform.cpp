@@ -11,12 +11,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/file_reading.h"
 #include "platform/sdl/vk_keymap.h"
 
 namespace aerovell {
 namespace {
-
-volatile std::sig_atomic_t g_terminate = 0;
 
 // The drivers a player can see a window on. Left to itself SDL would fall back
 // to its off-screen driver, and the game would run where nobody can see or
@@ -37,7 +36,7 @@ std::string StartVideo() {
   return reasons;
 }
 
-extern "C" void OnTerminateSignal(int) { g_terminate = 1; }
+extern "C" void OnTerminateSignal(int) { RequestTerminate(); }
 
 uint8_t ModsOf(uint16_t sdl_mods) {
   uint8_t mods = 0;
@@ -145,7 +144,7 @@ uint32_t SdlPlatform::TicksMs() { return SDL_GetTicks(); }
 
 bool SdlPlatform::PollEvent(Event& event) {
   RetryAudio();
-  if (g_terminate) {
+  if (TerminateRequested()) {
     event = Event{};
     event.type = EventType::kTerminate;
     return true;
