@@ -49,7 +49,9 @@ void ScrambleConfig(TConfig& config);
 void ResetHighScores(TConfig& config);
 // Place 1..10 the score would take, 11 when it does not qualify; ties go below.
 int FindRecordRank(const TConfig& config, uint16_t score);
-// The hot key's display name; codes without a name leave `name` as it was.
+// The hot key's display name: "Space", digits, letters, "Window Key", "F1" to
+// "F24", readable names for the other keys ("Tab", "Num 5"), "Key 0xNN" for
+// codes no key of ours sends.
 void UpdateHotKeyName(uint16_t hot_key, std::string& name);
 
 // "config.dat" in the working directory (or another folder, for tests).
