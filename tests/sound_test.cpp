@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -233,6 +235,25 @@ TEST(MixerOutput, LoopedWavesShorterThanOneStepWrapWithinThemselves) {
       ASSERT_EQ(out[2 * i + 1], out[2 * i]) << c.what;
     }
     EXPECT_TRUE(mixer.IsPlaying(v)) << c.what;
+  }
+}
+
+TEST(Music, PathsThatAreNoFilesAreRefusedAtOnce) {
+  // A folder, a pipe nobody writes to, a device that never ends: no song, and
+  // no wait (libxmp opening the pipe itself blocked for ever).
+  testing::TempDir dir;
+  testing::ScopedWorkingDir cwd(dir.Path());
+  std::filesystem::create_directories(dir / "sound" / "folder.xm");
+  ASSERT_EQ(::mkfifo((dir / "sound" / "pipe.xm").c_str(), 0600), 0);
+  for (const char* path : {"sound\\folder.xm", "sound\\pipe.xm", "/dev/zero"}) {
+    const int code = testing::RunInChild(
+        [&] {
+          Mixer mixer;
+          MusicPlayer music(mixer);
+          return music.SongLoadFromFile(path) == 0 ? 0 : 1;
+        },
+        10);
+    EXPECT_EQ(code, 0) << path << (code == -1 ? ": blocked" : ": a song was made");
   }
 }
 
