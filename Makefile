@@ -23,7 +23,7 @@ test: build
 
 # Same suite, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan-test:
-	@$(MAKE) --no-print-directory test BUILD=build-asan TYPE=Debug CMAKE_FLAGS=-DAEROVELL_SANITIZE=ON
+	@$(MAKE) --no-print-directory test BUILD=build-asan TYPE=Debug CMAKE_FLAGS="-DAEROVELL_SANITIZE=ON $(CMAKE_FLAGS)"
 
 bench: build
 	$(BUILD)/bench/aerovell_bench

@@ -51,18 +51,22 @@ void SoundLibrary(const uint8_t* data, size_t size) {
   } catch (const EGameError&) {
   }
   // Whatever loaded must play: make a voice of every playable wave and mix a little.
+  // The game plays every sound at its own rate (frequency 0) on a device that
+  // runs at 48 kHz, so that is what most voices get: a wave's rate, anything
+  // from 100 Hz to 384 kHz, then decides how fast it is read. Every other
+  // voice gets a frequency of its own, looping or not.
   Mixer mixer;
-  mixer.SetOutputRate(44100);
+  mixer.SetOutputRate(48000);
   for (int i = 0; i < waves.Count(); ++i) {
     const TWaveData& wave = waves.Item(i).Wave.data;
     WaveFormat format;
     if (!ParsePcmFormat(wave.format, format)) continue;
     const Mixer::VoiceId voice = mixer.CreateVoice(format, wave.samples);
-    mixer.SetFrequency(voice, static_cast<uint32_t>(wave.samples.size() * 37 % 96000));
-    mixer.Play(voice, i % 2 == 1);
+    if (i % 4 >= 2) mixer.SetFrequency(voice, static_cast<uint32_t>(wave.samples.size() * 37 % 384000));
+    mixer.Play(voice, i % 2 == 0 || waves.Item(i).Looped());
   }
-  int16_t out[2 * 256];
-  mixer.RenderAudio(out, 256);
+  int16_t out[2 * 1024];
+  mixer.RenderAudio(out, 1024);
 }
 
 }  // namespace aerovell::fuzz

@@ -109,21 +109,6 @@ RgbImage StatusBar() {
   return c.ToOpaqueImage(0);
 }
 
-RgbImage DialogFrame(int w, int h) {
-  Canvas c(w, h);
-  c.RoundedRect(2, 2, w - 4, h - 4, 14);
-  c.LinearVertical(0, 0xE9EEF2, h, 0xB9C6D1);
-  cairo_fill_preserve(c.cr());
-  Rgb(c.cr(), 0x2B3A48);
-  cairo_set_line_width(c.cr(), 4);
-  cairo_stroke(c.cr());
-  c.RoundedRect(10, 10, w - 20, 30, 8);
-  c.LinearVertical(10, 0x4D6F8F, 40, 0x2F4A63);
-  cairo_fill(c.cr());
-  c.Text(22, 14, "Aerovell", 18, 0xF4F7FA);
-  return c.ToImage();
-}
-
 RgbImage Explosion(int size, int frames, uint32_t hot, uint32_t warm, uint32_t smoke, int seed) {
   return Frames(frames, size, size, [&](cairo_t* cr, int f) {
     Rng rng(static_cast<uint32_t>(seed));
@@ -233,7 +218,10 @@ std::vector<tools::PictureEntry> GameGraphics() {
   };
   // By index: what the game field takes by position.
   add("sky", Sky(), DibEncoding::kRgb24, "TDIB", false);
-  add("dialog", DialogFrame(430, 290), DibEncoding::kRgb32Fields, "TBitmap");
+  // Drawn at (185, 120), it holds the exit question, name entry, the submit
+  // question and the messages of the submission: their texts run from x 251
+  // to 518 and from y 195 to 378 on the screen.
+  add("dialog", DialogPanel(430, 290, 38, 42, 362, 282), DibEncoding::kRgb32Fields, "TBitmap");
   // Three layers, far to near, each reaching down to where the next one in front
   // of it always covers the screen, so no sky shows through and little is drawn twice.
   auto far = Layer(420, [](Canvas& c) {  // y 70 to 490; the hills' ridge never dips below 483
