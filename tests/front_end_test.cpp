@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "front_end_fixture.h"
 #include "platform/cp1251.h"
 #include "settings/score_service.h"
@@ -177,6 +179,29 @@ TEST_F(FrontEnd, CapturingTheHotKey) {
   EXPECT_EQ(File()[4], 0x74);
   Key(vk::kF1 + 4);  // the hot key in the menus minimises
   EXPECT_EQ(platform.minimize_calls, 1);
+}
+
+// White rows need a dark ground: the relative luminance contrast of white over
+// the panel between the rows, where no text is, stays above 4.5:1.
+TEST_F(FrontEnd, TheRecordsTableIsReadable) {
+  TmainForm& f = Start();
+  f.Globals.MenuItem = 3;
+  Key(vk::kReturn);
+  ASSERT_EQ(Screen(), 3);
+  Frame();
+  auto luminance = [](uint32_t pixel) {
+    auto channel = [](uint32_t v) {
+      const double c = v / 255.0;
+      return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(pixel >> 16 & 0xFF) + 0.7152 * channel(pixel >> 8 & 0xFF) + 0.0722 * channel(pixel & 0xFF);
+  };
+  for (int n = 0; n <= 10; ++n)
+    for (int x : {190, 400, 640}) {
+      const int y = 20 * n + 175 + 12;
+      const double contrast = 1.05 / (luminance(platform.last_frame.Pixel(x, y)) + 0.05);
+      EXPECT_GE(contrast, 4.5) << "(" << x << ", " << y << ")";
+    }
 }
 
 TEST_F(FrontEnd, ClearingTheRecords) {

@@ -14,6 +14,8 @@ inline constexpr uint32_t kBlack = 0x000000;
 inline constexpr uint32_t kRed = 0x0000FF;
 inline constexpr uint32_t kWhite = 0xFFFFFF;
 inline constexpr uint32_t kGreen = 0x159C2B;  // (43, 156, 21)
+// The dark panel the records table's white rows are written on.
+inline constexpr uint32_t kRecordsPanel = 0x38261A;
 
 // Both frames start their texts the same way: clear background, plain "a_Stamper"
 // 14, solid pen, black.

@@ -71,9 +71,15 @@ void TFrontEnd::DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas) {
       break;
     }
     case msRecords: {
+      // The table's white rows stand on a dark panel of their own: the frame
+      // picture behind them is the options screen's too, and light for its black
+      // texts.
       canvas.Pen.Color = kBlack;
       canvas.Pen.Width = 4;
+      canvas.Brush.Style = TBrushStyle::bsSolid;
+      canvas.Brush.Color = kRecordsPanel;
       canvas.Rectangle(134, 173, 662, 397);
+      canvas.Brush.Style = TBrushStyle::bsClear;
       canvas.Pen.Width = 2;
       for (int x : {212, 482}) {
         canvas.MoveTo(x, 173);
