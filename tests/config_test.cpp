@@ -111,6 +111,33 @@ TEST(FindRecordRank, AgainstTheDefaultTable) {
   for (auto [score, rank] : cases) EXPECT_EQ(FindRecordRank(config, score), rank) << score;
 }
 
+TEST(InsertHighScore, GoesBelowEqualScoresAndDropsTheLast) {
+  auto entry = [](const char* name, uint16_t score) {
+    HighScoreEntry e;
+    e.Name.Assign(name);
+    e.Score = score;
+    return e;
+  };
+  const struct {
+    HighScoreEntry entry;
+    int place;  // where it lands, 1..10
+  } cases[] = {{entry("New", 101), 10}, {entry("New", 1000), 2}, {entry("", 5000), 1}, {entry("Mid", 550), 6}};
+  for (const auto& c : cases) {
+    TConfig config;
+    ResetHighScores(config);
+    InsertHighScore(config, c.entry);
+    SCOPED_TRACE(c.entry.Score);
+    const HighScoreEntry& placed = config.HighScores[static_cast<size_t>(c.place - 1)];
+    EXPECT_EQ(placed.Score, c.entry.Score);
+    EXPECT_EQ(placed.Name.Text(), c.entry.Name.Text()) << "moved whole, name with score";
+    for (int i = 1; i < kHighScoreCount; ++i) EXPECT_GE(config.HighScores[i - 1].Score, config.HighScores[i].Score);
+    EXPECT_EQ(config.HighScores[9].Score, c.place == 10 ? c.entry.Score : 200) << "the old 100 is gone";
+    if (c.place > 1) {
+      EXPECT_EQ(config.HighScores[static_cast<size_t>(c.place - 2)].Name.Text(), "\xC2\xE0\xED\xFF");
+    }
+  }
+}
+
 TEST(ResetHighScores, KeepsTheBytesAfterTheName) {
   TConfig config;
   config.HighScores[3].Name.Assign("ABCDEFGHIJ");

@@ -40,11 +40,11 @@ class PlayTest : public ::testing::Test {
  protected:
   PlayTest() : cwd(AEROVELL_GAME_DIR) {}
 
-  void Boot(uint32_t seed = 1) {
+  void Boot(uint32_t seed = 1, std::string score_host = "127.0.0.1:1") {
     play::THeadlessGame::Options options;
     options.config_path = dir / "config.dat";
     options.seed = seed;
-    options.score_host = "127.0.0.1:1";  // nothing listens there: a refused connection at once
+    options.score_host = std::move(score_host);  // by default nothing listens there: refused at once
     game = std::make_unique<play::THeadlessGame>(options);
     Form().DXDraw.SurfaceCanvas().TextLog = &texts;
   }

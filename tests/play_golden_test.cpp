@@ -79,5 +79,26 @@ TEST_F(GoldenPlay, TheExitQuestion) {
   ExpectGolden(Form().DXDraw.BackSurface(), "play_exit_question");
 }
 
+// The end-of-game dialogs on the play field's dialog frame.
+TEST_F(GoldenPlay, TheNameEntryAndTheSubmitQuestion) {
+  StartPlaying();
+  QuietField();
+  Form().Config.Country.Assign(Utf8ToCp1251("Россия"));
+  G().Score = 2480;
+  G().Lives = 1;
+  Hero().Health = 0;
+  while (G().GameState != gsNameEntry) Frame();
+  play::TScriptEvent type;
+  type.kind = play::TScriptEvent::Kind::kType;
+  type.text = "Иван";
+  Frame({type});
+  while (G().BlinkCounter % 32 != 4) Frame();  // the cursor shows
+  ExpectGolden(Form().DXDraw.BackSurface(), "play_name_entry");
+  Tap(vk::kReturn);
+  ASSERT_EQ(G().GameState, gsSubmitQuestion);
+  Frame();
+  ExpectGolden(Form().DXDraw.BackSurface(), "play_submit_question");
+}
+
 }  // namespace
 }  // namespace aerovell::testing

@@ -40,7 +40,7 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file, TFormOpt
       Music(DXSound1.Device()),
       Context{Globals, Config, Random, DXImageList1.Items, DXWaveList1.Items, DXInput1, DXSpriteEngine1.Engine()},
       Menus(Context, *this, DXDraw, DXSpriteEngine1, DXInput1),
-      Game(Context, *this, DXDraw, DXSpriteEngine1, DXInput1),
+      Game(Context, *this, DXDraw, DXSpriteEngine1, DXInput1, HTTPClient1),
       app_(application),
       config_file_(std::move(config_file)),
       options_(std::move(options)) {
@@ -245,12 +245,7 @@ void TmainForm::BackToMenus() {
   DXTimer1.SetEnabled(true);
 }
 
-void TmainForm::SubmitScore() {
-  // Sending records arrives with the online client; until then the attempt fails
-  // as an unreachable service does, and the question comes back.
-  Globals.MessageTimer = 1500;
-  Globals.GameState = gsSubmitFailed;
-}
+void TmainForm::SubmitScore() { Game.SubmitScore(); }
 
 void TmainForm::DXTimer1Activate() {
   if (Globals.GameState == gsMenu && Config.MusicOn) StartMusic("sound\\1.xm");

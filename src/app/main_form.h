@@ -55,6 +55,7 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
   TDXTimer DXTimer1;
   TDXInput DXInput1;
   TDXTimer DXTimer2;
+  THTTPClient HTTPClient1;
   TDXWaveList DXWaveList1;
   TDXSound DXSound1;
   MusicPlayer Music;
@@ -86,7 +87,7 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
   void DestroyMenu() { Menus.DestroyMenu(); }
   void CreateSubMenu() { Menus.CreateSubMenu(); }
   void UpdateMenuHighlight() { Menus.UpdateMenuHighlight(); }
-  void ExecuteMenuItem() { Menus.ExecuteMenuItem(); }
+  void ExecuteMenuItem() override { Menus.ExecuteMenuItem(); }
   void CreateGameField() { Game.CreateGameField(); }
   void ClearGameField() { Game.ClearGameField(); }
   void CreateEnemy() { Game.CreateEnemy(); }

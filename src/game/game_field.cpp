@@ -49,8 +49,8 @@ bool KindAllowed(int level, int kind) {
 }  // namespace
 
 TGameSession::TGameSession(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
-                           TDXInput& input)
-    : ctx_(context), host_(host), display_(display), sprites_(sprites), input_(input) {}
+                           TDXInput& input, THTTPClient& http)
+    : ctx_(context), host_(host), display_(display), sprites_(sprites), input_(input), http_(http) {}
 
 void TGameSession::CreateGameField() {
   TSpriteEngine& root = ctx_.Sprites;

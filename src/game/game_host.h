@@ -39,6 +39,8 @@ class TGameHost {
   virtual void BackToMenus() = 0;
   // Sends the new record to the score service (blocks until it is answered).
   virtual void SubmitScore() = 0;
+  // The menus' one dispatcher of choices, for the game's end to choose an answer.
+  virtual void ExecuteMenuItem() = 0;
 };
 
 }  // namespace aerovell

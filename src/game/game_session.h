@@ -4,6 +4,7 @@
 #include "engine/dx_sprite_engine.h"
 #include "game/game_host.h"
 #include "game/play_context.h"
+#include "online/http_client.h"
 
 namespace aerovell {
 
@@ -12,7 +13,8 @@ namespace aerovell {
 // dialogs of the game's end.
 class TGameSession {
  public:
-  TGameSession(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites, TDXInput& input);
+  TGameSession(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites, TDXInput& input,
+               THTTPClient& http);
 
   // Replaces the menu field by the play field and starts a game at level 1.
   void CreateGameField();
@@ -22,6 +24,9 @@ class TGameSession {
   void CreateEnemy();
   // The frame of a running game.
   void DXTimer2Timer(int lag_count);
+  // Sends the new record to the score service: a version request whose answer
+  // carries a value to echo, then the record. Blocks until both are answered.
+  void SubmitScore();
 
  private:
   void CompleteLevel();
@@ -39,6 +44,7 @@ class TGameSession {
   TDXDraw& display_;
   TDXSpriteEngine& sprites_;
   TDXInput& input_;
+  THTTPClient& http_;
 };
 
 // The frame interval the millisecond timers of play count down by.

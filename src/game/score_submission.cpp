@@ -1,0 +1,58 @@
+// Sending a record to the score service: the please-wait frame, the version
+// request, the record's letters, and the answer's verdict.
+#include "game/canvas_text.h"
+#include "game/game_session.h"
+#include "game/play_texts.h"
+#include "online/score_codec.h"
+
+namespace aerovell {
+namespace {
+
+bool StartsWithOk(const std::string& answer) { return answer.size() >= 2 && answer[0] == 'O' && answer[1] == 'K'; }
+
+}  // namespace
+
+void TGameSession::SubmitScore() {
+  TGameGlobals& g = ctx_.Globals;
+  // Nothing else is drawn until both answers are in: say so first.
+  display_.FillSurface(0);
+  sprites_.DrawSprites();
+  TDirectDrawSurfaceCanvas& canvas = display_.SurfaceCanvas();
+  canvas.Font.Name = "a_Stamper";
+  canvas.Font.Size = 14;
+  WriteText(canvas, 250, 220, PlayTexts().PleaseWait, kRed);
+  canvas.Release();
+  display_.PresentFrame();
+  g.GameState = gsSubmitting;
+
+  const std::string service = "http://" + host_.ScoreHost() + "/cgi/version.pl?";
+  // Every failure of the network or the service is the same to the player: the
+  // answer stays what it was and does not start with "OK".
+  std::string answer;
+  try {
+    answer = http_.Get(service + "version&prg=Aerovell");
+  } catch (const EHTTPError&) {
+  }
+  if (!StartsWithOk(answer)) {
+    g.MessageTimer = 1500;
+    g.GameState = gsSubmitFailed;
+    return;
+  }
+  answer = ScoreInfo(g.PlayerName.Text(), g.Score, EchoValue(answer), ctx_.Config.Country.Text());
+  const std::string letters = ScoreLettersOf(answer);
+  try {
+    answer = http_.Get(service + "hs&prg=Aerovell&inf=" + letters);
+  } catch (const EHTTPError&) {
+  }
+  if (StartsWithOk(answer)) {
+    // As the "Нет" of the question: the menu sound, and back to the menus.
+    g.GameState = gsSubmitQuestion;
+    g.MenuItem = 2;
+    host_.ExecuteMenuItem();
+    return;
+  }
+  g.MessageTimer = 1500;
+  g.GameState = gsSubmitFailed;
+}
+
+}  // namespace aerovell
