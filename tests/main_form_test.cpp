@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/cp1251.h"
 #include "platform/fake/fake_platform.h"
 #include "sound_fixture.h"
 #include "test_support.h"
@@ -215,6 +216,30 @@ TEST_F(MainFormTest, AMissingSoundLibraryIsReportedAndTheRestOfStartUpIsSkipped)
   esc.key = vk::kEscape;
   f.HandleEvent(esc);
   EXPECT_TRUE(f.Closed()) << "with no menu to ask in, Esc or the close box just closes";
+  EXPECT_TRUE(app.Failed()) << "the run ends with an error status";
+}
+
+// Where the desktop cannot show a message box (no X core fonts), the player still
+// reads the error: the window shows it, wrapped, with how to close it.
+TEST_F(MainFormTest, AStartUpErrorIsShownInTheWindowToo) {
+  std::filesystem::remove(dir / "sound" / "gamesound.dxw");
+  platform.message_boxes_shown = false;
+  std::vector<TDirectDrawSurfaceCanvas::TWrittenText> texts;
+  form = std::make_unique<TmainForm>(app, ConfigFile(dir / "config.dat"));
+  form->DXDraw.SurfaceCanvas().TextLog = &texts;
+  form->FormCreate();
+  const int before = platform.presented_frames;
+  app.Run(*form, platform.TicksMs() + 100);
+  EXPECT_GT(platform.presented_frames, before) << "the error frame is drawn and shown";
+  std::string shown;
+  for (const auto& t : texts) {
+    EXPECT_GE(t.x, 40);
+    EXPECT_LE(t.x + form->DXDraw.SurfaceCanvas().MeasureText(t.text), 800) << "wrapped within the picture";
+    shown += Cp1251ToUtf8(t.text) + "\n";
+  }
+  EXPECT_NE(shown.find("gamesound.dxw"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Esc"), std::string::npos) << shown;
+  EXPECT_TRUE(app.Failed());
 }
 
 TEST_F(MainFormTest, LeavingARunningGamePlaysTheLoserSound) {

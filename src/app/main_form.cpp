@@ -5,6 +5,7 @@
 
 #include "actors/hero.h"
 #include "actors/hero_weapon.h"
+#include "app/startup_error_screen.h"
 #include "platform/cp1251.h"
 #include "platform/game_path.h"
 #include "settings/score_service.h"
@@ -62,6 +63,7 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file, TFormOpt
   DXTimer1.ActiveOnly = true;
   DXTimer1.SetEnabled(true);
   DXTimer1.OnTimer = [this](TCustomDXTimer&, int lag) {
+    if (startup_failed_) return DrawStartupError(DXDraw, startup_error_);
     DXTimer1Timer(lag);
     ReportState();
   };
@@ -125,14 +127,17 @@ void TmainForm::FormCreate() {
     Globals.GameState = gsMenu;
     CreateMenuField();
   } catch (const std::exception& error) {
-    // The rest of start-up is skipped, but the window still comes up and can be closed.
+    // The rest of start-up is skipped, but the window still comes up, shows the
+    // error and can be closed; the run then ends with status 1.
     startup_failed_ = true;
-    app_.HandleException(error);
+    startup_error_ = error.what();
+    app_.MarkFailed();
+    platform_.MessageBox(kCaption, startup_error_);
     if (!DXDraw.Initialized()) {
       try {
         DXDraw.OpenDisplay();
       } catch (const std::exception& again) {
-        app_.HandleException(again);
+        platform_.MessageBox(kCaption, again.what());
       }
     }
   }

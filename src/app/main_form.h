@@ -137,6 +137,7 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
   uint8_t reported_state_ = 0;
   // Start-up stopped at an error: there is no menu to ask in, so closing just closes.
   bool startup_failed_ = false;
+  std::string startup_error_;
 };
 
 }  // namespace aerovell

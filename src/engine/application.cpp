@@ -29,7 +29,7 @@ void TApplication::RemoveActivationHook(ActivationHook* hook) {
 
 void TApplication::HandleException(const std::exception& error) {
   if (OnException) OnException(error);
-  else platform_.MessageBox("Aerovell", error.what());
+  else platform_.MessageBox("Aerovell", error.what());  // shown or not, it is on standard error too
 }
 
 void TApplication::Dispatch(const Event& event, EventSink& sink) {

@@ -55,8 +55,9 @@ class TApplication {
   bool Terminated() const { return terminated_; }
   // A signal ended the loop: leave without questions or companion launches.
   bool TerminatedBySignal() const { return by_signal_; }
-  // A frame failed: the error was shown once and the loop ended.
+  // A frame or the start failed: the run is to end with an error status.
   bool Failed() const { return failed_; }
+  void MarkFailed() { failed_ = true; }
 
   // An error that escapes a handler is reported here and the loop goes on.
   std::function<void(const std::exception&)> OnException;

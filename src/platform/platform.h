@@ -82,7 +82,9 @@ class Platform {
   virtual void CloseAudio() = 0;
 
   // Services. Message texts are UTF-8.
-  virtual void MessageBox(const std::string& title, const std::string& text) = 0;
+  // Shows a modal message box; false when the desktop could not show one (the
+  // text still goes to standard error).
+  virtual bool MessageBox(const std::string& title, const std::string& text) = 0;
   virtual void ShellOpen(const std::string& target, const std::string& parameters) = 0;
   virtual FontRasterizer& Fonts() = 0;
 };

@@ -4,70 +4,23 @@
 # the way back by mouse, the exit question answered yes (exit code 0, the setting
 # in config.dat); then a second run ended by SIGTERM (exit code 0, no
 # temporary files left); a third run records its sound; a fourth runs full
-# screen; a fifth, on ALSA without a sound card, prints nothing; a last one,
-# without a display, must end with one line of error.
+# screen; a fifth, on ALSA without a sound card, prints nothing; a sixth, with
+# its menu pictures missing, shows the error in its window and ends with status
+# 1; a last one, without a display, must end with one line of error.
 set -euo pipefail
 game_dir=$1
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r "$game_dir"/. "$work/"
 rm -f "$work/config.dat"
+cp "$here/lib.sh" "$work/lib.sh"
 
 cat >"$work/inner.sh" <<'INNER'
 #!/usr/bin/env bash
 set -u
 cd "$1"
-# A loaded X server sometimes turns a connection away; xdotool then fails before
-# it has done anything, so trying again is safe.
-xdo() {
-  for _ in 1 2 3 4 5; do
-    xdotool "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-fail() {
-  echo "FAIL: $*"
-  if [ -n "${pid:-}" ]; then
-    kill -0 "$pid" 2>/dev/null && echo "(the game is still running)" || echo "(the game is not running)"
-    kill "$pid" 2>/dev/null
-  fi
-  echo "--- windows on the screen:"
-  for w in $(xdotool search --name '.*' 2>/dev/null); do
-    name=$(xdo getwindowname "$w" 2>/dev/null) && [ -n "$name" ] && echo "  $w: $name"
-  done
-  [ -s stderr.txt ] && { echo "--- the game's stderr:"; cat stderr.txt; }
-  exit 1
-}
-# Waits are polls with generous bounds: a machine busy with other tests may be
-# slow, and only a game that never gets there should fail.
-# The game may replace its first window while it sets the display up, so a
-# window counts once the same one is found twice in a row and answers. (A
-# search that finds nothing fails; the loop is its retry.)
-find_window() {
-  wid=""
-  local seen=""
-  for _ in $(seq 200); do
-    wid=$(xdotool search --name '^Aerovell$' 2>/dev/null | head -1 || true)
-    if [ -n "$wid" ] && [ "$wid" = "$seen" ] && xdo getwindowgeometry "$wid" >/dev/null 2>&1; then
-      break
-    fi
-    seen=$wid
-    wid=""
-    sleep 0.1
-  done
-  [ -n "$wid" ] || fail "no window"
-  xdo windowfocus "$wid"
-  sleep 0.4
-}
-start_game() {
-  SDL_AUDIODRIVER=dummy ./aerovell 2>>stderr.txt &
-  pid=$!
-  find_window
-}
-key() { xdo key --window "$wid" "$@"; sleep 0.15; }
-shot() { xwd -id "$wid" -silent | /usr/bin/convert xwd:- "$1"; }
-pixel() { /usr/bin/convert "$1" -format "%[hex:u.p{$2,$3}]" info: | cut -c1-6; }
+. ./lib.sh
 
 start_game
 geometry=$(xdo getwindowgeometry "$wid" | awk '/Geometry/{print $2}')
@@ -156,6 +109,25 @@ if ! ls /dev/snd/pcm* >/dev/null 2>&1; then
   grep -q "ALSA lib" alsa.txt && fail "the sound library printed: $(cat alsa.txt)"
   rm -f config.dat
 fi
+
+# A start-up error: the window itself shows it (the red heading at its top left),
+# whether or not the desktop could show a message box, and Esc ends the run with
+# status 1.
+mv data/menu.dxg data/menu.dxg.away
+start_game
+heading=0
+for _ in $(seq 50); do
+  shot error.png
+  heading=$(has_red error.png 300x30+40+60)
+  [ "$heading" = "1" ] && break
+  sleep 0.1
+done
+[ "$heading" = "1" ] || fail "the start-up error is not in the window"
+key Escape
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+wait "$pid"; code=$?
+[ "$code" -eq 1 ] || fail "after a start-up error the game ended with $code"
+mv data/menu.dxg.away data/menu.dxg
 
 # Without a display the game says so and ends with an error, instead of running
 # on SDL's off-screen driver where nobody could see or close it. (A console with

@@ -88,9 +88,11 @@ class FakePlatform final : public Platform {
   JoystickReading ReadJoystick() override { return joystick; }
   void SetTextInput(bool on) override { text_input = on; }
 
-  void MessageBox(const std::string& title, const std::string& text) override {
+  bool MessageBox(const std::string& title, const std::string& text) override {
     message_boxes.emplace_back(title, text);
+    return message_boxes_shown;
   }
+  bool message_boxes_shown = true;  // false: a desktop that cannot show one
   void ShellOpen(const std::string& target, const std::string& parameters) override {
     shell_opens.push_back({target, parameters});
   }

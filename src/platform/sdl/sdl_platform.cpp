@@ -533,9 +533,10 @@ void SdlPlatform::SetTextInput(bool on) {
   else SDL_StopTextInput();
 }
 
-void SdlPlatform::MessageBox(const std::string& title, const std::string& text) {
+bool SdlPlatform::MessageBox(const std::string& title, const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), window_);
+  // Without the X core fonts, for one, SDL cannot show its box.
+  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), window_) == 0;
 }
 
 void SdlPlatform::ShellOpen(const std::string& target, const std::string&) {

@@ -43,7 +43,7 @@ class SdlPlatform final : public Platform {
   JoystickReading ReadJoystick() override;
   void SetTextInput(bool on) override;
 
-  void MessageBox(const std::string& title, const std::string& text) override;
+  bool MessageBox(const std::string& title, const std::string& text) override;
   void ShellOpen(const std::string& target, const std::string& parameters) override;
   FontRasterizer& Fonts() override { return fonts_; }
   int OpenAudio(AudioRenderer* renderer) override;
