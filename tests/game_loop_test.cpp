@@ -11,6 +11,7 @@
 #include "actors/flying_enemy.h"
 #include "actors/scenery.h"
 #include "play_fixture.h"
+#include "sound_fixture.h"
 
 namespace aerovell::testing {
 namespace {
@@ -331,6 +332,59 @@ TEST_F(GameLoop, TheStateTextsOfPauseAndTheExitQuestion) {
   EXPECT_EQ(Written("Да")->color, 0x0000FFu);
   EXPECT_EQ(Written("Нет")->color, 0u);
   EXPECT_EQ(Written("Да")->y, 280);
+}
+
+}  // namespace
+}  // namespace aerovell::testing
+
+namespace aerovell::testing {
+namespace {
+
+// A game folder of the generated data with one file changed.
+class BrokenGame : public ::testing::Test {
+ protected:
+  BrokenGame() {
+    std::filesystem::copy(AEROVELL_GAME_DIR, folder.Path(), std::filesystem::copy_options::recursive);
+  }
+  void Boot() {
+    cwd = std::make_unique<ScopedWorkingDir>(folder.Path());
+    play::THeadlessGame::Options options;
+    options.config_path = folder / "config.dat";
+    options.seed = 1;
+    game = std::make_unique<play::THeadlessGame>(options);
+  }
+  void Frame(std::vector<play::TScriptEvent> events = {}) {
+    std::vector<const play::TScriptEvent*> due;
+    for (auto& e : events) due.push_back(&e);
+    game->RunFrame(due);
+  }
+  void Tap(int key) { Frame({PlayTest::KeyEvent(key, true), PlayTest::KeyEvent(key, false)}); }
+
+  TempDir folder;
+  std::unique_ptr<ScopedWorkingDir> cwd;
+  std::unique_ptr<play::THeadlessGame> game;
+};
+
+TEST_F(BrokenGame, AFrameThatFailsEndsTheRunOnceWithAnErrorStatus) {
+  // A sound library without the machine gun: the first shot asks for it by name.
+  WriteBytes(folder / "sound" / "gamesound.dxw",
+             tools::WriteWaveLibrary({Wave("menu", 1, Riff(Constant(441, 5000))),
+                                      Wave("looser", 1, Riff(Constant(441, 5000)))}));
+  Boot();
+  Tap(vk::kReturn);
+  for (int i = 0; i < 200 && game->Form().Globals.GameState != gsPlaying; ++i) Frame();
+  game->Form().Config.SoundOn = 1;
+  Frame({PlayTest::KeyEvent(vk::kControl, true)});
+  EXPECT_TRUE(game->Failed());
+  EXPECT_TRUE(game->Ended()) << "no second tick fails the same way";
+}
+
+TEST_F(BrokenGame, AGameThatCannotStartEndsTheRunWithAnErrorStatus) {
+  std::filesystem::remove(folder / "data" / "gamegraphic.dxg");
+  Boot();
+  Tap(vk::kReturn);  // "start game": the play pictures are missing
+  EXPECT_TRUE(game->Failed());
+  EXPECT_TRUE(game->Ended());
 }
 
 }  // namespace

@@ -36,8 +36,16 @@ void TApplication::Dispatch(const Event& event, EventSink& sink) {
   try {
     DispatchUnguarded(event, sink);
   } catch (const std::exception& error) {
-    HandleException(error);
+    Fail(error);
   }
+}
+
+void TApplication::Fail(const std::exception& error) {
+  // What failed half-way leaves the game in no state to go on from: say it once
+  // and end the run with an error status.
+  HandleException(error);
+  failed_ = true;
+  terminated_ = true;
 }
 
 void TApplication::DispatchUnguarded(const Event& event, EventSink& sink) {
@@ -62,10 +70,7 @@ void TApplication::Tick() {
   try {
     idle_handler_->Step();
   } catch (const std::exception& error) {
-    // A frame that fails would fail again on every tick: say it once and end.
-    HandleException(error);
-    failed_ = true;
-    terminated_ = true;
+    Fail(error);  // a frame that fails would fail again on every tick
   }
 }
 

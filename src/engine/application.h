@@ -59,12 +59,14 @@ class TApplication {
   bool Failed() const { return failed_; }
   void MarkFailed() { failed_ = true; }
 
-  // An error that escapes a handler is reported here and the loop goes on.
+  // An error that escapes an event handler or a frame is reported here once, and
+  // the loop ends with Failed() set.
   std::function<void(const std::exception&)> OnException;
   void HandleException(const std::exception& error);
 
  private:
   void Dispatch(const Event& event, EventSink& sink);
+  void Fail(const std::exception& error);
   void DispatchUnguarded(const Event& event, EventSink& sink);
 
   // With no timer running nothing is due; wake now and then regardless so a
