@@ -31,7 +31,7 @@ bench: build
 clean:
 	rm -rf build build-asan
 
-# Rewrites the golden pictures of the front end from the current build (look at
-# them before committing).
+# Rewrites the golden pictures of the front end and of play from the current
+# build (look at them before committing).
 golden: build
-	cd $(BUILD) && AEROVELL_UPDATE_GOLDEN=1 ./tests/aerovell_tests --gtest_filter='Golden.*'
+	cd $(BUILD) && AEROVELL_UPDATE_GOLDEN=1 ./tests/aerovell_tests --gtest_filter='Golden*'

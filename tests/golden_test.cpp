@@ -1,41 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <functional>
-
 #include "front_end_fixture.h"
+#include "golden_check.h"
 #include "platform/cp1251.h"
-#include "png_io.h"
 
 namespace aerovell {
 namespace {
 
-// Each screen of the front end against its picture in tests/golden. A small
-// tolerance absorbs font rasteriser changes; `make golden` rewrites the pictures
-// (look at them before committing).
+// Each screen of the front end against its picture in tests/golden.
 class Golden : public testing::FrontEnd {
  protected:
   void Expect(const std::string& name) {
     Frame();
-    const Surface& frame = platform.last_frame;
-    ASSERT_EQ(frame.Width(), 800);
-    const std::string path = std::string(AEROVELL_GOLDEN_DIR) + "/" + name + ".png";
-    if (std::getenv("AEROVELL_UPDATE_GOLDEN")) {
-      ASSERT_TRUE(testing::SavePng(frame, path)) << path;
-      return;
-    }
-    const Surface golden = testing::LoadPng(path);
-    ASSERT_EQ(golden.Width(), 800) << "missing " << path << " (make golden)";
-    int differing = 0;
-    for (int y = 0; y < 600; ++y)
-      for (int x = 0; x < 800; ++x) {
-        const uint32_t a = frame.Pixel(x, y), b = golden.Pixel(x, y);
-        int worst = 0;
-        for (int shift : {0, 8, 16})
-          worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
-        if (worst > 24) ++differing;
-      }
-    EXPECT_LE(differing, 480) << name << ": " << differing << " pixels differ";
+    testing::ExpectGolden(platform.last_frame, name);
   }
   void Open(int main_item) {
     form->Globals.MenuItem = static_cast<uint8_t>(main_item);
