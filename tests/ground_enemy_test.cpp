@@ -350,5 +350,19 @@ TEST_F(GroundUnits, ShotsLeaveTheFieldOnEverySide) {
   }
 }
 
+// The engine keeps its bounds when its surface goes: a unit or rocket drawn then
+// draws nothing, and the gun still follows the aircraft.
+TEST_F(GroundUnits, WithoutASurfaceNothingIsDrawn) {
+  THeroSprite& hero = MakeHero(0, 0);
+  TGroundEnemySprite& tower = Make<TGroundEnemySprite>(8);
+  tower.X = 400;
+  tower.AimAngle = 100;
+  Make<TGroundEnemyWeaponSprite>(9, 400, 300, 0);
+  AimPoint(hero, 420, 246);  // straight above the pivot
+  Root().SetSurface(nullptr);
+  Root().DrawSprites();
+  EXPECT_EQ(tower.AimAngle, 0);
+}
+
 }  // namespace
 }  // namespace aerovell
