@@ -4,6 +4,10 @@
 
 #include "engine/bitmap_decoder.h"
 #include "engine/picture_collection.h"
+#include "online/cookie_store.h"
+#include "online/http_error.h"
+#include "online/http_response_head.h"
+#include "online/http_url.h"
 #include "sound/mixer.h"
 #include "sound/wave_collection.h"
 
@@ -47,18 +51,61 @@ void SoundLibrary(const uint8_t* data, size_t size) {
   } catch (const EGameError&) {
   }
   // Whatever loaded must play: make a voice of every playable wave and mix a little.
+  // The game plays every sound at its own rate (frequency 0) on a device that
+  // runs at 48 kHz, so that is what most voices get: a wave's rate, anything
+  // from 100 Hz to 384 kHz, then decides how fast it is read. Every other
+  // voice gets a frequency of its own, looping or not.
   Mixer mixer;
-  mixer.SetOutputRate(44100);
+  mixer.SetOutputRate(48000);
   for (int i = 0; i < waves.Count(); ++i) {
     const TWaveData& wave = waves.Item(i).Wave.data;
     WaveFormat format;
     if (!ParsePcmFormat(wave.format, format)) continue;
     const Mixer::VoiceId voice = mixer.CreateVoice(format, wave.samples);
-    mixer.SetFrequency(voice, static_cast<uint32_t>(wave.samples.size() * 37 % 96000));
-    mixer.Play(voice, i % 2 == 1);
+    if (i % 4 >= 2) mixer.SetFrequency(voice, static_cast<uint32_t>(wave.samples.size() * 37 % 384000));
+    mixer.Play(voice, i % 2 == 0 || waves.Item(i).Looped());
   }
-  int16_t out[2 * 256];
-  mixer.RenderAudio(out, 256);
+  int16_t out[2 * 1024];
+  mixer.RenderAudio(out, 1024);
+}
+
+}  // namespace aerovell::fuzz
+
+namespace aerovell::fuzz {
+
+void HttpHead(const uint8_t* data, size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  THTTPResponseHead head;
+  try {
+    // Lines as libcurl hands them over: each up to and including its LF.
+    for (size_t at = 0; at < bytes.size();) {
+      const size_t end = bytes.find('\n', at);
+      const size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
+      head.TakeLine(bytes.substr(at, next - at));
+      at = next;
+    }
+  } catch (const EHTTPError&) {
+  }
+  if (head.Complete() && head.Code() == 100) __builtin_trap();
+  if (head.StatusLine().size() > THTTPResponseHead::kMaxLineLength) __builtin_trap();
+
+  // Whatever the answer set must go back as one clean header line, bounded.
+  TCookieStore store;
+  for (const std::string& value : head.SetCookies()) store.Store("host", value);
+  const std::string cookie = store.CookieHeader("HOST");
+  for (char c : cookie)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) __builtin_trap();
+  constexpr size_t kLongestCookieHeader = TCookieStore::kMaxCookiesPerHost * (TCookieStore::kMaxCookieLength + 2);
+  if (cookie.size() > kLongestCookieHeader) __builtin_trap();
+
+  // The same bytes as a URL: whatever is accepted can be sent.
+  try {
+    const THTTPUrl url = SplitUrl(bytes);
+    if (url.target.empty() || url.target.front() != '/' || url.host.empty()) __builtin_trap();
+    for (char c : url.target)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) __builtin_trap();
+  } catch (const EHTTPError&) {
+  }
 }
 
 }  // namespace aerovell::fuzz

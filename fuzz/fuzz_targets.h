@@ -8,8 +8,12 @@ namespace aerovell::fuzz {
 // One input for each reader of outside bytes. Errors the readers raise are the
 // expected answer to bad input; anything else (a crash, a hang, a sanitizer
 // report) is a finding. Shared by the libFuzzer drivers and the corpus replay.
+// The score service's letters and info text, and the game's version answer.
+void ScoreRequest(const uint8_t* data, size_t size);
 void ObjectStream(const uint8_t* data, size_t size);
 void Bitmap(const uint8_t* data, size_t size);
 void SoundLibrary(const uint8_t* data, size_t size);
+// The status and header lines of an HTTP answer, and the cookies they set.
+void HttpHead(const uint8_t* data, size_t size);
 
 }  // namespace aerovell::fuzz

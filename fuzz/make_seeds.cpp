@@ -1,5 +1,6 @@
 // Writes the seed corpora: small valid files of every kind the readers take.
 // Run once by hand (see fuzz/README.md); the output is committed.
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -88,5 +89,35 @@ int main(int, char** argv) {
   };
   Save(dir + "/sound_library/three.dxw", WriteWaveLibrary(waves));
   Save(dir + "/sound_library/one.dxw", WriteWaveLibrary({waves[1]}));
+
+  // HTTP answer heads: the plain answer, a continue before a redirect with
+  // cookies, a chunked answer with its trailer, one as a URL.
+  std::filesystem::create_directories(dir + "/http_head");
+  auto text = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+  Save(dir + "/http_head/ok", text("HTTP/1.1 200 OK\r\nContent-Length: 9\r\nConnection: close\r\n\r\n"));
+  Save(dir + "/http_head/continue_redirect",
+       text("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 302 Found\r\nLocation: /x\r\n"
+            "Set-Cookie: a=1; Path=/; Max-Age=60\r\nset-cookie2: b=2\r\nSet-Cookie: a=; Max-Age=0\r\n\r\n"));
+  Save(dir + "/http_head/chunked_trailer",
+       text("HTTP/1.0 404 Not Found\nTransfer-Encoding: chunked\n continued\n\nX-Trailer: 1\n\n"));
+  Save(dir + "/http_head/url", text("http:\\\\[::1]:8642\\cgi/version.pl?hs&inf=a b"));
+
+  // Looped waves shorter than one step of the mix at 48 kHz: a single frame
+  // at 384 kHz, and three frames of stereo at 200 kHz.
+  Save(dir + "/sound_library/looped_short_fast.dxw",
+       WriteWaveLibrary({{"one", true, 0, riff(1, 16, 384000, 1, false)},
+                         {"three", true, 0, riff(2, 8, 200000, 3, false)}}));
+
+  // Run-length moves that leave the picture to the right and past its top.
+  std::vector<uint8_t> moves;
+  for (int i = 0; i < 40; ++i) moves.insert(moves.end(), {0, 2, 255, 3});
+  moves.insert(moves.end(), {4, 1, 0, 3, 1, 1, 1, 0, 0, 1});
+  std::vector<uint8_t> rle = {40, 0, 0, 0, 8, 0, 0, 0, 4, 0, 0, 0, 1, 0, 8, 0, 1, 0, 0, 0};
+  const auto size = static_cast<uint32_t>(moves.size());
+  for (int i = 0; i < 4; ++i) rle.push_back(static_cast<uint8_t>(size >> (8 * i)));
+  rle.insert(rle.end(), {0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0});  // resolutions, 2 colours used
+  rle.insert(rle.end(), {10, 20, 30, 0, 200, 150, 100, 0});
+  rle.insert(rle.end(), moves.begin(), moves.end());
+  Save(dir + "/bitmap/tdib_rle8_moves_out", PictureData("TDIB", rle));
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@ namespace {
 
 using testing::ReadBytes;
 using testing::TempDir;
+using testing::WriteBytes;
 
 std::vector<uint8_t> Pattern(uint8_t value) { return std::vector<uint8_t>(158, value); }
 
@@ -41,7 +43,13 @@ TEST(WriteFileAtomically, AStoreKilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) 
     ::waitpid(child, nullptr, 0);
     const auto now = ReadBytes(path);
     ASSERT_TRUE(now == a || now == b) << "round " << round << ": " << now.size() << " bytes";
+    // Whatever the moment, at most the one temporary file is left, and the
+    // next store reuses it.
+    ASSERT_LE(FilesIn(dir.Path()), 2u) << "round " << round;
   }
+  WriteFileAtomically(path, a);
+  EXPECT_EQ(FilesIn(dir.Path()), 1u);
+  EXPECT_FALSE(std::filesystem::exists(TemporaryFileFor(path)));
 }
 
 TEST(WriteFileAtomically, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
@@ -70,14 +78,105 @@ TEST(WriteFileAtomically, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   EXPECT_EQ(FilesIn(dir.Path()), 1u);
 }
 
+// Lets "nobody" (a test child that gave up root) into the folder and its file.
+void OpenToEveryone(const TempDir& dir, const std::filesystem::path& file, std::filesystem::perms file_perms) {
+  std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+  std::filesystem::permissions(file, file_perms);
+}
+
 TEST(WriteFileAtomically, ReadOnlyFileIsNotReplaced) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write read-only files";
+  // As root, in a child that gave up root: root itself may write any file.
   TempDir dir;
   const auto path = dir / "config.dat";
   WriteFileAtomically(path, Pattern(0x11));
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-  EXPECT_THROW(WriteFileAtomically(path, Pattern(0x22)), EInOutError);
+  using P = std::filesystem::perms;
+  OpenToEveryone(dir, path, P::owner_read | P::group_read | P::others_read);
+  const int code = testing::RunInChild(
+      [&] {
+        try {
+          WriteFileAtomically(path, Pattern(0x22));
+        } catch (const EInOutError& e) {
+          return std::string(e.what()) == "Cannot write \"config.dat\": Permission denied" ? 0 : 2;
+        }
+        return 1;
+      },
+      20, true);
+  EXPECT_EQ(code, 0) << "1: no error, 2: another message";
   EXPECT_EQ(ReadBytes(path), Pattern(0x11));
+  EXPECT_EQ(FilesIn(dir.Path()), 1u);
+}
+
+TEST(WriteFileAtomically, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
+  // The folder refuses new files but its config.dat may be written: as the
+  // original does, the file is written over where it stands.
+  TempDir dir;
+  const auto path = dir / "config.dat";
+  WriteFileAtomically(path, Pattern(0x11));
+  using P = std::filesystem::perms;
+  std::filesystem::permissions(path, P::all & ~(P::owner_exec | P::group_exec | P::others_exec));
+  std::filesystem::permissions(dir.Path(), P::owner_read | P::owner_exec | P::group_read | P::group_exec |
+                                               P::others_read | P::others_exec);
+  const int code = testing::RunInChild(
+      [&] {
+        WriteFileAtomically(path, Pattern(0x22));
+        return 0;
+      },
+      20, true);
+  EXPECT_EQ(code, 0) << "the store failed";
+  EXPECT_EQ(ReadBytes(path), Pattern(0x22));
+  EXPECT_EQ(FilesIn(dir.Path()), 1u);
+}
+
+TEST(WriteFileAtomically, ALinkStaysALinkAndTheFileKeepsItsMode) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "real");
+  const auto target = dir / "real" / "config.dat";
+  WriteFileAtomically(target, Pattern(0x11));
+  ::chmod(target.c_str(), 0640);
+  std::filesystem::create_symlink("real/config.dat", dir / "config.dat");
+  // A temporary a killed store left with another mode must not lend it hers.
+  WriteBytes(TemporaryFileFor(dir / "config.dat"), Pattern(0));
+  ::chmod(TemporaryFileFor(dir / "config.dat").c_str(), 0777);
+
+  WriteFileAtomically(dir / "config.dat", Pattern(0x22));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "config.dat"));
+  EXPECT_EQ(std::filesystem::read_symlink(dir / "config.dat"), "real/config.dat");
+  EXPECT_EQ(ReadBytes(target), Pattern(0x22));
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(FilesIn(dir.Path()), 2u) << "the link and the folder, nothing beside the link";
+  EXPECT_EQ(FilesIn(dir / "real"), 1u) << "the temporary was used beside the target and is gone";
+
+  // A new file gets the mode of any new file: 0666 less the process's mask.
+  const mode_t mask = ::umask(022);
+  WriteFileAtomically(dir / "new.dat", Pattern(0x33));
+  ASSERT_EQ(::stat((dir / "new.dat").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0644u);
+  ::umask(mask);
+}
+
+TEST(WriteFileAtomically, AFolderThatCannotBeFlushedIsAFailedStore) {
+  // A folder that may be written but not read cannot be opened to flush it:
+  // the store is not known to be on disk and says so.
+  TempDir dir;
+  const auto path = dir / "config.dat";
+  WriteFileAtomically(path, Pattern(0x11));
+  using P = std::filesystem::perms;
+  std::filesystem::permissions(path, P::all & ~(P::owner_exec | P::group_exec | P::others_exec));
+  std::filesystem::permissions(dir.Path(), P::owner_write | P::owner_exec | P::group_write | P::group_exec |
+                                               P::others_write | P::others_exec);
+  const int code = testing::RunInChild(
+      [&] {
+        try {
+          WriteFileAtomically(path, Pattern(0x22));
+        } catch (const EInOutError& e) {
+          return std::string(e.what()) == "Cannot write \"config.dat\": Permission denied" ? 0 : 2;
+        }
+        return 1;
+      },
+      20, true);
+  EXPECT_EQ(code, 0) << "1: no error, 2: another message";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/errors.h"
+#include "hostile/hostile_files.h"
 #include "library_fixture.h"
 
 namespace aerovell {
@@ -112,6 +113,65 @@ TEST(BitmapDecoder, RunLengthEscapes) {
   EXPECT_EQ(image.At(7, 1), grey(4)) << "the delta moved 5 right and one row up the picture";
   EXPECT_EQ(image.At(6, 1), grey(0));
   EXPECT_EQ(image.At(0, 0), grey(0)) << "the end of the image leaves the rest";
+}
+
+TEST(BitmapDecoder, RunLengthMovesNeverLeaveThePicture) {
+  // 4 x 2: moves far to the right and past the top, then pixels; nothing of
+  // them may land anywhere, least of all outside the picture.
+  std::vector<uint8_t> rle;
+  for (int i = 0; i < 10; ++i) rle.insert(rle.end(), {0, 2, 255, 0});
+  rle.insert(rle.end(), {3, 7, 0, 3, 7, 7, 7, 0, 0, 0, 2, 7, 0, 2, 0, 255, 2, 7, 0, 1});
+  auto data = Header(4, 2, 8, 1, static_cast<uint32_t>(rle.size()), 0);
+  const auto pal = Palette(256);
+  data.insert(data.end(), pal.begin(), pal.end());
+  data.insert(data.end(), rle.begin(), rle.end());
+  const DecodedImage image = DecodeDibData(data);
+  ASSERT_EQ(image.pixels.size(), 8u);
+  auto grey = [](uint32_t i) { return i << 16 | i << 8 | i; };
+  EXPECT_EQ(image.At(0, 1), grey(0)) << "the moves ran off the row: its pixels are dropped";
+  EXPECT_EQ(image.At(0, 0), grey(7)) << "the next row starts at its left edge again";
+  EXPECT_EQ(image.At(1, 0), grey(7));
+  EXPECT_EQ(image.At(2, 0), grey(0)) << "the move past the top drops the rest";
+}
+
+TEST(BitmapDecoder, RunLengthMovesAddingUpPastTheLargestColumn) {
+  // 8.4 million moves of 255 columns each pass the largest int; the pixels
+  // after them must not be written before the picture (a crash before).
+  const std::vector<uint8_t> payload = testing::RunLengthMoveOverflowPayload();
+  const DecodedImage image = DecodePictureData(payload);
+  ASSERT_EQ(image.width, 64);
+  ASSERT_EQ(image.height, 2);
+  for (uint32_t p : image.pixels) EXPECT_EQ(p, 0x604020u);
+}
+
+TEST(BitmapDecoder, PicturesClaimingTooManyPixelsAreInvalid) {
+  // Run-length data claims pixels cheaply: 5000 x 4000 from 40 KB is refused
+  // by the fixed ceiling of a picture, and any picture by a smaller limit.
+  auto rle = [](int32_t w, int32_t h, size_t bytes) {
+    auto data = Header(w, h, 8, 1, static_cast<uint32_t>(bytes), 1);
+    data.insert(data.end(), {1, 2, 3, 0});
+    data.resize(data.size() + bytes, 0);
+    return tools::PictureData("TDIB", data);
+  };
+  EXPECT_EQ(DecodePictureData(rle(4000, 4000, 65536)).pixels.size(), 16'000'000u) << "under the ceiling";
+  const struct {
+    const char* what;
+    std::vector<uint8_t> payload;
+    uint64_t limit;
+  } cases[] = {
+      {"past the ceiling", rle(5000, 4000, 40000), kMaxPicturePixels},
+      {"past a smaller limit", rle(100, 100, 1000), 9999},
+      {"plain rows past a smaller limit", testing::TdibData(testing::Gradient(10, 10)), 99},
+  };
+  for (const auto& c : cases) {
+    try {
+      DecodePictureData(c.payload, c.limit);
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const EGameError& e) {
+      EXPECT_STREQ(e.what(), "DIB is invalid") << c.what;
+    }
+  }
+  EXPECT_EQ(DecodePictureData(testing::TdibData(testing::Gradient(10, 10)), 100).pixels.size(), 100u) << "exactly the limit";
 }
 
 TEST(BitmapDecoder, RunLength4AlternatesNibblesAndPacksLiterals) {

@@ -1,10 +1,13 @@
 #include "settings/config.h"
 
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "platform/file_reading.h"
+#include "platform/sdl/vk_keymap.h"
 #include "settings/atomic_file.h"
 #include "test_support.h"
 
@@ -119,36 +122,104 @@ TEST(ResetHighScores, KeepsTheBytesAfterTheName) {
   EXPECT_EQ(config.HighScores[3].Score, 700);
 }
 
-TEST(UpdateHotKeyName, NamesAndUnnamedCodes) {
+TEST(UpdateHotKeyName, EveryKeyThatCanBeCapturedHasAName) {
+  // The design's names, then every other key the keyboard layer sends, then
+  // codes that no key of ours sends: never the previous key's name.
   const std::pair<uint16_t, const char*> cases[] = {
       {0x20, "Space"}, {0x30, "0"}, {0x39, "9"}, {0x41, "A"}, {0x5A, "Z"},
-      {0x5B, "Window Key"}, {0x70, "F1"}, {0x7B, "F12"}};
+      {0x5B, "Window Key"}, {0x70, "F1"}, {0x7B, "F12"},
+      {0x09, "Tab"}, {0x0D, "Enter"}, {0x13, "Pause"}, {0x08, "Backspace"}, {0x1B, "Esc"},
+      {0x10, "Shift"}, {0x11, "Ctrl"}, {0x12, "Alt"}, {0x14, "Caps Lock"}, {0x2C, "Print Screen"},
+      {0x21, "Page Up"}, {0x22, "Page Down"}, {0x23, "End"}, {0x24, "Home"}, {0x2D, "Insert"},
+      {0x2E, "Delete"}, {0x25, "Left"}, {0x26, "Up"}, {0x27, "Right"}, {0x28, "Down"},
+      {0x5C, "Right Window Key"}, {0x5D, "Menu"}, {0x60, "Num 0"}, {0x65, "Num 5"}, {0x69, "Num 9"},
+      {0x6A, "Num *"}, {0x6B, "Num +"}, {0x6D, "Num -"}, {0x6E, "Num ."}, {0x6F, "Num /"},
+      {0x7C, "F13"}, {0x87, "F24"}, {0x90, "Num Lock"}, {0x91, "Scroll Lock"},
+      {0xBA, ";"}, {0xBB, "="}, {0xBC, ","}, {0xBD, "-"}, {0xBE, "."}, {0xBF, "/"}, {0xC0, "`"},
+      {0xDB, "["}, {0xDC, "\\"}, {0xDD, "]"}, {0xDE, "'"},
+      {0x00, "Key 0x00"}, {0x07, "Key 0x07"}, {0xFF, "Key 0xFF"}, {0x1234, "Key 0x1234"},
+  };
   for (auto [code, expected] : cases) {
-    std::string name = "old";
-    UpdateHotKeyName(code, name);
-    EXPECT_EQ(name, expected) << code;
-  }
-  for (uint16_t code : {0x13, 0x11, 0x7C, 0x5C, 0x60}) {
     std::string name = "F5";
     UpdateHotKeyName(code, name);
-    EXPECT_EQ(name, "F5") << "code " << code << " keeps the previous name";
+    EXPECT_EQ(name, expected) << "code " << code;
+  }
+}
+
+TEST(UpdateHotKeyName, TheKeyboardLayerSendsNoKeyWithoutAName) {
+  // Every code the SDL layer can produce gets a name of its own, not the fallback.
+  for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
+    const uint16_t vk = ScancodeToVk(static_cast<SDL_Scancode>(sc));
+    if (vk == 0) continue;
+    std::string name;
+    UpdateHotKeyName(vk, name);
+    EXPECT_FALSE(name.empty()) << "scancode " << sc;
+    EXPECT_EQ(name.rfind("Key 0x", 0), std::string::npos) << "scancode " << sc << " gives " << name;
   }
 }
 
 TEST(ConfigFile, UnwritableFolderRaisesAnErrorNamingTheFile) {
   TempDir dir;
-  std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  // Root writes into read-only folders; the kernel's sysfs refuses even root.
-  const std::filesystem::path folder = ::geteuid() == 0 ? std::filesystem::path("/sys") : dir.Path();
+  // A folder nobody may write to; as root the test gives up root in a child,
+  // so the kernel's own check decides, whatever file system holds the folder.
+  std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                                               std::filesystem::perms::others_read |
+                                               std::filesystem::perms::others_exec);
+  const int code = testing::RunInChild(
+      [&] {
+        TConfig config;
+        try {
+          ConfigFile(dir / "config.dat").ReadOrCreate(config);
+          return 1;  // no error
+        } catch (const EInOutError& e) {
+          const std::string what = e.what();
+          if (what != "Cannot write \"config.dat\": Permission denied") return 2;
+        }
+        return config.Windowed == 1 ? 0 : 3;  // the record stays plain after a failed store
+      },
+      20, true);
+  EXPECT_EQ(code, 0) << "1: no error, 2: another message, 3: the record was left scrambled";
+}
+
+TEST(ConfigFile, AConfigThatIsAPipeDoesNotBlockTheStart) {
+  // Nobody writes to the pipe: reading it would wait for ever. It is taken as
+  // an unreadable file and replaced by the defaults.
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "config.dat").c_str(), 0644), 0);
+  const int code = testing::RunInChild(
+      [&] {
+        TConfig config;
+        ConfigFile(dir / "config.dat").ReadOrCreate(config);
+        return config.HotKey == 123 ? 0 : 1;
+      },
+      10);
+  EXPECT_EQ(code, 0) << (code == -1 ? "the read blocked" : "no defaults");
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "config.dat").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(ReadBytes(dir / "config.dat").size(), 158u);
+}
+
+TEST(ConfigFile, ATerminateRequestLeavesTheFileAlone) {
+  TempDir dir;
+  std::vector<uint8_t> record(158, 0x33);
+  WriteBytes(dir / "config.dat", record);
+  RequestTerminate();
   TConfig config;
-  try {
-    ConfigFile(folder / "config.dat").ReadOrCreate(config);
-    FAIL() << "expected an input/output error";
-  } catch (const EInOutError& e) {
-    EXPECT_NE(std::string(e.what()).find("config.dat"), std::string::npos);
-    EXPECT_NE(std::string(e.what()).find("Permission denied"), std::string::npos);
-  }
-  EXPECT_EQ(config.Windowed, 1) << "the record stays plain after a failed store";
+  EXPECT_THROW(ConfigFile(dir / "config.dat").ReadOrCreate(config), EInOutError);
+  ClearTerminateRequest();
+  EXPECT_EQ(ReadBytes(dir / "config.dat"), record) << "the player's records are not reset";
+}
+
+TEST(ConfigFile, StartUpRemovesATemporaryFileAKilledStoreLeft) {
+  TempDir dir;
+  ConfigFile file(dir / "config.dat");
+  TConfig config;
+  file.ReadOrCreate(config);
+  WriteBytes(TemporaryFileFor(dir / "config.dat"), std::vector<uint8_t>(40, 1));
+  file.ReadOrCreate(config);
+  EXPECT_FALSE(std::filesystem::exists(TemporaryFileFor(dir / "config.dat")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 TEST(ConfigFile, MissingFolderRaisesAnErrorWithTheSystemReason) {

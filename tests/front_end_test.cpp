@@ -221,6 +221,96 @@ TEST_F(FrontEnd, TheExitQuestionBothWays) {
   EXPECT_TRUE(f.Closed());
 }
 
+// A second close request while the question is up changes nothing, and "Нет"
+// returns to exactly the screen that was open: its frame, its selection, and
+// where it returns to itself.
+TEST_F(FrontEnd, TheExitQuestionReturnsToTheScreenAsItWas) {
+  TmainForm& f = Start();
+  auto close_box = [&] {
+    Event e;
+    e.type = EventType::kCloseRequest;
+    Send(e);
+  };
+  Key(vk::kDown);
+  close_box();
+  close_box();
+  ASSERT_EQ(Screen(), 5);
+  Key(vk::kEscape);  // "Нет"
+  EXPECT_EQ(Screen(), 1);
+  EXPECT_EQ(Item(), 2);
+  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+
+  // Over the hot-key capture: it comes back with its frame, and a key still
+  // returns to the options.
+  Key(vk::kReturn);  // options
+  f.Globals.MenuItem = 5;
+  Key(vk::kReturn);
+  ASSERT_EQ(Screen(), 7);
+  close_box();
+  ASSERT_EQ(Screen(), 5);
+  Key(vk::kRight);
+  Key(vk::kReturn);  // "Нет"
+  EXPECT_EQ(Screen(), 7);
+  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  Key(vk::kF1 + 7);  // F8
+  EXPECT_EQ(Screen(), 2);
+  EXPECT_EQ(f.HotKeyName(), "F8");
+  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+
+  // Over the clear-records question the same.
+  Key(vk::kEscape);
+  f.Globals.MenuItem = 3;
+  Key(vk::kReturn);  // records
+  f.Globals.MenuItem = 3;
+  Key(vk::kReturn);  // the clear-records question
+  ASSERT_EQ(Screen(), 6);
+  close_box();
+  Key(vk::kEscape);  // "Нет" to leaving
+  EXPECT_EQ(Screen(), 6);
+  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_EQ(Item(), 1);
+  Key(vk::kEscape);  // "Нет" to clearing
+  EXPECT_EQ(Screen(), 3);
+  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+}
+
+TEST_F(FrontEnd, AltEnterCountsWhenAltGoesUpFirst) {
+  Start();
+  Down(vk::kMenu, kModAlt);
+  Down(vk::kReturn, kModAlt);
+  Up(vk::kMenu);
+  Up(vk::kReturn);  // Alt already released
+  EXPECT_TRUE(platform.full_screen);
+  EXPECT_EQ(Screen(), 1) << "and it did not choose";
+  Key(vk::kDown);
+  Key(vk::kReturn);  // a plain Enter afterwards is a plain Enter
+  EXPECT_TRUE(platform.full_screen);
+  EXPECT_EQ(Screen(), 2);
+}
+
+// In a folder that refuses the store, the player sees the error once and the
+// commands go on; the settings stay in memory for the next store that works.
+TEST_F(FrontEnd, AFailedStoreDoesNotTrapThePlayer) {
+  TmainForm& f = Start();
+  std::filesystem::remove(dir / "config.dat");
+  std::filesystem::create_directory(dir / "config.dat");  // nothing can replace a folder
+  f.Globals.MenuItem = 2;
+  Key(vk::kReturn);     // options
+  Key(vk::kDown);
+  Key(vk::kDown);
+  Key(vk::kReturn);     // sound off: stored, and refused
+  EXPECT_EQ(f.Config.SoundOn, 0);
+  EXPECT_EQ(platform.message_boxes.size(), 1u);
+  Key(vk::kEscape);     // leaving stores again
+  EXPECT_EQ(Screen(), 1) << "the options could be left";
+  EXPECT_EQ(platform.message_boxes.size(), 1u) << "the error is shown once";
+  std::filesystem::remove(dir / "config.dat");
+  Key(vk::kReturn);
+  Key(vk::kEscape);
+  EXPECT_EQ(File().size(), 158u) << "the next store that can, writes";
+  EXPECT_EQ(File()[2], 0 ^ 1) << "with the sound off";
+}
+
 TEST_F(FrontEnd, AltEnterOnReleaseInEveryState) {
   TmainForm& f = Start();
   auto alt_enter = [&] {

@@ -5,7 +5,13 @@
 #include <filesystem>
 #include <memory>
 
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
 #include "engine/picture_collection.h"
+#include "platform/cp1251.h"
+#include "platform/sdl/ttf_rasterizer.h"
 #include "sound/wave_collection.h"
 #include "test_support.h"
 
@@ -31,7 +37,7 @@ struct Expect {
 void Check(const TPictureCollectionItem& item, const Expect& e) {
   SCOPED_TRACE(e.name);
   EXPECT_FALSE(item.Picture.Empty());
-  EXPECT_GE(static_cast<int>(item.Layout().size()), e.patterns_at_least);
+  EXPECT_GE(item.Layout().Count(), e.patterns_at_least);
   if (e.pattern_width) {
     EXPECT_EQ(item.Width(), e.pattern_width);
   }
@@ -90,7 +96,7 @@ TEST(GameData, PlayPicturesByIndexAndName) {
   }
   EXPECT_EQ(game.Item(8).Width(), 800);
   Check(game.Item(9), {"hero", 3, 0, 0, true});
-  EXPECT_EQ(game.Item(9).Layout().size(), 3u);
+  EXPECT_EQ(game.Item(9).Layout().Count(), 3);
 
   const std::vector<Expect> named = {
       {"propeller", 3, 0, 0, true},   {"smoke", 2, 0, 0, true},          {"shield", 1, 0, 0, false},
@@ -115,6 +121,174 @@ TEST(GameData, PlayPicturesByIndexAndName) {
   EXPECT_GT(game.FindByName("enemy3").Height(), 55);
   // Paratroopers fire from y 51 and y 37.
   EXPECT_GT(game.FindByName("paratroopermachinegun").Height(), 51);
+}
+
+// Text contrast: every text the menus and the play dialogs draw at a fixed
+// place, against the art behind it, by the relative luminance of the sRGB
+// colours. Black and white texts need 4.5:1. Red (255, 0, 0) and green
+// (43, 156, 21) mark the selected and the special item in the same places as
+// black text; against any ground light enough for black they reach at most
+// 4.0:1 and 3.6:1, so they are held to 3:1.
+double Luminance(uint32_t rgb) {
+  auto channel = [](uint32_t v) {
+    const double c = v / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(rgb >> 16 & 0xFF) + 0.7152 * channel(rgb >> 8 & 0xFF) + 0.0722 * channel(rgb & 0xFF);
+}
+
+double Contrast(uint32_t a, uint32_t b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+constexpr uint32_t kTextBlack = 0x000000, kTextWhite = 0xFFFFFF, kTextRed = 0xFF0000, kTextGreen = 0x2B9C15;
+
+double RequiredContrast(uint32_t colour) { return colour == kTextRed || colour == kTextGreen ? 3.0 : 4.5; }
+
+// The art of one screen: pictures at their places over each other. Where a
+// dialog is transparent the play field or the menu shows through, which the
+// test does not know: `grounds` lists what may lie beneath, and every one is tried.
+struct Layer {
+  const TPictureCollectionItem* item;
+  int x, y;
+};
+
+Surface Compose(const std::vector<Layer>& layers, uint32_t ground) {
+  Surface s(800, 600);
+  s.Fill(ground);
+  for (const Layer& l : layers) {
+    const Surface& src = l.item->Picture.image;
+    const bool keyed = l.item->Transparent;
+    for (int y = 0; y < src.Height(); ++y)
+      for (int x = 0; x < src.Width(); ++x) {
+        const int dx = l.x + x, dy = l.y + y;
+        if (dx < 0 || dy < 0 || dx >= 800 || dy >= 600) continue;
+        const uint32_t p = src.Pixel(x, y);
+        if (keyed && p == 0xFF00FF) continue;
+        s.Row(dy)[dx] = p;
+      }
+  }
+  return s;
+}
+
+struct FixedText {
+  std::string utf8;
+  int x, y;  // x < 0: centred on -x
+  int size;
+  std::vector<uint32_t> colours;  // every colour it is drawn in
+};
+
+// The worst contrast of a text against the pixels behind its ink.
+double WorstContrast(const Surface& art, const GlyphFont& font, const FixedText& t, uint32_t colour, int& x_out) {
+  const std::string text = Utf8ToCp1251(t.utf8);
+  const int x = t.x >= 0 ? t.x : -t.x - font.Measure(text) / 2;
+  x_out = x;
+  Surface ink(800, 600);
+  ink.Fill(0);
+  font.Draw(ink, x, t.y, text, 0xFFFFFF);
+  double worst = 100;
+  for (int y = 0; y < 600; ++y)
+    for (int px = 0; px < 800; ++px)
+      if ((ink.Pixel(px, y) & 0xFF) >= 128) worst = std::min(worst, Contrast(colour, art.Pixel(px, y)));
+  return worst;
+}
+
+void CheckTexts(const char* screen, const std::vector<Layer>& layers, const std::vector<uint32_t>& grounds,
+                const std::vector<FixedText>& texts) {
+  TtfRasterizer fonts;
+  for (uint32_t ground : grounds) {
+    const Surface art = Compose(layers, ground);
+    for (const FixedText& t : texts) {
+      const auto font = fonts.Rasterize("a_Stamper", t.size, 0);
+      for (uint32_t colour : t.colours) {
+        int x = 0;
+        const double c = WorstContrast(art, *font, t, colour, x);
+        EXPECT_GE(c, RequiredContrast(colour))
+            << screen << ": \"" << t.utf8 << "\" at (" << x << ", " << t.y << ") in " << std::hex << colour
+            << " over ground " << ground << std::dec << ": " << c << ":1";
+      }
+    }
+  }
+}
+
+TEST(GameData, EveryFixedTextStandsOutFromTheArtBehindIt) {
+  const auto menu_owned = Load("menu.dxg");
+  const auto game_owned = Load("gamegraphic.dxg");
+  const TPictureCollection& menu = *menu_owned;
+  const TPictureCollection& game = *game_owned;
+  const std::vector<uint32_t> kBlackOrRed = {kTextBlack, kTextRed};
+  const Layer background{&menu.Item(0), 0, 0}, submenu{&menu.Item(7), 118, 123}, dialog{&menu.Item(8), 185, 120};
+
+  std::vector<FixedText> options = {
+      {"Опции", 144, 178, 16, {kTextBlack}},        {"Режим:", 144, 254, 14, {kTextBlack}},
+      {"Музыка:", 144, 280, 14, {kTextBlack}},      {"Звук:", 144, 306, 14, {kTextBlack}},
+      {"Ваша Страна:", 144, 332, 14, {kTextBlack}}, {"Хот клавиша:", 144, 359, 14, {kTextBlack}},
+      {"Оконный", 330, 254, 14, kBlackOrRed},       {"/ Полный экран", 445, 254, 14, {kTextBlack}},
+      {"Оконный /", 330, 254, 14, {kTextBlack}},    {"Полный экран", 460, 254, 14, {kTextRed}},
+      {"Россия|", 330, 332, 14, {kTextRed}},        {"Right Window Key", 330, 359, 14, {kTextRed}},
+      {"Назад...", 144, 417, 14, kBlackOrRed},
+  };
+  for (int y : {280, 306}) {
+    options.push_back({"Вкл", 330, y, 14, {kTextRed}});
+    options.push_back({"/ Выкл", 384, y, 14, {kTextBlack}});
+    options.push_back({"Вкл /", 330, y, 14, {kTextBlack}});
+    options.push_back({"Выкл", 400, y, 14, {kTextRed}});
+  }
+  CheckTexts("options", {background, submenu}, {0}, options);
+
+  // Below the records table. The table's white rows (134..662 x 173..397) are
+  // not the frame's to carry: the same frame is the options screen's, whose
+  // black labels and red values stand at those very places, so the table's
+  // dark ground has to come from the records screen itself.
+  CheckTexts("records", {background, submenu}, {0},
+             {{"Назад...", 144, 421, 14, kBlackOrRed},
+              {"Посмотреть рекорды на сайте", 235, 403, 14, kBlackOrRed},
+              {"Отчистить рекорды", 281, 428, 14, {kTextGreen, kTextRed}}});
+
+  const char* titles[] = {"Описание", "Управление", "Враги", "Бонусы", "Об Игре"};
+  for (int page = 1; page <= 5; ++page) {
+    CheckTexts(titles[page - 1], {background, submenu, {&menu.Item(8 + page), 140, 200}}, {0},
+               {{titles[page - 1], 144, 178, 16, {kTextBlack}},
+                {"Назад...", 144, 430, 14, kBlackOrRed},
+                {"Предыдущий", 286, 430, 14, kBlackOrRed},
+                {"Следующий", 470, 430, 14, kBlackOrRed}});
+  }
+
+  // The questions of the menus, over the main menu or a sub-menu: the dialog
+  // frame must be opaque behind them, whatever lies beneath.
+  auto answers = [&](int y) {
+    return std::vector<FixedText>{{"Да", 355, y, 14, kBlackOrRed}, {"/", 395, y, 14, {kTextBlack}},
+                                  {"Нет", 405, y, 14, kBlackOrRed}};
+  };
+  std::vector<FixedText> questions = {{"Выйти из игры?", 300, 240, 14, {kTextBlack}},
+                                      {"Вы действительно хотите", 250, 230, 14, {kTextBlack}},
+                                      {"отчистить рекорды?", 290, 260, 14, {kTextBlack}},
+                                      {"Нажмите нужную клавишу", 240, 250, 14, {kTextBlack}}};
+  for (int y : {280, 290})
+    for (const auto& a : answers(y)) questions.push_back(a);
+  CheckTexts("menu questions", {dialog}, {0x000000, 0xFFFFFF}, questions);
+
+  // The play library's dialog: the exit question, name entry, the submit
+  // question and the messages of the submission, over the play field.
+  TtfRasterizer fonts;
+  const int line = fonts.Rasterize("a_Stamper", 14, 0)->LineHeight();
+  std::vector<FixedText> play = {{"Выйти из игры?", 300, 240, 14, {kTextBlack}},
+                                 {"Ваши очки: 65535", 305, 190, 14, {kTextBlack}},
+                                 {"Введите свое имя:", 290, 230, 14, {kTextBlack}},
+                                 {"Ваня Иванов|", -400, 260, 14, kBlackOrRed},
+                                 {"Ваша Страна: Нидерланды|", -400, 320, 14, kBlackOrRed},
+                                 {"OK", 325, 360, 14, kBlackOrRed},
+                                 {"Отмена", 410, 360, 14, kBlackOrRed},
+                                 {"Отправить очки", 310, 240, 14, {kTextBlack}},
+                                 {"на страницу рекордов?", 270, 280, 14, {kTextBlack}},
+                                 {"Пожалуйста подождите...", 250, 220, 14, {kTextRed}},
+                                 {"Пожалуйста подождите...", 250, 240, 14, {kTextRed}},
+                                 {"Не могу подключиться", 270, 240, 14, {kTextRed}},
+                                 {"     к серверу", 270, 240 + line, 14, {kTextRed}}};
+  for (int y : {280, 320})
+    for (const auto& a : answers(y)) play.push_back(a);
+  CheckTexts("play dialogs", {{&game.Item(1), 185, 120}}, {0x000000, 0xFFFFFF}, play);
 }
 
 TEST(GameData, LandscapePiecesJoinWithoutASeam) {

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "front_end_fixture.h"
-#include "golden_check.h"
 #include "platform/cp1251.h"
+#include "golden_image.h"
 
 namespace aerovell {
 namespace {
 
-// Each screen of the front end against its picture in tests/golden.
+// Each screen of the front end against its picture in tests/golden. A small
+// tolerance absorbs font rasteriser changes; `make golden` rewrites the pictures
+// (look at them before committing).
 class Golden : public testing::FrontEnd {
  protected:
   void Expect(const std::string& name) {

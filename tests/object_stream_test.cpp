@@ -1,6 +1,10 @@
 #include "engine/object_stream.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "engine/picture_collection.h"
 #include "library_fixture.h"
@@ -248,6 +252,73 @@ TEST(LoadLibraryFile, MissingFileLeavesTheCollectionAndDamagedFileEmptiesIt) {
   EXPECT_THROW(c.LoadFromBytes(two), EGameError);
   EXPECT_EQ(c.Count(), 2);
   EXPECT_EQ(c.Item(0).Name(), "a");
+}
+
+TEST(ObjectStream, EveryItemCostsAMinimumOfTheFile) {
+  // Empty items take two bytes of the file and hundreds in memory: a file of
+  // them may hold one for each 64 of its bytes, past the first 256.
+  auto empty_items = [](size_t count) {
+    ValueWriter body;
+    body.Name("List");
+    body.BeginCollection();
+    for (size_t i = 0; i < count; ++i) {
+      body.BeginItem();
+      body.End();
+    }
+    body.End();
+    return tools::WrapLibraryFile("TPictureCollectionComponent", body.Bytes());
+  };
+  TPictureCollection c;
+  EXPECT_EQ(LoadError(empty_items(256), &c), "");
+  EXPECT_EQ(c.Count(), 256);
+  EXPECT_EQ(LoadError(empty_items(400), &c), "Error reading TPictureCollectionComponent.List: Stream read error");
+  EXPECT_LT(c.Count(), 400);
+  const auto many = empty_items(100'000);
+  EXPECT_EQ(LoadError(many, &c), "Error reading TPictureCollectionComponent.List: Stream read error");
+  EXPECT_EQ(static_cast<size_t>(c.Count()), 256 + many.size() / 64) << "items up to the allowance loaded";
+}
+
+TEST(ReadWholeFile, OnlyRegularFilesOfAtMostTheLimitAreRead) {
+  testing::TempDir dir;
+  auto error_of = [](const std::string& path) {
+    try {
+      ReadWholeFile(path);
+    } catch (const EGameError& e) {
+      return std::string(e.what());
+    }
+    return std::string();
+  };
+  testing::WriteBytes(dir / "lib.dxg", {1, 2, 3});
+  EXPECT_EQ(ReadWholeFile((dir / "lib.dxg").string()).size(), 3u);
+  std::filesystem::create_symlink(dir / "lib.dxg", dir / "link.dxg");
+  EXPECT_EQ(ReadWholeFile((dir / "link.dxg").string()).size(), 3u) << "a link to a file is read";
+
+  // A folder, a device that never ends, a pipe nobody writes to: each is
+  // refused at once (before, a folder ran out of memory, the device read on
+  // without end and the pipe blocked the open for ever).
+  const std::string folder = dir.Path().string();
+  ASSERT_EQ(::mkfifo((dir / "pipe.dxg").c_str(), 0600), 0);
+  const std::string pipe = (dir / "pipe.dxg").string();
+  const struct {
+    std::string path;
+    std::string message;
+  } refused[] = {
+      {folder, "Cannot open file \"" + folder + "\". Is a directory"},
+      {"/dev/zero", "Cannot open file \"/dev/zero\". Not a regular file"},
+      {pipe, "Cannot open file \"" + pipe + "\". Not a regular file"},
+  };
+  for (const auto& r : refused) {
+    const int code = testing::RunInChild([&] { return error_of(r.path) == r.message ? 0 : 1; }, 20);
+    EXPECT_EQ(code, 0) << r.path << (code == -1 ? ": hung or crashed" : ": wrong message");
+  }
+
+  // Past 256 MiB a file is refused before it is read (a sparse one: no disk).
+  const auto big = dir / "big.dxg";
+  testing::WriteBytes(big, {0xFF});
+  std::filesystem::resize_file(big, kMaxLibraryFileSize + 1);
+  EXPECT_EQ(error_of(big.string()), "Stream read error");
+  std::filesystem::resize_file(big, 1000);
+  EXPECT_EQ(ReadWholeFile(big.string()).size(), 1000u);
 }
 
 }  // namespace

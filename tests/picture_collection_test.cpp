@@ -78,6 +78,13 @@ TEST_F(CollectionTest, PatternGeometry) {
       {"whole picture", 0, 0, 30, 20, 0, 0, 1, 0, {0, 0, 30, 20}},
       {"rows and columns", 10, 10, 30, 25, 0, 5, 6, 4, {10, 15, 20, 25}},
       {"pattern larger than the picture", 50, 10, 30, 10, 0, 0, 0, 0, {}},
+      // Numbers near the ends of an int, as a damaged file may hold: worked out
+      // without overflow, and no patterns where a rectangle would not fit.
+      {"skip near the largest int", 2, 0, 10, 10, INT32_MAX - 1, 0, 1, 0, {0, 0, 2, 10}},
+      {"pattern width near the largest int", INT32_MAX, 0, 10, 10, 1, 0, 0, 0, {}},
+      {"pattern height near the largest int", 0, INT32_MAX - 3, 10, 10, 0, 9, 0, 0, {}},
+      {"skip near the smallest int", 3, 0, 10, 10, INT32_MIN + 1, 0, 0, 0, {}},
+      {"negative skips overlap the cells", 4, 4, 6, 6, -2, -2, 4, 3, {2, 2, 6, 6}},
   };
   for (const auto& c : cases) {
     tools::PictureEntry e = Entry("x", Gradient(c.picture_w, c.picture_h), c.pw, c.ph);
@@ -91,6 +98,73 @@ TEST_F(CollectionTest, PatternGeometry) {
     EXPECT_EQ(item.PatternRect(c.patterns), Rect{}) << c.what;
     EXPECT_EQ(item.PatternSurface(-1), nullptr) << c.what;
   }
+}
+
+TEST_F(CollectionTest, TinyPatternsDrawTheSamePixelsWithoutRunsForEachOfThem) {
+  // 256 x 256 cut into 1 x 1 patterns: 65536 patterns, each drawn once. Past
+  // what the picture can justify they are drawn from the keyed picture
+  // instead of from runs of their own; the pixels are the same.
+  tools::RgbImage image = Gradient(256, 256);
+  for (int i = 0; i < 256; ++i) image.At(i, (i * 7) % 256) = 0xFF00FF;
+  tools::PictureEntry e = Entry("x", image, 1, 1);
+  e.transparent_color_ident = "clFuchsia";
+  Load({e});
+  const auto& item = list.Items.Item(0);
+  ASSERT_EQ(item.NumPatterns(), 65536);
+  Surface dest(256, 256);
+  dest.Fill(0x123456);
+  for (int k = 0; k < item.NumPatterns(); ++k) {
+    const Rect r = item.PatternRect(k);
+    item.DrawPattern(dest, r.left, r.top, k);
+  }
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) {
+      const uint32_t want = image.At(x, y) == 0xFF00FF ? 0x123456u : image.At(x, y);
+      ASSERT_EQ(dest.Pixel(x, y), want) << x << ", " << y;
+    }
+}
+
+TEST_F(CollectionTest, PicturesOfALibraryShareOnePixelAllowance) {
+  // Each picture is small, but together they claim more than a small file
+  // may: the load fails on the first one past the allowance.
+  const uint64_t allowance = TPictureCollection::PixelBudgetFor(0);
+  const int side = 1024;  // each 1 megapixel, run-length coded in a few bytes
+  auto rle = [&] {
+    tools::ValueWriter v;
+    for (uint32_t x : {40u, static_cast<uint32_t>(side), static_cast<uint32_t>(side)}) v.U32(x);
+    v.U16(1);
+    v.U16(8);
+    for (uint32_t x : {1u, 4096u, 0u, 0u, 1u, 0u}) v.U32(x);  // run-length, 4096 bytes, one colour
+    v.U32(0);                                                   // the colour
+    std::vector<uint8_t> data(4096, 0);
+    data[4094] = 0;
+    data[4095] = 1;
+    v.Raw(data);
+    return tools::PictureData("TDIB", v.Take());
+  };
+  std::vector<tools::PictureEntry> entries;
+  const uint64_t fit = allowance / (uint64_t{side} * side);
+  for (uint64_t i = 0; i <= fit; ++i) {
+    tools::PictureEntry p;
+    p.name = "p" + std::to_string(i);
+    p.data = rle();
+    entries.push_back(p);
+  }
+  const auto file = tools::WritePictureLibrary(entries);
+  ASSERT_LT(file.size(), 32u << 10) << "a file of a few kilobytes, claiming megapixels";
+  try {
+    list.Items.LoadFromBytes(file);
+    FAIL() << "no error";
+  } catch (const EGameError& e) {
+    EXPECT_STREQ(e.what(),
+                 "Error reading TPictureCollectionComponent.List: Error reading TPictureCollectionItem.Picture.Data: "
+                 "DIB is invalid");
+  }
+  EXPECT_EQ(list.Items.Count(), static_cast<int>(fit + 1));
+  EXPECT_EQ(list.Items.Item(static_cast<int>(fit) - 1).Picture.Width(), side) << "the ones that fit loaded";
+  entries.pop_back();
+  list.Items.LoadFromBytes(tools::WritePictureLibrary(entries));
+  EXPECT_EQ(list.Items.Count(), static_cast<int>(fit)) << "each load starts with a whole allowance";
 }
 
 TEST_F(CollectionTest, DrawPatternClipsAndSkipsTheKey) {

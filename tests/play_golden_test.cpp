@@ -1,89 +1,83 @@
-// Ground units aiming their turned guns at the aircraft, against pictures in
-// tests/golden (`make golden` rewrites them).
-#include <cmath>
+// Pictures of play against their goldens in tests/golden (`make golden`
+// rewrites them; look at them before committing).
+#include <gtest/gtest.h>
 
-#include "actor_world.h"
+#include "actors/bonus.h"
+#include "actors/enemy_weapon.h"
+#include "actors/explosion.h"
+#include "actors/flying_enemy.h"
 #include "actors/ground_enemy.h"
-#include "actors/scenery.h"
-#include "engine/trig.h"
-#include "golden_check.h"
+#include "actors/hero_weapon.h"
+#include "actors/paratrooper.h"
+#include "golden_image.h"
+#include "play_fixture.h"
 
-namespace aerovell {
+namespace aerovell::testing {
 namespace {
 
-class GoldenPlay : public testing::ActorWorld {
- protected:
-  // The field's background, landscape and status bar, as the game lays them out.
-  void Scenery() {
-    auto& background = TSprite::Spawn<TMenuBackground>(Root());
-    background.ResizeMap(1, 1);
-    background.Picture = &images.Items.Item(ppBackground);
-    background.Repeating = true;
-    const struct {
-      int picture, x, y, z, factor;
-    } pieces[] = {{2, 0, 70, 2, 1}, {3, 800, 70, 2, 1}, {4, 0, 400, 3, 2},
-                  {5, 800, 400, 3, 2}, {6, 0, 350, 4, 3}, {7, 800, 350, 4, 3}};
-    for (const auto& p : pieces) Make<TMountain>(p.picture, p.x, p.y, p.z, static_cast<uint16_t>(p.factor));
-    auto& status = TSprite::Spawn<TStatusSprite>(Root());
-    SetSpritePicture(status, images.Items.Item(ppStatusBar));
-    status.SetZ(10);
-  }
-  THeroSprite& FlyingHero(int x, int y) {
-    THeroSprite& hero = MakeHero(x, y, true);
-    globals.PropellerSprite->Visible = true;
-    globals.PropellerSprite->X = x + hero.Width;
-    globals.PropellerSprite->Y = y;
-    return hero;
-  }
-  // Units at the given places that have just aimed and now fire at once.
-  void Units(int soldier_x, int tower_x, int nru_x) {
-    for (auto [kind, x] : {std::pair{7, soldier_x}, {8, tower_x}, {9, nru_x}}) {
-      auto& unit = Make<TGroundEnemySprite>(static_cast<uint8_t>(kind));
-      unit.X = x;
-      unit.AimAngle = 224;  // as when it rolled in, the aircraft then on its left
-    }
-    Redraw();
-    for (TGroundEnemySprite* unit : All<TGroundEnemySprite>()) {
-      unit->FirePhase = 50;
-      unit->ShotCooldown = 0;
-    }
-  }
-};
+using GoldenPlay = PlayTest;
 
-TEST_F(GoldenPlay, GroundUnitsAimAtTheAircraftOnTheirRight) {
-  Scenery();
-  FlyingHero(600, 130);
-  Units(150, 290, 400);
-  Frames(14);  // the shots on their way, the nru's rocket with its flame
-  EXPECT_EQ(Last<TGroundEnemySprite>()->EnemyKind, 9);
-  EXPECT_EQ(Count<TGroundEnemyWeaponSprite>(), 3);
-  EXPECT_EQ(All<TGroundEnemySprite>()[0]->Picture, &images.Items.FindByName("soldier2"));
-  testing::ExpectGolden(Back(), "play_units_aim_right");
+
+
+TEST_F(GoldenPlay, TheLevelCaption) {
+  StartGame();
+  Frames(20);
+  ExpectGolden(Form().DXDraw.BackSurface(), "play_level_caption");
 }
 
-TEST_F(GoldenPlay, GroundUnitsAimAtTheAircraftOnTheirLeft) {
-  Scenery();
-  FlyingHero(90, 130);
-  Units(430, 560, 660);
-  Frames(14);
-  EXPECT_EQ(Count<TGroundEnemyWeaponSprite>(), 3);
-  EXPECT_EQ(All<TGroundEnemySprite>()[0]->Picture, &images.Items.FindByName("soldier"));
-  testing::ExpectGolden(Back(), "play_units_aim_left");
+TEST_F(GoldenPlay, ABusyFrameWithTheHeadUpDisplay) {
+  StartPlaying();
+  QuietField();
+  Hero().X = 180;
+  Hero().Y = 260;
+  G().PropellerSprite->X = Hero().X + Hero().Width;
+  G().PropellerSprite->Y = Hero().Y;
+  G().ShieldSprite->X = Hero().X + Hero().Width + G().PropellerSprite->Width - 9;
+  G().ShieldSprite->Y = Hero().Y - 7;
+  Hero().WeaponKind = 5;
+  Hero().FireRate = 9;
+  G().WeaponTime = 12000;
+  G().WeaponIndicator->Visible = true;
+  G().ShieldSprite->Visible = true;
+  G().ShieldIndicator->Visible = true;
+  G().ShieldTime = 8000;
+  G().Score = 4321;
+  const int positions[][2] = {{560, 90}, {640, 200}, {700, 330}, {520, 400}, {760, 150}, {610, 460}};
+  for (uint16_t kind = 1; kind <= 6; ++kind) {
+    auto& enemy = Spawn<TFlyingEnemySprite>(kind);
+    enemy.X = positions[kind - 1][0];
+    enemy.Y = positions[kind - 1][1];
+    enemy.ShotCooldown = 1000;
+  }
+  for (uint8_t kind = 7; kind <= 9; ++kind) Spawn<TGroundEnemySprite>(kind).X = 350 + (kind - 7) * 150;
+  Spawn<TParatrooperSprite>(430, 120, uint16_t{2});
+  Spawn<TWeaponSprite>(470, 300, 10, true, std::string_view("rocket1"));
+  Spawn<TWeaponSprite>(400, 220, 1, false, std::string_view("machinegun"));
+  Spawn<TExplosionSprite>(300, 380, 4, std::string_view("explosion1")).FrameIndex = 4;
+  auto& bonus = Spawn<TBonusSprite>();
+  bonus.X = 260;
+  bonus.Y = 120;
+  Hold(vk::kControl);  // two rockets with their flames
+  Release(vk::kControl);
+  Frames(2);
+  ExpectGolden(Form().DXDraw.BackSurface(), "play_busy_frame");
 }
 
-// A fan of nru rockets: each must point along its flight, its flame behind it.
-TEST_F(GoldenPlay, NruRocketsPointAlongTheirFlight) {
-  Scenery();
-  const int angles[] = {0, 21, 43, 64, 96, 128, 160, 192, 213, 235};
-  for (int i = 0; i < 10; ++i) {
-    auto& rocket = Make<TGroundEnemyWeaponSprite>(9, 0, 0, static_cast<uint8_t>(angles[i]));
-    rocket.X = 400 + static_cast<int>(std::lround(190 * Sin256(angles[i])));
-    rocket.Y = 300 - static_cast<int>(std::lround(190 * Cos256(angles[i])));
-    rocket.FlameFrame = static_cast<uint8_t>(i);
-  }
-  Redraw();
-  testing::ExpectGolden(Back(), "play_nru_rockets");
+TEST_F(GoldenPlay, ThePause) {
+  StartPlaying();
+  QuietField();
+  Tap(0x50);
+  Frame();
+  ExpectGolden(Form().DXDraw.BackSurface(), "play_paused");
+}
+
+TEST_F(GoldenPlay, TheExitQuestion) {
+  StartPlaying();
+  QuietField();
+  Tap(vk::kEscape);
+  Tap(vk::kRight);
+  ExpectGolden(Form().DXDraw.BackSurface(), "play_exit_question");
 }
 
 }  // namespace
-}  // namespace aerovell
+}  // namespace aerovell::testing

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -202,6 +204,57 @@ TEST(MixerOutput, KnownSamplesWithVolumePanAndClipping) {
   EXPECT_EQ(swing[0], 32767);
   EXPECT_NEAR(swing[2], 0, 1) << "halfway down";
   EXPECT_EQ(swing[4], -32768);
+}
+
+TEST(MixerOutput, LoopedWavesShorterThanOneStepWrapWithinThemselves) {
+  // A wave's own rate may be eight times the device's: each output frame then
+  // moves eight frames on, past the end of a wave of one, two or three frames.
+  const struct {
+    const char* what;
+    int rate;
+    std::vector<int16_t> frames;
+    std::vector<int16_t> expected;  // the first output frames, repeating
+  } cases[] = {
+      {"one frame at 384 kHz", 384000, {1234}, {1234, 1234, 1234, 1234}},
+      {"two frames at 384 kHz", 384000, {100, 200}, {100, 100, 100, 100}},
+      {"three frames at 384 kHz", 384000, {1000, 2000, 3000}, {1000, 3000, 2000}},
+      {"three frames at 240 kHz", 240000, {1000, 2000, 3000}, {1000, 3000, 2000}},
+      {"two frames at 144 kHz", 144000, {100, 200}, {100, 200}},
+  };
+  for (const auto& c : cases) {
+    Mixer mixer;
+    mixer.SetOutputRate(48000);
+    std::vector<uint8_t> bytes;
+    for (int16_t f : c.frames) bytes.insert(bytes.end(), {static_cast<uint8_t>(f), static_cast<uint8_t>(f >> 8)});
+    const Mixer::VoiceId v = mixer.CreateVoice({1, c.rate, 16, 2}, bytes);
+    mixer.Play(v, true);
+    std::vector<int16_t> out(2 * 6000);
+    mixer.RenderAudio(out.data(), 6000);  // more than one chunk of the mix
+    for (size_t i = 0; i < 6000; ++i) {
+      ASSERT_EQ(out[2 * i], c.expected[i % c.expected.size()]) << c.what << ", frame " << i;
+      ASSERT_EQ(out[2 * i + 1], out[2 * i]) << c.what;
+    }
+    EXPECT_TRUE(mixer.IsPlaying(v)) << c.what;
+  }
+}
+
+TEST(Music, PathsThatAreNoFilesAreRefusedAtOnce) {
+  // A folder, a pipe nobody writes to, a device that never ends: no song, and
+  // no wait (libxmp opening the pipe itself blocked for ever).
+  testing::TempDir dir;
+  testing::ScopedWorkingDir cwd(dir.Path());
+  std::filesystem::create_directories(dir / "sound" / "folder.xm");
+  ASSERT_EQ(::mkfifo((dir / "sound" / "pipe.xm").c_str(), 0600), 0);
+  for (const char* path : {"sound\\folder.xm", "sound\\pipe.xm", "/dev/zero"}) {
+    const int code = testing::RunInChild(
+        [&] {
+          Mixer mixer;
+          MusicPlayer music(mixer);
+          return music.SongLoadFromFile(path) == 0 ? 0 : 1;
+        },
+        10);
+    EXPECT_EQ(code, 0) << path << (code == -1 ? ": blocked" : ": a song was made");
+  }
 }
 
 TEST(Music, LoadPlayStopAndBadModules) {

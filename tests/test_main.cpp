@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/sdl/ttf_rasterizer.h"
+
 // Caches that system libraries keep for the life of the process are not leaks
 // of ours (used when the suite runs under LeakSanitizer).
 extern "C" const char* __lsan_default_suppressions() {
@@ -12,6 +14,8 @@ int main(int argc, char** argv) {
   // Tests never open a real window or sound device unless they say so.
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
+  // Pictures are compared pixel by pixel: the same font on every machine.
+  aerovell::TtfRasterizer::UseOnlyTheFallback(true);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -51,5 +56,35 @@ class ScopedWorkingDir {
  private:
   std::filesystem::path previous_;
 };
+
+// Runs `body` in a child process, for what could hang, exhaust memory or needs
+// other rights than the test's. Returns the child's exit code (what `body`
+// returned; 125 when it threw), or -1 when it died of a signal or did not end
+// within `seconds` (it is killed then). With `unprivileged`, a child of root
+// gives up root first (to "nobody"), so the kernel's permission checks apply.
+inline int RunInChild(const std::function<int()>& body, int seconds = 20, bool unprivileged = false) {
+  const pid_t child = ::fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    if (unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(124);
+    int code = 125;
+    try {
+      code = body();
+    } catch (...) {
+    }
+    _exit(code);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  int status = 0;
+  while (::waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 }  // namespace aerovell::testing

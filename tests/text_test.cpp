@@ -100,8 +100,19 @@ TEST_F(CanvasTest, LinesLeaveOutTheirEndPoint) {
 }
 
 TEST(Fonts, MissingFamilyFallsBackToThePinnedFontAndRealFamiliesAreFound) {
+  TtfRasterizer::UseOnlyTheFallback(false);  // the tests' pin, lifted for the lookup itself
   EXPECT_NE(TtfRasterizer::FontFileFor("a_Stamper_not_installed", 0).find("Play-Regular"), std::string::npos);
   EXPECT_NE(TtfRasterizer::FontFileFor("DejaVu Sans", 0).find("DejaVu"), std::string::npos);
+  TtfRasterizer::UseOnlyTheFallback(true);
+}
+
+TEST(Fonts, TheTestsDrawWithThePinnedFontEvenWhereTheFamilyIsInstalled) {
+  // DejaVu Sans stands for "a_Stamper" on a machine that has it: pinned, the
+  // family is never looked up, so golden pictures match everywhere.
+  for (const char* family : {"a_Stamper", "DejaVu Sans"}) {
+    EXPECT_NE(TtfRasterizer::FontFileFor(family, 0).find("Play-Regular"), std::string::npos) << family;
+    EXPECT_NE(TtfRasterizer::FontFileFor(family, kFontBold).find("Play-Bold"), std::string::npos) << family;
+  }
 }
 
 }  // namespace

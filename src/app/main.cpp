@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "app/main_form.h"
@@ -13,7 +14,9 @@ int main() {
     bool failed = false;
     {
       TApplication application(platform);
-      TmainForm form(application);
+      TFormOptions options;
+      options.ReportStates = std::getenv("AEROVELL_REPORT_STATES") != nullptr;
+      TmainForm form(application, ConfigFile(), options);
       form.FormCreate();
       application.Run(form);
       // A signal ends the game quietly: no question, no companion launches.

@@ -1,7 +1,10 @@
 #include "app/main_form.h"
 
+#include <cstdio>
 #include <filesystem>
 
+#include "actors/hero.h"
+#include "actors/hero_weapon.h"
 #include "platform/cp1251.h"
 #include "platform/game_path.h"
 #include "settings/score_service.h"
@@ -58,13 +61,19 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file, TFormOpt
   DXTimer1.SetInterval(kFrameInterval);
   DXTimer1.ActiveOnly = true;
   DXTimer1.SetEnabled(true);
-  DXTimer1.OnTimer = [this](TCustomDXTimer&, int lag) { DXTimer1Timer(lag); };
+  DXTimer1.OnTimer = [this](TCustomDXTimer&, int lag) {
+    DXTimer1Timer(lag);
+    ReportState();
+  };
   DXTimer1.OnActivate = [this](TCustomDXTimer&) { DXTimer1Activate(); };
   DXTimer1.OnDeactivate = [this](TCustomDXTimer&) { DXTimer1Deactivate(); };
   DXTimer2.SetInterval(kFrameInterval);
   DXTimer2.ActiveOnly = false;
   DXTimer2.SetEnabled(false);
-  DXTimer2.OnTimer = [this](TCustomDXTimer&, int lag) { DXTimer2Timer(lag); };
+  DXTimer2.OnTimer = [this](TCustomDXTimer&, int lag) {
+    DXTimer2Timer(lag);
+    ReportState();
+  };
   DXTimer2.OnActivate = [this](TCustomDXTimer&) { DXTimer2Activate(); };
   DXTimer2.OnDeactivate = [this](TCustomDXTimer&) { DXTimer2Deactivate(); };
 }
@@ -288,6 +297,18 @@ void TmainForm::HandleEvent(const Event& event) {
     default: break;
   }
   SyncTextInput();
+  ReportState();
+}
+
+void TmainForm::ReportState() {
+  if (!options_.ReportStates || Globals.GameState == reported_state_) return;
+  int shots = 0;
+  TSpriteEngine& root = DXSpriteEngine1.Engine();
+  for (int i = 0; i < root.ChildCount(); ++i) shots += dynamic_cast<THeroWeaponSprite*>(&root.Child(i)) != nullptr;
+  const THeroSprite* hero = Globals.HeroSprite.get();
+  std::fprintf(stderr, "aerovell: state %u -> %u, hero %d %d, shots %d\n", reported_state_, Globals.GameState,
+               hero ? hero->X : -1, hero ? hero->Y : -1, shots);
+  reported_state_ = Globals.GameState;
 }
 
 void TmainForm::SyncTextInput() {

@@ -33,6 +33,9 @@ void LaunchCompanions(Platform& platform);
 struct TFormOptions {
   std::optional<uint32_t> Seed;
   std::optional<std::string> ScoreHost;
+  // A measuring and testing aid: each change of the game's state is told on
+  // standard error with where the aircraft is.
+  bool ReportStates = false;
 };
 
 // The main window: owns the components, runs start-up, window/full-screen
@@ -122,6 +125,7 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
  private:
   void ShowClosingWindow(bool visible);
   void SyncTextInput();
+  void ReportState();
 
   TApplication& app_;
   ConfigFile config_file_;
@@ -129,6 +133,7 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
   bool closed_ = false;
   bool text_input_ = false;
   bool store_error_shown_ = false;
+  uint8_t reported_state_ = 0;
   // Start-up stopped at an error: there is no menu to ask in, so closing just closes.
   bool startup_failed_ = false;
 };

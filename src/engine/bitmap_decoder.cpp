@@ -121,11 +121,12 @@ void DecodeRunLength(ByteReader& data, bool four_bit, bool bottom_up, const std:
                      DecodedImage& image) {
   const int width = image.width, height = image.height;
   int x = 0, row = 0;  // row in storage order: 0 is the bottom of a bottom-up image
+  // The position never leaves the picture: x stays within 0..width and row
+  // within 0..height, whatever the escapes add up to.
   auto put = [&](uint8_t index) {
-    if (x < width && row < height) {
-      const int y = bottom_up ? height - 1 - row : row;
-      image.pixels[static_cast<size_t>(y) * width + x] = palette[index];
-    }
+    if (x >= width || row >= height) return;
+    const int y = bottom_up ? height - 1 - row : row;
+    image.pixels[static_cast<size_t>(y) * width + x] = palette[index];
     ++x;
   };
   while (!data.AtEnd() && row < height) {
@@ -141,8 +142,8 @@ void DecodeRunLength(ByteReader& data, bool four_bit, bool bottom_up, const std:
       case 1: return;                // end of image
       case 2: {                      // move right and on in storage order
         const uint8_t dx = data.U8(), dy = data.U8();
-        x += dx;
-        row += dy;
+        x = std::min(x + dx, width);
+        row = std::min(row + dy, height);
         break;
       }
       default: {  // literal run, padded to an even number of bytes
@@ -160,7 +161,7 @@ void DecodeRunLength(ByteReader& data, bool four_bit, bool bottom_up, const std:
 // Reads masks, palette and pixels once the header is known. `pixel_offset`, when
 // set, is where the pixel data starts relative to the start of `in`.
 DecodedImage DecodeBody(ByteReader& in, Header& h, bool triple_palette, const Messages& m,
-                        std::optional<size_t> pixel_offset) {
+                        std::optional<size_t> pixel_offset, uint64_t max_pixels) {
   switch (h.bit_count) {
     case 1: case 4: case 8: case 16: case 24: case 32: break;
     default:
@@ -195,6 +196,7 @@ DecodedImage DecodeBody(ByteReader& in, Header& h, bool triple_palette, const Me
   image.height = std::abs(h.height);
   if (image.Empty()) return DecodedImage{};
   const uint64_t pixels = static_cast<uint64_t>(image.width) * image.height;
+  if (pixels > max_pixels) Fail(m, m.invalid_header);
 
   if (h.compression == kRle8 || h.compression == kRle4) {
     ByteReader data(in.Bytes(h.image_size));
@@ -232,7 +234,7 @@ void ReadHeaderFields(ByteReader& in, Header& h) {
 
 }  // namespace
 
-DecodedImage DecodeDibData(std::span<const uint8_t> bytes) {
+DecodedImage DecodeDibData(std::span<const uint8_t> bytes, uint64_t max_pixels) {
   static constexpr Messages kDib{"DIB is invalid", false};
   ByteReader in(bytes);
   if (in.AtEnd()) return {};
@@ -241,10 +243,10 @@ DecodedImage DecodeDibData(std::span<const uint8_t> bytes) {
   h.size = in.U32();
   if (h.size != 12 && h.size != 40) Fail(kDib, kDib.invalid_header);
   ReadHeaderFields(in, h);
-  return DecodeBody(in, h, h.size == 12, kDib, std::nullopt);
+  return DecodeBody(in, h, h.size == 12, kDib, std::nullopt, max_pixels);
 }
 
-DecodedImage DecodeBitmapData(std::span<const uint8_t> bytes) {
+DecodedImage DecodeBitmapData(std::span<const uint8_t> bytes, uint64_t max_pixels) {
   static constexpr Messages kBitmap{"Bitmap image is not valid", true};
   ByteReader outer(bytes);
   const uint32_t size = outer.U32();
@@ -267,15 +269,15 @@ DecodedImage DecodeBitmapData(std::span<const uint8_t> bytes) {
     in.Skip(h.size - (h.size >= 52 ? 52 : 40));
   }
   if (h.planes != 1) Fail(kBitmap, "");
-  return DecodeBody(in, h, h.size == 12, kBitmap, pixel_offset);
+  return DecodeBody(in, h, h.size == 12, kBitmap, pixel_offset, max_pixels);
 }
 
-DecodedImage DecodePictureData(std::span<const uint8_t> payload) {
+DecodedImage DecodePictureData(std::span<const uint8_t> payload, uint64_t max_pixels) {
   ByteReader in(payload);
   const std::string class_name = in.ShortString();
   const auto rest = payload.subspan(in.Position());
-  if (class_name == "TDIB") return DecodeDibData(rest);
-  if (class_name == "TBitmap") return DecodeBitmapData(rest);
+  if (class_name == "TDIB") return DecodeDibData(rest, max_pixels);
+  if (class_name == "TBitmap") return DecodeBitmapData(rest, max_pixels);
   return {};
 }
 

@@ -24,6 +24,7 @@ class ByteReader {
   explicit ByteReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
   size_t Position() const { return pos_; }
+  size_t Size() const { return bytes_.size(); }
   size_t Remaining() const { return bytes_.size() - pos_; }
   bool AtEnd() const { return pos_ >= bytes_.size(); }
   void Seek(size_t pos) {
@@ -40,7 +41,13 @@ class ByteReader {
     ++pos_;
     return v;
   }
-  uint16_t U16() { return static_cast<uint16_t>(Bytes(2)[0] | (bytes_[pos_ - 1] << 8)); }
+  uint16_t U16() {
+    // Both bytes are taken before they are combined: the two sides of an
+    // expression may be evaluated in either order.
+    const auto b = Bytes(2);
+    const uint16_t low = b[0], high = b[1];
+    return static_cast<uint16_t>(low | (high << 8));
+  }
   uint32_t U32() {
     const auto b = Bytes(4);
     return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |

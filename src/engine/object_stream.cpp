@@ -1,14 +1,17 @@
 #include "engine/object_stream.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <cstdio>
 #include <iterator>
 
 #include "engine/byte_reader.h"
 #include "platform/cp1251.h"
+#include "platform/file_reading.h"
 
 namespace aerovell {
 namespace {
@@ -35,6 +38,10 @@ enum Tag : uint8_t {
 // a hostile file from recursing without end.
 constexpr int kMaxDepth = 16;
 constexpr size_t kHeaderScan = 79;
+// Every item of a library counts as at least this many bytes of the file
+// (a real picture or sound item takes hundreds); the first few are free.
+constexpr size_t kMinItemBytes = 64;
+constexpr size_t kFreeItems = 256;
 
 [[noreturn]] void InvalidValue() { throw EGameError("Invalid property value"); }
 
@@ -158,6 +165,9 @@ class StreamReader {
     while (in_.PeekU8() != kTagEnd) {
       const uint8_t lead = in_.PeekU8();
       if (IsIntegerTag(lead)) ReadIntegerPayload(in_, in_.U8());
+      // An item costs far more in memory than the two bytes an empty one
+      // takes in the file: past a few, each must pay for itself.
+      if (++items_ > kFreeItems + in_.Size() / kMinItemBytes) throw EReadError();
       StreamObject& item = collection.AddItem();
       if (in_.U8() != kTagList) InvalidValue();
       ReadProperties(item, depth);
@@ -166,6 +176,7 @@ class StreamReader {
   }
 
   ByteReader& in_;
+  size_t items_ = 0;
 };
 
 bool IsValidIdentifier(std::string_view name) {
@@ -286,31 +297,32 @@ void LoadLibraryBytes(std::span<const uint8_t> file, std::string_view root_class
 }
 
 FileBytes ReadWholeFile(const std::string& path) {
-  auto fail = [&](int error) {
+  auto fail = [&](const std::string& reason) {
     std::error_code ec;
     const std::string full = std::filesystem::absolute(path, ec).string();
-    throw EGameError(Format("Cannot open file \"%s\". %s", full.c_str(), std::strerror(error)));
+    throw EGameError(Format("Cannot open file \"%s\". %s", full.c_str(), reason.c_str()));
   };
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) fail(errno);
+  std::string reason;
+  const int fd = OpenRegularFile(path, O_RDONLY, reason);
+  if (fd < 0) fail(reason);
+  struct stat st {};
+  ::fstat(fd, &st);
   FileBytes bytes;
-  size_t size = 0;
-  if (std::fseek(file, 0, SEEK_END) == 0) {
-    const long end = std::ftell(file);
-    if (end > 0) bytes.resize(static_cast<size_t>(end));
-    std::rewind(file);
+  if (static_cast<uint64_t>(st.st_size) > kMaxLibraryFileSize) {
+    ::close(fd);
+    throw EReadError();
   }
-  // One read for the size the file had; more only if it grew meanwhile.
-  size = std::fread(bytes.data(), 1, bytes.size(), file);
-  char more[65536];
-  for (size_t n; (n = std::fread(more, 1, sizeof more, file)) > 0; size += n) {
-    bytes.resize(size + n);
-    std::memcpy(bytes.data() + size, more, n);
+  // One read for the size the file has; a file that grows meanwhile is read
+  // on, up to the same limit.
+  bytes.resize(static_cast<size_t>(st.st_size) + 1);
+  size_t size = ReadUpTo(fd, bytes.data(), bytes.size(), reason);
+  while (reason.empty() && size == bytes.size() && size <= kMaxLibraryFileSize) {
+    bytes.resize(std::min<size_t>(bytes.size() * 2, kMaxLibraryFileSize + 1));
+    size += ReadUpTo(fd, bytes.data() + size, bytes.size() - size, reason);
   }
-  const bool failed = std::ferror(file);
-  const int error = errno;
-  std::fclose(file);
-  if (failed) fail(error);
+  ::close(fd);
+  if (!reason.empty()) fail(reason);
+  if (size > kMaxLibraryFileSize) throw EReadError();
   bytes.resize(size);
   return bytes;
 }

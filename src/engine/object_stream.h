@@ -79,7 +79,11 @@ void LoadLibraryBytes(std::span<const uint8_t> file, std::string_view root_class
 
 // A whole file's bytes, read straight into their buffer.
 using FileBytes = std::vector<uint8_t, NoInitAllocator<uint8_t>>;
-// Reads a whole file for the loaders; "Cannot open file "%s". %s" when it cannot.
+// Library files larger than this are refused ("Stream read error"): the
+// game's own are a few megabytes.
+inline constexpr uint64_t kMaxLibraryFileSize = uint64_t{256} << 20;
+// Reads a whole file for the loaders; "Cannot open file "%s". %s" when it
+// cannot, or when it is not a regular file (a folder, a device, a pipe).
 FileBytes ReadWholeFile(const std::string& path);
 
 // The colour identifiers a colour property may be written with.

@@ -55,22 +55,39 @@ uint32_t ColorToSurfacePixel(uint32_t color) {
 bool TPicture::HasBinaryProperty(std::string_view name) const { return EqualsIgnoringAsciiCase(name, "Data"); }
 
 void TPicture::ReadBinaryProperty(std::string_view, std::span<const uint8_t> bytes) {
-  DecodedImage decoded = DecodePictureData(bytes);
+  DecodedImage decoded = DecodePictureData(bytes, budget_ ? std::min(*budget_, kMaxPicturePixels) : kMaxPicturePixels);
+  if (budget_) *budget_ -= decoded.pixels.size();
   if (decoded.Empty()) image = Surface();
   else image = Surface(decoded.width, decoded.height, std::move(decoded.pixels));
 }
 
+PatternGrid MakePatternGrid(int picture_w, int picture_h, int pattern_w, int pattern_h, int skip_w, int skip_h) {
+  // Any of the numbers may be near the ends of an int in a damaged file.
+  const int64_t cw = int64_t{pattern_w} + skip_w, ch = int64_t{pattern_h} + skip_h;
+  if (cw <= 0 || ch <= 0 || pattern_w <= 0 || pattern_h <= 0) return {};
+  const int64_t columns = (int64_t{picture_w} + skip_w) / cw, rows = (int64_t{picture_h} + skip_h) / ch;
+  if (columns <= 0 || rows <= 0) return {};
+  // The last cell's right and bottom edges, and the count, must fit an int.
+  const int64_t right = (columns - 1) * cw + pattern_w, bottom = (rows - 1) * ch + pattern_h;
+  if (right > INT32_MAX || bottom > INT32_MAX || columns * rows > INT32_MAX) return {};
+  return {static_cast<int>(columns), static_cast<int>(rows), cw, ch, pattern_w, pattern_h};
+}
+
 TPictureCollectionItem::TPictureCollectionItem(TPictureCollection& owner)
-    : THashCollectionItem(owner), collection_(owner) {}
+    : THashCollectionItem(owner), Picture(&owner.pixel_budget_), collection_(owner) {}
 
 void TPictureCollectionItem::SetTransparentColor(uint32_t color) {
   transparent_color_ = color;
-  if (prepared_ && !patterns_.empty()) BuildRuns();
+  if (prepared_) {
+    Picture.image.SetColorKey(ColorToSurfacePixel(color));
+    runs_.clear();
+    runs_cost_ = 0;
+  }
 }
 
 Rect TPictureCollectionItem::PatternRect(int k) const {
   if (k < 0 || k >= NumPatterns()) return {};
-  return patterns_[static_cast<size_t>(k)].rect;
+  return grid_.At(k);
 }
 
 const Surface* TPictureCollectionItem::PatternSurface(int k) const {
@@ -81,47 +98,50 @@ const Surface* TPictureCollectionItem::PatternSurface(int k) const {
 void TPictureCollectionItem::Release() {
   if (!prepared_) return;
   prepared_ = false;
-  patterns_.clear();
+  grid_ = {};
+  runs_.clear();
+  runs_cost_ = 0;
 }
 
 void TPictureCollectionItem::Prepare() {
   if (Picture.Empty()) return;
   if (!prepared_ && collection_.DisplayReady()) prepared_ = true;
   if (!prepared_) return;
-  patterns_.clear();
-  for (const Rect& r : Layout()) patterns_.push_back({r, {}});
-  BuildRuns();
+  runs_.clear();
+  runs_cost_ = 0;
+  grid_ = Layout();
+  Picture.image.SetColorKey(ColorToSurfacePixel(transparent_color_));
 }
 
-std::vector<Rect> TPictureCollectionItem::Layout() const {
+PatternGrid TPictureCollectionItem::Layout() const {
   if (Picture.Empty()) return {};
   const int pw = Picture.Width(), ph = Picture.Height();
   const int w = Width(), h = Height();
-  if (w == pw && h == ph) return {Rect{0, 0, pw, ph}};
+  if (w == pw && h == ph) return {1, 1, pw, ph, pw, ph};
   // Our surfaces have no size limit: the picture stays one surface and the
   // patterns are its cells, which draws the same pixels as a block split.
-  std::vector<Rect> rects;
-  const int cw = w + SkipWidth, ch = h + SkipHeight;
-  if (cw <= 0 || ch <= 0) return rects;
-  const int columns = (pw + SkipWidth) / cw, rows = (ph + SkipHeight) / ch;
-  if (columns <= 0 || rows <= 0) return rects;
-  rects.reserve(static_cast<size_t>(columns) * rows);
-  for (int row = 0; row < rows; ++row)
-    for (int column = 0; column < columns; ++column) rects.push_back(Rect::Sized(column * cw, row * ch, w, h));
-  return rects;
+  return MakePatternGrid(pw, ph, w, h, SkipWidth, SkipHeight);
 }
 
-void TPictureCollectionItem::BuildRuns() {
-  const uint32_t key = ColorToSurfacePixel(transparent_color_);
-  Picture.image.SetColorKey(key);
-  for (Pattern& p : patterns_) p.runs = OpaqueRuns(Picture.image, p.rect, key);
+const OpaqueRuns* TPictureCollectionItem::RunsOf(int k) const {
+  if (const auto it = runs_.find(k); it != runs_.end()) return &it->second;
+  // What a pattern's runs may take, in bytes: at most one run (8 bytes) for
+  // every two pixels, and the entry itself. Together they may take as much as
+  // the picture's own pixels, and a little more.
+  constexpr uint64_t kEntryBytes = 160, kFreeBytes = 256 << 10;
+  const Rect r = grid_.At(k);
+  const uint64_t cost = 4 * static_cast<uint64_t>(r.Width()) * static_cast<uint64_t>(r.Height()) + kEntryBytes;
+  const uint64_t picture = 4 * static_cast<uint64_t>(Picture.Width()) * static_cast<uint64_t>(Picture.Height());
+  if (runs_cost_ + cost > picture + kFreeBytes) return nullptr;
+  runs_cost_ += cost;
+  return &runs_.emplace(k, OpaqueRuns(Picture.image, r, ColorToSurfacePixel(transparent_color_))).first->second;
 }
 
 void TPictureCollectionItem::DrawPattern(Surface& dest, int x, int y, int k) const {
   if (!prepared_ || k < 0 || k >= NumPatterns()) return;
-  const Pattern& p = patterns_[static_cast<size_t>(k)];
-  if (Transparent) p.runs.Draw(dest, x, y, Picture.image);
-  else Blit(dest, x, y, Picture.image, p.rect);
+  if (!Transparent) return Blit(dest, x, y, Picture.image, grid_.At(k));
+  if (const OpaqueRuns* runs = RunsOf(k)) runs->Draw(dest, x, y, Picture.image);
+  else BlitKeyed(dest, x, y, Picture.image, grid_.At(k));
 }
 
 void TPictureCollectionItem::DrawPatternRotated(Surface& dest, int x, int y, int width, int height, int k,
@@ -130,7 +150,7 @@ void TPictureCollectionItem::DrawPatternRotated(Surface& dest, int x, int y, int
   const auto dest_lock = dest.Lock();
   const Surface& src = Picture.image;
   if (!dest_lock || src.Width() == 0) return;
-  const Rect s = patterns_[static_cast<size_t>(k)].rect;
+  const Rect s = grid_.At(k);
   const int64_t sw = s.Width(), sh = s.Height();
 
   const auto& table = CosTable();
@@ -242,6 +262,7 @@ void TPictureCollection::LoadLibraryFile(const std::string& path) {
 }
 
 void TPictureCollection::LoadFromBytes(std::span<const uint8_t> file) {
+  pixel_budget_ = PixelBudgetFor(file.size());
   LoadLibraryBytes(file, "TPictureCollectionComponent", *this);
   if (DisplayReady())
     for (int i = 0; i < Count(); ++i) Item(i).Prepare();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/dx_draw.h"
@@ -37,6 +38,10 @@ class TPictureCollection;
 // A `Picture` holder as the stream sees it: one binary property, `Data`.
 class TPicture final : public StreamObject {
  public:
+  // `budget`, when given, is the pixels the pictures of one library may still
+  // claim together; each decoded picture takes its pixels from it.
+  explicit TPicture(uint64_t* budget = nullptr) : budget_(budget) {}
+
   std::string_view ClassName() const override { return "TPicture"; }
   bool FindProperty(std::string_view, PropKind&) const override { return false; }
   bool HasBinaryProperty(std::string_view name) const override;
@@ -47,7 +52,28 @@ class TPicture final : public StreamObject {
   bool Empty() const { return image.Width() == 0; }
 
   Surface image;  // the decoded picture, 0 x 0 when empty
+
+ private:
+  uint64_t* budget_;
 };
+
+// How a picture is cut into patterns: `columns` x `rows` cells of cell_w x cell_h
+// (pattern plus skip), each pattern w x h at the top left of its cell. Worked
+// out in 64 bits; a layout whose rectangles do not fit an int has no patterns.
+struct PatternGrid {
+  int columns = 0;
+  int rows = 0;
+  int64_t cell_w = 0;
+  int64_t cell_h = 0;
+  int w = 0;
+  int h = 0;
+
+  int Count() const { return columns * rows; }
+  Rect At(int k) const {
+    return Rect::Sized(static_cast<int>((k % columns) * cell_w), static_cast<int>((k / columns) * cell_h), w, h);
+  }
+};
+PatternGrid MakePatternGrid(int picture_w, int picture_h, int pattern_w, int pattern_h, int skip_w, int skip_h);
 
 // One image of a library: a picture cut into equal patterns.
 class TPictureCollectionItem final : public THashCollectionItem, public StreamObject {
@@ -67,9 +93,9 @@ class TPictureCollectionItem final : public THashCollectionItem, public StreamOb
 
   int Width() const { return PatternWidth > 0 ? PatternWidth : Picture.Width(); }
   int Height() const { return PatternHeight > 0 ? PatternHeight : Picture.Height(); }
-  int NumPatterns() const { return static_cast<int>(patterns_.size()); }
-  // The pattern rectangles the picture is cut into, prepared or not.
-  std::vector<Rect> Layout() const;
+  int NumPatterns() const { return prepared_ ? grid_.Count() : 0; }
+  // How the picture is cut into patterns, prepared or not.
+  PatternGrid Layout() const;
   Rect PatternRect(int k) const;
   const Surface* PatternSurface(int k) const;
   bool Prepared() const { return prepared_; }
@@ -92,16 +118,20 @@ class TPictureCollectionItem final : public THashCollectionItem, public StreamOb
   void SetObjectNil(std::string_view name) override;
 
  private:
-  struct Pattern {
-    Rect rect;
-    OpaqueRuns runs;
-  };
-  void BuildRuns();
+  // A pattern's opaque runs, found the first time it is drawn: a picture may
+  // be cut into far more patterns than the game ever draws, and a pattern
+  // that is never drawn should cost nothing.
+  // Once the runs found add up to more than the picture can justify (a picture
+  // cut into millions of tiny or overlapping patterns), further patterns are
+  // drawn straight from the keyed picture instead: nullptr.
+  const OpaqueRuns* RunsOf(int k) const;
 
   TPictureCollection& collection_;
   uint32_t transparent_color_ = 0;
   bool prepared_ = false;
-  std::vector<Pattern> patterns_;
+  PatternGrid grid_;
+  mutable std::unordered_map<int, OpaqueRuns> runs_;
+  mutable uint64_t runs_cost_ = 0;  // what runs_ may take, in bytes
 };
 
 // The images of one library file, found by index or by name.
@@ -120,6 +150,13 @@ class TPictureCollection final : public THashCollection, public StreamObject {
   void LoadLibraryFile(const std::string& path);
   void LoadFromBytes(std::span<const uint8_t> file);
 
+  // The pixels all pictures of one library may hold together: a fixed
+  // allowance plus one pixel for each byte of the file. The game's own
+  // libraries hold well under one pixel a byte; a small file cannot make us
+  // hold gigabytes of pictures, however it is compressed.
+  static constexpr uint64_t kLibraryPixelFloor = uint64_t{4} << 20;
+  static uint64_t PixelBudgetFor(size_t file_size) { return kLibraryPixelFloor + file_size; }
+
   // Display binding, driven by the image list's notifications.
   void Initialize(TCustomDXDraw& display);
   void Finalize();
@@ -136,7 +173,9 @@ class TPictureCollection final : public THashCollection, public StreamObject {
   StreamObject& AddItem() override { return Add(); }
 
  private:
+  friend class TPictureCollectionItem;
   TCustomDXDraw* display_ = nullptr;
+  uint64_t pixel_budget_ = PixelBudgetFor(0);
 };
 
 // The image-list component: the collection, bound to a display for its notices.

@@ -10,8 +10,7 @@ namespace aerovell {
 TSprite::TSprite(TSprite* parent) : parent_(parent) {
   if (!parent) return;
   parent->AttachChild(this);
-  engine_ = dynamic_cast<TSpriteEngine*>(parent);
-  if (!engine_) engine_ = parent->engine_;
+  engine_ = parent->engine_ ? parent->engine_ : parent->AsEngine();
 }
 
 TSprite::~TSprite() {

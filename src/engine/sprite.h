@@ -60,6 +60,9 @@ class TSprite {
   virtual Rect GetBounds() const;
   virtual bool HitTest(TSprite& other);
 
+  // The root of a tree is an engine; every other sprite answers none.
+  virtual TSpriteEngine* AsEngine() { return nullptr; }
+
   // Frees a sprite and its subtree at once; never during a pass (use MarkDead there).
   static void Destroy(TSprite* sprite) { std::unique_ptr<TSprite> owned(sprite); }
 
@@ -91,6 +94,7 @@ class TSpriteEngine final : public TSprite {
  public:
   TSpriteEngine() : TSprite(nullptr) {}
   ~TSpriteEngine() override;
+  TSpriteEngine* AsEngine() override { return this; }
 
   int32_t HitCount = 0;
   bool CollisionStop = false;

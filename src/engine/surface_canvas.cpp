@@ -14,6 +14,7 @@ void TDirectDrawSurfaceCanvas::WriteText(int x, int y, std::string_view text) {
   if (Brush.Style == TBrushStyle::bsSolid)
     surface_.FillRect(Rect::Sized(x, y, font.Measure(text), font.LineHeight()), ColorToPixel(Brush.Color));
   font.Draw(surface_, x, y, text, ColorToPixel(Font.Color));
+  if (TextLog) TextLog->push_back({x, y, std::string(text), Font.Color, Font.Size});
 }
 
 int TDirectDrawSurfaceCanvas::MeasureText(std::string_view text) { return CurrentFont().Measure(text); }

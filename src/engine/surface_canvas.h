@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/font_cache.h"
 #include "platform/surface.h"
@@ -33,6 +34,16 @@ class TDirectDrawSurfaceCanvas {
   };
 
   TDirectDrawSurfaceCanvas(Surface& surface, FontCache& fonts) : surface_(surface), fonts_(fonts) {}
+
+  // A text as it was written, for tests and tools that read a frame's texts.
+  struct TWrittenText {
+    int x, y;
+    std::string text;  // Windows-1251
+    uint32_t color;
+    int size;
+  };
+  // While set, every WriteText is also appended here.
+  std::vector<TWrittenText>* TextLog = nullptr;
 
   TFont Font;
   TBrush Brush;

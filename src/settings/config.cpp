@@ -5,7 +5,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
 
+#include "platform/file_reading.h"
 #include "settings/atomic_file.h"
 
 namespace aerovell {
@@ -116,27 +120,59 @@ void InsertHighScore(TConfig& c, const HighScoreEntry& entry) {
   std::copy(work.begin(), work.begin() + kHighScoreCount, c.HighScores.begin());
 }
 
+namespace {
+
+// The keys the keyboard layer can deliver besides letters, digits and F keys.
+constexpr std::pair<uint16_t, const char*> kKeyNames[] = {
+    {0x08, "Backspace"},  {0x09, "Tab"},       {0x0D, "Enter"},        {0x10, "Shift"},
+    {0x11, "Ctrl"},       {0x12, "Alt"},       {0x13, "Pause"},        {0x14, "Caps Lock"},
+    {0x1B, "Esc"},        {0x21, "Page Up"},   {0x22, "Page Down"},    {0x23, "End"},
+    {0x24, "Home"},       {0x25, "Left"},      {0x26, "Up"},           {0x27, "Right"},
+    {0x28, "Down"},       {0x2C, "Print Screen"}, {0x2D, "Insert"},    {0x2E, "Delete"},
+    {0x5C, "Right Window Key"}, {0x5D, "Menu"}, {0x6A, "Num *"},       {0x6B, "Num +"},
+    {0x6D, "Num -"},      {0x6E, "Num ."},     {0x6F, "Num /"},        {0x90, "Num Lock"},
+    {0x91, "Scroll Lock"}, {0xBA, ";"},        {0xBB, "="},            {0xBC, ","},
+    {0xBD, "-"},          {0xBE, "."},         {0xBF, "/"},            {0xC0, "`"},
+    {0xDB, "["},          {0xDC, "\\"},        {0xDD, "]"},            {0xDE, "'"},
+};
+
+}  // namespace
+
 void UpdateHotKeyName(uint16_t key, std::string& name) {
   if (key == 0x20) name = "Space";
   else if ((key >= 0x30 && key <= 0x39) || (key >= 0x41 && key <= 0x5A)) name = std::string(1, static_cast<char>(key));
   else if (key == 0x5B) name = "Window Key";
-  else if (key >= 0x70 && key <= 0x7B) name = "F" + std::to_string(key - 0x6F);
+  else if (key >= 0x70 && key <= 0x87) name = "F" + std::to_string(key - 0x6F);  // F1 to F24
+  else if (key >= 0x60 && key <= 0x69) name = "Num " + std::to_string(key - 0x60);
+  else {
+    // Every key that can be captured shows a name, never the previous key's.
+    for (const auto& [code, text] : kKeyNames)
+      if (code == key) {
+        name = text;
+        return;
+      }
+    char fallback[16];
+    std::snprintf(fallback, sizeof fallback, "Key 0x%02X", key);
+    name = fallback;
+  }
 }
 
 void ConfigFile::ReadOrCreate(TConfig& config) const {
+  // A store killed half-way may have left its temporary file.
+  RemoveStaleTemporary(path_);
   std::array<uint8_t, kConfigSize> bytes{};
   bool read_ok = false;
-  const int fd = ::open(path_.c_str(), O_RDWR);
+  // Only a regular file is read: a pipe or a device named config.dat could
+  // block the start or never end; it is replaced like any unreadable file.
+  std::string reason;
+  const int fd = OpenRegularFile(path_.string(), O_RDWR, reason);
   if (fd >= 0) {
-    size_t got = 0;
-    while (got < bytes.size()) {
-      const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-    }
-    read_ok = got == bytes.size();
+    const size_t got = ReadUpTo(fd, bytes.data(), bytes.size(), reason);
     ::close(fd);
+    // Asked to end meanwhile: leave the file alone rather than reset it.
+    if (TerminateRequested())
+      throw EInOutError("Cannot read \"" + path_.filename().string() + "\": " + std::strerror(EINTR));
+    read_ok = got == bytes.size();
   }
   if (read_ok) {
     config = TConfig::FromBytes(bytes);

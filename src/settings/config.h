@@ -52,7 +52,9 @@ int FindRecordRank(const TConfig& config, uint16_t score);
 // Puts the entry into the table below every score that is not lower and drops the
 // last one; entries move whole, name with score.
 void InsertHighScore(TConfig& config, const HighScoreEntry& entry);
-// The hot key's display name; codes without a name leave `name` as it was.
+// The hot key's display name: "Space", digits, letters, "Window Key", "F1" to
+// "F24", readable names for the other keys ("Tab", "Num 5"), "Key 0xNN" for
+// codes no key of ours sends.
 void UpdateHotKeyName(uint16_t hot_key, std::string& name);
 
 // "config.dat" in the working directory (or another folder, for tests).

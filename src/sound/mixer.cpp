@@ -150,7 +150,9 @@ void Mixer::MixVoice(Voice& v, int32_t* out, int frames) {
         v.position = 0;
         return;
       }
-      v.position -= static_cast<uint64_t>(total) << 32;
+      // A short wave played fast can pass its end by more than its length in
+      // one step: wrap by the remainder, not by one length.
+      v.position %= static_cast<uint64_t>(total) << 32;
       index = static_cast<int64_t>(v.position >> 32);
     }
     int64_t next = index + 1;

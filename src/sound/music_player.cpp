@@ -1,9 +1,14 @@
 #include "sound/music_player.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <xmp.h>
 
 #include <algorithm>
+#include <vector>
 
+#include "platform/file_reading.h"
 #include "platform/game_path.h"
 
 namespace aerovell {
@@ -23,6 +28,27 @@ struct MusicPlayer::Song {
   }
 };
 
+namespace {
+
+// The game's modules are tens of kilobytes; a module over this is refused.
+constexpr size_t kMaxModuleFileSize = size_t{64} << 20;
+
+bool ReadModuleFile(const std::string& path, std::vector<uint8_t>& bytes) {
+  std::string reason;
+  const int fd = OpenRegularFile(path, O_RDONLY, reason);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool sized = ::fstat(fd, &st) == 0 && st.st_size > 0 && static_cast<uint64_t>(st.st_size) <= kMaxModuleFileSize;
+  if (sized) {
+    bytes.resize(static_cast<size_t>(st.st_size));
+    bytes.resize(ReadUpTo(fd, bytes.data(), bytes.size(), reason));
+  }
+  ::close(fd);
+  return sized && reason.empty() && !bytes.empty();
+}
+
+}  // namespace
+
 MusicPlayer::MusicPlayer(Mixer& mixer) : mixer_(mixer), scratch_(new int16_t[kScratchFrames * 2]) {
   mixer_.SetMusic(this);
 }
@@ -38,8 +64,12 @@ MusicPlayer::SongHandle MusicPlayer::SongLoadFromFile(const std::string& path) {
   auto song = std::make_unique<Song>();
   song->context = xmp_create_context();
   if (!song->context) return 0;
-  const std::string file = GamePath(path).string();
-  if (xmp_load_module(song->context, file.c_str()) != 0) {
+  // The module is read here, not by libxmp, so that only a regular file of a
+  // sane size is read, and a pipe or a device named like a song cannot block
+  // the game or feed it without end.
+  std::vector<uint8_t> bytes;
+  if (!ReadModuleFile(GamePath(path).string(), bytes) ||
+      xmp_load_module_from_memory(song->context, bytes.data(), static_cast<long>(bytes.size())) != 0) {
     xmp_free_context(song->context);
     song->context = nullptr;
     return 0;

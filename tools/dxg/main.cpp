@@ -1,6 +1,8 @@
 // aerovell-dxg: looks inside the game's library files (pictures and sounds).
 //   aerovell-dxg list FILE        one line per item
 //   aerovell-dxg export FILE DIR  each picture as a PNG, each sound as a WAV
+//   aerovell-dxg check FILE       loads the file as the game does: prepares
+//                                 every item and draws every pattern once
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +10,7 @@
 
 #include "engine/picture_collection.h"
 #include "png/png_writer.h"
+#include "sound/mixer.h"
 #include "sound/wave_collection.h"
 
 namespace {
@@ -15,7 +18,8 @@ namespace {
 using namespace aerovell;
 
 int Usage() {
-  std::fprintf(stderr, "usage: aerovell-dxg list FILE\n       aerovell-dxg export FILE DIR\n");
+  std::fprintf(stderr, "usage: aerovell-dxg list FILE\n       aerovell-dxg export FILE DIR\n"
+                       "       aerovell-dxg check FILE\n");
   return 2;
 }
 
@@ -30,7 +34,7 @@ void ListPictures(const TPictureCollection& pictures) {
     const TPictureCollectionItem& item = pictures.Item(i);
     std::printf("%d\t%s\tpicture %dx%d\tpattern %dx%d\tpatterns %zu\tskip %dx%d\ttransparent %d %08X\n", i,
                 item.Name().c_str(), item.Picture.Width(), item.Picture.Height(), item.Width(), item.Height(),
-                item.Layout().size(), item.SkipWidth, item.SkipHeight, item.Transparent ? 1 : 0,
+                static_cast<size_t>(item.Layout().Count()), item.SkipWidth, item.SkipHeight, item.Transparent ? 1 : 0,
                 item.TransparentColor());
   }
 }
@@ -95,13 +99,48 @@ int ExportWaves(const TWaveCollection& waves, const std::filesystem::path& dir) 
   return failures ? 1 : 0;
 }
 
+// What the game does with a library it loads: every picture prepared and each
+// pattern drawn, every sound made a voice and mixed; for measuring what a file
+// costs (time, memory) beyond its reading.
+int CheckPictures(TPictureCollection& pictures) {
+  Surface back(800, 600);
+  long long drawn = 0;
+  for (int i = 0; i < pictures.Count(); ++i) {
+    TPictureCollectionItem& item = pictures.Item(i);
+    item.MarkPrepared();
+    item.Prepare();
+    for (int k = 0; k < item.NumPatterns(); ++k, ++drawn) item.DrawPattern(back, 0, 0, k);
+  }
+  std::printf("%d pictures, %lld patterns drawn\n", pictures.Count(), drawn);
+  return 0;
+}
+
+int CheckWaves(const TWaveCollection& waves) {
+  Mixer mixer;
+  mixer.SetOutputRate(48000);
+  int voices = 0;
+  for (int i = 0; i < waves.Count(); ++i) {
+    const TWaveData& data = waves.Item(i).Wave.data;
+    WaveFormat f;
+    if (!ParsePcmFormat(data.format, f)) continue;
+    const Mixer::VoiceId voice = mixer.CreateVoice(f, data.samples);
+    if (voice == Mixer::kNoVoice) continue;
+    mixer.Play(voice, waves.Item(i).Looped());
+    ++voices;
+  }
+  std::vector<int16_t> out(2 * 4800);
+  mixer.RenderAudio(out.data(), 4800);
+  std::printf("%d sounds, %d voices mixed\n", waves.Count(), voices);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string command = argv[1];
-  if ((command == "list" && argc != 3) || (command == "export" && argc != 4) ||
-      (command != "list" && command != "export"))
+  if (((command == "list" || command == "check") && argc != 3) || (command == "export" && argc != 4) ||
+      (command != "list" && command != "export" && command != "check"))
     return Usage();
   try {
     const FileBytes file = ReadWholeFile(argv[2]);
@@ -113,6 +152,7 @@ int main(int argc, char** argv) {
         ListWaves(waves);
         return 0;
       }
+      if (command == "check") return CheckWaves(waves);
       return ExportWaves(waves, argv[3]);
     }
     TPictureCollection pictures;
@@ -121,6 +161,7 @@ int main(int argc, char** argv) {
       ListPictures(pictures);
       return 0;
     }
+    if (command == "check") return CheckPictures(pictures);
     return ExportPictures(pictures, argv[3]);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());

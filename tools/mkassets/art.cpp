@@ -182,4 +182,21 @@ tools::PictureEntry Picture(const std::string& name, const tools::RgbImage& imag
   return e;
 }
 
+tools::RgbImage DialogPanel(int w, int h, int left, int top, int right, int bottom) {
+  Canvas c(w, h);
+  cairo_t* cr = c.cr();
+  const double pw = right - left, ph = bottom - top;
+  c.RoundedRect(left, top, pw, ph, 12);
+  c.LinearVertical(top, 0xF8FAFC, bottom, 0xE6EDF3);
+  cairo_fill_preserve(cr);
+  c.Color(0x2B3A48);
+  cairo_set_line_width(cr, 4);
+  cairo_stroke(cr);
+  // The title strip, clear of the first line of text.
+  c.RoundedRect(left + 6, top + 6, pw - 12, 16, 5);
+  c.LinearVertical(top + 6, 0x4D6F8F, top + 22, 0x2F4A63);
+  cairo_fill(cr);
+  return c.ToImage();
+}
+
 }  // namespace aerovell::mkassets

@@ -69,6 +69,12 @@ class Canvas {
 // channel to a small set of levels, so it fits an 8-bit palette.
 void Posterize(tools::RgbImage& image, int levels_r = 6, int levels_g = 7, int levels_b = 6);
 
+// A dialog frame: a picture of w x h, transparent but for a light panel with a
+// dark border over the rectangle (left, top)-(right, bottom), which is where
+// the dialog's texts stand; a slim title strip runs along its top. Light
+// enough behind the texts for black (and the red of a chosen answer).
+tools::RgbImage DialogPanel(int w, int h, int left, int top, int right, int bottom);
+
 // Pictures side by side, for pattern strips.
 tools::RgbImage Strip(const std::vector<tools::RgbImage>& frames);
 

@@ -70,14 +70,16 @@ std::pair<RgbImage, RgbImage> Layer(int height, const std::function<void(Canvas&
   return {left, right};
 }
 
-void Silhouette(Canvas& c, double base, const std::vector<std::pair<int, double>>& waves, double phase, uint32_t top,
-                uint32_t bottom, int height) {
+// A ridge filled flat to the bottom of the picture. The layers keep to colours the
+// posterizing leaves as they are, so a layer is a few flat colours and no bands.
+void Silhouette(Canvas& c, double base, const std::vector<std::pair<int, double>>& waves, double phase,
+                uint32_t colour, int height) {
   cairo_t* cr = c.cr();
   cairo_move_to(cr, 0, height);
   for (int x = 0; x <= 1600; x += 4) cairo_line_to(cr, x, base + Ridge(x, waves, phase));
   cairo_line_to(cr, 1600, height);
   cairo_close_path(cr);
-  c.LinearVertical(base - 60, top, height, bottom);
+  Rgb(cr, colour);
   cairo_fill(cr);
 }
 
@@ -105,21 +107,6 @@ RgbImage StatusBar() {
     cairo_fill(c.cr());
   }
   return c.ToOpaqueImage(0);
-}
-
-RgbImage DialogFrame(int w, int h) {
-  Canvas c(w, h);
-  c.RoundedRect(2, 2, w - 4, h - 4, 14);
-  c.LinearVertical(0, 0xE9EEF2, h, 0xB9C6D1);
-  cairo_fill_preserve(c.cr());
-  Rgb(c.cr(), 0x2B3A48);
-  cairo_set_line_width(c.cr(), 4);
-  cairo_stroke(c.cr());
-  c.RoundedRect(10, 10, w - 20, 30, 8);
-  c.LinearVertical(10, 0x4D6F8F, 40, 0x2F4A63);
-  cairo_fill(c.cr());
-  c.Text(22, 14, "Aerovell", 18, 0xF4F7FA);
-  return c.ToImage();
 }
 
 RgbImage Explosion(int size, int frames, uint32_t hot, uint32_t warm, uint32_t smoke, int seed) {
@@ -231,24 +218,30 @@ std::vector<tools::PictureEntry> GameGraphics() {
   };
   // By index: what the game field takes by position.
   add("sky", Sky(), DibEncoding::kRgb24, "TDIB", false);
-  add("dialog", DialogFrame(430, 290), DibEncoding::kRgb32Fields, "TBitmap");
-  auto far = Layer(330, [](Canvas& c) {
-    Silhouette(c, 170, {{3, 40}, {7, 22}, {13, 9}}, 0.3, 0x8EA6C2, 0x6A86A6, 330);
-    Silhouette(c, 230, {{2, 30}, {5, 18}, {11, 7}}, 1.1, 0x6F8EAE, 0x56728F, 330);
+  // Drawn at (185, 120), it holds the exit question, name entry, the submit
+  // question and the messages of the submission: their texts run from x 251
+  // to 518 and from y 195 to 378 on the screen.
+  add("dialog", DialogPanel(430, 290, 38, 42, 362, 282), DibEncoding::kRgb32Fields, "TBitmap");
+  // Three layers, far to near, each reaching down to where the next one in front
+  // of it always covers the screen, so no sky shows through and little is drawn twice.
+  auto far = Layer(420, [](Canvas& c) {  // y 70 to 490; the hills' ridge never dips below 483
+    Silhouette(c, 125, {{3, 42}, {7, 20}, {13, 8}}, 0.3, 0x99AACC, 420);  // hazy peaks
+    Silhouette(c, 205, {{2, 30}, {5, 16}, {11, 6}}, 1.1, 0x667F99, 420);  // the nearer range
   });
-  auto middle = Layer(200, [](Canvas& c) {
-    Silhouette(c, 70, {{4, 26}, {9, 12}, {17, 5}}, 0.7, 0x5F8E52, 0x3F6A38, 200);
+  auto middle = Layer(200, [](Canvas& c) {  // y 400 to 545 drawn; the ground covers from 539
+    Silhouette(c, 45, {{4, 24}, {9, 10}, {17, 4}}, 0.7, 0x66AA66, 145);
+    Silhouette(c, 105, {{3, 14}, {8, 8}}, 2.0, 0x667F33, 145);
   });
   auto near = Layer(250, [](Canvas& c) {
-    Silhouette(c, 180, {{5, 6}, {11, 3}}, 0.2, 0x6E9E3C, 0x4C7A2A, 250);
+    Silhouette(c, 180, {{5, 6}, {11, 3}}, 0.2, 0x337F33, 250);
     // The ground units stand on this strip, its top at about y 560 on the screen.
-    Rgb(c.cr(), 0x7A6440);
+    Rgb(c.cr(), 0x665533);
     cairo_rectangle(c.cr(), 0, 212, 1600, 38);
     cairo_fill(c.cr());
     Rng rng(11);
     for (int i = 0; i < 40; ++i) {  // trees, none cut by the seam
       const double x = 20 + i * 40 + rng.Range(-8, 8), h = rng.Range(30, 60);
-      Rgb(c.cr(), 0x3B5E25);
+      Rgb(c.cr(), 0x005533);
       cairo_move_to(c.cr(), x, 212 - h);
       cairo_line_to(c.cr(), x + h * 0.3, 212);
       cairo_line_to(c.cr(), x - h * 0.3, 212);

@@ -64,14 +64,15 @@ RgbImage Highlight(int k) {
   int w, h;
   probe.TextSize(kCaptions[k], kCaptionSize, w, h);
   Canvas c(w + 2 * kPadX, h + 2 * kPadY);
-  // Flat colours with hard edges: crisp at 8 bits and short in run-length form.
+  // Flat colours: few of them at 8 bits, and short in run-length form.
   c.RoundedRect(0, 0, c.Width(), c.Height(), 10);
   Rgb(c.cr(), 0xB8501C);
   cairo_fill(c.cr());
   c.RoundedRect(3, 3, c.Width() - 6, c.Height() - 6, 8);
   Rgb(c.cr(), 0xFFC857);
   cairo_fill(c.cr());
-  c.Text(kPadX, kPadY, kCaptions[k], kCaptionSize, 0x5A1208, false, false);
+  // Smooth, like the resting captions beside it; Posterize keeps it in 8 bits.
+  c.Text(kPadX, kPadY, kCaptions[k], kCaptionSize, 0x5A1208);
   RgbImage image = c.ToImage();
   Posterize(image, 6, 7, 6);
   return image;
@@ -91,9 +92,12 @@ RgbImage Panel(int w, int h, uint32_t top, uint32_t bottom, uint32_t border) {
 // A help page: 520 x 220, drawn at (140, 200) between the title and the buttons.
 constexpr int kPageW = 520, kPageH = 220;
 
+// The page leaves its top rows clear: the page title's descenders reach below y 200.
+constexpr int kPageTop = 6;
+
 std::unique_ptr<Canvas> PageCanvas() {
   auto c = std::make_unique<Canvas>(kPageW, kPageH);
-  c->RoundedRect(1, 1, kPageW - 2, kPageH - 2, 8);
+  c->RoundedRect(1, kPageTop + 1, kPageW - 2, kPageH - kPageTop - 2, 8);
   Rgb(c->cr(), 0xF3EEDF);
   cairo_fill_preserve(c->cr());
   Rgb(c->cr(), 0x6D5B3A);
@@ -104,25 +108,25 @@ std::unique_ptr<Canvas> PageCanvas() {
 
 RgbImage TextPage(const std::string& text) {
   auto c = PageCanvas();
-  c->Paragraph(16, 12, kPageW - 32, text, 15, 0x222222);
+  c->Paragraph(16, kPageTop + 12, kPageW - 32, text, 15, 0x222222);
   return c->ToImage();
 }
 
 RgbImage ControlsPage() {
   auto c = PageCanvas();
   const char* rows[][2] = {
-      {"Полёт", "стрелки, W A S D или 8 4 2 6 на цифровой клавиатуре"},
-      {"Огонь", "Ctrl или пробел"},
-      {"Бомба", "Shift или Enter (когда взят бонус бомбы)"},
-      {"Мышь", "самолёт летит к указателю; левая кнопка - огонь, правая - бомба"},
-      {"Пауза", "Esc во время игры"},
+      {"Полёт", "стрелки, W A S D, 8 4 2 6 на цифровой клавиатуре или мышь"},
+      {"Огонь", "Ctrl, пробел или левая кнопка мыши"},
+      {"Бомба", "Shift, Enter или правая кнопка мыши (с бонусом бомбы)"},
+      {"Пауза", "P; ещё раз P - дальше"},
+      {"Выход", "Esc - игра спросит, выйти ли"},
       {"Окно", "Alt+Enter - окно или полный экран"},
-      {"Хот клавиша", "сворачивает игру (задаётся в опциях)"},
+      {"Хот клавиша", "F12 (задаётся в опциях) сворачивает игру"},
   };
-  int y = 12;
+  int y = kPageTop + 8;
   for (const auto& row : rows) {
     c->Text(16, y, row[0], 15, 0x7A1E0E, true);
-    y += std::max(26, c->Paragraph(150, y, kPageW - 166, row[1], 14, 0x222222) + 6);
+    y += std::max(26, c->Paragraph(150, y, kPageW - 166, row[1], 14, 0x222222) + 4);
   }
   return c->ToImage();
 }
@@ -133,7 +137,7 @@ RgbImage EnemiesPage() {
   const char* names[] = {"Истребитель", "Штурмовик", "Ганшип", "Носитель камикадзе", "Реактивный", "Транспорт"};
   for (int kind = 1; kind <= 6; ++kind) {
     const int col = (kind - 1) % 3, row = (kind - 1) / 3;
-    const double x = 12 + col * 170, y = 10 + row * 78;
+    const double x = 12 + col * 170, y = kPageTop + 8 + row * 76;
     const Size s = EnemySize(kind);
     const double scale = std::min(1.0, std::min(80.0 / s.w, 44.0 / s.h));
     cairo_save(cr);
@@ -152,7 +156,7 @@ RgbImage EnemiesPage() {
                            {"Вышка", DrawTower, 0.45},
                            {"Ракетница", DrawNru, 0.75}};
   for (int i = 0; i < 3; ++i) {
-    const double x = 12 + i * 170, y = 166;
+    const double x = 12 + i * 170, y = kPageTop + 160;
     cairo_save(cr);
     cairo_translate(cr, x, y);
     cairo_scale(cr, ground[i].scale, ground[i].scale);
@@ -169,7 +173,7 @@ RgbImage BonusesPage() {
                             "Мега-бомба: уничтожает всех врагов", "Жизнь: ещё один самолёт",
                             "Очки: сразу 100 очков"};
   for (int kind = 1; kind <= 5; ++kind) {
-    const double y = 10 + (kind - 1) * 41;
+    const double y = kPageTop + 8 + (kind - 1) * 41;
     cairo_save(c->cr());
     cairo_translate(c->cr(), 16, y);
     DrawBonus(c->cr(), kind, 0, 34);
@@ -190,10 +194,12 @@ std::vector<tools::PictureEntry> MenuGraphics() {
   // Sub-menu frame at (118, 123): room for the options, the records table
   // (134..662 x 173..397), the help pages and buttons (to y 448), and covering
   // the main menu's last caption below.
-  out.push_back(Picture("submenu", Panel(564, 424, 0xD6DEE6, 0x9FB1C2, 0x2B3A48), "TBitmap",
+  // Nearly white, so that black, red and green texts all read on it.
+  out.push_back(Picture("submenu", Panel(564, 424, 0xF8FAFC, 0xE9EFF4, 0x2B3A48), "TBitmap",
                         DibEncoding::kRgb32Fields, true));
-  // Dialog frame at (185, 120): the questions sit at y 230 to 308.
-  out.push_back(Picture("dialog", Panel(430, 230, 0xE9EEF2, 0xB7C4CF, 0x2B3A48), "TDIB", DibEncoding::kRgb32, true));
+  // Dialog frame at (185, 120): the questions' texts run from x 241 to 480 and
+  // from y 235 to 311 on the screen; the panel frames them.
+  out.push_back(Picture("dialog", DialogPanel(430, 230, 28, 82, 322, 218), "TDIB", DibEncoding::kRgb32, true));
   out.push_back(Picture("help1", TextPage("Вы - пилот маленького самолёта над бескрайней страной. "
                                           "Сбивайте вражеские самолёты, камикадзе и парашютистов, "
                                           "уничтожайте солдат, вышки и ракетные установки. "

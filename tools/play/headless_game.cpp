@@ -10,7 +10,6 @@ THeadlessGame::THeadlessGame(const Options& options) : app_(platform_) {
   platform_.audio_available = false;
   // Nobody sees a box here: each message goes to the player's standard error.
   app_.OnException = [](const std::exception& error) { std::fprintf(stderr, "aerovell-play: %s\n", error.what()); };
-  std::filesystem::current_path(options.game_dir);
   TFormOptions form_options;
   form_options.Seed = options.seed;
   form_options.ScoreHost = options.score_host;

@@ -15,11 +15,11 @@ namespace aerovell::play {
 
 // The real game, started at the main menu, on the test platform: a virtual clock
 // that moves exactly one frame interval per frame, no window and no sound. The
-// same seed and input give the same game on any machine.
+// same seed and input give the same game on any machine. The game finds its data
+// in the working directory, as it always does.
 class THeadlessGame {
  public:
   struct Options {
-    std::filesystem::path game_dir;     // holds data/ and sound/
     std::filesystem::path config_path;  // config.dat
     std::optional<uint32_t> seed;
     std::optional<std::string> score_host;

@@ -126,19 +126,22 @@ int main(int argc, char** argv) {
     }
   }
   std::optional<TempFolder> temp;
+  std::filesystem::path game_dir;
   THeadlessGame::Options options;
   options.seed = args.seed;
   options.score_host = args.score_host;
   std::error_code ec;
   if (!args.dir.empty()) {
-    options.game_dir = std::filesystem::absolute(args.dir, ec);
-    options.config_path = options.game_dir / "config.dat";
+    game_dir = std::filesystem::absolute(args.dir, ec);
+    options.config_path = game_dir / "config.dat";
   } else {
-    options.game_dir = AEROVELL_GAME_DIR;
+    game_dir = AEROVELL_GAME_DIR;
     temp.emplace();
     options.config_path = temp->Path() / "config.dat";
   }
-  if (!std::filesystem::is_directory(options.game_dir, ec)) Fail("no game folder \"" + options.game_dir.string() + "\"");
+  if (!std::filesystem::is_directory(game_dir, ec)) Fail("no game folder \"" + game_dir.string() + "\"");
+  std::filesystem::current_path(game_dir, ec);
+  if (ec) Fail("cannot enter \"" + game_dir.string() + "\": " + ec.message());
 
   try {
     THeadlessGame game(options);

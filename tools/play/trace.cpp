@@ -1,6 +1,8 @@
 #include "play/trace.h"
 
-#include <array>
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -10,19 +12,6 @@
 
 namespace aerovell::play {
 namespace {
-
-const std::array<uint32_t, 256>& CrcTable() {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t n = 0; n < 256; ++n) {
-      uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  return table;
-}
 
 // The classes that take their picture by position in the library.
 bool TakesPictureByIndex(const TSprite& s) {
@@ -66,11 +55,15 @@ void AppendJsonString(std::string& out, std::string_view s) {
 }  // namespace
 
 uint32_t Crc32(const void* data, size_t size, uint32_t crc) {
-  const auto& table = CrcTable();
-  const auto* p = static_cast<const uint8_t*>(data);
-  crc = ~crc;
-  for (size_t i = 0; i < size; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
+  const auto* bytes = static_cast<const Bytef*>(data);
+  // zlib takes lengths as uInt: a frame is far below that, but stay correct for any size.
+  while (size > 0) {
+    const auto chunk = static_cast<uInt>(std::min<size_t>(size, 1u << 30));
+    crc = static_cast<uint32_t>(crc32(crc, bytes, chunk));
+    bytes += chunk;
+    size -= chunk;
+  }
+  return crc;
 }
 
 std::string PictureKey(const TSprite& sprite) {

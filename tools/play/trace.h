@@ -8,7 +8,7 @@
 
 namespace aerovell::play {
 
-// CRC-32 as zlib computes it (reflected polynomial 0xEDB88320), continued from `crc`.
+// CRC-32 (zlib's), continued from `crc`.
 uint32_t Crc32(const void* data, size_t size, uint32_t crc = 0);
 
 // One frame of the game as a JSON object on one line: the state, the counters

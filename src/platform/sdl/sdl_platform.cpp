@@ -1,5 +1,6 @@
 #include "platform/sdl/sdl_platform.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -12,17 +13,26 @@
 #include <string>
 #include <string_view>
 
+#include <SDL_syswm.h>
+
+#include "platform/file_reading.h"
 #include "platform/sdl/vk_keymap.h"
 
 namespace aerovell {
 namespace {
 
-volatile std::sig_atomic_t g_terminate = 0;
-
 // The drivers a player can see a window on. Left to itself SDL would fall back
 // to its off-screen driver, and the game would run where nobody can see or
 // close it.
 constexpr const char* kDisplayDrivers[] = {"x11", "wayland", "kmsdrm"};
+
+// Wayland lives in the session's runtime folder; without one there is nothing
+// to probe, and the probe would only print its complaint three times.
+bool HasRuntimeFolder() {
+  const char* dir = std::getenv("XDG_RUNTIME_DIR");
+  std::error_code ec;
+  return dir && *dir && std::filesystem::is_directory(dir, ec);
+}
 
 // Starts SDL's video on the driver SDL_VIDEODRIVER names or else on the first
 // of ours that works; returns why none did, or nothing.
@@ -31,6 +41,10 @@ std::string StartVideo() {
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 ? std::string() : std::string(named) + ": " + SDL_GetError();
   std::string reasons;
   for (const char* driver : kDisplayDrivers) {
+    if (std::strcmp(driver, "wayland") == 0 && !HasRuntimeFolder()) {
+      reasons += (reasons.empty() ? "" : "; ") + std::string("wayland: no XDG_RUNTIME_DIR");
+      continue;
+    }
     SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return {};
     reasons += (reasons.empty() ? "" : "; ") + std::string(driver) + ": " + SDL_GetError();
@@ -38,7 +52,24 @@ std::string StartVideo() {
   return reasons;
 }
 
-extern "C" void OnTerminateSignal(int) { g_terminate = 1; }
+extern "C" void OnTerminateSignal(int) { RequestTerminate(); }
+
+// The sound library's own diagnostics: without a sound card, opening the
+// device has libasound print eight lines of its search on every start, for a
+// game that then simply plays silently. They are kept quiet unless
+// AEROVELL_VERBOSE=1 asks for them. SDL loads libasound itself; loading it
+// here gives the same library, whose error handler is then replaced.
+extern "C" void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietSoundLibrary() {
+  if (const char* verbose = std::getenv("AEROVELL_VERBOSE"); verbose && std::strcmp(verbose, "1") == 0) return;
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using SetHandler = int (*)(Handler);
+  // Kept loaded for the life of the process: SDL may unload its own reference.
+  void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
+  if (!alsa) return;  // no libasound: nothing to quieten
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(&QuietAlsaError);
+}
 
 uint8_t ModsOf(uint16_t sdl_mods) {
   uint8_t mods = 0;
@@ -70,6 +101,48 @@ bool IsEmulatedGl(SDL_Renderer* renderer) {
   for (const char* soft : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"})
     if (std::strstr(name, soft)) return true;
   return false;
+}
+
+// True for a window on an X server that runs no window manager (a bare X
+// server, a kiosk): nobody is there to honour a full-screen request, and the
+// window would stay its old size while the picture is scaled for the screen.
+// libX11 is SDL's own, already loaded; it is asked through dlsym so that the
+// game does not link X11 itself.
+bool OnX11WithoutWindowManager(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+  if (!x11) return false;
+  using InternAtom = Atom (*)(Display*, const char*, Bool);
+  using DefaultRoot = ::Window (*)(Display*);
+  using GetProperty = int (*)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*, int*, unsigned long*,
+                              unsigned long*, unsigned char**);
+  using Free = int (*)(void*);
+  auto intern = reinterpret_cast<InternAtom>(dlsym(x11, "XInternAtom"));
+  auto root = reinterpret_cast<DefaultRoot>(dlsym(x11, "XDefaultRootWindow"));
+  auto get = reinterpret_cast<GetProperty>(dlsym(x11, "XGetWindowProperty"));
+  auto release = reinterpret_cast<Free>(dlsym(x11, "XFree"));
+  bool without = false;
+  if (intern && root && get && release) {
+    Display* display = info.info.x11.display;
+    // A window manager that follows the desktop conventions names its check window here.
+    const Atom check = intern(display, "_NET_SUPPORTING_WM_CHECK", True);
+    without = check == None;
+    if (!without) {
+      Atom type = None;
+      int format = 0;
+      unsigned long items = 0, after = 0;
+      unsigned char* data = nullptr;
+      constexpr Atom kWindowType = 33;  // XA_WINDOW
+      if (get(display, root(display), check, 0, 1, False, kWindowType, &type, &format, &items, &after, &data) ==
+          Success)
+        without = items == 0;
+      if (data) release(data);
+    }
+  }
+  dlclose(x11);
+  return without;
 }
 
 // Milliseconds since the process was started (at the kernel's clock-tick
@@ -130,6 +203,7 @@ SdlPlatform::SdlPlatform(std::string title) : title_(std::move(title)) {
   const char* own = std::getenv("AEROVELL_OWN_POINTER");
   own_pointer_ = (driver && std::string_view(driver) == "wayland") || (own && std::string_view(own) == "1");
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) OpenJoystick();
+  QuietSoundLibrary();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) std::fprintf(stderr, "aerovell: sound: %s\n", SDL_GetError());
   SDL_StopTextInput();
 }
@@ -150,7 +224,7 @@ uint32_t SdlPlatform::TicksMs() { return SDL_GetTicks(); }
 
 bool SdlPlatform::PollEvent(Event& event) {
   RetryAudio();
-  if (g_terminate) {
+  if (TerminateRequested()) {
     event = Event{};
     event.type = EventType::kTerminate;
     return true;
@@ -250,9 +324,16 @@ DisplayResult SdlPlatform::OpenDisplay(bool full_screen, int width, int height) 
     if (!window_) return DisplayResult::kNoWindow;
     SDL_SetWindowMinimumSize(window_, width / 4, height / 4);
   }
+  SDL_Rect cover{};  // the display the window covers itself, when it must
   if (full_screen) {
-    if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+    if (OnX11WithoutWindowManager(window_) &&
+        SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &cover) == 0) {
+      // No one would make the window full screen: it covers the display itself.
+      SDL_SetWindowFullscreen(window_, 0);
+      SDL_SetWindowBordered(window_, SDL_FALSE);
+    } else if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
       return DisplayResult::kModeRefused;
+    }
   } else {
     SDL_SetWindowFullscreen(window_, 0);
     SDL_SetWindowBordered(window_, SDL_TRUE);
@@ -275,7 +356,13 @@ DisplayResult SdlPlatform::OpenDisplay(bool full_screen, int width, int height) 
     CloseDisplay();
     return DisplayResult::kNoPrimarySurface;
   }
+  if (cover.w > 0) {
+    // After the renderer: making one may have re-created the window where it was.
+    SDL_SetWindowSize(window_, cover.w, cover.h);
+    SDL_SetWindowPosition(window_, cover.x, cover.y);
+  }
   SDL_ShowWindow(window_);
+  if (cover.w > 0) SDL_RaiseWindow(window_);
   return DisplayResult::kOk;
 }
 

@@ -41,6 +41,12 @@ std::string FontconfigMatch(const std::string& family, bool bold) {
 
 }  // namespace
 
+namespace {
+bool g_fallback_only = false;
+}  // namespace
+
+void TtfRasterizer::UseOnlyTheFallback(bool only) { g_fallback_only = only; }
+
 TtfRasterizer::TtfRasterizer() {
   if (!TTF_WasInit()) TTF_Init();
 }
@@ -49,8 +55,10 @@ TtfRasterizer::~TtfRasterizer() = default;
 
 std::string TtfRasterizer::FontFileFor(const std::string& family, uint8_t style) {
   const bool bold = style & kFontBold;
-  std::string file = FontconfigMatch(family, bold);
-  if (!file.empty()) return file;
+  if (!g_fallback_only) {
+    std::string file = FontconfigMatch(family, bold);
+    if (!file.empty()) return file;
+  }
   std::error_code ec;
   const char* fallback = bold ? kFallbackBold : kFallbackRegular;
   return std::filesystem::exists(fallback, ec) ? fallback : kLastResort;

@@ -1,19 +1,15 @@
-#pragma once
+#include "golden_image.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <string>
 
-#include "platform/surface.h"
 #include "png_io.h"
 
 namespace aerovell::testing {
 
-// Compares a frame with its picture in tests/golden. A small tolerance absorbs
-// font rasteriser changes; with AEROVELL_UPDATE_GOLDEN set (`make golden`) the
-// picture is rewritten instead (look at it before committing).
-inline void ExpectGolden(const Surface& frame, const std::string& name) {
+void ExpectGolden(const Surface& frame, const std::string& name) {
   ASSERT_EQ(frame.Width(), 800);
   const std::string path = std::string(AEROVELL_GOLDEN_DIR) + "/" + name + ".png";
   if (std::getenv("AEROVELL_UPDATE_GOLDEN")) {
@@ -22,9 +18,10 @@ inline void ExpectGolden(const Surface& frame, const std::string& name) {
   }
   const Surface golden = LoadPng(path);
   ASSERT_EQ(golden.Width(), 800) << "missing " << path << " (make golden)";
+  ASSERT_EQ(golden.Height(), frame.Height());
   int differing = 0;
-  for (int y = 0; y < 600; ++y)
-    for (int x = 0; x < 800; ++x) {
+  for (int y = 0; y < frame.Height(); ++y)
+    for (int x = 0; x < frame.Width(); ++x) {
       const uint32_t a = frame.Pixel(x, y), b = golden.Pixel(x, y);
       int worst = 0;
       for (int shift : {0, 8, 16})

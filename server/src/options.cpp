@@ -1,0 +1,73 @@
+#include "options.h"
+
+#include <charconv>
+
+namespace aerovell::scores {
+namespace {
+
+template <typename T>
+bool ReadNumber(const std::string& text, T low, T high, T& out) {
+  T value{};
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
+    return false;
+  out = value;
+  return true;
+}
+
+bool ReadListen(const std::string& text, Options& options) {
+  const size_t colon = text.rfind(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  std::string host = text.substr(0, colon);
+  if (host.front() == '[') {
+    if (host.size() < 3 || host.back() != ']') return false;
+    host = host.substr(1, host.size() - 2);
+  } else if (host.find(':') != std::string::npos) {
+    return false;  // an IPv6 address goes in brackets
+  }
+  int port = 0;
+  if (!ReadNumber(text.substr(colon + 1), 0, 65535, port)) return false;
+  options.host = host;
+  options.port = port;
+  return true;
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
+  Options options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& name = args[i];
+    if (name == "--quiet") {
+      options.quiet = true;
+      continue;
+    }
+    if (name != "--listen" && name != "--db" && name != "--max-per-minute" && name != "--threads") {
+      error = "unknown argument " + name;
+      return std::nullopt;
+    }
+    if (i + 1 == args.size()) {
+      error = name + " needs a value";
+      return std::nullopt;
+    }
+    const std::string& value = args[++i];
+    bool ok = true;
+    if (name == "--listen") {
+      ok = ReadListen(value, options);
+    } else if (name == "--db") {
+      ok = !value.empty();
+      options.database = value;
+    } else if (name == "--max-per-minute") {
+      ok = ReadNumber(value, 0u, 1000000u, options.max_per_minute);
+    } else {
+      ok = ReadNumber(value, 1, 1024, options.threads);
+    }
+    if (!ok) {
+      error = "bad value for " + name + ": " + value;
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+}  // namespace aerovell::scores

@@ -1,0 +1,54 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+namespace aerovell::scores {
+namespace {
+
+TEST(ParseOptions, ReadsTheCommandLine) {
+  std::string error;
+  const auto defaults = ParseOptions({}, error);
+  ASSERT_TRUE(defaults);
+  EXPECT_EQ(defaults->host, "127.0.0.1");
+  EXPECT_EQ(defaults->port, 8642);
+  EXPECT_EQ(defaults->database, "scores.sqlite");
+  EXPECT_EQ(defaults->max_per_minute, 30u);
+
+  const auto given = ParseOptions({"--listen", "[::1]:0", "--db", "x/s.db", "--max-per-minute", "0",
+                                   "--threads", "4", "--quiet"},
+                                  error);
+  ASSERT_TRUE(given) << error;
+  EXPECT_EQ(given->host, "::1");
+  EXPECT_EQ(given->port, 0);
+  EXPECT_EQ(given->database, "x/s.db");
+  EXPECT_EQ(given->max_per_minute, 0u);
+  EXPECT_EQ(given->threads, 4);
+  EXPECT_TRUE(given->quiet);
+}
+
+TEST(ParseOptions, RefusesWhatItCannotRead) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--listen"},
+      {"--listen", "8642"},
+      {"--listen", "127.0.0.1:"},
+      {"--listen", "127.0.0.1:65536"},
+      {"--listen", "127.0.0.1:-1"},
+      {"--listen", "::1:8642"},
+      {"--listen", "[]:8642"},
+      {"--listen", ":8642"},
+      {"--db", ""},
+      {"--max-per-minute", "-1"},
+      {"--max-per-minute", "ten"},
+      {"--threads", "0"},
+      {"--port", "1"},
+      {"extra"},
+  };
+  for (const auto& args : cases) {
+    std::string error;
+    EXPECT_FALSE(ParseOptions(args, error)) << args[0];
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+}  // namespace
+}  // namespace aerovell::scores

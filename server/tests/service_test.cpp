@@ -1,0 +1,199 @@
+#include "service.h"
+
+#include <gtest/gtest.h>
+
+#include "score_test_support.h"
+#include "test_support.h"
+
+namespace aerovell::scores {
+namespace {
+
+using namespace std::chrono_literals;
+using aerovell::testing::TempDir;
+using testing::kTableTarget;
+using testing::kVersionTarget;
+using testing::ScoreTarget;
+using testing::ScoreTargetOfInfo;
+
+constexpr int64_t kWall = 1718064000;  // 2024-06-11
+
+class ScoreServiceTest : public ::testing::Test {
+ protected:
+  explicit ScoreServiceTest(unsigned per_minute = 0)
+      : store_((dir_ / "scores.sqlite").string()), service_(store_, Limits(per_minute)) {}
+
+  static ServiceLimits Limits(unsigned per_minute) {
+    ServiceLimits limits;
+    limits.max_per_minute = per_minute;
+    return limits;
+  }
+  Reply Ask(const std::string& target, std::chrono::steady_clock::duration later = {}) {
+    return service_.Handle(target, "127.0.0.1", t0_ + later, kWall);
+  }
+  std::string FreshP(std::chrono::steady_clock::duration later = {}) {
+    const Reply reply = Ask(kVersionTarget, later);
+    EXPECT_EQ(reply.status, 200);
+    return EchoValue(reply.body);
+  }
+
+  TempDir dir_;
+  ScoreStore store_;
+  ScoreService service_;
+  const std::chrono::steady_clock::time_point t0_ = std::chrono::steady_clock::now();
+};
+
+TEST_F(ScoreServiceTest, TheVersionAnswerCarriesAFreshEchoValue) {
+  const Reply first = Ask(kVersionTarget);
+  EXPECT_EQ(first.status, 200);
+  EXPECT_EQ(first.kind, QueryKind::kVersion);
+  ASSERT_EQ(first.body.substr(0, 3), "OK|");
+  EXPECT_EQ(std::count(first.body.begin(), first.body.end(), '|'), 5);
+  EXPECT_EQ(first.body.back(), '|');
+  EXPECT_NE(first.body.find("|aerovell-scores|1|2024-06-11T00:00:00Z|"), std::string::npos)
+      << first.body;
+  const std::string p = EchoValue(first.body);
+  EXPECT_EQ(p.size(), EchoValues::kLetters);
+  EXPECT_NE(EchoValue(Ask(kVersionTarget).body), p);
+}
+
+TEST_F(ScoreServiceTest, AScoreIsStoredOnceForItsEchoValue) {
+  const std::string target = ScoreTarget("Иван", 1500, FreshP(), "Россия");
+  const Reply stored = Ask(target);
+  EXPECT_EQ(stored.status, 200);
+  EXPECT_EQ(stored.body, "OK");
+  const Reply replay = Ask(target);
+  EXPECT_EQ(replay.status, 400);
+  EXPECT_EQ(replay.body.substr(0, 6), "ERROR ") << replay.body;
+
+  const auto rows = store_.Best(10);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].name, "Иван");
+  EXPECT_EQ(rows[0].country, "Россия");
+  EXPECT_EQ(rows[0].score, 1500);
+  EXPECT_EQ(rows[0].created, kWall);
+}
+
+TEST_F(ScoreServiceTest, EveryDamagedRecordIsRefusedAndNothingStored) {
+  const auto spent = FreshP();
+  ASSERT_EQ(Ask(ScoreTarget("Spent", 1, spent, "")).body, "OK");
+  const auto late = FreshP();
+
+  const auto good = [](const std::string& p) { return ScoreTarget("Ivan", 100, p, "RU"); };
+  const struct {
+    const char* what;
+    std::function<std::string(const std::string& p)> target;
+    std::chrono::minutes when = 0min;
+  } cases[] = {
+      {"a letter outside the alphabet",
+       [&](const std::string& p) {
+         std::string t = good(p);
+         t.back() = 'O';
+         return t;
+       }},
+      {"a lower-case letter",
+       [&](const std::string& p) {
+         std::string t = good(p);
+         t.back() = 'q';
+         return t;
+       }},
+      {"a length not a multiple of 8",
+       [&](const std::string& p) { return good(p).substr(0, good(p).size() - 1); }},
+      {"percent-encoded letters",
+       [&](const std::string& p) {
+         std::string t = good(p);
+         return t.substr(0, t.size() - 1) + "%51";
+       }},
+      {"a missing field",
+       [](const std::string& p) {
+         return ScoreTargetOfInfo("type=0|name=Ivan|score=100|p=" + p + "|add=RU|z=");
+       }},
+      {"a score of 65536",
+       [](const std::string& p) {
+         return ScoreTargetOfInfo("type=0|name=Ivan|score=65536|key=X|p=" + p + "|add=RU|z=");
+       }},
+      {"type 1",
+       [](const std::string& p) {
+         return ScoreTargetOfInfo("type=1|name=Ivan|score=1|key=X|p=" + p + "|add=RU|z=");
+       }},
+      {"an 11-character name",
+       [](const std::string& p) { return ScoreTarget("Abcdefghijk", 1, p, ""); }},
+      {"an 11-character country",
+       [](const std::string& p) { return ScoreTarget("A", 1, p, "Иииииииииии"); }},
+      {"a name holding <", [](const std::string& p) { return ScoreTarget("<b>", 1, p, ""); }},
+      {"a name holding &", [](const std::string& p) { return ScoreTarget("A&B", 1, p, ""); }},
+      {"a country holding Ё", [](const std::string& p) { return ScoreTarget("A", 1, p, "Ёлки"); }},
+      {"no echo value", [](const std::string&) { return ScoreTarget("A", 1, "", ""); }},
+      {"an unknown echo value",
+       [](const std::string&) { return ScoreTarget("A", 1, "QQQQQQQQQQQQQQQQ", ""); }},
+      {"a spent echo value", [&](const std::string&) { return ScoreTarget("A", 1, spent, ""); }},
+      {"an expired echo value", [&](const std::string&) { return ScoreTarget("A", 1, late, ""); },
+       11min},
+  };
+  for (const auto& c : cases) {
+    const std::string p = FreshP(c.when);
+    const Reply reply = Ask(c.target(p), c.when);
+    EXPECT_EQ(reply.status, 400) << c.what;
+    EXPECT_EQ(reply.body.substr(0, 6), "ERROR ") << c.what << ": " << reply.body;
+    EXPECT_EQ(store_.Count(), 1) << c.what;
+    // A damaged record does not cost the player the value it carried.
+    EXPECT_EQ(Ask(good(p), c.when).body, "OK") << c.what;
+    EXPECT_EQ(store_.Count(), 2) << c.what;
+    Connection((dir_ / "scores.sqlite").string(), SQLITE_OPEN_READWRITE)
+        .Execute("DELETE FROM scores WHERE name = 'Ivan'");
+  }
+}
+
+TEST_F(ScoreServiceTest, UnknownQueriesAreNotFound) {
+  for (const char* target :
+       {"/", "/cgi/version.pl?version&prg=Other", "/cgi/version.pl?prg=Aerovell&show&type=1"}) {
+    const Reply reply = Ask(target);
+    EXPECT_EQ(reply.status, 404) << target;
+    EXPECT_NE(reply.body.substr(0, 2), "OK");
+  }
+}
+
+TEST_F(ScoreServiceTest, TheTableShowsTheStoredRecords) {
+  ASSERT_EQ(Ask(ScoreTarget("Иван", 1500, FreshP(), "Россия")).body, "OK");
+  ASSERT_EQ(Ask(ScoreTarget("Petr", 2500, FreshP(), "")).body, "OK");
+  const Reply page = Ask(kTableTarget);
+  EXPECT_EQ(page.status, 200);
+  EXPECT_EQ(page.content_type, "text/html; charset=utf-8");
+  const size_t petr = page.body.find("<td>Petr</td>"), ivan = page.body.find("<td>Иван</td>");
+  ASSERT_NE(petr, std::string::npos);
+  ASSERT_NE(ivan, std::string::npos);
+  EXPECT_LT(petr, ivan);
+}
+
+TEST_F(ScoreServiceTest, AStoreThatFailsAnswersARefusal) {
+  const std::string p = FreshP();
+  Connection((dir_ / "scores.sqlite").string(), SQLITE_OPEN_READWRITE).Execute("DROP TABLE scores");
+  const Reply reply = Ask(ScoreTarget("A", 1, p, ""));
+  EXPECT_EQ(reply.status, 503);
+  EXPECT_EQ(reply.body, "ERROR the score table is not available");
+  EXPECT_NE(reply.outcome.find("no such table"), std::string::npos) << reply.outcome;
+  EXPECT_EQ(Ask(kTableTarget).status, 503);
+  EXPECT_EQ(Ask(kVersionTarget).status, 200) << "what needs no table still works";
+}
+
+class LimitedServiceTest : public ScoreServiceTest {
+ protected:
+  LimitedServiceTest() : ScoreServiceTest(30) {}
+};
+
+TEST_F(LimitedServiceTest, The31stRequestInAMinuteIsRefused) {
+  std::string p;
+  for (int i = 0; i < 30; ++i) p = FreshP(std::chrono::seconds(i));
+  const Reply refused = Ask(ScoreTarget("A", 1, p, ""), 40s);
+  EXPECT_EQ(refused.status, 429);
+  EXPECT_EQ(refused.body.substr(0, 6), "ERROR ");
+  EXPECT_EQ(Ask(kTableTarget, 40s).status, 429);
+  EXPECT_EQ(store_.Count(), 0);
+  EXPECT_EQ(service_.Handle(kVersionTarget, "127.0.0.9", t0_ + 40s, kWall).status, 200)
+      << "another client";
+  // The first request has left the window a minute later: one more fits.
+  EXPECT_EQ(Ask(ScoreTarget("A", 1, p, ""), 60s).body, "OK");
+  EXPECT_EQ(Ask(kVersionTarget, 60s).status, 429);
+}
+
+}  // namespace
+}  // namespace aerovell::scores

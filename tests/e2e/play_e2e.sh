@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# A short game of the real binary under Xvfb, played with xdotool: start from the
+# menu, the level caption, flying and firing by keys and by mouse, pause and
+# resume, Esc and "Да", the game-over caption, back in the menus, exit 0. The
+# game tells its state changes on stderr (AEROVELL_REPORT_STATES); a second run
+# steers with the game's own pointer, as on a desktop that cannot warp it.
+set -euo pipefail
+game_dir=$1
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$game_dir"/. "$work/"
+rm -f "$work/config.dat"
+cp "$here/lib.sh" "$work/lib.sh"
+
+cat >"$work/inner.sh" <<'INNER'
+#!/usr/bin/env bash
+set -u
+cd "$1"
+. ./lib.sh
+export AEROVELL_REPORT_STATES=1
+# Waits until the game reports a change to state $1; prints that report line.
+wait_state() {
+  for _ in $(seq 300); do
+    line=$(grep -E "state [0-9]+ -> $1," stderr.txt | tail -1 || true)
+    if [ -n "$line" ] && [ "$(grep -c "state [0-9]* -> $1," stderr.txt)" -gt "${2:-0}" ]; then
+      echo "$line"
+      return 0
+    fi
+    sleep 0.05
+  done
+  fail "never reached state $1"
+}
+count() { grep -c "state [0-9]* -> $1," stderr.txt || true; }
+hero_x() { echo "$1" | sed -E 's/.*hero (-?[0-9]+) .*/\1/'; }
+shots() { echo "$1" | sed -E 's/.*shots ([0-9]+).*/\1/'; }
+# Pauses the game and prints the report of the pause.
+pause() {
+  local before; before=$(count 7)
+  key p
+  wait_state 7 "$before"
+}
+resume() {
+  local before; before=$(count 2)
+  key p
+  wait_state 2 "$before" >/dev/null
+}
+
+# One game from the start of the program to its exit; sets x_keys and x_mouse.
+play_once() {
+  : >stderr.txt
+  start_game
+  key Return                                   # "start game"
+  wait_state 5 >/dev/null                      # the level caption
+  caption=0
+  for _ in $(seq 30); do
+    shot caption.png
+    caption=$(has_red caption.png 180x40+300+280)
+    [ "$caption" = "1" ] && break
+    sleep 0.05
+  done
+  [ "$caption" = "1" ] || fail "no level caption"
+  wait_state 2 >/dev/null                      # play
+
+  # By keys: fly right while firing.
+  xdo keydown --window "$wid" Right ctrl
+  sleep 0.6
+  xdo keyup --window "$wid" Right
+  report=$(pause)
+  xdo keyup --window "$wid" ctrl
+  x_keys=$(hero_x "$report")
+  [ "$x_keys" -gt 40 ] || fail "the keys did not fly the aircraft right: $report"
+  [ "$(shots "$report")" -gt 0 ] || fail "the keys fired nothing: $report"
+  shot paused.png
+  [ "$(has_red paused.png 120x40+330+280)" = "1" ] || fail "no pause caption"
+  resume
+
+  # By mouse: steps right from the centre while the left button fires.
+  xdo mousedown --window "$wid" 1
+  for _ in $(seq 8); do xdo mousemove_relative -- 40 0; sleep 0.05; done
+  sleep 0.2
+  report=$(pause)
+  xdo mouseup --window "$wid" 1
+  x_mouse=$(hero_x "$report")
+  [ "$x_mouse" -gt "$x_keys" ] || fail "the mouse did not steer right ($x_keys -> $x_mouse)"
+  [ "$(shots "$report")" -gt 0 ] || fail "the mouse button fired nothing: $report"
+  resume
+
+  key Escape                                   # the exit question
+  wait_state 3 >/dev/null
+  key Return                                   # "Да": the game ends as lost
+  wait_state 6 >/dev/null
+  for _ in $(seq 200); do
+    if [ "$(count 1)" -gt 1 ]; then break; fi  # back in the menus (the first was the start)
+    if [ "$(count 8)" -gt 0 ] && [ -z "${cancelled:-}" ]; then  # a score for the table: cancel it
+      key Down; key Down; key Down; key Return
+      cancelled=1
+    fi
+    sleep 0.05
+  done
+  [ "$(count 1)" -gt 1 ] || fail "not back in the menus"
+  key Escape
+  key Return                                   # leave: "Да"
+  for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+  kill -0 "$pid" 2>/dev/null && fail "still running after leaving"
+  wait "$pid"; code=$?
+  [ "$code" -eq 0 ] || fail "exit code $code"
+}
+
+play_once
+first="$x_keys, the mouse to $x_mouse"
+rm -f config.dat
+export AEROVELL_OWN_POINTER=1
+play_once
+echo "played a game: keys flew to x $first; with its own pointer to $x_keys and $x_mouse"
+INNER
+chmod +x "$work/inner.sh"
+xvfb-run -a -s "-screen 0 1024x768x24" "$work/inner.sh" "$work"

@@ -1,0 +1,185 @@
+// aerovell-play, the headless player: its input scripts, its trace and its
+// command line.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "play/input_script.h"
+#include "play/trace.h"
+#include "png_io.h"
+#include "run_tool.h"
+#include "test_support.h"
+
+namespace aerovell {
+namespace {
+
+using play::ParseInputScript;
+using play::TScriptEvent;
+using Kind = TScriptEvent::Kind;
+
+TEST(InputScript, ReadsEveryEventInFrameOrder) {
+  const auto events = ParseInputScript(
+      "# a comment\n"
+      "\n"
+      "20 up 0x0D\n"
+      "10 down 13\r\n"
+      "10 move -5 620\n"
+      "11 press left\n"
+      "11 release right\n"
+      "12 click\n"
+      "13 type Пётр и 2\n"
+      "14 focus off\n"
+      "15 focus on\n");
+  ASSERT_EQ(events.size(), 9u);
+  EXPECT_EQ(events[0].frame, 10);
+  EXPECT_EQ(events[0].kind, Kind::kKeyDown);
+  EXPECT_EQ(events[0].key, 13);
+  EXPECT_EQ(events[1].kind, Kind::kMove) << "lines of one frame keep their order";
+  EXPECT_EQ(events[1].x, -5);
+  EXPECT_EQ(events[1].y, 620);
+  EXPECT_EQ(events[2].button, 1);
+  EXPECT_EQ(events[3].kind, Kind::kRelease);
+  EXPECT_EQ(events[3].button, 2);
+  EXPECT_EQ(events[4].kind, Kind::kClick);
+  EXPECT_EQ(events[5].text, "Пётр и 2");
+  EXPECT_FALSE(events[6].on);
+  EXPECT_TRUE(events[7].on);
+  EXPECT_EQ(events[8].frame, 20);
+  EXPECT_EQ(events[8].key, 0x0D);
+}
+
+TEST(InputScript, AMalformedLineIsAnErrorNamingItsLine) {
+  const struct {
+    const char* line;
+    const char* message;
+  } cases[] = {
+      {"x down 13", "expected a frame number"},
+      {"0 down 13", "expected a frame number"},
+      {"5", "expected an event"},
+      {"5 jump", "unknown event \"jump\""},
+      {"5 down", "expected a virtual-key code"},
+      {"5 down 0x100", "expected a virtual-key code"},
+      {"5 down 0xZZ", "expected a virtual-key code"},
+      {"5 down 13 14", "unexpected \"14\""},
+      {"5 move 10", "expected move X Y"},
+      {"5 press middle", "expected left or right"},
+      {"5 type", "expected the text to type"},
+      {"5 focus maybe", "expected focus on or off"},
+      {"99999999999 click", "expected a frame number"},
+  };
+  for (const auto& c : cases) {
+    try {
+      ParseInputScript(std::string("# first\n1 click\n") + c.line + "\n");
+      ADD_FAILURE() << c.line;
+    } catch (const play::EScriptError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("line 3: ", 0), 0u) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_THROW(ParseInputScript("1 click\n" + std::string(5000, ' ') + "x\n"), play::EScriptError);
+}
+
+TEST(Trace, Crc32IsZlibs) {
+  EXPECT_EQ(play::Crc32("123456789", 9), 0xCBF43926u);
+  EXPECT_EQ(play::Crc32("", 0), 0u);
+  EXPECT_EQ(play::Crc32("6789", 4, play::Crc32("12345", 5)), 0xCBF43926u) << "continued";
+}
+
+using testing::RunTool;
+using testing::ToolResult;
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class PlayTool : public ::testing::Test {
+ protected:
+  PlayTool() {
+    // Start a game, fly up and down while firing, take a bonus or not.
+    testing::WriteBytes(dir / "input.txt", Bytes("5 down 0x0D\n6 up 0x0D\n120 down 0x11\n150 down 0x26\n190 up 0x26\n"
+                                                 "200 down 0x28\n260 up 0x28\n300 move 450 330\n"));
+  }
+  static std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+  ToolResult Play(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--input", (dir / "input.txt").string()});
+    return RunTool(AEROVELL_PLAY, args, false);
+  }
+  testing::TempDir dir;
+};
+
+TEST_F(PlayTool, TheSameSeedAndInputGiveTheSameTraceAndAnotherSeedAnother) {
+  const ToolResult a = Play({"--seed", "7", "--frames", "500", "--trace"});
+  const ToolResult b = Play({"--seed", "7", "--frames", "500", "--trace"});
+  const ToolResult c = Play({"--seed", "8", "--frames", "500", "--trace"});
+  ASSERT_EQ(a.code, 0);
+  const std::vector<std::string> lines = Lines(a.out);
+  ASSERT_EQ(lines.size(), 500u);
+  EXPECT_EQ(a.out, b.out);
+  EXPECT_NE(a.out, c.out);
+  const std::string& first = lines.front();
+  for (const char* key : {"\"frame\":1,", "\"state\":1,", "\"level\":", "\"score\":", "\"lives\":", "\"kills\":",
+                          "\"message\":", "\"respawn\":", "\"enemyDelay\":", "\"bonusDelay\":", "\"weaponTime\":",
+                          "\"bombTime\":", "\"shieldTime\":", "\"pickupTime\":", "\"hero\":null", "\"sprites\":{",
+                          "\"#0\":1", "\"crc\":"})
+    EXPECT_NE(first.find(key), std::string::npos) << key << " in " << first;
+  const std::string& last = lines.back();
+  EXPECT_NE(last.find("\"state\":2,"), std::string::npos) << last;
+  EXPECT_NE(last.find("\"hero\":{\"x\":"), std::string::npos);
+  EXPECT_NE(last.find("\"enemy"), std::string::npos) << "enemies by their picture's name";
+}
+
+TEST_F(PlayTool, AShotIsThePictureTheTraceCounts) {
+  const std::string shot = (dir / "frame.png").string();
+  const ToolResult r = Play({"--frames", "140", "--trace", "--shot", "140:" + shot});
+  ASSERT_EQ(r.code, 0) << r.out;
+  const Surface picture = testing::LoadPng(shot);
+  ASSERT_EQ(picture.Width(), 800);
+  ASSERT_EQ(picture.Height(), 600);
+  const auto pixels = picture.Pixels();
+  const std::string crc = "\"crc\":" + std::to_string(play::Crc32(pixels.data(), pixels.size_bytes())) + "}";
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_NE(lines.back().find(crc), std::string::npos) << lines.back();
+}
+
+TEST_F(PlayTool, ErrorsEndWithStatusOneAndAMessage) {
+  testing::WriteBytes(dir / "bad.txt", Bytes("1 click\n2 fly away\n"));
+  const ToolResult bad_line = RunTool(AEROVELL_PLAY, {"--input", (dir / "bad.txt").string()});
+  EXPECT_EQ(bad_line.code, 1);
+  EXPECT_NE(bad_line.out.find("line 2: unknown event \"fly\""), std::string::npos) << bad_line.out;
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"--frames", "many"}, "bad frame count"},
+      {{"--seed"}, "--seed needs a value"},
+      {{"--shot", "12"}, "--shot takes K:FILE.png"},
+      {{"--input", "/no/such/file"}, "cannot read"},
+      {{"--dir", "/no/such/folder"}, "no game folder"},
+      {{"--wings"}, "unknown argument"},
+  };
+  for (const auto& c : cases) {
+    const ToolResult r = RunTool(AEROVELL_PLAY, c.args);
+    EXPECT_EQ(r.code, 1) << c.message;
+    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+  }
+}
+
+TEST_F(PlayTool, AGameFolderOfItsOwnKeepsItsSettings) {
+  testing::TempDir game;
+  std::filesystem::copy(AEROVELL_GAME_DIR, game.Path(), std::filesystem::copy_options::recursive);
+  std::filesystem::remove(game / "config.dat");
+  const ToolResult r = RunTool(AEROVELL_PLAY, {"--dir", game.Path().string(), "--frames", "3"});
+  EXPECT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(testing::ReadBytes(game / "config.dat").size(), 158u);
+  std::filesystem::remove_all(game / "data");
+  const ToolResult broken = RunTool(AEROVELL_PLAY, {"--dir", game.Path().string(), "--frames", "3"});
+  EXPECT_EQ(broken.code, 1);
+  EXPECT_NE(broken.out.find("menu.dxg"), std::string::npos) << broken.out;
+}
+
+}  // namespace
+}  // namespace aerovell
