@@ -836,28 +836,7 @@ TEST_F(Actors, PlayerShotsWearEnemiesDown) {
   }
 }
 
-// Hits are not exclusive: every overlap of the pass is one, dead or not.
-TEST_F(Actors, TwoBulletsOnAnEnemyWithTwoHitPointsLeftKillItTwice) {
-  MakeHero(0, 100);
-  TFlyingEnemySprite& e = Make<TFlyingEnemySprite>(1);
-  e.X = 400;
-  e.Y = 300;
-  e.HitPoints = 2;
-  e.CanMove = false;
-  Make<THeroWeaponSprite>(392, 305, hwMachineGun, hdRight);
-  Make<THeroWeaponSprite>(392, 315, hwMachineGun, hdRight);
-  globals.Score = 0;
-  TakeSounds();
-  Frame();
-  EXPECT_TRUE(e.IsDead());
-  EXPECT_EQ(globals.LevelKills, 2);
-  EXPECT_EQ(globals.Score, 20);
-  EXPECT_EQ(Count<TExplosionSprite>(), 4) << "two of the bullets, two of the enemy";
-  EXPECT_EQ(TakeSounds(), (Sounds{{"explode", 2}})) << "the bullets' explosions are silent";
-  Frame();
-  EXPECT_EQ(Count<TFlyingEnemySprite>(), 0);
-}
-
+// Hits are not exclusive: one projectile hits every enemy it overlaps in a pass.
 TEST_F(Actors, OneBulletThroughTwoEnemiesHitsBoth) {
   MakeHero(0, 100);
   TFlyingEnemySprite& a = Make<TFlyingEnemySprite>(2);
@@ -872,27 +851,6 @@ TEST_F(Actors, OneBulletThroughTwoEnemiesHitsBoth) {
   EXPECT_EQ(a.HitPoints, 16);
   EXPECT_EQ(b.HitPoints, 16);
   EXPECT_EQ(Count<TExplosionSprite>(), 2) << "the shell explodes once per hit";
-}
-
-// After a fatal hit the aircraft is gone: the rest of that pass touches nothing.
-TEST_F(Actors, AFatalHitEndsTheAircraftsPass) {
-  THeroSprite& hero = MakeHero(300, 200, true);
-  hero.Health = 5;
-  globals.Lives = 3;
-  TWeaponSprite& rocket = Make<TWeaponSprite>(340, 210, 10, true, "rocket1");
-  TWeaponSprite& bullet = Make<TWeaponSprite>(350, 215, 1, false, "machinegun");
-  TFlyingEnemySprite& enemy = Make<TFlyingEnemySprite>(1);
-  enemy.X = 320;
-  enemy.Y = 205;
-  enemy.CanMove = false;
-  Frame();
-  EXPECT_TRUE(rocket.IsDead());
-  EXPECT_FALSE(bullet.IsDead());
-  EXPECT_FALSE(enemy.IsDead());
-  EXPECT_FALSE(hero.Visible);
-  EXPECT_EQ(globals.Lives, 2);
-  EXPECT_EQ(globals.GameState, gsHeroDown);
-  EXPECT_EQ(globals.LevelKills, 0);
 }
 
 }  // namespace
