@@ -77,8 +77,10 @@ void TGroundEnemySprite::Render() {
     }
   }
   TImageSprite::Render();
-  Ctx.Picture(GunImage).DrawPatternRotated(*Engine()->Surface(), pivot_x, pivot_y, GunWidth, GunHeight, 0, GunPivotX,
-                                           GunPivotY, a);
+  // Like the body, the gun is drawn only where there is a surface to draw on.
+  if (Surface* surface = Engine()->Surface())
+    Ctx.Picture(GunImage).DrawPatternRotated(*surface, pivot_x, pivot_y, GunWidth, GunHeight, 0, GunPivotX, GunPivotY,
+                                             a);
   AimAngle = a;
 }
 
@@ -145,6 +147,7 @@ void TGroundEnemyWeaponSprite::Render() {
     TImageSprite::Render();
     return;
   }
+  if (!Engine()->Surface()) return;
   Surface& surface = *Engine()->Surface();
   Ctx.Picture("rocketfire1").DrawPatternRotated(surface, X - 3 * VelocityX, Y - 3 * VelocityY, 36, 36, FlameFrame, 1.0,
                                                 0.4, (AimAngle - 64) & 255);
