@@ -16,6 +16,7 @@
 #include "game/play_context.h"
 #include "library_fixture.h"
 #include "platform/fake/fake_platform.h"
+#include "play/actor_world.h"
 #include "sound/wave_collection.h"
 #include "sound_fixture.h"
 
@@ -32,41 +33,23 @@ inline const std::vector<std::string>& ActorSoundNames() {
 // a sound library whose plays can be counted, settings with sound on, a seeded
 // random generator and the shared state, all reached through one play context.
 // Frames run as the play frame runs them: free the dead, move, clear, draw.
-class ActorWorld : public ::testing::Test {
+class ActorWorld : public ::testing::Test, public play::TActorWorld {
  protected:
-  ActorWorld() {
-    draw.Display = {800, 600, 32, true, true, true};
-    draw.OpenDisplay();
-    images.SetDXDraw(&draw);
-    sprites.SetDXDraw(&draw);
-    images.Items.LoadLibraryFile(std::string(AEROVELL_GAME_DIR) + "/data/gamegraphic.dxg");
-    sound.Initialize();
-    waves.SetDXSound(&sound);
-    std::vector<tools::WaveEntry> entries;
-    for (const std::string& name : ActorSoundNames()) entries.push_back(Wave(name, 0, Riff(Constant(16, 100))));
-    waves.Items.LoadFromBytes(tools::WriteWaveLibrary(entries));
-    config.SoundOn = 1;
-    globals.Level = 1;
-    globals.ScrollSpeed = 1;
+  ActorWorld() : play::TActorWorld(SoundLibrary()) {}
+
+  static const std::vector<uint8_t>& SoundLibrary() {
+    static const std::vector<uint8_t> bytes = [] {
+      std::vector<tools::WaveEntry> entries;
+      for (const std::string& name : ActorSoundNames()) entries.push_back(Wave(name, 0, Riff(Constant(16, 100))));
+      return tools::WriteWaveLibrary(entries);
+    }();
+    return bytes;
   }
 
-  TSpriteEngine& Root() { return sprites.Engine(); }
   Surface& Back() { return draw.BackSurface(); }
 
-  // One play frame.
-  void Frame() {
-    sprites.FlushDead();
-    sprites.MoveSprites(1);
-    draw.FillSurface(0);
-    sprites.DrawSprites();
-  }
   void Frames(int n) {
     for (int i = 0; i < n; ++i) Frame();
-  }
-  // Only the drawing half: what the current positions look like.
-  void Redraw() {
-    draw.FillSurface(0);
-    sprites.DrawSprites();
   }
 
   template <class T, class... Args>
@@ -128,18 +111,6 @@ class ActorWorld : public ::testing::Test {
     return n;
   }
 
-  FakePlatform platform;
-  TDXForm form{platform};
-  TDXDraw draw{platform, &form};
-  TDXImageList images;
-  TDXSpriteEngine sprites;
-  TDXSound sound{platform};
-  TDXWaveList waves;
-  TDXInput input{platform};
-  TConfig config;
-  TRandom random{20240611};
-  TGameGlobals globals;
-  TPlayContext ctx{globals, config, random, images.Items, waves.Items, input, sprites.Engine()};
 };
 
 }  // namespace aerovell::testing

@@ -15,18 +15,9 @@ class GoldenGroundUnits : public testing::ActorWorld {
  protected:
   // The field's background, landscape and status bar, as the game lays them out.
   void Scenery() {
-    auto& background = TSprite::Spawn<TMenuBackground>(Root());
-    background.ResizeMap(1, 1);
-    background.Picture = &images.Items.Item(ppBackground);
-    background.Repeating = true;
-    const struct {
-      int picture, x, y, z, factor;
-    } pieces[] = {{2, 0, 70, 2, 1}, {3, 800, 70, 2, 1}, {4, 0, 400, 3, 2},
-                  {5, 800, 400, 3, 2}, {6, 0, 350, 4, 3}, {7, 800, 350, 4, 3}};
-    for (const auto& p : pieces) Make<TMountain>(p.picture, p.x, p.y, p.z, static_cast<uint16_t>(p.factor));
-    auto& status = TSprite::Spawn<TStatusSprite>(Root());
-    SetSpritePicture(status, images.Items.Item(ppStatusBar));
-    status.SetZ(10);
+    SpawnBackground(Root(), images.Items.Item(ppBackground), true);
+    SpawnLandscape(ctx);
+    SpawnStatusBar(ctx);
   }
   THeroSprite& FlyingHero(int x, int y) {
     THeroSprite& hero = MakeHero(x, y, true);

@@ -43,4 +43,12 @@ class TMountain final : public TActorSprite {
   void Advance(int move_count) override;
 };
 
+// The full-screen background, one cell of the picture's pattern 0; in play it
+// repeats over the whole surface.
+TMenuBackground& SpawnBackground(TSpriteEngine& root, TPictureCollectionItem& picture, bool repeating);
+// The three landscape layers of the play field, two pieces each side by side.
+void SpawnLandscape(TPlayContext& context);
+// The status bar the head-up display is written on.
+TStatusSprite& SpawnStatusBar(TPlayContext& context);
+
 }  // namespace aerovell

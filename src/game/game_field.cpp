@@ -23,18 +23,6 @@ bool IsTransient(TSprite& s) {
          dynamic_cast<TRocketFire*>(&s) || dynamic_cast<TExplosionSprite*>(&s);
 }
 
-struct TSceneryPiece {
-  int picture, x, y, z;
-  uint16_t scroll_factor;
-};
-// Two pieces per layer side by side, so each layer covers the width twice; the
-// nearer the layer, the faster it scrolls.
-constexpr TSceneryPiece kScenery[] = {
-    {ppFirstScenery + 0, 0, 70, 2, 1},   {ppFirstScenery + 1, 800, 70, 2, 1},
-    {ppFirstScenery + 2, 0, 400, 3, 2},  {ppFirstScenery + 3, 800, 400, 3, 2},
-    {ppFirstScenery + 4, 0, 350, 4, 3},  {ppFirstScenery + 5, 800, 350, 4, 3},
-};
-
 // The kinds each of the first four levels allows; from level 5 on, all nine.
 bool KindAllowed(int level, int kind) {
   switch (level) {
@@ -58,14 +46,7 @@ void TGameSession::CreateGameField() {
   root.ClearChildren();
   ctx_.Images.LoadLibraryFile(GamePath("data\\gamegraphic.dxg").string());
 
-  auto& background = TSprite::Spawn<TMenuBackground>(root);
-  background.ResizeMap(1, 1);
-  background.Picture = &ctx_.Images.Item(ppBackground);
-  background.Visible = true;
-  background.Width = background.Picture->Width();
-  background.Height = background.Picture->Height();
-  background.Repeating = true;
-  background.SetZ(0);
+  SpawnBackground(root, ctx_.Images.Item(ppBackground), true);
 
   auto& frame = TSprite::Spawn<TClosingWindow>(root);
   SetSpritePicture(frame, ctx_.Images.Item(ppDialogFrame));
@@ -75,13 +56,8 @@ void TGameSession::CreateGameField() {
   frame.Visible = false;
   g.ClosingWindowSprite = &frame;
 
-  for (const TSceneryPiece& piece : kScenery)
-    TSprite::Spawn<TMountain>(root, ctx_, piece.picture, piece.x, piece.y, piece.z, piece.scroll_factor);
-
-  auto& status = TSprite::Spawn<TStatusSprite>(root);
-  SetSpritePicture(status, ctx_.Images.Item(ppStatusBar));
-  status.SetZ(10);
-  status.Visible = true;
+  SpawnLandscape(ctx_);
+  SpawnStatusBar(ctx_);
 
   // Each companion places itself by the ones made before it.
   g.HeroSprite = &TSprite::Spawn<THeroSprite>(root, ctx_);

@@ -11,13 +11,7 @@ TFrontEnd::TFrontEnd(TPlayContext& context, TGameHost& host, TDXDraw& display, T
 void TFrontEnd::CreateMenuField() {
   ctx_.Images.LoadLibraryFile(GamePath("data\\menu.dxg").string());
   TSpriteEngine& root = ctx_.Sprites;
-  auto& background = TSprite::Spawn<TMenuBackground>(root);
-  background.ResizeMap(1, 1);
-  background.Picture = &ctx_.Images.Item(mpBackground);
-  background.Width = background.Picture->Width();
-  background.Height = background.Picture->Height();
-  background.SetZ(0);
-  State.MenuBackgroundSprite = &background;
+  State.MenuBackgroundSprite = &SpawnBackground(root, ctx_.Images.Item(mpBackground), false);
 
   auto& frame = TSprite::Spawn<TClosingWindow>(root);
   SetSpritePicture(frame, ctx_.Images.Item(mpDialogFrame));

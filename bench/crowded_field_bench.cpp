@@ -13,14 +13,8 @@
 #include "actors/paratrooper.h"
 #include "actors/scenery.h"
 #include "alloc_counter.h"
-#include "engine/dx_draw.h"
-#include "engine/dx_input.h"
-#include "engine/dx_sprite_engine.h"
-#include "engine/picture_collection.h"
 #include "engine/random.h"
-#include "game/play_context.h"
-#include "platform/fake/fake_platform.h"
-#include "sound/wave_collection.h"
+#include "play/actor_world.h"
 
 namespace aerovell {
 namespace {
@@ -36,35 +30,16 @@ constexpr int kExplosions = 40;
 // each ground kind aiming their guns, 40 paratroopers, 150 enemy shots, 40
 // explosions, the landscape and background, and the aircraft behind its shield
 // firing its gun, whose bullets run their collision passes.
-class CrowdedField {
+class CrowdedField : public play::TActorWorld {
  public:
   CrowdedField() {
-    draw.Display = {800, 600, 32, true, true, true};
-    draw.OpenDisplay();
-    images.SetDXDraw(&draw);
-    sprites.SetDXDraw(&draw);
-    images.Items.LoadLibraryFile(std::string(AEROVELL_GAME_DIR) + "/data/gamegraphic.dxg");
-    sound.Initialize();
-    waves.SetDXSound(&sound);
-    waves.Items.LoadLibraryFile(std::string(AEROVELL_GAME_DIR) + "/sound/gamesound.dxw");
-    config.SoundOn = 1;
+    random.Seed(7);
     globals.Level = 5;
-    globals.ScrollSpeed = 1;
     Build();
     for (int i = 0; i < 400; ++i) {  // until the crowd is spread over the field
       Frame();
       Keep();
     }
-  }
-
-  // One play frame: what the timed region measures; without drawing, only what
-  // moving and colliding cost.
-  void Frame(bool drawing = true) {
-    sprites.FlushDead();
-    sprites.MoveSprites(1);
-    if (!drawing) return;
-    draw.FillSurface(0);
-    sprites.DrawSprites();
   }
 
   // Brings every group back to its number: what left or died is replaced, what
@@ -127,18 +102,9 @@ class CrowdedField {
   }
 
   void Build() {
-    auto& background = TSprite::Spawn<TMenuBackground>(root());
-    background.ResizeMap(1, 1);
-    background.Picture = &images.Items.Item(ppBackground);
-    background.Repeating = true;
-    const struct {
-      int picture, x, y, z, factor;
-    } pieces[] = {{2, 0, 70, 2, 1}, {3, 800, 70, 2, 1}, {4, 0, 400, 3, 2},
-                  {5, 800, 400, 3, 2}, {6, 0, 350, 4, 3}, {7, 800, 350, 4, 3}};
-    for (const auto& p : pieces) Make<TMountain>(p.picture, p.x, p.y, p.z, static_cast<uint16_t>(p.factor));
-    auto& status = TSprite::Spawn<TStatusSprite>(root());
-    SetSpritePicture(status, images.Items.Item(ppStatusBar));
-    status.SetZ(10);
+    SpawnBackground(root(), images.Items.Item(ppBackground), true);
+    SpawnLandscape(ctx);
+    SpawnStatusBar(ctx);
     THeroSprite& hero = Make<THeroSprite>();
     globals.HeroSprite = &hero;
     globals.PropellerSprite = &Make<TPropellerSprite>();
@@ -155,19 +121,7 @@ class CrowdedField {
     globals.ShieldSprite->Y = hero.Y - 7;
   }
 
-  FakePlatform platform;
-  TDXForm form{platform};
-  TDXDraw draw{platform, &form};
-  TDXImageList images;
-  TDXSpriteEngine sprites;
-  TDXSound sound{platform};
-  TDXWaveList waves;
-  TDXInput input{platform};
-  TConfig config;
-  TRandom random{7};
   TRandom place{11};
-  TGameGlobals globals;
-  TPlayContext ctx{globals, config, random, images.Items, waves.Items, input, sprites.Engine()};
 };
 
 void BM_CrowdedPlayFrame(benchmark::State& state) {
