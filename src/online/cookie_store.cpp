@@ -8,31 +8,18 @@ namespace aerovell {
 
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 // True when the attributes after the cookie hold a Max-Age of 0 or less: the
 // server's way of taking the cookie back.
 bool ExpiresNow(std::string_view attributes) {
   while (!attributes.empty()) {
     const size_t end = attributes.find(';');
-    const std::string_view attribute = Trim(attributes.substr(0, end));
+    const std::string_view attribute = TrimBlanks(attributes.substr(0, end));
     attributes = end == std::string_view::npos ? std::string_view() : attributes.substr(end + 1);
     const size_t eq = attribute.find('=');
     if (eq == std::string_view::npos ||
-        !EqualsIgnoringAsciiCase(Trim(attribute.substr(0, eq)), "max-age"))
+        !EqualsIgnoringAsciiCase(TrimBlanks(attribute.substr(0, eq)), "max-age"))
       continue;
-    const std::string_view value = Trim(attribute.substr(eq + 1));
+    const std::string_view value = TrimBlanks(attribute.substr(eq + 1));
     if (value.empty()) continue;
     if (value.front() == '-') return true;
     return std::all_of(value.begin(), value.end(), [](char c) { return c == '0'; });
@@ -54,7 +41,7 @@ const TCookieStore::Host* TCookieStore::Find(std::string_view host) const {
 
 void TCookieStore::Store(std::string_view host, std::string_view set_cookie) {
   const size_t semicolon = set_cookie.find(';');
-  const std::string_view pair = Trim(set_cookie.substr(0, semicolon));
+  const std::string_view pair = TrimBlanks(set_cookie.substr(0, semicolon));
   const std::string_view attributes =
       semicolon == std::string_view::npos ? std::string_view() : set_cookie.substr(semicolon + 1);
   // A cookie goes back into a header line of ours: no control bytes, no
@@ -63,7 +50,7 @@ void TCookieStore::Store(std::string_view host, std::string_view set_cookie) {
       std::any_of(pair.begin(), pair.end(),
                   [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
     return;
-  const std::string_view name = Trim(pair.substr(0, pair.find('=')));
+  const std::string_view name = TrimBlanks(pair.substr(0, pair.find('=')));
   const bool expired = ExpiresNow(attributes);
 
   Host* h = Find(host);

@@ -7,12 +7,6 @@ namespace aerovell {
 
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
@@ -57,7 +51,7 @@ void THTTPResponseHead::TakeStatusLine(std::string_view line) {
   } else if (digits > 9) {
     rest.remove_prefix(digits);
   }
-  status_text_ = Trim(rest);
+  status_text_ = TrimBlanks(rest);
 }
 
 void THTTPResponseHead::TakeHeaderLine(std::string_view line) {
@@ -67,7 +61,7 @@ void THTTPResponseHead::TakeHeaderLine(std::string_view line) {
   const size_t colon = line.find(':');
   if (colon == std::string_view::npos) return;
   const std::string_view name = line.substr(0, colon);
-  const std::string_view value = Trim(line.substr(colon + 1));
+  const std::string_view value = TrimBlanks(line.substr(colon + 1));
   if (EqualsIgnoringAsciiCase(name, "Location")) {
     has_location_ = true;
   } else if (EqualsIgnoringAsciiCase(name, "Connection") ||

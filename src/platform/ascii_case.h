@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace aerovell {
@@ -13,6 +14,23 @@ constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   for (size_t i = 0; i < a.size(); ++i)
     if (fold(a[i]) != fold(b[i])) return false;
   return true;
+}
+
+// The text without the spaces and tabs (and carriage returns, which end lines
+// that came from elsewhere) at its two ends.
+constexpr std::string_view TrimBlanks(std::string_view s) {
+  constexpr auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// A-Z lowered, every other byte kept.
+inline std::string LowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
 }
 
 }  // namespace aerovell

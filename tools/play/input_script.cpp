@@ -3,21 +3,17 @@
 #include <algorithm>
 #include <charconv>
 
+#include "platform/ascii_case.h"
+
 namespace aerovell::play {
 namespace {
 
 constexpr size_t kMaxLineLength = 4096;
 constexpr size_t kMaxEvents = 10'000'000;
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
-
 // The next space-separated word; empty at the end.
 std::string_view NextWord(std::string_view& rest) {
-  rest = Trim(rest);
+  rest = TrimBlanks(rest);
   const size_t end = std::min(rest.find_first_of(" \t"), rest.size());
   std::string_view word = rest.substr(0, end);
   rest.remove_prefix(end);
@@ -50,7 +46,7 @@ std::vector<TScriptEvent> ParseInputScript(std::string_view text) {
     std::string_view line = text.substr(0, end);
     text.remove_prefix(std::min(end + 1, text.size()));
     if (line.size() > kMaxLineLength) Fail(line_number, "line too long");
-    line = Trim(line);
+    line = TrimBlanks(line);
     if (line.empty() || line.front() == '#') continue;
     if (events.size() >= kMaxEvents) Fail(line_number, "too many events");
 
@@ -59,7 +55,7 @@ std::vector<TScriptEvent> ParseInputScript(std::string_view text) {
     if (!ParseInt(NextWord(rest), e.frame, 1, 1'000'000'000)) Fail(line_number, "expected a frame number from 1");
     const std::string_view verb = NextWord(rest);
     auto arguments_end = [&] {
-      if (!Trim(rest).empty()) Fail(line_number, "unexpected \"" + std::string(Trim(rest)) + "\"");
+      if (!TrimBlanks(rest).empty()) Fail(line_number, "unexpected \"" + std::string(TrimBlanks(rest)) + "\"");
     };
     if (verb == "down" || verb == "up") {
       e.kind = verb == "down" ? TScriptEvent::Kind::kKeyDown : TScriptEvent::Kind::kKeyUp;
