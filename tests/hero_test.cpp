@@ -381,11 +381,12 @@ TEST_F(HeroInPlay, ProjectilesFlyHitAndLeave) {
   Frame();
   EXPECT_TRUE(bomb.IsDead());
   // A rocket leaving the right edge goes without an explosion; its flame removes itself.
-  auto& rocket = Spawn<THeroWeaponSprite>(770, 100, hwRocket1, hdRight);
+  TSpriteRef<THeroWeaponSprite> rocket = &Spawn<THeroWeaponSprite>(770, 100, hwRocket1, hdRight);
+  TSpriteRef<TRocketFire> flame = rocket->Flame;
   const size_t explosions = All<TExplosionSprite>().size();
   Frames(4);
-  EXPECT_TRUE(All<THeroWeaponSprite>().empty());
-  EXPECT_FALSE(rocket.Flame) << "the flame left first";
+  EXPECT_FALSE(rocket) << "gone at the right edge";
+  EXPECT_FALSE(flame) << "and its flame too";
   EXPECT_TRUE(All<TRocketFire>().empty());
   EXPECT_LE(All<TExplosionSprite>().size(), explosions);
 }

@@ -276,3 +276,48 @@ TEST_F(DrawnSprites, DestroyingTheComponentFreesEverySprite) {
 
 }  // namespace
 }  // namespace aerovell
+
+namespace aerovell {
+namespace {
+
+// References into the tree read empty once their sprite is freed, however it goes.
+TEST(SpriteRef, ReadsEmptyOnceTheSpriteIsFreed) {
+  std::vector<std::string> log;
+  auto engine = std::make_unique<TSpriteEngine>();
+  Probe& a = TSprite::Spawn<Probe>(*engine, "a", &log);
+  Probe& b = TSprite::Spawn<Probe>(*engine, "b", &log);
+  Probe& child = TSprite::Spawn<Probe>(b, "child", &log);
+  Probe& c = TSprite::Spawn<Probe>(*engine, "c", &log);
+  TSpriteRef<Probe> ra = &a, rb = &b, rchild = &child, rc = &c;
+  TSpriteRef<Probe> copy = ra;
+  TSpriteRef<Probe> moved_on = &a;
+  moved_on = &c;  // no longer follows a
+  EXPECT_EQ(ra.get(), &a);
+  EXPECT_EQ(copy.get(), &a);
+
+  a.MarkDead();
+  EXPECT_TRUE(ra) << "marked dead, still in the tree";
+  engine->FlushDead();
+  EXPECT_FALSE(ra);
+  EXPECT_FALSE(copy);
+  EXPECT_EQ(ra.get(), nullptr);
+  EXPECT_EQ(moved_on.get(), &c);
+
+  TSprite::Destroy(&b);  // a subtree
+  EXPECT_FALSE(rb);
+  EXPECT_FALSE(rchild);
+
+  {
+    TSpriteRef<Probe> short_lived = &c;  // dropping a reference leaves the others
+  }
+  engine->ClearChildren();
+  EXPECT_FALSE(rc);
+  EXPECT_FALSE(moved_on);
+
+  TSpriteRef<Probe> last = &TSprite::Spawn<Probe>(*engine, "d", &log);
+  engine.reset();
+  EXPECT_FALSE(last) << "the engine's end frees every sprite";
+}
+
+}  // namespace
+}  // namespace aerovell

@@ -4,12 +4,6 @@
 
 #include "platform/sdl/ttf_rasterizer.h"
 
-// Caches that system libraries keep for the life of the process are not leaks
-// of ours (used when the suite runs under LeakSanitizer).
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig\nleak:libfreetype\nleak:libX11\nleak:libSDL2\nleak:libdbus\nleak:libxcb\n";
-}
-
 int main(int argc, char** argv) {
   // Tests never open a real window or sound device unless they say so.
   setenv("SDL_VIDEODRIVER", "dummy", 0);
