@@ -69,8 +69,7 @@ class CrowdedField : public play::TActorWorld {
         if (++explosions > kExplosions) s.MarkDead();
       }
     }
-    for (; flying < kFlyingEnemies; ++flying)
-      Make<TFlyingEnemySprite>(static_cast<uint16_t>(1 + place.Random(6)));
+    for (; flying < kFlyingEnemies; ++flying) Make<TFlyingEnemySprite>(static_cast<uint16_t>(1 + place.Random(6)));
     for (int k = 0; k < 3; ++k)
       for (; units[k] < kUnitsOfEachKind; ++units[k]) Make<TGroundEnemySprite>(static_cast<uint8_t>(7 + k));
     for (; troopers < kParatroopers; ++troopers)

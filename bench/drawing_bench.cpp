@@ -54,10 +54,9 @@ struct Scene {
     draw.Display = {800, 600, 32, true, true, true};
     draw.OpenDisplay();
     images.SetDXDraw(&draw);
-    images.Items.LoadFromBytes(tools::WritePictureLibrary({Item("16", Diamond(16)), Item("64", Diamond(64)),
-                                                            Item("160", Diamond(160)),
-                                                            Item("background", Landscape(800, 600)),
-                                                            Item("gun", Landscape(48, 62))}));
+    images.Items.LoadFromBytes(
+        tools::WritePictureLibrary({Item("16", Diamond(16)), Item("64", Diamond(64)), Item("160", Diamond(160)),
+                                    Item("background", Landscape(800, 600)), Item("gun", Landscape(48, 62))}));
   }
 };
 
@@ -87,8 +86,8 @@ void BM_SdlRleBlit(benchmark::State& state) {
   SDL_Surface* src = SDL_CreateRGBSurfaceWithFormat(0, image.width, image.height, 32, SDL_PIXELFORMAT_ARGB8888);
   SDL_Surface* dest = SDL_CreateRGBSurfaceWithFormat(0, 800, 600, 32, SDL_PIXELFORMAT_ARGB8888);
   for (int y = 0; y < image.height; ++y)
-    std::memcpy(static_cast<uint8_t*>(src->pixels) + y * src->pitch, &image.pixels[static_cast<size_t>(y) * image.width],
-                static_cast<size_t>(image.width) * 4);
+    std::memcpy(static_cast<uint8_t*>(src->pixels) + y * src->pitch,
+                &image.pixels[static_cast<size_t>(y) * image.width], static_cast<size_t>(image.width) * 4);
   SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
   SDL_SetColorKey(src, SDL_TRUE, kKey);
   SDL_SetSurfaceRLE(src, 1);
@@ -114,7 +113,10 @@ void BM_BusyFrame(benchmark::State& state) {
   };
   std::vector<Placed> sprites;
   uint32_t seed = 1;
-  auto next = [&](int n) { seed = seed * 134775813u + 1; return static_cast<int>((uint64_t{seed} * n) >> 32); };
+  auto next = [&](int n) {
+    seed = seed * 134775813u + 1;
+    return static_cast<int>((uint64_t{seed} * n) >> 32);
+  };
   for (int i = 0; i < 300; ++i) {
     const int item = i < 200 ? 0 : i < 280 ? 1 : 2;
     sprites.push_back({item, next(800) - 40, next(600) - 40});
@@ -147,8 +149,8 @@ std::string LargeLibraryPath() {
     for (int i = 0; i < 40; ++i) entries.push_back(Item("sprite" + std::to_string(i), Diamond(64)));
     const auto bytes = tools::WritePictureLibrary(entries);
     const std::string p = "/tmp/aerovell_bench_2mb.dxg";
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return p;
   }();
   return path;

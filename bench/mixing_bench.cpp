@@ -32,8 +32,8 @@ std::string ModulePath() {
     m.orders = {0};
     const auto bytes = tools::WriteXm(m);
     const std::string file = (std::filesystem::temp_directory_path() / "aerovell_bench.xm").string();
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return file;
   }();
   return path;

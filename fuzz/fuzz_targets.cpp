@@ -17,8 +17,7 @@ void ObjectStream(const uint8_t* data, size_t size) {
   TPictureCollection pictures;
   try {
     pictures.LoadFromBytes(std::span(data, size));
-  } catch (const EGameError&) {
-  }
+  } catch (const EGameError&) {}
   // Whatever loaded must be usable: lay out every item and draw it.
   Surface dest(64, 64);
   for (int i = 0; i < pictures.Count(); ++i) {
@@ -36,8 +35,7 @@ void Bitmap(const uint8_t* data, size_t size) {
   try {
     const DecodedImage image = DecodePictureData(std::span(data, size));
     if (!image.Empty() && image.pixels.size() != static_cast<size_t>(image.width) * image.height) __builtin_trap();
-  } catch (const EGameError&) {
-  }
+  } catch (const EGameError&) {}
 }
 
 }  // namespace aerovell::fuzz
@@ -48,8 +46,7 @@ void SoundLibrary(const uint8_t* data, size_t size) {
   TWaveCollection waves;
   try {
     waves.LoadFromBytes(std::span(data, size));
-  } catch (const EGameError&) {
-  }
+  } catch (const EGameError&) {}
   // Whatever loaded must play: make a voice of every playable wave and mix a little.
   // The game plays every sound at its own rate (frequency 0) on a device that
   // runs at 48 kHz, so that is what most voices get: a wave's rate, anything
@@ -84,8 +81,7 @@ void HttpHead(const uint8_t* data, size_t size) {
       head.TakeLine(bytes.substr(at, next - at));
       at = next;
     }
-  } catch (const EHTTPError&) {
-  }
+  } catch (const EHTTPError&) {}
   if (head.Complete() && head.Code() == 100) __builtin_trap();
   if (head.StatusLine().size() > THTTPResponseHead::kMaxLineLength) __builtin_trap();
 
@@ -104,8 +100,7 @@ void HttpHead(const uint8_t* data, size_t size) {
     if (url.target.empty() || url.target.front() != '/' || url.host.empty()) __builtin_trap();
     for (char c : url.target)
       if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) __builtin_trap();
-  } catch (const EHTTPError&) {
-  }
+  } catch (const EHTTPError&) {}
 }
 
 }  // namespace aerovell::fuzz

@@ -12,8 +12,8 @@ using namespace aerovell::tools;
 namespace {
 
 void Save(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                               static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 RgbImage Sample(int w, int h) {
@@ -31,10 +31,11 @@ int main(int, char** argv) {
   const struct {
     const char* name;
     DibEncoding encoding;
-  } encodings[] = {{"pal1", DibEncoding::kPal1},   {"pal4", DibEncoding::kPal4},   {"pal8", DibEncoding::kPal8},
-                   {"rle4", DibEncoding::kRle4},   {"rle8", DibEncoding::kRle8},   {"rgb555", DibEncoding::kRgb555},
-                   {"rgb565", DibEncoding::kRgb565}, {"rgb24", DibEncoding::kRgb24}, {"rgb32", DibEncoding::kRgb32},
-                   {"rgb32fields", DibEncoding::kRgb32Fields}};
+  } encodings[] = {{"pal1", DibEncoding::kPal1},     {"pal4", DibEncoding::kPal4},
+                   {"pal8", DibEncoding::kPal8},     {"rle4", DibEncoding::kRle4},
+                   {"rle8", DibEncoding::kRle8},     {"rgb555", DibEncoding::kRgb555},
+                   {"rgb565", DibEncoding::kRgb565}, {"rgb24", DibEncoding::kRgb24},
+                   {"rgb32", DibEncoding::kRgb32},   {"rgb32fields", DibEncoding::kRgb32Fields}};
   std::vector<PictureEntry> entries;
   for (const auto& e : encodings) {
     const RgbImage image = Sample(e.encoding == DibEncoding::kPal1 ? 6 : 9, 5);
@@ -67,8 +68,14 @@ int main(int, char** argv) {
   // Sound libraries: 8- and 16-bit, mono and stereo, an extra chunk, a looped item.
   auto riff = [](int channels, int bits, int rate, int frames, bool list_chunk) {
     std::vector<uint8_t> r = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0};
-    auto put16 = [&](int v) { r.push_back(static_cast<uint8_t>(v)); r.push_back(static_cast<uint8_t>(v >> 8)); };
-    auto put32 = [&](int v) { put16(v & 0xFFFF); put16(v >> 16); };
+    auto put16 = [&](int v) {
+      r.push_back(static_cast<uint8_t>(v));
+      r.push_back(static_cast<uint8_t>(v >> 8));
+    };
+    auto put32 = [&](int v) {
+      put16(v & 0xFFFF);
+      put16(v >> 16);
+    };
     put16(1);
     put16(channels);
     put32(rate);
@@ -105,8 +112,8 @@ int main(int, char** argv) {
   // Looped waves shorter than one step of the mix at 48 kHz: a single frame
   // at 384 kHz, and three frames of stereo at 200 kHz.
   Save(dir + "/sound_library/looped_short_fast.dxw",
-       WriteWaveLibrary({{"one", true, 0, riff(1, 16, 384000, 1, false)},
-                         {"three", true, 0, riff(2, 8, 200000, 3, false)}}));
+       WriteWaveLibrary(
+           {{"one", true, 0, riff(1, 16, 384000, 1, false)}, {"three", true, 0, riff(2, 8, 200000, 3, false)}}));
 
   // Run-length moves that leave the picture to the right and past its top.
   std::vector<uint8_t> moves;

@@ -10,8 +10,7 @@ namespace {
 // Whatever the parser accepts is exactly what the game would have built.
 void CheckInfo(std::string_view info) {
   const auto fields = ParseScoreInfo(info);
-  if (fields && ScoreInfo(fields.value->name, fields.value->score, fields.value->p,
-                          fields.value->country) != info)
+  if (fields && ScoreInfo(fields.value->name, fields.value->score, fields.value->p, fields.value->country) != info)
     __builtin_trap();
 }
 

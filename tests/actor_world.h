@@ -110,7 +110,6 @@ class ActorWorld : public ::testing::Test, public play::TActorWorld {
       for (int x = std::max(r.left, 0); x < std::min(r.right, 800); ++x) n += Back().Pixel(x, y) != 0;
     return n;
   }
-
 };
 
 }  // namespace aerovell::testing

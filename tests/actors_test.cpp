@@ -33,8 +33,8 @@ TEST_F(Actors, ExplosionSoundGoesByThePictureName) {
     const char* picture;
     const char* sound;
   } cases[] = {
-      {"explosion1", "explode"},     {"explosion2", "explode"},     {"explosion3", "explode"},
-      {"rocketexplosion", "explode"}, {"gunexplosion", ""},          {"bloodexplosion", "humandie"},
+      {"explosion1", "explode"},      {"explosion2", "explode"}, {"explosion3", "explode"},
+      {"rocketexplosion", "explode"}, {"gunexplosion", ""},      {"bloodexplosion", "humandie"},
   };
   for (const auto& c : cases) {
     Make<TExplosionSprite>(100, 100, 4, c.picture);
@@ -110,7 +110,7 @@ TEST_F(Actors, ExplosionOfOnePatternIsDrawnOnceAndGoneOnItsFirstMove) {
 // --- Bonuses ----------------------------------------------------------------
 
 TEST_F(Actors, BonusKindOfEachDraw) {
-  const TBonusKind expected[] = {bkWeapon, bkShield, bkMegaBomb, bkLife,     bkPoints,  bkWeapon,
+  const TBonusKind expected[] = {bkWeapon, bkShield, bkMegaBomb, bkLife,     bkPoints, bkWeapon,
                                  bkWeapon, bkWeapon, bkMegaBomb, bkMegaBomb, bkPoints};
   std::map<int, int> of_kind;
   for (int r = 1; r <= 11; ++r) {
@@ -171,8 +171,8 @@ TEST_F(Actors, BonusLeavesThroughTheLeftEdge) {
 TEST_F(Actors, LandscapeLayersScrollEndlesslyWithoutASeam) {
   const struct {
     int picture, x, y, z, factor;
-  } pieces[] = {{2, 0, 70, 2, 1}, {3, 800, 70, 2, 1}, {4, 0, 400, 3, 2},
-                {5, 800, 400, 3, 2}, {6, 0, 350, 4, 3}, {7, 800, 350, 4, 3}};
+  } pieces[] = {{2, 0, 70, 2, 1},    {3, 800, 70, 2, 1}, {4, 0, 400, 3, 2},
+                {5, 800, 400, 3, 2}, {6, 0, 350, 4, 3},  {7, 800, 350, 4, 3}};
   std::vector<TMountain*> m;
   for (const auto& p : pieces) {
     m.push_back(&Make<TMountain>(p.picture, p.x, p.y, p.z, static_cast<uint16_t>(p.factor)));
@@ -692,10 +692,11 @@ TEST_F(Actors, EnemyProjectilesAndPlayerProjectilesPassThroughEachOther) {
     uint8_t hero_kind;
     std::function<TSprite&()> make;
   } cases[] = {
-      {"bullet and bullet", hwMachineGun, [&]() -> TSprite& { return Make<TWeaponSprite>(305, 300, 1, false, "machinegun"); }},
-      {"rocket and rocket", hwRocket2, [&]() -> TSprite& { return Make<TWeaponSprite>(305, 300, 10, true, "rocket1"); }},
-      {"shell and tower shot", hwShell,
-       [&]() -> TSprite& { return Make<TGroundEnemyWeaponSprite>(8, 305, 300, 192); }},
+      {"bullet and bullet", hwMachineGun,
+       [&]() -> TSprite& { return Make<TWeaponSprite>(305, 300, 1, false, "machinegun"); }},
+      {"rocket and rocket", hwRocket2,
+       [&]() -> TSprite& { return Make<TWeaponSprite>(305, 300, 10, true, "rocket1"); }},
+      {"shell and tower shot", hwShell, [&]() -> TSprite& { return Make<TGroundEnemyWeaponSprite>(8, 305, 300, 192); }},
       {"bomb and nru rocket", hwBomb, [&]() -> TSprite& { return Make<TGroundEnemyWeaponSprite>(9, 305, 303, 0); }},
   };
   for (const auto& c : cases) {
@@ -724,12 +725,12 @@ TEST_F(Actors, AircraftHitByEnemyProjectiles) {
   } cases[] = {
       {"bullet", [&]() -> TImageSprite& { return Make<TWeaponSprite>(340, 210, 1, false, "machinegun"); }, 1,
        "gunexplosion", 16},
-      {"shell", [&]() -> TImageSprite& { return Make<TWeaponSprite>(340, 210, 3, false, "shell"); }, 3,
-       "gunexplosion", 16},
+      {"shell", [&]() -> TImageSprite& { return Make<TWeaponSprite>(340, 210, 3, false, "shell"); }, 3, "gunexplosion",
+       16},
       {"rocket", [&]() -> TImageSprite& { return Make<TWeaponSprite>(340, 210, 10, true, "rocket1"); }, 10,
        "rocketexplosion", 64},
-      {"paratrooper's rocket", [&]() -> TImageSprite& { return Make<TWeaponSprite>(340, 210, 5, true, "rocket2"); },
-       5, "rocketexplosion", 64},
+      {"paratrooper's rocket", [&]() -> TImageSprite& { return Make<TWeaponSprite>(340, 210, 5, true, "rocket2"); }, 5,
+       "rocketexplosion", 64},
       {"soldier's bullet", [&]() -> TImageSprite& { return Make<TGroundEnemyWeaponSprite>(7, 340, 210, 0); }, 1,
        "gunexplosion", 16},
       {"tower's shot", [&]() -> TImageSprite& { return Make<TGroundEnemyWeaponSprite>(8, 340, 210, 0); }, 5,

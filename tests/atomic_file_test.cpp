@@ -114,8 +114,8 @@ TEST(WriteFileAtomically, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
   WriteFileAtomically(path, Pattern(0x11));
   using P = std::filesystem::perms;
   std::filesystem::permissions(path, P::all & ~(P::owner_exec | P::group_exec | P::others_exec));
-  std::filesystem::permissions(dir.Path(), P::owner_read | P::owner_exec | P::group_read | P::group_exec |
-                                               P::others_read | P::others_exec);
+  std::filesystem::permissions(
+      dir.Path(), P::owner_read | P::owner_exec | P::group_read | P::group_exec | P::others_read | P::others_exec);
   const int code = testing::RunInChild(
       [&] {
         WriteFileAtomically(path, Pattern(0x22));
@@ -164,8 +164,8 @@ TEST(WriteFileAtomically, AFolderThatCannotBeFlushedIsAFailedStore) {
   WriteFileAtomically(path, Pattern(0x11));
   using P = std::filesystem::perms;
   std::filesystem::permissions(path, P::all & ~(P::owner_exec | P::group_exec | P::others_exec));
-  std::filesystem::permissions(dir.Path(), P::owner_write | P::owner_exec | P::group_write | P::group_exec |
-                                               P::others_write | P::others_exec);
+  std::filesystem::permissions(
+      dir.Path(), P::owner_write | P::owner_exec | P::group_write | P::group_exec | P::others_write | P::others_exec);
   const int code = testing::RunInChild(
       [&] {
         try {

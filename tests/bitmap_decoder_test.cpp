@@ -25,7 +25,10 @@ RgbImage FewColours(int w, int h, int colours) {
 
 // What an encoding keeps of a colour (16-bit loses low bits).
 uint32_t Kept(uint32_t c, DibEncoding e) {
-  auto expand = [](uint32_t v, int bits) { v <<= 8 - bits; return v | (v >> bits); };
+  auto expand = [](uint32_t v, int bits) {
+    v <<= 8 - bits;
+    return v | (v >> bits);
+  };
   const uint32_t r = c >> 16 & 0xFF, g = c >> 8 & 0xFF, b = c & 0xFF;
   if (e == DibEncoding::kRgb555) return expand(r >> 3, 5) << 16 | expand(g >> 3, 5) << 8 | expand(b >> 3, 5);
   if (e == DibEncoding::kRgb565) return expand(r >> 3, 5) << 16 | expand(g >> 2, 6) << 8 | expand(b >> 3, 5);
@@ -44,16 +47,17 @@ TEST(BitmapDecoder, EveryEncodingOfBothClassesDecodesToTheSamePicture) {
   const struct {
     DibEncoding encoding;
     int colours;
-  } cases[] = {{DibEncoding::kPal1, 2},   {DibEncoding::kPal4, 16},   {DibEncoding::kPal8, 16},
-               {DibEncoding::kRle4, 16},  {DibEncoding::kRle8, 16},   {DibEncoding::kRgb555, 16},
-               {DibEncoding::kRgb565, 16}, {DibEncoding::kRgb24, 16}, {DibEncoding::kRgb32, 16},
+  } cases[] = {{DibEncoding::kPal1, 2},        {DibEncoding::kPal4, 16},  {DibEncoding::kPal8, 16},
+               {DibEncoding::kRle4, 16},       {DibEncoding::kRle8, 16},  {DibEncoding::kRgb555, 16},
+               {DibEncoding::kRgb565, 16},     {DibEncoding::kRgb24, 16}, {DibEncoding::kRgb32, 16},
                {DibEncoding::kRgb32Fields, 16}};
   for (const auto& c : cases) {
     for (int w : {1, 7, 33}) {
       const RgbImage image = FewColours(w, 5, c.colours);
-      const std::string what = "encoding " + std::to_string(static_cast<int>(c.encoding)) + " width " + std::to_string(w);
-      ExpectSame(DecodePictureData(tools::PictureData("TDIB", tools::EncodeDib(image, c.encoding))), image,
-                 c.encoding, "TDIB " + what);
+      const std::string what =
+          "encoding " + std::to_string(static_cast<int>(c.encoding)) + " width " + std::to_string(w);
+      ExpectSame(DecodePictureData(tools::PictureData("TDIB", tools::EncodeDib(image, c.encoding))), image, c.encoding,
+                 "TDIB " + what);
       ExpectSame(DecodePictureData(tools::PictureData("TBitmap", tools::EncodeBitmap(image, c.encoding))), image,
                  c.encoding, "TBitmap " + what);
     }
@@ -63,8 +67,10 @@ TEST(BitmapDecoder, EveryEncodingOfBothClassesDecodesToTheSamePicture) {
 TEST(BitmapDecoder, TopDownAndBottomUpAndCoreHeaders) {
   const RgbImage image = testing::Gradient(9, 20);
   ExpectSame(DecodeDibData(tools::EncodeDib(image, DibEncoding::kRgb24, true)), image, DibEncoding::kRgb24, "top-down");
-  ExpectSame(DecodeDibData(tools::EncodeDib(image, DibEncoding::kRgb24, false)), image, DibEncoding::kRgb24, "bottom-up");
-  ExpectSame(DecodeDibData(tools::EncodeDib(image, DibEncoding::kRgb24, false, true)), image, DibEncoding::kRgb24, "core");
+  ExpectSame(DecodeDibData(tools::EncodeDib(image, DibEncoding::kRgb24, false)), image, DibEncoding::kRgb24,
+             "bottom-up");
+  ExpectSame(DecodeDibData(tools::EncodeDib(image, DibEncoding::kRgb24, false, true)), image, DibEncoding::kRgb24,
+             "core");
   const RgbImage few = FewColours(9, 4, 16);
   ExpectSame(DecodeDibData(tools::EncodeDib(few, DibEncoding::kPal4, false, true)), few, DibEncoding::kPal4,
              "core palette of 3-byte entries");
@@ -171,7 +177,8 @@ TEST(BitmapDecoder, PicturesClaimingTooManyPixelsAreInvalid) {
       EXPECT_STREQ(e.what(), "DIB is invalid") << c.what;
     }
   }
-  EXPECT_EQ(DecodePictureData(testing::TdibData(testing::Gradient(10, 10)), 100).pixels.size(), 100u) << "exactly the limit";
+  EXPECT_EQ(DecodePictureData(testing::TdibData(testing::Gradient(10, 10)), 100).pixels.size(), 100u)
+      << "exactly the limit";
 }
 
 TEST(BitmapDecoder, RunLength4AlternatesNibblesAndPacksLiterals) {
@@ -242,13 +249,12 @@ TEST(BitmapDecoder, FailuresAndTheirMessages) {
       {"compression 4", dib(Header(1, 1, 24, 4, 0, 0)), "DIB is invalid"},
       {"bit count 7", dib(Header(1, 1, 7, 0, 0, 0)), "Bitcount in invalid (7)"},
       {"masks 5-6-6", dib(Header(1, 1, 16, 3, 0, 0), fields), "PixelFormat in invalid"},
-      {"32-bit masks 5-6-5", dib(Header(1, 1, 32, 3, 0, 0),
-                                 {0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0}), "PixelFormat in invalid"},
+      {"32-bit masks 5-6-5", dib(Header(1, 1, 32, 3, 0, 0), {0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0}),
+       "PixelFormat in invalid"},
       {"rows missing", dib(Header(4, 4, 24, 0, 0, 0), std::vector<uint8_t>(40)), "Stream read error"},
       {"palette missing", dib(Header(1, 1, 8, 0, 0, 0), std::vector<uint8_t>(100)), "Stream read error"},
       {"run-length size past the end", dib(Header(4, 4, 8, 1, 5000, 1), {0, 0, 0, 0}), "Stream read error"},
-      {"huge picture from a few bytes", dib(Header(30000, 30000, 8, 1, 2, 1), {0, 0, 0, 0, 0, 1}),
-       "DIB is invalid"},
+      {"huge picture from a few bytes", dib(Header(30000, 30000, 8, 1, 2, 1), {0, 0, 0, 0, 0, 1}), "DIB is invalid"},
       {"no BM", bitmap(4, {'X', 'M'}), "Bitmap image is not valid"},
       {"planes 2", bitmap(4 + 14 + 12, {2, 0}), "Bitmap image is not valid"},
       {"bitmap size past the end", bitmap(0, {0xFF, 0xFF, 0, 0}), "Stream read error"},

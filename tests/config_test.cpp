@@ -26,8 +26,8 @@ TEST(ConfigFile, FreshFileHasTheDefaultBytes) {
 
   const auto bytes = ReadBytes(dir / "config.dat");
   ASSERT_EQ(bytes.size(), 158u);
-  const std::vector<uint8_t> head = {0x00, 0x00, 0x00, 0x00, 0x7B, 0x00, 0x00, 0xFF, 0xFF, 0xFF,
-                                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+  const std::vector<uint8_t> head = {0x00, 0x00, 0x00, 0x00, 0x7B, 0x00, 0x00, 0xFF, 0xFF,
+                                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 18), head);
   const std::vector<uint8_t> first = {0x04, 0x3D, 0x1F, 0x12, 0x00, 0xFF, 0xFF,
                                       0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x17, 0xFC};
@@ -67,8 +67,8 @@ TEST(ConfigFile, ShortMissingOrLongFiles) {
     size_t size;
     bool replaced;
   };
-  for (const Case& c : {Case{"empty", 0, true}, Case{"157 bytes", 157, true}, Case{"exact", 158, false},
-                        Case{"longer", 200, false}}) {
+  for (const Case& c :
+       {Case{"empty", 0, true}, Case{"157 bytes", 157, true}, Case{"exact", 158, false}, Case{"longer", 200, false}}) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     std::vector<uint8_t> bytes(c.size, 0x5A);
@@ -95,8 +95,8 @@ TEST(ScrambleConfig, TwiceChangesNothingAndLeavesUnscrambledFieldsAlone) {
   TConfig scrambled = config;
   ScrambleConfig(scrambled);
   const auto once = scrambled.ToBytes();
-  EXPECT_EQ(once[4], bytes[4]);    // hot key as is
-  EXPECT_EQ(once[6], bytes[6]);    // length byte as is
+  EXPECT_EQ(once[4], bytes[4]);  // hot key as is
+  EXPECT_EQ(once[6], bytes[6]);  // length byte as is
   EXPECT_EQ(once[7], static_cast<uint8_t>(~bytes[7]));
   EXPECT_EQ(once[17], bytes[17]);  // reserved as is
   EXPECT_EQ(once[0], bytes[0] ^ 1);
@@ -153,18 +153,63 @@ TEST(UpdateHotKeyName, EveryKeyThatCanBeCapturedHasAName) {
   // The design's names, then every other key the keyboard layer sends, then
   // codes that no key of ours sends: never the previous key's name.
   const std::pair<uint16_t, const char*> cases[] = {
-      {0x20, "Space"}, {0x30, "0"}, {0x39, "9"}, {0x41, "A"}, {0x5A, "Z"},
-      {0x5B, "Window Key"}, {0x70, "F1"}, {0x7B, "F12"},
-      {0x09, "Tab"}, {0x0D, "Enter"}, {0x13, "Pause"}, {0x08, "Backspace"}, {0x1B, "Esc"},
-      {0x10, "Shift"}, {0x11, "Ctrl"}, {0x12, "Alt"}, {0x14, "Caps Lock"}, {0x2C, "Print Screen"},
-      {0x21, "Page Up"}, {0x22, "Page Down"}, {0x23, "End"}, {0x24, "Home"}, {0x2D, "Insert"},
-      {0x2E, "Delete"}, {0x25, "Left"}, {0x26, "Up"}, {0x27, "Right"}, {0x28, "Down"},
-      {0x5C, "Right Window Key"}, {0x5D, "Menu"}, {0x60, "Num 0"}, {0x65, "Num 5"}, {0x69, "Num 9"},
-      {0x6A, "Num *"}, {0x6B, "Num +"}, {0x6D, "Num -"}, {0x6E, "Num ."}, {0x6F, "Num /"},
-      {0x7C, "F13"}, {0x87, "F24"}, {0x90, "Num Lock"}, {0x91, "Scroll Lock"},
-      {0xBA, ";"}, {0xBB, "="}, {0xBC, ","}, {0xBD, "-"}, {0xBE, "."}, {0xBF, "/"}, {0xC0, "`"},
-      {0xDB, "["}, {0xDC, "\\"}, {0xDD, "]"}, {0xDE, "'"},
-      {0x00, "Key 0x00"}, {0x07, "Key 0x07"}, {0xFF, "Key 0xFF"}, {0x1234, "Key 0x1234"},
+      {0x20, "Space"},
+      {0x30, "0"},
+      {0x39, "9"},
+      {0x41, "A"},
+      {0x5A, "Z"},
+      {0x5B, "Window Key"},
+      {0x70, "F1"},
+      {0x7B, "F12"},
+      {0x09, "Tab"},
+      {0x0D, "Enter"},
+      {0x13, "Pause"},
+      {0x08, "Backspace"},
+      {0x1B, "Esc"},
+      {0x10, "Shift"},
+      {0x11, "Ctrl"},
+      {0x12, "Alt"},
+      {0x14, "Caps Lock"},
+      {0x2C, "Print Screen"},
+      {0x21, "Page Up"},
+      {0x22, "Page Down"},
+      {0x23, "End"},
+      {0x24, "Home"},
+      {0x2D, "Insert"},
+      {0x2E, "Delete"},
+      {0x25, "Left"},
+      {0x26, "Up"},
+      {0x27, "Right"},
+      {0x28, "Down"},
+      {0x5C, "Right Window Key"},
+      {0x5D, "Menu"},
+      {0x60, "Num 0"},
+      {0x65, "Num 5"},
+      {0x69, "Num 9"},
+      {0x6A, "Num *"},
+      {0x6B, "Num +"},
+      {0x6D, "Num -"},
+      {0x6E, "Num ."},
+      {0x6F, "Num /"},
+      {0x7C, "F13"},
+      {0x87, "F24"},
+      {0x90, "Num Lock"},
+      {0x91, "Scroll Lock"},
+      {0xBA, ";"},
+      {0xBB, "="},
+      {0xBC, ","},
+      {0xBD, "-"},
+      {0xBE, "."},
+      {0xBF, "/"},
+      {0xC0, "`"},
+      {0xDB, "["},
+      {0xDC, "\\"},
+      {0xDD, "]"},
+      {0xDE, "'"},
+      {0x00, "Key 0x00"},
+      {0x07, "Key 0x07"},
+      {0xFF, "Key 0xFF"},
+      {0x1234, "Key 0x1234"},
   };
   for (auto [code, expected] : cases) {
     std::string name = "F5";

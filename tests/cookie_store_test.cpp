@@ -59,15 +59,13 @@ TEST(CookieStore, KeepsOutWhatCannotGoBackIntoAHeaderLine) {
 
 TEST(CookieStore, BoundedInHostsAndCookiesOldestGoFirst) {
   TCookieStore store;
-  for (size_t i = 0; i <= TCookieStore::kMaxCookiesPerHost; ++i)
-    store.Store("h", "c" + std::to_string(i) + "=1");
+  for (size_t i = 0; i <= TCookieStore::kMaxCookiesPerHost; ++i) store.Store("h", "c" + std::to_string(i) + "=1");
   const std::string header = store.CookieHeader("h");
   EXPECT_EQ(header.find("c0=1"), std::string::npos);
   EXPECT_EQ(header.rfind("c1=1; ", 0), 0u);
   EXPECT_NE(header.find("; c32=1"), std::string::npos);
 
-  for (size_t i = 0; i < TCookieStore::kMaxHosts; ++i)
-    store.Store("host" + std::to_string(i), "a=1");
+  for (size_t i = 0; i < TCookieStore::kMaxHosts; ++i) store.Store("host" + std::to_string(i), "a=1");
   EXPECT_EQ(store.CookieHeader("h"), "");
   EXPECT_EQ(store.CookieHeader("host0"), "a=1");
   EXPECT_EQ(store.CookieHeader("host15"), "a=1");

@@ -22,9 +22,9 @@ TEST(Cp1251, RussianLettersAndYo) {
 }
 
 TEST(Cp1251, DropsWhatTheCodePageLacksAndMalformedInput) {
-  EXPECT_EQ(Utf8ToCp1251("a\xE4\xB8\x80z"), "az");   // a CJK character
-  EXPECT_EQ(Utf8ToCp1251("a\x80z"), "az");           // stray continuation byte
-  EXPECT_EQ(Utf8ToCp1251("a\xD0"), "a");             // truncated sequence
+  EXPECT_EQ(Utf8ToCp1251("a\xE4\xB8\x80z"), "az");    // a CJK character
+  EXPECT_EQ(Utf8ToCp1251("a\x80z"), "az");            // stray continuation byte
+  EXPECT_EQ(Utf8ToCp1251("a\xD0"), "a");              // truncated sequence
   EXPECT_EQ(Utf8ToCp1251("\xF0\x9F\x98\x80!"), "!");  // an emoji
 }
 

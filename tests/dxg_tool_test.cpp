@@ -38,7 +38,8 @@ TEST(DxgTool, ListsAndExportsAnImageLibrary) {
   tools::PictureEntry bonus = testing::Entry("bonus1", testing::Gradient(60, 20), 20, 20);
   bonus.transparent_color_ident = "clFuchsia";
   bonus.skip_width = 0;
-  testing::WriteBytes(dir / "lib.dxg", tools::WritePictureLibrary({testing::Entry("sky", testing::Gradient(8, 6)), bonus}));
+  testing::WriteBytes(dir / "lib.dxg",
+                      tools::WritePictureLibrary({testing::Entry("sky", testing::Gradient(8, 6)), bonus}));
   const ToolResult list = RunTool("list " + (dir / "lib.dxg").string());
   EXPECT_EQ(list.code, 0);
   EXPECT_EQ(list.out,
@@ -53,8 +54,9 @@ TEST(DxgTool, ListsAndExportsAnImageLibrary) {
 
 TEST(DxgTool, ListsAndExportsASoundLibrary) {
   testing::TempDir dir;
-  testing::WriteBytes(dir / "s.dxw", tools::WriteWaveLibrary({testing::Wave("menu", 1, testing::Riff(testing::Constant(10, 3))),
-                                                              testing::Wave("engine", 0, testing::Riff({}, 22050), true)}));
+  testing::WriteBytes(dir / "s.dxw",
+                      tools::WriteWaveLibrary({testing::Wave("menu", 1, testing::Riff(testing::Constant(10, 3))),
+                                               testing::Wave("engine", 0, testing::Riff({}, 22050), true)}));
   const ToolResult list = RunTool("list " + (dir / "s.dxw").string());
   EXPECT_EQ(list.code, 0);
   EXPECT_EQ(list.out,

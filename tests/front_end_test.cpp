@@ -320,13 +320,13 @@ TEST_F(FrontEnd, AFailedStoreDoesNotTrapThePlayer) {
   std::filesystem::remove(dir / "config.dat");
   std::filesystem::create_directory(dir / "config.dat");  // nothing can replace a folder
   f.Globals.MenuItem = 2;
-  Key(vk::kReturn);     // options
+  Key(vk::kReturn);  // options
   Key(vk::kDown);
   Key(vk::kDown);
-  Key(vk::kReturn);     // sound off: stored, and refused
+  Key(vk::kReturn);  // sound off: stored, and refused
   EXPECT_EQ(f.Config.SoundOn, 0);
   EXPECT_EQ(platform.message_boxes.size(), 1u);
-  Key(vk::kEscape);     // leaving stores again
+  Key(vk::kEscape);  // leaving stores again
   EXPECT_EQ(Screen(), 1) << "the options could be left";
   EXPECT_EQ(platform.message_boxes.size(), 1u) << "the error is shown once";
   std::filesystem::remove(dir / "config.dat");

@@ -99,19 +99,43 @@ TEST(GameData, PlayPicturesByIndexAndName) {
   EXPECT_EQ(game.Item(9).Layout().Count(), 3);
 
   const std::vector<Expect> named = {
-      {"propeller", 3, 0, 0, true},   {"smoke", 2, 0, 0, true},          {"shield", 1, 0, 0, false},
-      {"rocketfire", 1, 0, 0, false}, {"rocketfire1", 11, 0, 0, false},  {"machinegun", 1, 0, 0, false},
-      {"shell", 1, 0, 0, false},      {"boomerang", 1, 0, 0, false},     {"herorocket1", 1, 0, 0, false},
-      {"herorocket2", 1, 0, 0, false}, {"bomb", 1, 0, 0, false},         {"gunexplosion", 3, 32, 32, false},
-      {"rocketexplosion", 3, 128, 128, false}, {"explosion1", 3, 160, 160, false},
-      {"explosion2", 3, 200, 200, false}, {"explosion3", 3, 200, 200, false}, {"bloodexplosion", 3, 72, 72, false},
-      {"kamikaze", 1, 0, 0, false},   {"rocket1", 1, 0, 0, false},       {"rocket2", 1, 0, 0, false},
-      {"paratroopermachinegun", 1, 0, 0, false}, {"paratrooperrocket", 1, 0, 0, false},
-      {"soldier", 1, 0, 0, false},    {"soldier2", 1, 0, 0, false},      {"soldiergun", 1, 0, 0, false},
-      {"soldiergun2", 1, 0, 0, false}, {"tower", 1, 0, 0, false},        {"towergun", 1, 0, 0, false},
-      {"towerweapon", 1, 0, 0, false}, {"nru", 1, 0, 0, false},          {"nrugun", 1, 0, 0, false},
-      {"nruweapon", 1, 0, 0, false},  {"bonusweapon", 1, 0, 0, false},   {"bonusshield", 1, 0, 0, false},
-      {"bonusmegabomb", 1, 0, 0, false}, {"bonuslife", 1, 0, 0, false}, {"bonuspoints", 1, 0, 0, false},
+      {"propeller", 3, 0, 0, true},
+      {"smoke", 2, 0, 0, true},
+      {"shield", 1, 0, 0, false},
+      {"rocketfire", 1, 0, 0, false},
+      {"rocketfire1", 11, 0, 0, false},
+      {"machinegun", 1, 0, 0, false},
+      {"shell", 1, 0, 0, false},
+      {"boomerang", 1, 0, 0, false},
+      {"herorocket1", 1, 0, 0, false},
+      {"herorocket2", 1, 0, 0, false},
+      {"bomb", 1, 0, 0, false},
+      {"gunexplosion", 3, 32, 32, false},
+      {"rocketexplosion", 3, 128, 128, false},
+      {"explosion1", 3, 160, 160, false},
+      {"explosion2", 3, 200, 200, false},
+      {"explosion3", 3, 200, 200, false},
+      {"bloodexplosion", 3, 72, 72, false},
+      {"kamikaze", 1, 0, 0, false},
+      {"rocket1", 1, 0, 0, false},
+      {"rocket2", 1, 0, 0, false},
+      {"paratroopermachinegun", 1, 0, 0, false},
+      {"paratrooperrocket", 1, 0, 0, false},
+      {"soldier", 1, 0, 0, false},
+      {"soldier2", 1, 0, 0, false},
+      {"soldiergun", 1, 0, 0, false},
+      {"soldiergun2", 1, 0, 0, false},
+      {"tower", 1, 0, 0, false},
+      {"towergun", 1, 0, 0, false},
+      {"towerweapon", 1, 0, 0, false},
+      {"nru", 1, 0, 0, false},
+      {"nrugun", 1, 0, 0, false},
+      {"nruweapon", 1, 0, 0, false},
+      {"bonusweapon", 1, 0, 0, false},
+      {"bonusshield", 1, 0, 0, false},
+      {"bonusmegabomb", 1, 0, 0, false},
+      {"bonuslife", 1, 0, 0, false},
+      {"bonuspoints", 1, 0, 0, false},
   };
   for (const Expect& e : named) Check(game.FindByName(e.name), e);
   for (int k = 1; k <= 6; ++k) Check(game.FindByName("enemy" + std::to_string(k)), {"enemy", 3, 0, 0, true});
@@ -258,8 +282,8 @@ TEST(GameData, EveryFixedTextStandsOutFromTheArtBehindIt) {
   // The questions of the menus, over the main menu or a sub-menu: the dialog
   // frame must be opaque behind them, whatever lies beneath.
   auto answers = [&](int y) {
-    return std::vector<FixedText>{{"Да", 355, y, 14, kBlackOrRed}, {"/", 395, y, 14, {kTextBlack}},
-                                  {"Нет", 405, y, 14, kBlackOrRed}};
+    return std::vector<FixedText>{
+        {"Да", 355, y, 14, kBlackOrRed}, {"/", 395, y, 14, {kTextBlack}}, {"Нет", 405, y, 14, kBlackOrRed}};
   };
   std::vector<FixedText> questions = {{"Выйти из игры?", 300, 240, 14, {kTextBlack}},
                                       {"Вы действительно хотите", 250, 230, 14, {kTextBlack}},
@@ -349,7 +373,8 @@ TEST(GameData, TwoRunsWriteTheSameBytes) {
   const std::string tool = AEROVELL_MKASSETS;
   ASSERT_EQ(std::system((tool + " " + a.Path().string()).c_str()), 0);
   ASSERT_EQ(std::system((tool + " " + b.Path().string()).c_str()), 0);
-  for (const char* file : {"data/menu.dxg", "data/gamegraphic.dxg", "sound/gamesound.dxw", "sound/1.xm", "sound/2.xm"}) {
+  for (const char* file :
+       {"data/menu.dxg", "data/gamegraphic.dxg", "sound/gamesound.dxw", "sound/1.xm", "sound/2.xm"}) {
     SCOPED_TRACE(file);
     const auto first = testing::ReadBytes(a / file);
     EXPECT_GT(first.size(), 1000u);

@@ -225,7 +225,10 @@ TEST_F(GameLoop, LevelsAllowTheirEnemyKindsAndSpawnAtTheirPace) {
   const struct {
     int level;
     std::vector<int> allowed;
-  } levels[] = {{1, {1, 6, 7}}, {2, {1, 2, 6, 7}}, {3, {1, 2, 3, 6, 7, 8}}, {4, {1, 2, 3, 4, 6, 7, 8}},
+  } levels[] = {{1, {1, 6, 7}},
+                {2, {1, 2, 6, 7}},
+                {3, {1, 2, 3, 6, 7, 8}},
+                {4, {1, 2, 3, 4, 6, 7, 8}},
                 {5, {1, 2, 3, 4, 5, 6, 7, 8, 9}}};
   for (const auto& l : levels) {
     G().Level = static_cast<uint8_t>(l.level);
@@ -343,9 +346,7 @@ namespace {
 // A game folder of the generated data with one file changed.
 class BrokenGame : public ::testing::Test {
  protected:
-  BrokenGame() {
-    std::filesystem::copy(AEROVELL_GAME_DIR, folder.Path(), std::filesystem::copy_options::recursive);
-  }
+  BrokenGame() { std::filesystem::copy(AEROVELL_GAME_DIR, folder.Path(), std::filesystem::copy_options::recursive); }
   void Boot() {
     cwd = std::make_unique<ScopedWorkingDir>(folder.Path());
     play::THeadlessGame::Options options;
@@ -368,8 +369,8 @@ class BrokenGame : public ::testing::Test {
 TEST_F(BrokenGame, AFrameThatFailsEndsTheRunOnceWithAnErrorStatus) {
   // A sound library without the machine gun: the first shot asks for it by name.
   WriteBytes(folder / "sound" / "gamesound.dxw",
-             tools::WriteWaveLibrary({Wave("menu", 1, Riff(Constant(441, 5000))),
-                                      Wave("looser", 1, Riff(Constant(441, 5000)))}));
+             tools::WriteWaveLibrary(
+                 {Wave("menu", 1, Riff(Constant(441, 5000))), Wave("looser", 1, Riff(Constant(441, 5000)))}));
   Boot();
   Tap(vk::kReturn);
   for (int i = 0; i < 200 && game->Form().Globals.GameState != gsPlaying; ++i) Frame();

@@ -25,7 +25,8 @@ void ExpectGolden(const Surface& frame, const std::string& name) {
       const uint32_t a = frame.Pixel(x, y), b = golden.Pixel(x, y);
       int worst = 0;
       for (int shift : {0, 8, 16})
-        worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
+        worst =
+            std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
       if (worst > 24) ++differing;
     }
   EXPECT_LE(differing, 480) << name << ": " << differing << " pixels differ";

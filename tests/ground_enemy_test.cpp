@@ -29,17 +29,14 @@ TEST_F(GroundUnits, GunAngle) {
     int dx, dy;
     int angle;
   } cases[] = {
-      {0, 100, 0},       // straight up
-      {100, 100, 31},    // the double of pi/4 lies just below it: 31, not 32
-      {-100, 100, 225},  // up and left: -31 stored as a byte
-      {100, 0, 63},      // level: the double of pi/2 gives 63, not 64
-      {-100, 0, 63},     // level is level, whichever side
-      {1000, 1, 63},
-      {-1000, 1, 193},   // nearly level to the left
-      {1, 1000, 0},
-      {50, 100, 18},     // arctan(0.5) = 0.4636: 18.9
-      {-50, 100, 238},
-      {100, -100, 225},  // below the pivot: the tangent folds back
+      {0, 100, 0},                         // straight up
+      {100, 100, 31},                      // the double of pi/4 lies just below it: 31, not 32
+      {-100, 100, 225},                    // up and left: -31 stored as a byte
+      {100, 0, 63},                        // level: the double of pi/2 gives 63, not 64
+      {-100, 0, 63},                       // level is level, whichever side
+      {1000, 1, 63},    {-1000, 1, 193},   // nearly level to the left
+      {1, 1000, 0},     {50, 100, 18},     // arctan(0.5) = 0.4636: 18.9
+      {-50, 100, 238},  {100, -100, 225},  // below the pivot: the tangent folds back
   };
   for (const auto& c : cases) EXPECT_EQ(GunAngle(c.dx, c.dy), c.angle) << c.dx << ", " << c.dy;
 }
@@ -132,8 +129,8 @@ TEST_F(GroundUnits, MuzzleAlongTheGun) {
     int angle;
     int x, y;  // relative to the unit's X after its step, and absolute
   } cases[] = {
-      {8, 0, 20, 480 + 66 - 50},       {9, 64, 56 + 50, 510 + 20},       {7, 32, 12 + 11, 520 + 18 - 11},
-      {9, 224, 56 - 35, 510 + 20 - 35}, {7, 192, 12 - 16, 520 + 18},     {8, 21, 20 + 25, 480 + 66 - 44},
+      {8, 0, 20, 480 + 66 - 50},        {9, 64, 56 + 50, 510 + 20},  {7, 32, 12 + 11, 520 + 18 - 11},
+      {9, 224, 56 - 35, 510 + 20 - 35}, {7, 192, 12 - 16, 520 + 18}, {8, 21, 20 + 25, 480 + 66 - 44},
   };
   for (const auto& c : cases) {
     TGroundEnemySprite& unit = Make<TGroundEnemySprite>(c.kind);
@@ -206,12 +203,10 @@ TEST_F(GroundUnits, SoldierTurnsToWhereTheAircraftIs) {
     const char* picture;
     const char* gun;
   } steps[] = {
-      {-300, 200, "soldier", "soldiergun"},    // the aim is on the left: stays facing left
-      {-10, 300, "soldier", "soldiergun"},
-      {10, 300, "soldier2", "soldiergun2"},    // over to the right: turns
-      {300, 50, "soldier2", "soldiergun2"},
-      {0, 300, "soldier2", "soldiergun2"},     // straight up is the right side's
-      {-8, 300, "soldier", "soldiergun"},      // back to the left
+      {-300, 200, "soldier", "soldiergun"},  // the aim is on the left: stays facing left
+      {-10, 300, "soldier", "soldiergun"},  {10, 300, "soldier2", "soldiergun2"},  // over to the right: turns
+      {300, 50, "soldier2", "soldiergun2"}, {0, 300, "soldier2", "soldiergun2"},   // straight up is the right side's
+      {-8, 300, "soldier", "soldiergun"},                                          // back to the left
       {0, 300, "soldier2", "soldiergun2"},
   };
   for (const auto& s : steps) {
@@ -284,8 +279,8 @@ TEST_F(GroundUnits, NruRocketIsDrawnOnlyWithItsPointInsideTheScreen) {
     int x, y;
     bool drawn;
   } cases[] = {
-      {0, 300, false},   {1, 300, true},   {799, 300, true}, {800, 300, false},
-      {400, 0, false},   {400, 1, true},   {400, 599, true}, {400, 600, false},
+      {0, 300, false}, {1, 300, true}, {799, 300, true}, {800, 300, false},
+      {400, 0, false}, {400, 1, true}, {400, 599, true}, {400, 600, false},
   };
   for (const auto& c : cases) {
     Root().ClearChildren();

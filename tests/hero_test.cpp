@@ -55,9 +55,7 @@ class HeroInPlay : public PlayTest {
 };
 
 TEST_F(HeroInPlay, HeldFireShootsEvery200DivRateFrames) {
-  const struct {
-    int fire_rate, interval;
-  } rates[] = {{24, 8}, {12, 16}, {18, 11}, {9, 22}};
+  const struct { int fire_rate, interval; } rates[] = {{24, 8}, {12, 16}, {18, 11}, {9, 22}};
   for (const auto& r : rates) {
     Hero().FireRate = r.fire_rate;
     Hero().FireCooldown = 0;
@@ -94,7 +92,7 @@ TEST_F(HeroInPlay, TheGunTableByWeaponKind) {
   const struct {
     int kind;
     std::vector<std::pair<uint8_t, uint16_t>> shots;  // kind, direction, in creation order
-    std::vector<int> ys;                               // start Y relative to the aircraft
+    std::vector<int> ys;                              // start Y relative to the aircraft
   } guns[] = {
       {1, {{hwMachineGun, hdRight}}, {20}},
       {2, {{hwShell, hdRight}, {hwShell, hdRight}}, {10, 30}},
@@ -133,10 +131,10 @@ TEST_F(HeroInPlay, KeysOvershootABoundOnceAndMouseStepsClampToIt) {
   ASSERT_EQ(Hero().Width, 96);
   const struct {
     int key;
-    int x, y;                 // start
-    int key_x, key_y;         // after one key step, then it stops
+    int x, y;          // start
+    int key_x, key_y;  // after one key step, then it stops
     uint8_t TGameGlobals::*step;
-    int mouse_x, mouse_y;     // after a large mouse step from the start
+    int mouse_x, mouse_y;  // after a large mouse step from the start
   } cases[] = {
       {vk::kLeft, 9, 200, 1, 200, &TGameGlobals::MouseStepLeft, 5, 200},
       {vk::kRight, 695, 200, 703, 200, &TGameGlobals::MouseStepRight, 795 - 96, 200},
@@ -189,9 +187,9 @@ TEST_F(HeroInPlay, WhatItTouchesCostsHealthUnlessTheShieldIsUp) {
     Hero().Health = 50;
     G().ShieldSprite->Visible = c.shield;
     G().ShieldTime = 5000;
-    EnemyAt(Hero().X + 20, Hero().Y);                                                  // an enemy1: its 10 hit points
+    EnemyAt(Hero().X + 20, Hero().Y);  // an enemy1: its 10 hit points
     Spawn<TWeaponSprite>(Hero().X + 30, Hero().Y + 5, 1, false, std::string_view("machinegun"));  // 1
-    auto& kamikaze = Spawn<TKamikazeSprite>(EnemyAt(900, 100));                         // 1
+    auto& kamikaze = Spawn<TKamikazeSprite>(EnemyAt(900, 100));                                   // 1
     kamikaze.X = Hero().X + 40;
     kamikaze.Y = Hero().Y;
     Spawn<TParatrooperSprite>(Hero().X + 50, Hero().Y, uint16_t{1});  // no harm

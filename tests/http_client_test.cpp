@@ -13,8 +13,7 @@ using namespace std::chrono_literals;
 using testing::TScriptedHttpServer;
 using testing::TScriptedReply;
 
-std::string RequestHead(const std::string& target, const std::string& host_port,
-                        const std::string& cookie = "") {
+std::string RequestHead(const std::string& target, const std::string& host_port, const std::string& cookie = "") {
   return "GET " + target + " HTTP/1.1\r\nHost: " + host_port +
          "\r\nContent-Type: text/html\r\nAccept: text/html, */*\r\n"
          "User-Agent: Mozilla/3.0 (compatible; Aerovell)\r\n" +
@@ -22,8 +21,7 @@ std::string RequestHead(const std::string& target, const std::string& host_port,
 }
 
 TScriptedReply Ok(const std::string& body, const std::string& headers = "") {
-  return {"HTTP/1.1 200 OK\r\n" + headers + "Content-Length: " + std::to_string(body.size()) +
-          "\r\n\r\n" + body};
+  return {"HTTP/1.1 200 OK\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body};
 }
 
 std::string Repeat(const std::string& text, int times) {
@@ -65,8 +63,7 @@ TEST(HttpClient, PutsExactlyTheGamesRequestOnTheWire) {
     const char* sent;
   } cases[] = {
       {"/cgi/version.pl?version&prg=Aerovell", "/cgi/version.pl?version&prg=Aerovell"},
-      {"/cgi/version.pl?hs&prg=Aerovell&inf=abcdefgh",
-       "/cgi/version.pl?hs&prg=Aerovell&inf=abcdefgh"},
+      {"/cgi/version.pl?hs&prg=Aerovell&inf=abcdefgh", "/cgi/version.pl?hs&prg=Aerovell&inf=abcdefgh"},
       // Spaces, Cyrillic in UTF-8 and in Windows-1251, a percent sign: all unencoded.
       {"/a b/\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82?name=\xC8\xE2\xE0\xED &x=%41",
        "/a b/\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82?name=\xC8\xE2\xE0\xED &x=%41"},
@@ -84,8 +81,7 @@ TEST(HttpClient, PutsExactlyTheGamesRequestOnTheWire) {
   }
   const auto requests = server.Requests();
   ASSERT_EQ(requests.size(), std::size(cases));
-  for (size_t i = 0; i < std::size(cases); ++i)
-    EXPECT_EQ(requests[i], RequestHead(cases[i].sent, server.HostPort()));
+  for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(requests[i], RequestHead(cases[i].sent, server.HostPort()));
   // A URL without a scheme is plain HTTP all the same.
   TScriptedHttpServer second({Ok("OK")});
   EXPECT_EQ(client.Get(second.HostPort() + "/x"), "OK");
@@ -103,15 +99,9 @@ TEST(HttpClient, ReadsTheBodiesOfSuccessfulAnswers) {
       {"length, binary bytes",
        {std::string("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\n\0\r\n\xFF", 42)},
        std::string("\0\r\n\xFF", 4)},
-      {"HTTP/1.0 to the close",
-       {"HTTP/1.0 200 OK\r\n\r\nOK|read|to|the|close", true},
-       "OK|read|to|the|close"},
-      {"HTTP/1.1 to the close",
-       {"HTTP/1.1 200 OK\r\nServer: x\r\n\r\nOK-closed", true},
-       "OK-closed"},
-      {"chunked",
-       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nOK|\r\n0\r\n\r\n"},
-       "OK|"},
+      {"HTTP/1.0 to the close", {"HTTP/1.0 200 OK\r\n\r\nOK|read|to|the|close", true}, "OK|read|to|the|close"},
+      {"HTTP/1.1 to the close", {"HTTP/1.1 200 OK\r\nServer: x\r\n\r\nOK-closed", true}, "OK-closed"},
+      {"chunked", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nOK|\r\n0\r\n\r\n"}, "OK|"},
       {"chunked in pieces with a trailer",
        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nOK\r\nA; "
         "ext=1\r\n|012345678\r\n0\r\n"
@@ -120,17 +110,13 @@ TEST(HttpClient, ReadsTheBodiesOfSuccessfulAnswers) {
       {"no content", {"HTTP/1.1 204 No Content\r\n\r\n"}, ""},
       {"zero length", {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}, ""},
       {"another 2xx", {"HTTP/1.1 203 Non-Authoritative\r\nContent-Length: 2\r\n\r\nOK"}, "OK"},
-      {"after 100 Continue",
-       {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK"},
-       "OK"},
+      {"after 100 Continue", {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK"}, "OK"},
       {"after two 100s",
        {"HTTP/1.1 100 Continue\r\nX: 1\r\n\r\nHTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n"
         "Content-Length: 3\r\n\r\nOK2"},
        "OK2"},
       {"bare line ends", {"HTTP/1.1 200 OK\nContent-Length: 2\n\nOK"}, "OK"},
-      {"slow but in time",
-       {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nslow", false, false, 0, 150ms},
-       "slow"},
+      {"slow but in time", {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nslow", false, false, 0, 150ms}, "slow"},
       {"exactly the largest body", Ok(mib), mib},
   };
   for (const auto& c : cases) {
@@ -151,35 +137,29 @@ TEST(HttpClient, FailsOnEveryOtherStatusWithItsCodeTextAndBody) {
     const char* text;
     const char* body;
   } cases[] = {
-      {"not found, body starting OK",
-       "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nOK|a|b|c|", 404, "Not Found",
+      {"not found, body starting OK", "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nOK|a|b|c|", 404, "Not Found",
        "OK|a|b|c|"},
       {"server error, chunked",
        "HTTP/1.1 500 Internal Server Error\r\nTransfer-Encoding: "
        "chunked\r\n\r\n2\r\nOK\r\n0\r\n\r\n",
        500, "Internal Server Error", "OK"},
-      {"redirect",
-       "HTTP/1.1 302 Found\r\nLocation: /cgi/other.pl\r\nContent-Length: 5\r\n\r\nmoved", 302,
-       "Found", "moved"},
+      {"redirect", "HTTP/1.1 302 Found\r\nLocation: /cgi/other.pl\r\nContent-Length: 5\r\n\r\nmoved", 302, "Found",
+       "moved"},
       {"3xx without Location", "HTTP/1.1 301 Moved\r\nContent-Length: 0\r\n\r\n", 301, "Moved", ""},
-      {"2xx with Location",
-       "HTTP/1.1 200 OK\r\nLocation: http://127.0.0.1:1/\r\nContent-Length: 2\r\n\r\nOK", 200, "OK",
-       "OK"},
+      {"2xx with Location", "HTTP/1.1 200 OK\r\nLocation: http://127.0.0.1:1/\r\nContent-Length: 2\r\n\r\nOK", 200,
+       "OK", "OK"},
       {"not modified", "HTTP/1.1 304 Not Modified\r\n\r\n", 304, "Not Modified", ""},
-      {"unauthorised",
-       "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic\r\nContent-Length: 2\r\n\r\nno", 401,
+      {"unauthorised", "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic\r\nContent-Length: 2\r\n\r\nno", 401,
        "Unauthorized", "no"},
-      {"proxy credentials",
-       "HTTP/1.1 407 Proxy Authentication Required\r\nContent-Length: 0\r\n\r\n", 407,
+      {"proxy credentials", "HTTP/1.1 407 Proxy Authentication Required\r\nContent-Length: 0\r\n\r\n", 407,
        "Proxy Authentication Required", ""},
       {"informational",
        "HTTP/1.1 103 Early Hints\r\nLink: </a>\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: "
        "2\r\n\r\nOK",
        103, "Early Hints", ""},
-      {"switching protocols", "HTTP/1.1 101 Switching Protocols\r\nUpgrade: x\r\n\r\nOK", 101,
-       "Switching Protocols", ""},
-      {"100 then not found",
-       "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nOK", 404,
+      {"switching protocols", "HTTP/1.1 101 Switching Protocols\r\nUpgrade: x\r\n\r\nOK", 101, "Switching Protocols",
+       ""},
+      {"100 then not found", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nOK", 404,
        "Not Found", "OK"},
   };
   for (const auto& c : cases) {
@@ -211,29 +191,21 @@ TEST(HttpClient, FailsOnBrokenAndBoundlessAnswers) {
        {"HTTP/1.1 200 " + std::string(200000, 'x') + "\r\n\r\n"},
        "Max line length exceeded."},
       {"header line of 20000 characters",
-       {"HTTP/1.1 200 OK\r\nX-Long: " + std::string(20000, 'x') +
-        "\r\nContent-Length: 2\r\n\r\nOK"},
+       {"HTTP/1.1 200 OK\r\nX-Long: " + std::string(20000, 'x') + "\r\nContent-Length: 2\r\n\r\nOK"},
        "Max line length exceeded."},
       {"header block beyond 64 KiB",
        {"HTTP/1.1 200 OK\r\n" + Repeat("X-Filler: " + std::string(90, 'f') + "\r\n", 700) +
         "Content-Length: 2\r\n\r\nOK"},
        "Response header too large."},
-      {"endless 100 Continue",
-       {Repeat("HTTP/1.1 100 Continue\r\n\r\n", 4000)},
-       "Response header too large."},
+      {"endless 100 Continue", {Repeat("HTTP/1.1 100 Continue\r\n\r\n", 4000)}, "Response header too large."},
       {"declared body beyond 1 MiB",
        {"HTTP/1.1 200 OK\r\nContent-Length: 1048577\r\n\r\nOK"},
        "Response body too large."},
-      {"body without end",
-       {"HTTP/1.1 200 OK\r\n\r\nOK", false, false, 8 * 1024 * 1024},
-       "Response body too large."},
+      {"body without end", {"HTTP/1.1 200 OK\r\n\r\nOK", false, false, 8 * 1024 * 1024}, "Response body too large."},
       {"chunked body without end",
-       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n800000\r\n", false, false,
-        8 * 1024 * 1024},
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n800000\r\n", false, false, 8 * 1024 * 1024},
        "Response body too large."},
-      {"body one byte short",
-       {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nOK|short", true},
-       nullptr},
+      {"body one byte short", {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nOK|short", true}, nullptr},
       {"chunked, closed before the end",
        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nOK|\r\n", true},
        nullptr},
@@ -242,9 +214,7 @@ TEST(HttpClient, FailsOnBrokenAndBoundlessAnswers) {
       {"no HTTP at all", {"OK|a|b|c|d|\r\n\r\n", true}, nullptr},
       {"a code of four digits", {"HTTP/1.1 2000 OK\r\nContent-Length: 2\r\n\r\nOK"}, nullptr},
       {"status line without a number", {"HTTP/1.1 OK\r\nContent-Length: 2\r\n\r\nOK"}, nullptr},
-      {"bad chunk size",
-       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nOK\r\n0\r\n\r\n"},
-       nullptr},
+      {"bad chunk size", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nOK\r\n0\r\n\r\n"}, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -265,9 +235,8 @@ TEST(HttpClient, FailsOnBrokenAndBoundlessAnswers) {
 }
 
 TEST(HttpClient, SendsCookiesBackToTheHostThatSetThem) {
-  TScriptedHttpServer server(
-      {Ok("OK", "Set-Cookie: session=s1; Path=/; HttpOnly\r\nSET-COOKIE2: lang=ru\r\n"),
-       Ok("OK", "Set-cookie: session=s2\r\n"), Ok("OK"), Ok("OK")});
+  TScriptedHttpServer server({Ok("OK", "Set-Cookie: session=s1; Path=/; HttpOnly\r\nSET-COOKIE2: lang=ru\r\n"),
+                              Ok("OK", "Set-cookie: session=s2\r\n"), Ok("OK"), Ok("OK")});
   TScriptedHttpServer other_port({Ok("OK")});
   THTTPClient client;
   client.Get(server.Url("/cgi/version.pl?version&prg=Aerovell"));
@@ -280,20 +249,18 @@ TEST(HttpClient, SendsCookiesBackToTheHostThatSetThem) {
   const auto requests = server.Requests();
   ASSERT_EQ(requests.size(), 4u);
   EXPECT_EQ(requests[0], RequestHead("/cgi/version.pl?version&prg=Aerovell", server.HostPort()));
-  EXPECT_EQ(requests[1], RequestHead("/cgi/version.pl?hs&prg=Aerovell&inf=x", server.HostPort(),
-                                     "session=s1; lang=ru"));
+  EXPECT_EQ(requests[1],
+            RequestHead("/cgi/version.pl?hs&prg=Aerovell&inf=x", server.HostPort(), "session=s1; lang=ru"));
   EXPECT_EQ(requests[2], RequestHead("/third", server.HostPort(), "session=s2; lang=ru"));
   EXPECT_EQ(requests[3], RequestHead("/by-name", "localhost:" + std::to_string(server.Port())));
-  EXPECT_EQ(other_port.Requests().at(0),
-            RequestHead("/other", other_port.HostPort(), "session=s2; lang=ru"));
+  EXPECT_EQ(other_port.Requests().at(0), RequestHead("/other", other_port.HostPort(), "session=s2; lang=ru"));
 }
 
 TEST(HttpClient, CookiesOfFailedAnswersCountToo) {
-  TScriptedHttpServer server(
-      {{"HTTP/1.1 404 Not Found\r\nSet-Cookie: seen=1\r\nContent-Length: 0\r\n\r\n"},
-       {"HTTP/1.1 100 Continue\r\nSet-Cookie: early=2\r\n\r\nHTTP/1.1 200 OK\r\n"
-        "Content-Length: 2\r\n\r\nOK"},
-       Ok("OK")});
+  TScriptedHttpServer server({{"HTTP/1.1 404 Not Found\r\nSet-Cookie: seen=1\r\nContent-Length: 0\r\n\r\n"},
+                              {"HTTP/1.1 100 Continue\r\nSet-Cookie: early=2\r\n\r\nHTTP/1.1 200 OK\r\n"
+                               "Content-Length: 2\r\n\r\nOK"},
+                              Ok("OK")});
   THTTPClient client;
   EXPECT_THROW(client.Get(server.Url("/a")), EHTTPProtocolError);
   EXPECT_EQ(client.Get(server.Url("/b")), "OK");
@@ -310,9 +277,7 @@ TEST(HttpClient, KeepsTheConnectionUnlessTheAnswerOrTheServerCloses) {
   } cases[] = {
       {"kept", Ok("OK"), 1},
       {"kept after an error status", {"HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nOK"}, 1},
-      {"kept after chunks",
-       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nOK\r\n0\r\n\r\n"},
-       1},
+      {"kept after chunks", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nOK\r\n0\r\n\r\n"}, 1},
       {"Connection: close", Ok("OK", "Connection: close\r\n"), 2},
       {"connection: CLOSE", Ok("OK", "connection:  CLOSE \r\n"), 2},
       {"Proxy-Connection: close", Ok("OK", "Proxy-Connection: close\r\n"), 2},
@@ -339,10 +304,8 @@ TEST(HttpClient, GivesUpOnAServerThatNeverAnswers) {
   } cases[] = {
       {"silent", {"", false, true}},
       {"too slow", {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK", false, false, 0, 2000ms}},
-      {"stalls inside the body",
-       {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nOK|", false, false}},
-      {"stalls inside an error body",
-       {"HTTP/1.1 404 Not Found\r\nContent-Length: 100\r\n\r\nOK|", false, false}},
+      {"stalls inside the body", {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nOK|", false, false}},
+      {"stalls inside an error body", {"HTTP/1.1 404 Not Found\r\nContent-Length: 100\r\n\r\nOK|", false, false}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -376,8 +339,7 @@ TEST(HttpClient, GivesUpConnectingAfterTheConnectTimeout) {
 TEST(HttpClient, FailsWhenNothingListens) {
   testing::TRefusingPort refusing;
   THTTPClient client(1000ms, 3000ms);
-  const Outcome out =
-      Fetch(client, "http://127.0.0.1:" + std::to_string(refusing.Port()) + "/cgi/version.pl");
+  const Outcome out = Fetch(client, "http://127.0.0.1:" + std::to_string(refusing.Port()) + "/cgi/version.pl");
   ASSERT_FALSE(out.body);
   EXPECT_FALSE(out.protocol);
   EXPECT_NE(out.message.find("onnect"), std::string::npos) << out.message;

@@ -53,9 +53,8 @@ TEST(HttpResponseHead, ReadsTheCodeAfterTheFirstSpaceAndTheTextAfterIt) {
 
 TEST(HttpResponseHead, SkipsContinueAnswersAndCompletesAtTheEmptyLine) {
   const THTTPResponseHead head =
-      Take({"HTTP/1.1 100 Continue\r\n", "Location: /first\r\n", "Connection: close\r\n",
-            "Set-Cookie: early=1\r\n", "\r\n", "HTTP/1.1 100 Continue\r\n", "\r\n",
-            "HTTP/1.1 200 OK\r\n", "Content-Length: 2\r\n"});
+      Take({"HTTP/1.1 100 Continue\r\n", "Location: /first\r\n", "Connection: close\r\n", "Set-Cookie: early=1\r\n",
+            "\r\n", "HTTP/1.1 100 Continue\r\n", "\r\n", "HTTP/1.1 200 OK\r\n", "Content-Length: 2\r\n"});
   EXPECT_FALSE(head.Complete());
   EXPECT_EQ(head.Code(), 200);
   // The final answer's own headers decide; cookies of every block count.
@@ -70,8 +69,7 @@ TEST(HttpResponseHead, SkipsContinueAnswersAndCompletesAtTheEmptyLine) {
   done.TakeLine("HTTP/1.1 404 Not Found\r\n");
   EXPECT_EQ(done.Code(), 200);
   EXPECT_TRUE(done.SetCookies().empty());
-  EXPECT_EQ(ErrorOf({"HTTP/1.1 200 OK\r\n", "\r\n", std::string(16385, 't')}),
-            "Max line length exceeded.");
+  EXPECT_EQ(ErrorOf({"HTTP/1.1 200 OK\r\n", "\r\n", std::string(16385, 't')}), "Max line length exceeded.");
 
   EXPECT_TRUE(Take({"HTTP/1.1 103 Early Hints\r\n", "\r\n"}).Complete());
   EXPECT_TRUE(Take({"HTTP/1.1 404 Not Found\n", "\n"}).Complete());
@@ -103,24 +101,19 @@ TEST(HttpResponseHead, ReadsTheHeadersWithoutRegardToCase) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.header);
-    const THTTPResponseHead head =
-        Take({"HTTP/1.1 200 OK\r\n", std::string(c.header) + "\r\n", "\r\n"});
+    const THTTPResponseHead head = Take({"HTTP/1.1 200 OK\r\n", std::string(c.header) + "\r\n", "\r\n"});
     EXPECT_TRUE(head.Complete());
     EXPECT_EQ(head.HasLocation(), c.location);
     EXPECT_EQ(head.ConnectionClose(), c.close);
-    EXPECT_EQ(head.SetCookies(),
-              c.cookie ? std::vector<std::string>{c.cookie} : std::vector<std::string>{});
+    EXPECT_EQ(head.SetCookies(), c.cookie ? std::vector<std::string>{c.cookie} : std::vector<std::string>{});
   }
 }
 
 TEST(HttpResponseHead, BoundsEachLineAndTheWholeBlock) {
   const std::string longest(THTTPResponseHead::kMaxLineLength, 'x');
-  EXPECT_EQ(
-      ErrorOf({"HTTP/1.1 200 " + longest.substr(13) + "\r\n", "X: " + longest.substr(3) + "\r\n"}),
-      "no error");
+  EXPECT_EQ(ErrorOf({"HTTP/1.1 200 " + longest.substr(13) + "\r\n", "X: " + longest.substr(3) + "\r\n"}), "no error");
   EXPECT_EQ(ErrorOf({"HTTP/1.1 200 " + longest.substr(12) + "\r\n"}), "Max line length exceeded.");
-  EXPECT_EQ(ErrorOf({"HTTP/1.1 200 OK\r\n", "X: " + longest.substr(2) + "\n"}),
-            "Max line length exceeded.");
+  EXPECT_EQ(ErrorOf({"HTTP/1.1 200 OK\r\n", "X: " + longest.substr(2) + "\n"}), "Max line length exceeded.");
   // The line ends do not count against the line, but against the block.
   const std::string line = "X: " + std::string(1021, 'y') + "\r\n";  // 1026 bytes
   THTTPResponseHead head;

@@ -17,17 +17,14 @@ TEST(HttpUrl, SplitsIntoHostPortAndTheTargetAsWritten) {
   } cases[] = {
       {"http://score.example/cgi/version.pl?version&prg=Aerovell", "score.example", 80,
        "/cgi/version.pl?version&prg=Aerovell", "score.example"},
-      {"HTTP://Score.Example:8642/cgi/version.pl", "Score.Example", 8642, "/cgi/version.pl",
-       "Score.Example:8642"},
+      {"HTTP://Score.Example:8642/cgi/version.pl", "Score.Example", 8642, "/cgi/version.pl", "Score.Example:8642"},
       // No scheme means plain HTTP.
-      {"localhost:8642/cgi/version.pl?hs&inf=abc", "localhost", 8642, "/cgi/version.pl?hs&inf=abc",
-       "localhost:8642"},
+      {"localhost:8642/cgi/version.pl?hs&inf=abc", "localhost", 8642, "/cgi/version.pl?hs&inf=abc", "localhost:8642"},
       {"localhost/", "localhost", 80, "/", "localhost"},
       // Port 80 written out still leaves the Host header bare.
       {"http://localhost:80/a", "localhost", 80, "/a", "localhost"},
       // Backslashes are slashes, in the query too.
-      {"http:\\\\localhost\\cgi\\version.pl?a\\b", "localhost", 80, "/cgi/version.pl?a/b",
-       "localhost"},
+      {"http:\\\\localhost\\cgi\\version.pl?a\\b", "localhost", 80, "/cgi/version.pl?a/b", "localhost"},
       // Nothing is encoded: spaces, Cyrillic bytes (UTF-8 and Windows-1251), percent signs.
       {"http://localhost/a b/\xD0\xB8\xD0\xBC\xD1\x8F?name=\xC8\xE2\xE0\xED %41", "localhost", 80,
        "/a b/\xD0\xB8\xD0\xBC\xD1\x8F?name=\xC8\xE2\xE0\xED %41", "localhost"},

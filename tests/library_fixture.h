@@ -14,7 +14,8 @@ namespace aerovell::testing {
 inline tools::RgbImage Gradient(int w, int h) {
   tools::RgbImage image{w, h, std::vector<uint32_t>(static_cast<size_t>(w) * h)};
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) image.At(x, y) = static_cast<uint32_t>((x * 7 % 256) << 16 | (y * 13 % 256) << 8 | 0x40);
+    for (int x = 0; x < w; ++x)
+      image.At(x, y) = static_cast<uint32_t>((x * 7 % 256) << 16 | (y * 13 % 256) << 8 | 0x40);
   return image;
 }
 

@@ -21,9 +21,10 @@ class MainFormTest : public ::testing::Test {
     std::filesystem::copy_file(game / "data" / "menu.dxg", dir / "data" / "menu.dxg");
     std::filesystem::create_directories(dir / "sound");
     std::filesystem::copy_file(game / "sound" / "1.xm", dir / "sound" / "1.xm");
-    testing::WriteBytes(dir / "sound" / "gamesound.dxw",
-                        tools::WriteWaveLibrary({testing::Wave("looser", 1, testing::Riff(testing::Constant(4410, 9000))),
-                                                 testing::Wave("menu", 1, testing::Riff(testing::Constant(441, 5000)))}));
+    testing::WriteBytes(
+        dir / "sound" / "gamesound.dxw",
+        tools::WriteWaveLibrary({testing::Wave("looser", 1, testing::Riff(testing::Constant(4410, 9000))),
+                                 testing::Wave("menu", 1, testing::Riff(testing::Constant(441, 5000)))}));
   }
   TmainForm& Start() {
     form = std::make_unique<TmainForm>(app, ConfigFile(dir / "config.dat"));

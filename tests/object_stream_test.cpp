@@ -101,15 +101,18 @@ TEST(ObjectStream, ColourIdentifiers) {
       {"clFuchsia", "", 0xFF00FF},
       {"clfuchsia", "", 0xFF00FF},
       {"clBtnFace", "", 0xFF00000F},
-      {"Fuchsia", "Error reading TPictureCollectionComponent.List: Error reading "
-                  "TPictureCollectionItem.TransparentColor: Invalid property value", 0},
+      {"Fuchsia",
+       "Error reading TPictureCollectionComponent.List: Error reading "
+       "TPictureCollectionItem.TransparentColor: Invalid property value",
+       0},
   };
   for (const auto& c : cases) {
     TPictureCollection collection;
     const std::string error = LoadError(LibraryWithItem([&](ValueWriter& w) {
-      w.Name("TransparentColor");
-      w.Ident(c.ident);
-    }), &collection);
+                                          w.Name("TransparentColor");
+                                          w.Ident(c.ident);
+                                        }),
+                                        &collection);
     EXPECT_EQ(error, c.error) << c.ident;
     if (c.error.empty()) {
       EXPECT_EQ(collection.Item(0).TransparentColor(), c.value) << c.ident;
@@ -125,24 +128,32 @@ TEST(ObjectStream, StringEncodings) {
     std::string expected;
   } cases[] = {
       {"long string", [&](ValueWriter& w) { w.String(long_name); }, long_name},
-      {"wide string", [](ValueWriter& w) {
+      {"wide string",
+       [](ValueWriter& w) {
          w.Byte(18);
          w.U32(2);
          w.U16(0x0416);  // Ж
          w.U16('a');
-       }, "\xC6" "a"},
-      {"utf8 string", [](ValueWriter& w) {
+       },
+       "\xC6"
+       "a"},
+      {"utf8 string",
+       [](ValueWriter& w) {
          w.Byte(20);
          w.U32(4);
          w.Raw(std::vector<uint8_t>{0xD0, 0x81, 'z', 'z'});  // Ё
-       }, "\xA8zz"},
+       },
+       "\xA8zz"},
   };
   for (const auto& c : cases) {
     TPictureCollection collection;
     ASSERT_EQ(LoadError(LibraryWithItem([&](ValueWriter& w) {
-      w.Name("Name");
-      c.write(w);
-    }), &collection), "") << c.what;
+                          w.Name("Name");
+                          c.write(w);
+                        }),
+                        &collection),
+              "")
+        << c.what;
     EXPECT_EQ(collection.Item(0).Name(), c.expected) << c.what;
   }
 }
@@ -154,29 +165,61 @@ TEST(ObjectStream, FailuresAndTheirMessages) {
     std::function<void(ValueWriter&)> write;
     std::string message;
   } cases[] = {
-      {"unknown property", [](ValueWriter& w) { w.Name("Colour"); w.Int(1); },
+      {"unknown property",
+       [](ValueWriter& w) {
+         w.Name("Colour");
+         w.Int(1);
+       },
        item + "Colour: Property Colour does not exist"},
-      {"unknown path part", [](ValueWriter& w) { w.Name("Pict.Data"); w.Int(1); },
+      {"unknown path part",
+       [](ValueWriter& w) {
+         w.Name("Pict.Data");
+         w.Int(1);
+       },
        item + "Pict.Data: Property Pict does not exist"},
-      {"path through a plain value", [](ValueWriter& w) { w.Name("Name.Data"); w.Int(1); },
+      {"path through a plain value",
+       [](ValueWriter& w) {
+         w.Name("Name.Data");
+         w.Int(1);
+       },
        item + "Name.Data: Invalid property path"},
-      {"integer as boolean", [](ValueWriter& w) { w.Name("Transparent"); w.Int(1); },
+      {"integer as boolean",
+       [](ValueWriter& w) {
+         w.Name("Transparent");
+         w.Int(1);
+       },
        item + "Transparent: Invalid property value"},
-      {"string as integer", [](ValueWriter& w) { w.Name("SkipWidth"); w.String("1"); },
+      {"string as integer",
+       [](ValueWriter& w) {
+         w.Name("SkipWidth");
+         w.String("1");
+       },
        item + "SkipWidth: Invalid property value"},
-      {"binary not binary", [](ValueWriter& w) { w.Name("Picture.Data"); w.Int(1); },
+      {"binary not binary",
+       [](ValueWriter& w) {
+         w.Name("Picture.Data");
+         w.Int(1);
+       },
        item + "Picture.Data: Invalid property value"},
-      {"unknown binary", [](ValueWriter& w) { w.Name("Picture.Pixels"); w.Binary({}); },
+      {"unknown binary",
+       [](ValueWriter& w) {
+         w.Name("Picture.Pixels");
+         w.Binary({});
+       },
        item + "Picture.Pixels: Property Pixels does not exist"},
-      {"bad picture", [](ValueWriter& w) {
+      {"bad picture",
+       [](ValueWriter& w) {
          w.Name("Picture.Data");
          w.Binary(tools::PictureData("TDIB", std::vector<uint8_t>{20, 0, 0, 0}));
-       }, item + "Picture.Data: DIB is invalid"},
-      {"4 GB binary in a small file", [](ValueWriter& w) {
+       },
+       item + "Picture.Data: DIB is invalid"},
+      {"4 GB binary in a small file",
+       [](ValueWriter& w) {
          w.Name("Picture.Data");
          w.Byte(10);
          w.U32(0xFFFFFFF0u);
-       }, item + "Picture.Data: Stream read error"},
+       },
+       item + "Picture.Data: Stream read error"},
   };
   for (const auto& c : cases) EXPECT_EQ(LoadError(LibraryWithItem(c.write)), c.message) << c.what;
 }

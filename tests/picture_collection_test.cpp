@@ -135,7 +135,7 @@ TEST_F(CollectionTest, PicturesOfALibraryShareOnePixelAllowance) {
     v.U16(1);
     v.U16(8);
     for (uint32_t x : {1u, 4096u, 0u, 0u, 1u, 0u}) v.U32(x);  // run-length, 4096 bytes, one colour
-    v.U32(0);                                                   // the colour
+    v.U32(0);                                                 // the colour
     std::vector<uint8_t> data(4096, 0);
     data[4094] = 0;
     data[4095] = 1;
@@ -289,7 +289,8 @@ void ReferenceRotated(const Surface& src, Rect s, bool keyed, uint32_t key, Surf
   int l = INT32_MAX, tp = INT32_MAX, r = INT32_MIN, b = INT32_MIN;
   for (auto [u, v] : {std::pair{0, 0}, {width, 0}, {0, height}, {width, height}}) {
     const double dx = std::trunc(u - width * cx), dy = std::trunc(v - height * cy);
-    const int px = static_cast<int>(std::trunc(dx * c - dy * sn)) + x, py = static_cast<int>(std::trunc(dx * sn + dy * c)) + y;
+    const int px = static_cast<int>(std::trunc(dx * c - dy * sn)) + x,
+              py = static_cast<int>(std::trunc(dx * sn + dy * c)) + y;
     l = std::min(l, px), r = std::max(r, px), tp = std::min(tp, py), b = std::max(b, py);
   }
   const Rect box = Intersect({l, tp, r, b}, dest.Bounds());
@@ -299,8 +300,10 @@ void ReferenceRotated(const Surface& src, Rect s, bool keyed, uint32_t key, Surf
   const int64_t ax = sw * U / width, ay = sh * V / height, bx = sw * V / width, by = sh * U / height;
   for (int py = box.top; py < box.bottom; ++py)
     for (int px = box.left; px < box.right; ++px) {
-      const int64_t sx = int64_t{s.left} * 65536 + static_cast<int64_t>(std::trunc(cx * sw * 65536)) + (px - x) * ax - (py - y) * bx;
-      const int64_t sy = int64_t{s.top} * 65536 + static_cast<int64_t>(std::trunc(cy * sh * 65536)) + (px - x) * ay + (py - y) * by;
+      const int64_t sx =
+          int64_t{s.left} * 65536 + static_cast<int64_t>(std::trunc(cx * sw * 65536)) + (px - x) * ax - (py - y) * bx;
+      const int64_t sy =
+          int64_t{s.top} * 65536 + static_cast<int64_t>(std::trunc(cy * sh * 65536)) + (px - x) * ay + (py - y) * by;
       if (sx < int64_t{s.left} * 65536 || sx >= int64_t{s.right} * 65536 || sy < int64_t{s.top} * 65536 ||
           sy >= int64_t{s.bottom} * 65536)
         continue;

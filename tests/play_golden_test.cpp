@@ -17,8 +17,6 @@ namespace {
 
 using GoldenPlay = PlayTest;
 
-
-
 TEST_F(GoldenPlay, TheLevelCaption) {
   StartGame();
   Frames(20);

@@ -45,10 +45,11 @@ class PlayOnline : public ::testing::Test {
     testing::WriteBytes(game / "input.txt", testing::AScoreForTheTableScript());
   }
   ToolResult Play(const std::string& score_host) {
-    return testing::RunTool(AEROVELL_PLAY, {"--seed", std::to_string(testing::kAScoreForTheTableSeed), "--frames",
-                                            "1260", "--input", (game / "input.txt").string(), "--dir",
-                                            game.Path().string(), "--trace", "--score-host", score_host},
-                            false);
+    return testing::RunTool(
+        AEROVELL_PLAY,
+        {"--seed", std::to_string(testing::kAScoreForTheTableSeed), "--frames", "1260", "--input",
+         (game / "input.txt").string(), "--dir", game.Path().string(), "--trace", "--score-host", score_host},
+        false);
   }
   TConfig Stored() {
     TConfig config;

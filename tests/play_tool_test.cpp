@@ -120,10 +120,10 @@ TEST_F(PlayTool, TheSameSeedAndInputGiveTheSameTraceAndAnotherSeedAnother) {
   EXPECT_EQ(a.out, b.out);
   EXPECT_NE(a.out, c.out);
   const std::string& first = lines.front();
-  for (const char* key : {"\"frame\":1,", "\"state\":1,", "\"level\":", "\"score\":", "\"lives\":", "\"kills\":",
-                          "\"message\":", "\"respawn\":", "\"enemyDelay\":", "\"bonusDelay\":", "\"weaponTime\":",
-                          "\"bombTime\":", "\"shieldTime\":", "\"pickupTime\":", "\"hero\":null", "\"sprites\":{",
-                          "\"#0\":1", "\"crc\":"})
+  for (const char* key :
+       {"\"frame\":1,", "\"state\":1,", "\"level\":", "\"score\":", "\"lives\":", "\"kills\":", "\"message\":",
+        "\"respawn\":", "\"enemyDelay\":", "\"bonusDelay\":", "\"weaponTime\":", "\"bombTime\":", "\"shieldTime\":",
+        "\"pickupTime\":", "\"hero\":null", "\"sprites\":{", "\"#0\":1", "\"crc\":"})
     EXPECT_NE(first.find(key), std::string::npos) << key << " in " << first;
   const std::string& last = lines.back();
   EXPECT_NE(last.find("\"state\":2,"), std::string::npos) << last;
@@ -154,12 +154,9 @@ TEST_F(PlayTool, ErrorsEndWithStatusOneAndAMessage) {
     std::vector<std::string> args;
     const char* message;
   } cases[] = {
-      {{"--frames", "many"}, "bad frame count"},
-      {{"--seed"}, "--seed needs a value"},
-      {{"--shot", "12"}, "--shot takes K:FILE.png"},
-      {{"--input", "/no/such/file"}, "cannot read"},
-      {{"--dir", "/no/such/folder"}, "no game folder"},
-      {{"--wings"}, "unknown argument"},
+      {{"--frames", "many"}, "bad frame count"},        {{"--seed"}, "--seed needs a value"},
+      {{"--shot", "12"}, "--shot takes K:FILE.png"},    {{"--input", "/no/such/file"}, "cannot read"},
+      {{"--dir", "/no/such/folder"}, "no game folder"}, {{"--wings"}, "unknown argument"},
   };
   for (const auto& c : cases) {
     const ToolResult r = RunTool(AEROVELL_PLAY, c.args);

@@ -50,8 +50,7 @@ TEST(ScoreCodec, ScoreInfoBuildsTheGamesTextPaddedToFiveBytes) {
     uint16_t score;
     std::string p, country, info;
   } cases[] = {
-      {W("Иван"), 1500, "7", W("Россия"),
-       W("type=0|name=Иван|score=1500|key=X|p=7|add=Россия|z=0000")},
+      {W("Иван"), 1500, "7", W("Россия"), W("type=0|name=Иван|score=1500|key=X|p=7|add=Россия|z=0000")},
       {"", 0, "", "", "type=0|name=|score=0|key=X|p=|add=|z=000"},
       {"Bob", 65535, "QWERTYUPA", "UK", "type=0|name=Bob|score=65535|key=X|p=QWERTYUPA|add=UK|z="},
   };
@@ -63,9 +62,8 @@ TEST(ScoreCodec, ScoreInfoBuildsTheGamesTextPaddedToFiveBytes) {
   }
   const std::string example = ScoreInfo(W("Иван"), 1500, "7", W("Россия"));
   EXPECT_EQ(example.size(), 55u);
-  EXPECT_EQ(
-      ScoreLettersOf(example),
-      "JZ6MQ3S7UW8U62FHGV86Z2MQ7B8PU25KJSXC4GSBUQ2P245YKT8BL9RLPV5M22FTGL87W5MZ8PVK89R4PV2RQGWL");
+  EXPECT_EQ(ScoreLettersOf(example),
+            "JZ6MQ3S7UW8U62FHGV86Z2MQ7B8PU25KJSXC4GSBUQ2P245YKT8BL9RLPV5M22FTGL87W5MZ8PVK89R4PV2RQGWL");
 }
 
 TEST(ScoreCodec, EchoValueIsTheFifthFieldOfTheVersionAnswer) {
@@ -155,8 +153,7 @@ std::string RandomTypedText(std::mt19937& rng) {
   for (int b = 0; b < 256; ++b)
     if (IsTypedTextByte(static_cast<uint8_t>(b))) alphabet += static_cast<char>(b);
   std::string text(std::uniform_int_distribution<size_t>(0, kMaxTypedText)(rng), ' ');
-  for (auto& c : text)
-    c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
+  for (auto& c : text) c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
   return text;
 }
 
@@ -182,8 +179,7 @@ TEST(ScoreCodec, EveryRecordTheGameCanSendComesBackField) {
 }
 
 TEST(ScoreCodec, ParsingTakesTheGamesTextAndRefusesEverythingElse) {
-  const auto info = [](std::string_view name, std::string_view score, std::string_view p,
-                       std::string_view country) {
+  const auto info = [](std::string_view name, std::string_view score, std::string_view p, std::string_view country) {
     std::string text = "type=0|name=" + std::string(name) + "|score=" + std::string(score) +
                        "|key=X|p=" + std::string(p) + "|add=" + std::string(country) + "|z=";
     while (text.size() % 5) text += '0';

@@ -50,8 +50,7 @@ constexpr int kPollMs = 50;
 
 }  // namespace
 
-TScriptedHttpServer::TScriptedHttpServer(std::vector<TScriptedReply> replies)
-    : replies_(std::move(replies)) {
+TScriptedHttpServer::TScriptedHttpServer(std::vector<TScriptedReply> replies) : replies_(std::move(replies)) {
   listen_fd_ = BindLoopback(port_);
   if (::listen(listen_fd_, 16) != 0) throw std::runtime_error("listen failed");
   int wake[2];
@@ -115,8 +114,7 @@ void TScriptedHttpServer::Run() {
     }
     for (int fd : closing) {
       ::close(fd);
-      open.erase(
-          std::find_if(open.begin(), open.end(), [fd](const Connection& c) { return c.fd == fd; }));
+      open.erase(std::find_if(open.begin(), open.end(), [fd](const Connection& c) { return c.fd == fd; }));
     }
   }
   for (const Connection& c : open) ::close(c.fd);

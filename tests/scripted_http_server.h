@@ -14,10 +14,10 @@ namespace aerovell::testing {
 // One answer of the scripted server, given to the next request head that
 // arrives (on whatever connection).
 struct TScriptedReply {
-  std::string bytes;   // sent exactly as they stand
-  bool close = false;  // close the connection after the answer
-  bool never = false;  // take the request and never answer it
-  size_t filler = 0;   // after `bytes`, this many more bytes ('x'): a body without end
+  std::string bytes;                   // sent exactly as they stand
+  bool close = false;                  // close the connection after the answer
+  bool never = false;                  // take the request and never answer it
+  size_t filler = 0;                   // after `bytes`, this many more bytes ('x'): a body without end
   std::chrono::milliseconds delay{0};  // wait this long before answering
 };
 

@@ -11,8 +11,7 @@ namespace aerovell::testing {
 
 // A RIFF WAVE image of 16-bit mono samples, with optional extra chunks before "data".
 inline std::vector<uint8_t> Riff(const std::vector<int16_t>& samples, int rate = 44100,
-                                 const std::vector<uint8_t>& extra_chunks = {}, uint32_t riff_size = 0,
-                                 int bits = 16) {
+                                 const std::vector<uint8_t>& extra_chunks = {}, uint32_t riff_size = 0, int bits = 16) {
   tools::ValueWriter w;
   w.Raw(std::vector<uint8_t>{'R', 'I', 'F', 'F'});
   w.U32(riff_size);

@@ -166,12 +166,8 @@ TEST(ImageSpriteAnimation, Table) {
     std::vector<int> frames;  // after each Advance
     double final_speed;
   } cases[] = {
-      {4, false, 1, 3, {3, 3, 3}, 0},
-      {4, true, 1, 3, {3, 2, 1, 0}, 1},
-      {0, true, 1, 1, {0, 0}, 1},
-      {0, false, 1, 1, {0}, 0},
-      {4, true, 0.5, 1, {0, 0, 0}, 0.5},
-      {4, true, 1.5, 1, {2, 0, 2}, 1.5},
+      {4, false, 1, 3, {3, 3, 3}, 0}, {4, true, 1, 3, {3, 2, 1, 0}, 1},  {0, true, 1, 1, {0, 0}, 1},
+      {0, false, 1, 1, {0}, 0},       {4, true, 0.5, 1, {0, 0, 0}, 0.5}, {4, true, 1.5, 1, {2, 0, 2}, 1.5},
       {4, true, -1, 1, {3, 2}, -1},
   };
   TSpriteEngine engine;

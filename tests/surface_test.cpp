@@ -36,13 +36,12 @@ TEST_P(ClipBlitTest, CutsSourceByTheSameAmounts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ClipBlitTest,
-    ::testing::Values(
-        ClipCase{"inside", 10, 10, {0, 0, 16, 16}, true, 10, 10, {0, 0, 16, 16}},
-        ClipCase{"left_top", -5, -3, {0, 0, 16, 16}, true, 0, 0, {5, 3, 16, 16}},
-        ClipCase{"right_bottom", 90, 40, {16, 0, 32, 16}, true, 90, 40, {16, 0, 26, 10}},
-        ClipCase{"fully_left", -16, 0, {0, 0, 16, 16}, false, 0, 0, {}},
-        ClipCase{"fully_below", 0, 50, {0, 0, 16, 16}, false, 0, 0, {}},
-        ClipCase{"source_past_its_surface", 0, 0, {30, 30, 50, 50}, true, 0, 0, {30, 30, 40, 40}}),
+    ::testing::Values(ClipCase{"inside", 10, 10, {0, 0, 16, 16}, true, 10, 10, {0, 0, 16, 16}},
+                      ClipCase{"left_top", -5, -3, {0, 0, 16, 16}, true, 0, 0, {5, 3, 16, 16}},
+                      ClipCase{"right_bottom", 90, 40, {16, 0, 32, 16}, true, 90, 40, {16, 0, 26, 10}},
+                      ClipCase{"fully_left", -16, 0, {0, 0, 16, 16}, false, 0, 0, {}},
+                      ClipCase{"fully_below", 0, 50, {0, 0, 16, 16}, false, 0, 0, {}},
+                      ClipCase{"source_past_its_surface", 0, 0, {30, 30, 50, 50}, true, 0, 0, {30, 30, 40, 40}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BlitKeyed, SkipsKeyPixelsAndClips) {

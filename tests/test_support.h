@@ -70,8 +70,7 @@ inline int RunInChild(const std::function<int()>& body, int seconds = 20, bool u
     int code = 125;
     try {
       code = body();
-    } catch (...) {
-    }
+    } catch (...) {}
     _exit(code);
   }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);

@@ -70,8 +70,7 @@ bool RunPairs(const Settings& s, const std::filesystem::path& dir) {
   std::vector<std::vector<double>> latencies(static_cast<size_t>(s.clients));
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::seconds(s.seconds);
-  const std::string name = aerovell::Utf8ToCp1251("Пилот"),
-                    country = aerovell::Utf8ToCp1251("Россия");
+  const std::string name = aerovell::Utf8ToCp1251("Пилот"), country = aerovell::Utf8ToCp1251("Россия");
 
   std::vector<std::thread> clients;
   for (int c = 0; c < s.clients; ++c) {
@@ -95,9 +94,9 @@ bool RunPairs(const Settings& s, const std::filesystem::path& dir) {
         if (auto version = client().Get("/cgi/version.pl?version&prg=Aerovell");
             version && version->body.substr(0, 2) == "OK") {
           const auto score = static_cast<uint16_t>(mine.size() * 7 + c);
-          const std::string target = "/cgi/version.pl?hs&prg=Aerovell&inf=" +
-                                     aerovell::ScoreLettersOf(aerovell::ScoreInfo(
-                                         name, score, aerovell::EchoValue(version->body), country));
+          const std::string target =
+              "/cgi/version.pl?hs&prg=Aerovell&inf=" +
+              aerovell::ScoreLettersOf(aerovell::ScoreInfo(name, score, aerovell::EchoValue(version->body), country));
           auto stored = client().Get(target.c_str());
           ok = stored && stored->body == "OK";
         }
@@ -116,12 +115,11 @@ bool RunPairs(const Settings& s, const std::filesystem::path& dir) {
   const int64_t rows = db.QueryInteger("SELECT count(*) FROM scores");
   std::printf("pairs: %d clients, %s connections, %zu pairs in %.2f s, service log %s\n", s.clients,
               s.fresh_connections ? "fresh" : "kept", all.size(), elapsed, s.log ? "on" : "off");
-  std::printf("  answered OK %ld, failed %ld; rows stored %lld (%s)\n", ok_pairs.load(),
-              failed_pairs.load(), static_cast<long long>(rows),
-              rows == ok_pairs ? "equal" : "NOT EQUAL");
+  std::printf("  answered OK %ld, failed %ld; rows stored %lld (%s)\n", ok_pairs.load(), failed_pairs.load(),
+              static_cast<long long>(rows), rows == ok_pairs ? "equal" : "NOT EQUAL");
   std::printf("  stored records per second %.0f\n", ok_pairs / elapsed);
-  std::printf("  pair latency ms: p50 %.2f  p90 %.2f  p99 %.2f  max %.2f\n", Percentile(all, 50),
-              Percentile(all, 90), Percentile(all, 99), Percentile(all, 100));
+  std::printf("  pair latency ms: p50 %.2f  p90 %.2f  p99 %.2f  max %.2f\n", Percentile(all, 50), Percentile(all, 90),
+              Percentile(all, 99), Percentile(all, 100));
   std::printf("  service stopped with status %d\n", stop_status);
   return rows == ok_pairs && failed_pairs == 0 && stop_status == 0;
 }
@@ -136,12 +134,9 @@ bool RunTable(const Settings& s, const std::filesystem::path& dir) {
     const int64_t have = db.QueryInteger("SELECT count(*) FROM scores");
     std::mt19937 rng(1);
     db.Execute("BEGIN");
-    Statement insert(db,
-                     "INSERT INTO scores(name, country, score, created) VALUES (?1, ?2, ?3, ?4)");
+    Statement insert(db, "INSERT INTO scores(name, country, score, created) VALUES (?1, ?2, ?3, ?4)");
     for (int64_t i = have; i < s.table_rows; ++i) {
-      insert.Bind(1, "Игрок " + std::to_string(i))
-          .Bind(2, "Страна")
-          .Bind(3, static_cast<int64_t>(rng() % 65536));
+      insert.Bind(1, "Игрок " + std::to_string(i)).Bind(2, "Страна").Bind(3, static_cast<int64_t>(rng() % 65536));
       insert.Bind(4, static_cast<int64_t>(1700000000 + i));
       insert.Run();
       insert.Reset();
@@ -174,15 +169,14 @@ bool RunTable(const Settings& s, const std::filesystem::path& dir) {
   std::vector<double> inside;
   for (int i = 0; i < s.page_requests; ++i) {
     const auto t0 = Clock::now();
-    const std::string page =
-        aerovell::scores::RenderTablePage(store.Best(aerovell::scores::kTableRows));
+    const std::string page = aerovell::scores::RenderTablePage(store.Best(aerovell::scores::kTableRows));
     inside.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     if (page.size() < 1000) ok = false;
   }
   std::printf("table page over %lld records (%zu bytes), %zu requests on a kept connection\n",
               static_cast<long long>(store.Count()), bytes, times.size());
-  std::printf("  over HTTP ms: p50 %.3f  p99 %.3f  max %.3f\n", Percentile(times, 50),
-              Percentile(times, 99), Percentile(times, 100));
+  std::printf("  over HTTP ms: p50 %.3f  p99 %.3f  max %.3f\n", Percentile(times, 50), Percentile(times, 99),
+              Percentile(times, 100));
   std::printf("  query and page alone ms: p50 %.3f  p99 %.3f  max %.3f\n", Percentile(inside, 50),
               Percentile(inside, 99), Percentile(inside, 100));
   return ok;
@@ -200,28 +194,19 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const bool has_value = i + 1 < argc;
-    if (a == "--clients" && has_value)
-      s.clients = Number(argv[++i], 1, 256);
-    else if (a == "--pairs" && has_value)
-      s.pairs = Number(argv[++i], 1, 1000000);
-    else if (a == "--seconds" && has_value)
-      s.seconds = Number(argv[++i], 1, 300);
-    else if (a == "--table-rows" && has_value)
-      s.table_rows = Number(argv[++i], 0, 10000000);
-    else if (a == "--page-requests" && has_value)
-      s.page_requests = Number(argv[++i], 1, 100000);
-    else if (a == "--threads" && has_value)
-      s.threads = Number(argv[++i], 1, 1024);
-    else if (a == "--fresh-connections")
-      s.fresh_connections = true;
-    else if (a == "--no-log")
-      s.log = false;
+    if (a == "--clients" && has_value) s.clients = Number(argv[++i], 1, 256);
+    else if (a == "--pairs" && has_value) s.pairs = Number(argv[++i], 1, 1000000);
+    else if (a == "--seconds" && has_value) s.seconds = Number(argv[++i], 1, 300);
+    else if (a == "--table-rows" && has_value) s.table_rows = Number(argv[++i], 0, 10000000);
+    else if (a == "--page-requests" && has_value) s.page_requests = Number(argv[++i], 1, 100000);
+    else if (a == "--threads" && has_value) s.threads = Number(argv[++i], 1, 1024);
+    else if (a == "--fresh-connections") s.fresh_connections = true;
+    else if (a == "--no-log") s.log = false;
     else {
-      std::fprintf(
-          stderr,
-          "usage: aerovell-scores-load [--clients N] [--pairs N] [--seconds N] [--table-rows N]\n"
-          "                            [--page-requests N] [--threads N] [--fresh-connections] "
-          "[--no-log]\n");
+      std::fprintf(stderr,
+                   "usage: aerovell-scores-load [--clients N] [--pairs N] [--seconds N] [--table-rows N]\n"
+                   "                            [--page-requests N] [--threads N] [--fresh-connections] "
+                   "[--no-log]\n");
       return 2;
     }
   }

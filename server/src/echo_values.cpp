@@ -25,8 +25,7 @@ std::string RandomLetters() {
     filled += static_cast<size_t>(got);
   }
   std::string letters(bytes.size(), ' ');
-  for (size_t i = 0; i < bytes.size(); ++i)
-    letters[i] = kScoreLetters[bytes[i] & 31];  // 256 = 8 x 32: unbiased
+  for (size_t i = 0; i < bytes.size(); ++i) letters[i] = kScoreLetters[bytes[i] & 31];  // 256 = 8 x 32: unbiased
   return letters;
 }
 

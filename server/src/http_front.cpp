@@ -58,8 +58,7 @@ void WriteLogLine(const httplib::Request& req, const httplib::Response& res) {
   if (note.routed) {
     line += KindName(note.kind);
     const double elapsed =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - note.start)
-            .count();
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - note.start).count();
     std::snprintf(ms, sizeof ms, "%.2fms", elapsed);
   } else {
     line += "-";
@@ -102,8 +101,7 @@ HttpFront::HttpFront(ScoreService& service, int threads, bool log_requests, Conn
       limits_(limits),
       reader_(std::make_unique<RequestReader>()) {
   reader_->set_payload_max_length(0);
-  reader_->set_keep_alive_timeout(
-      std::chrono::duration_cast<std::chrono::seconds>(limits.keep_alive).count());
+  reader_->set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(limits.keep_alive).count());
   reader_->set_keep_alive_max_count(limits.requests_per_connection);
 
   reader_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
@@ -129,15 +127,13 @@ HttpFront::HttpFront(ScoreService& service, int threads, bool log_requests, Conn
       return httplib::Server::HandlerResponse::Handled;
     }
     const auto wall = std::chrono::system_clock::now();
-    Reply reply = service_.Handle(
-        req.target, req.remote_addr, std::chrono::steady_clock::now(),
-        std::chrono::duration_cast<std::chrono::seconds>(wall.time_since_epoch()).count());
+    Reply reply = service_.Handle(req.target, req.remote_addr, std::chrono::steady_clock::now(),
+                                  std::chrono::duration_cast<std::chrono::seconds>(wall.time_since_epoch()).count());
     note.kind = reply.kind;
     note.outcome = std::move(reply.outcome);
     res.status = reply.status;
     if (reply.kind == QueryKind::kTable)
-      res.set_header("Content-Security-Policy",
-                     "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'");
+      res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'");
     res.set_content(std::move(reply.body), reply.content_type.c_str());
     return httplib::Server::HandlerResponse::Handled;
   });
@@ -167,9 +163,8 @@ int HttpFront::Bind(const std::string& host, int port) {
     socklen_t length = sizeof address;
     if (::bind(fd, a->ai_addr, a->ai_addrlen) == 0 && ::listen(fd, 1024) == 0 &&
         getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-      bound_port =
-          ntohs(address.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(address).sin6_port
-                                              : reinterpret_cast<sockaddr_in&>(address).sin_port);
+      bound_port = ntohs(address.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(address).sin6_port
+                                                       : reinterpret_cast<sockaddr_in&>(address).sin_port);
       listen_fd_ = fd;
     } else {
       ::close(fd);

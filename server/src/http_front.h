@@ -31,8 +31,7 @@ struct ConnectionLimits {
 // target read raw, bodies refused, one log line per request on stderr.
 class HttpFront {
  public:
-  HttpFront(ScoreService& service, int threads, bool log_requests = true,
-            ConnectionLimits limits = {});
+  HttpFront(ScoreService& service, int threads, bool log_requests = true, ConnectionLimits limits = {});
   ~HttpFront();
 
   // Binds the listening socket; port 0 takes a free one. Returns the port, or

@@ -28,13 +28,12 @@ int Serve(const Options& options, const sigset_t& stop_signals) {
 
   const int port = front.Bind(options.host, options.port);
   if (port < 0) {
-    std::fprintf(stderr, "aerovell-scores: cannot listen on %s:%d\n", options.host.c_str(),
-                 options.port);
+    std::fprintf(stderr, "aerovell-scores: cannot listen on %s:%d\n", options.host.c_str(), options.port);
     return 1;
   }
   const bool v6 = options.host.find(':') != std::string::npos;
-  std::fprintf(stderr, "aerovell-scores: listening on http://%s%s%s:%d/ with %s (%lld records)\n",
-               v6 ? "[" : "", options.host.c_str(), v6 ? "]" : "", port, options.database.c_str(),
+  std::fprintf(stderr, "aerovell-scores: listening on http://%s%s%s:%d/ with %s (%lld records)\n", v6 ? "[" : "",
+               options.host.c_str(), v6 ? "]" : "", port, options.database.c_str(),
                static_cast<long long>(store.Count()));
 
   // The stop signals are blocked in every thread and taken here, outside any
@@ -51,8 +50,7 @@ int Serve(const Options& options, const sigset_t& stop_signals) {
   served = true;
   pthread_kill(stopper.native_handle(), SIGTERM);
   stopper.join();
-  std::fprintf(stderr, "aerovell-scores: stopped with %lld records\n",
-               static_cast<long long>(store.Count()));
+  std::fprintf(stderr, "aerovell-scores: stopped with %lld records\n", static_cast<long long>(store.Count()));
   return ok ? 0 : 1;
 }
 
@@ -66,8 +64,7 @@ int main(int argc, char** argv) {
     }
   }
   std::string error;
-  const auto options =
-      aerovell::scores::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  const auto options = aerovell::scores::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {
     std::fprintf(stderr, "aerovell-scores: %s\n%s", error.c_str(), aerovell::scores::kUsage);
     return 2;

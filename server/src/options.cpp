@@ -9,8 +9,7 @@ template <typename T>
 bool ReadNumber(const std::string& text, T low, T high, T& out) {
   T value{};
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
-    return false;
+  if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high) return false;
   out = value;
   return true;
 }

@@ -46,22 +46,17 @@ Query ReadTarget(std::string_view target) {
   using Items = std::array<std::string_view, 2>;
   using Items3 = std::array<std::string_view, 3>;
   if (SameItems(items, Items{"version", "prg=Aerovell"})) return {QueryKind::kVersion, {}};
-  if (SameItems(items, Items3{"hs", "prg=Aerovell", "inf="}))
-    return {QueryKind::kScore, std::string(letters)};
+  if (SameItems(items, Items3{"hs", "prg=Aerovell", "inf="})) return {QueryKind::kScore, std::string(letters)};
   if (SameItems(items, Items3{"prg=Aerovell", "show", "type=0"})) return {QueryKind::kTable, {}};
   return {};
 }
 
 const char* KindName(QueryKind kind) {
   switch (kind) {
-    case QueryKind::kVersion:
-      return "version";
-    case QueryKind::kScore:
-      return "score";
-    case QueryKind::kTable:
-      return "table";
-    case QueryKind::kUnknown:
-      break;
+    case QueryKind::kVersion: return "version";
+    case QueryKind::kScore: return "score";
+    case QueryKind::kTable: return "table";
+    case QueryKind::kUnknown: break;
   }
   return "unknown";
 }

@@ -37,10 +37,8 @@ void RateLimiter::Sweep(Clock::time_point now) {
   if (now - last_sweep_ < std::chrono::seconds(1) && last_sweep_ != Clock::time_point{}) return;
   last_sweep_ = now;
   for (auto it = recent_.begin(); it != recent_.end();) {
-    if (it->second.empty() || now - it->second.back() >= kWindow)
-      it = recent_.erase(it);
-    else
-      ++it;
+    if (it->second.empty() || now - it->second.back() >= kWindow) it = recent_.erase(it);
+    else ++it;
   }
 }
 

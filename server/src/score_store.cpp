@@ -40,8 +40,8 @@ Connection OpenWriter(const std::string& path) {
   try {
     const int64_t version = db.QueryInteger("PRAGMA user_version");
     if (version > kSchemaVersion)
-      throw DatabaseError(path + " has schema " + std::to_string(version) +
-                          ", newer than this service's " + std::to_string(kSchemaVersion));
+      throw DatabaseError(path + " has schema " + std::to_string(version) + ", newer than this service's " +
+                          std::to_string(kSchemaVersion));
     if (version == 0 && db.QueryInteger("SELECT count(*) FROM sqlite_schema") != 0)
       throw DatabaseError(path + " holds tables but is no score database");
     for (int64_t step = version; step < kSchemaVersion; ++step) db.Execute(kMigrations[step]);
@@ -87,8 +87,7 @@ std::vector<ScoreRecord> ScoreStore::Best(int limit) {
   StatementUse use(best_);
   use->Bind(1, limit);
   while (use->Step()) {
-    rows.push_back({use->Integer(0), use->Text(1), use->Text(2), static_cast<int>(use->Integer(3)),
-                    use->Integer(4)});
+    rows.push_back({use->Integer(0), use->Text(1), use->Text(2), static_cast<int>(use->Integer(3)), use->Integer(4)});
   }
   return rows;
 }

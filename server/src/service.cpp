@@ -30,26 +30,20 @@ std::string IsoTime(int64_t seconds) {
 }  // namespace
 
 ScoreService::ScoreService(ScoreStore& store, ServiceLimits limits)
-    : store_(store),
-      echo_values_(limits.max_echo_values, limits.echo_lifetime),
-      limiter_(limits.max_per_minute) {}
+    : store_(store), echo_values_(limits.max_echo_values, limits.echo_lifetime), limiter_(limits.max_per_minute) {}
 
-Reply ScoreService::Handle(std::string_view target, std::string_view client,
-                           std::chrono::steady_clock::time_point now, int64_t wall_seconds) {
+Reply ScoreService::Handle(std::string_view target, std::string_view client, std::chrono::steady_clock::time_point now,
+                           int64_t wall_seconds) {
   const Query query = ReadTarget(target);
   if (query.kind == QueryKind::kUnknown) return Refusal(QueryKind::kUnknown, 404, "not found");
   if (!limiter_.Allow(ClientKey(client), now))
     return Refusal(query.kind, 429, "too many requests, try again in a minute");
   try {
     switch (query.kind) {
-      case QueryKind::kVersion:
-        return Version(now, wall_seconds);
-      case QueryKind::kScore:
-        return Score(query.letters, now, wall_seconds);
-      case QueryKind::kTable:
-        return Table();
-      case QueryKind::kUnknown:
-        break;
+      case QueryKind::kVersion: return Version(now, wall_seconds);
+      case QueryKind::kScore: return Score(query.letters, now, wall_seconds);
+      case QueryKind::kTable: return Table();
+      case QueryKind::kUnknown: break;
     }
   } catch (const DatabaseError& e) {
     // The reason goes to the log; the client only learns that it failed.
@@ -65,13 +59,12 @@ Reply ScoreService::Version(std::chrono::steady_clock::time_point now, int64_t w
   reply.kind = QueryKind::kVersion;
   reply.outcome = "OK";
   // The game echoes the field between the fourth and the fifth "|".
-  reply.body = "OK|" + std::string(kServiceName) + "|" + std::string(kServiceVersion) + "|" +
-               IsoTime(wall_seconds) + "|" + echo_values_.Issue(now) + "|";
+  reply.body = "OK|" + std::string(kServiceName) + "|" + std::string(kServiceVersion) + "|" + IsoTime(wall_seconds) +
+               "|" + echo_values_.Issue(now) + "|";
   return reply;
 }
 
-Reply ScoreService::Score(const std::string& letters, std::chrono::steady_clock::time_point now,
-                          int64_t wall_seconds) {
+Reply ScoreService::Score(const std::string& letters, std::chrono::steady_clock::time_point now, int64_t wall_seconds) {
   constexpr QueryKind kKind = QueryKind::kScore;
   const auto info = DecodeScoreLetters(letters);
   if (!info) return Refusal(kKind, 400, info.error);

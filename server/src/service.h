@@ -39,13 +39,12 @@ class ScoreService {
 
   // `target` is the request target exactly as received, `client` the peer's
   // address; `wall_seconds` is the time stored with a record.
-  Reply Handle(std::string_view target, std::string_view client,
-               std::chrono::steady_clock::time_point now, int64_t wall_seconds);
+  Reply Handle(std::string_view target, std::string_view client, std::chrono::steady_clock::time_point now,
+               int64_t wall_seconds);
 
  private:
   Reply Version(std::chrono::steady_clock::time_point now, int64_t wall_seconds);
-  Reply Score(const std::string& letters, std::chrono::steady_clock::time_point now,
-              int64_t wall_seconds);
+  Reply Score(const std::string& letters, std::chrono::steady_clock::time_point now, int64_t wall_seconds);
   Reply Table();
 
   ScoreStore& store_;

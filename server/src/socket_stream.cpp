@@ -90,15 +90,13 @@ ssize_t BoundedSocketStream::write(const char* ptr, size_t size) {
 void BoundedSocketStream::get_remote_ip_and_port(std::string& ip, int& port) const {
   sockaddr_storage address{};
   socklen_t length = sizeof address;
-  if (getpeername(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-    AddressText(address, ip, port);
+  if (getpeername(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) AddressText(address, ip, port);
 }
 
 void BoundedSocketStream::get_local_ip_and_port(std::string& ip, int& port) const {
   sockaddr_storage address{};
   socklen_t length = sizeof address;
-  if (getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-    AddressText(address, ip, port);
+  if (getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) AddressText(address, ip, port);
 }
 
 }  // namespace aerovell::scores

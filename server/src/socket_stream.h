@@ -17,8 +17,7 @@ class BoundedSocketStream : public httplib::Stream {
  public:
   using Clock = std::chrono::steady_clock;
 
-  BoundedSocketStream(int fd, std::chrono::milliseconds read_timeout,
-                      std::chrono::milliseconds write_timeout);
+  BoundedSocketStream(int fd, std::chrono::milliseconds read_timeout, std::chrono::milliseconds write_timeout);
 
   // Starts the bounds afresh for the next request on this connection.
   void StartRequest(size_t budget, std::chrono::milliseconds request_time);

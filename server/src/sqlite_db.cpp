@@ -7,8 +7,7 @@ Connection::Connection(const std::string& path, int flags) : path_(path) {
   const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   db_.reset(db);  // closed even when the open failed half-way
   if (rc != SQLITE_OK) {
-    throw DatabaseError("cannot open " + path + ": " +
-                        (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+    throw DatabaseError("cannot open " + path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
   }
   sqlite3_extended_result_codes(db, 1);
 }
@@ -38,8 +37,7 @@ int64_t Connection::QueryInteger(const char* sql) {
 
 Statement::Statement(Connection& connection, const char* sql) : connection_(connection) {
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v3(connection.Handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
-      SQLITE_OK)
+  if (sqlite3_prepare_v3(connection.Handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
     connection.Fail("cannot prepare a statement");
   stmt_.reset(stmt);
 }
@@ -50,8 +48,7 @@ Statement& Statement::Bind(int index, int64_t value) {
 }
 
 Statement& Statement::Bind(int index, std::string_view text) {
-  if (sqlite3_bind_text(stmt_.get(), index, text.data(), static_cast<int>(text.size()),
-                        SQLITE_TRANSIENT) != SQLITE_OK)
+  if (sqlite3_bind_text(stmt_.get(), index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) != SQLITE_OK)
     connection_.Fail("cannot bind");
   return *this;
 }
@@ -64,8 +61,7 @@ bool Statement::Step() {
 }
 
 void Statement::Run() {
-  while (Step()) {
-  }
+  while (Step()) {}
 }
 
 void Statement::Reset() {
@@ -76,8 +72,7 @@ void Statement::Reset() {
 std::string Statement::Text(int column) const {
   const auto* text = sqlite3_column_text(stmt_.get(), column);
   const int size = sqlite3_column_bytes(stmt_.get(), column);
-  return text ? std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(size))
-              : std::string();
+  return text ? std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(size)) : std::string();
 }
 
 }  // namespace aerovell::scores

@@ -26,9 +26,8 @@ bool Screenshot(const std::string& url, int width, int height, const std::filesy
       "timeout 90 chromium --headless --no-sandbox --disable-gpu --disable-background-networking "
       "--disable-component-update --disable-sync --no-first-run --hide-scrollbars "
       "--user-data-dir=" +
-      profile.Path().string() + " --screenshot=" + png.string() +
-      " --window-size=" + std::to_string(width) + "," + std::to_string(height) + " '" + url +
-      "' >" + (profile / "chromium.log").string() + " 2>&1";
+      profile.Path().string() + " --screenshot=" + png.string() + " --window-size=" + std::to_string(width) + "," +
+      std::to_string(height) + " '" + url + "' >" + (profile / "chromium.log").string() + " 2>&1";
   return std::system(command.c_str()) == 0 && std::filesystem::exists(png);
 }
 
@@ -51,30 +50,27 @@ PictureFacts Look(const Surface& picture) {
 }
 
 TEST(TableInABrowser, ShowsTheCyrillicRecordsOnAPhoneAndADesktop) {
-  if (!HaveChromium())
-    GTEST_SKIP() << "chromium is not installed (scripts/install-deps installs it)";
+  if (!HaveChromium()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps installs it)";
   TempDir dir;
   testing::ServiceProcess service(dir.Path(), {"--db", "scores.sqlite", "--max-per-minute", "0"});
   ASSERT_GT(service.Port(), 0) << service.Log();
   const struct {
     const char *name, *country;
     uint16_t score;
-  } records[] = {{"Иван", "Россия", 15300},       {"Жанна", "Беларусь", 12050},
-                 {"Пётр", "Украина", 9800},       {"Alice", "UK", 7000},
-                 {"Юрий Гагарин", "СССР", 65535}, {"Ёжик", "Лес", 1}};
+  } records[] = {{"Иван", "Россия", 15300}, {"Жанна", "Беларусь", 12050},    {"Пётр", "Украина", 9800},
+                 {"Alice", "UK", 7000},     {"Юрий Гагарин", "СССР", 65535}, {"Ёжик", "Лес", 1}};
   int stored = 0;
   for (const auto& r : records) {
     const auto version = testing::Get(service.Port(), testing::kVersionTarget);
-    const auto answer = testing::Get(
-        service.Port(), testing::ScoreTarget(r.name, r.score, EchoValue(version.body), r.country));
+    const auto answer =
+        testing::Get(service.Port(), testing::ScoreTarget(r.name, r.score, EchoValue(version.body), r.country));
     stored += answer.body == "OK";
   }
   // "Пётр", "Юрий Гагарин" (12 characters) and "Ёжик" are refused as the game would never send
   // them.
   EXPECT_EQ(stored, 3);
 
-  const std::string url =
-      "http://127.0.0.1:" + std::to_string(service.Port()) + testing::kTableTarget;
+  const std::string url = "http://127.0.0.1:" + std::to_string(service.Port()) + testing::kTableTarget;
   const auto out_dir = std::filesystem::path(AEROVELL_SCREENSHOT_DIR);
   std::filesystem::create_directories(out_dir);
   const struct {

@@ -56,16 +56,14 @@ TEST_F(GameClientTest, TheGamesClientSubmitsARecordOverOneConnection) {
 
 TEST_F(GameClientTest, TheToolPrintsEachAnswerInOrder) {
   ASSERT_GT(service_.Port(), 0) << service_.Log();
-  const std::string command =
-      std::string(AEROVELL_HTTP_GET) + " '" + base_ + testing::kVersionTarget + "' '" + base_ +
-      "/cgi/version.pl?version&prg=Other' '" + base_ + testing::kTableTarget + "'";
+  const std::string command = std::string(AEROVELL_HTTP_GET) + " '" + base_ + testing::kVersionTarget + "' '" + base_ +
+                              "/cgi/version.pl?version&prg=Other' '" + base_ + testing::kTableTarget + "'";
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   std::string out;
   char buffer[4096];
   size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0 && out.size() < (1 << 20))
-    out.append(buffer, n);
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0 && out.size() < (1 << 20)) out.append(buffer, n);
   const int status = pclose(pipe);
   EXPECT_EQ(WEXITSTATUS(status), 1) << "one of the three failed";
 

@@ -30,8 +30,7 @@ using testing::ServiceProcess;
 class HttpServiceTest : public ::testing::Test {
  protected:
   std::string DbPath() const { return (dir_ / "scores.sqlite").string(); }
-  std::unique_ptr<ServiceProcess> Start(std::vector<std::string> extra = {"--max-per-minute",
-                                                                          "0"}) {
+  std::unique_ptr<ServiceProcess> Start(std::vector<std::string> extra = {"--max-per-minute", "0"}) {
     extra.insert(extra.begin(), {"--db", "scores.sqlite"});
     auto service = std::make_unique<ServiceProcess>(dir_.Path(), extra);
     EXPECT_GT(service->Port(), 0) << service->Log();
@@ -44,8 +43,7 @@ class HttpServiceTest : public ::testing::Test {
   // What a finished game does, through the game's own HTTP client: a version
   // request, then the score request with its echo value. The answer, or the
   // client's error.
-  static std::string Submit(int port, const std::string& name, uint16_t score,
-                            const std::string& country) {
+  static std::string Submit(int port, const std::string& name, uint16_t score, const std::string& country) {
     const std::string base = "http://127.0.0.1:" + std::to_string(port);
     try {
       THTTPClient client(std::chrono::seconds(2), std::chrono::seconds(5));
@@ -73,9 +71,7 @@ TEST_F(HttpServiceTest, AGameSubmitsARecordAndTheTableShowsIt) {
 
   const auto page = Get(port, kTableTarget);
   EXPECT_EQ(page.status, 200);
-  EXPECT_NE(page.body.find("<td>Иван</td><td>Россия</td><td class=\"n\">1500</td>"),
-            std::string::npos)
-      << page.body;
+  EXPECT_NE(page.body.find("<td>Иван</td><td>Россия</td><td class=\"n\">1500</td>"), std::string::npos) << page.body;
 
   const auto replay = Get(port, target);
   EXPECT_NE(replay.body.substr(0, 2), "OK") << replay.body;
@@ -87,9 +83,7 @@ TEST_F(HttpServiceTest, AGameSubmitsARecordAndTheTableShowsIt) {
   EXPECT_NE(log.find(" 127.0.0.1 version 200 OK "), std::string::npos) << log;
   EXPECT_NE(log.find(" 127.0.0.1 score 200 OK "), std::string::npos) << log;
   EXPECT_NE(log.find(" 127.0.0.1 table 200 OK "), std::string::npos) << log;
-  EXPECT_NE(log.find(" 127.0.0.1 score 400 the echo value is unknown, expired or spent "),
-            std::string::npos)
-      << log;
+  EXPECT_NE(log.find(" 127.0.0.1 score 400 the echo value is unknown, expired or spent "), std::string::npos) << log;
   EXPECT_NE(log.find("ms\n"), std::string::npos) << log;
 }
 
@@ -131,14 +125,11 @@ TEST_F(HttpServiceTest, ThePageEscapesEveryValue) {
     // Straight into the file beside the running service, as a damaged or
     // hand-edited table would hold it.
     Connection db(DbPath(), SQLITE_OPEN_READWRITE);
-    db.Execute(
-        "INSERT INTO scores(name, country, score, created) VALUES ('<b>&', '\"<i>''', 77, 0)");
+    db.Execute("INSERT INTO scores(name, country, score, created) VALUES ('<b>&', '\"<i>''', 77, 0)");
   }
   const auto page = Get(service->Port(), kTableTarget);
   ASSERT_EQ(page.status, 200);
-  EXPECT_NE(page.body.find("<td>&lt;b&gt;&amp;</td><td>&quot;&lt;i&gt;&#39;</td>"),
-            std::string::npos)
-      << page.body;
+  EXPECT_NE(page.body.find("<td>&lt;b&gt;&amp;</td><td>&quot;&lt;i&gt;&#39;</td>"), std::string::npos) << page.body;
   EXPECT_EQ(page.body.find("<b>&"), std::string::npos);
   EXPECT_EQ(page.body.find("<i>"), std::string::npos);
 }
@@ -146,10 +137,9 @@ TEST_F(HttpServiceTest, ThePageEscapesEveryValue) {
 TEST_F(HttpServiceTest, OtherPathsProgramsAndQueriesAreNotFound) {
   auto service = Start();
   for (const char* target :
-       {"/", "/index.html", "/cgi/version.pl", "/cgi/version.pl?version",
-        "/cgi/version.pl?version&prg=Other", "/cgi/version%2Epl?version&prg=Aerovell",
-        "/cgi/version.pl?prg=Aerovell&show&type=1", "/cgi/version.pl?version&prg=Aerovell&extra",
-        "/cgi/version.pl?version%26prg=Aerovell"}) {
+       {"/", "/index.html", "/cgi/version.pl", "/cgi/version.pl?version", "/cgi/version.pl?version&prg=Other",
+        "/cgi/version%2Epl?version&prg=Aerovell", "/cgi/version.pl?prg=Aerovell&show&type=1",
+        "/cgi/version.pl?version&prg=Aerovell&extra", "/cgi/version.pl?version%26prg=Aerovell"}) {
     const auto answer = Get(service->Port(), target);
     EXPECT_EQ(answer.status, 404) << target;
     EXPECT_NE(answer.body.substr(0, 2), "OK") << target;
@@ -162,18 +152,15 @@ TEST_F(HttpServiceTest, RequestsAreBoundedAndBodiesRefused) {
   const auto version = Get(port, kVersionTarget);
   const std::string target = ScoreTarget("Body", 5, EchoValue(version.body), "");
   const std::string with_length =
-      "GET " + target +
-      " HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello";
+      "GET " + target + " HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello";
   EXPECT_EQ(RawExchange(port, with_length).substr(0, 12), "HTTP/1.1 413");
-  const std::string chunked =
-      "GET " + target +
-      " HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
-      "5\r\nhello\r\n0\r\n\r\n";
+  const std::string chunked = "GET " + target +
+                              " HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
+                              "5\r\nhello\r\n0\r\n\r\n";
   EXPECT_EQ(RawExchange(port, chunked).substr(0, 12), "HTTP/1.1 413");
   const std::string post = "POST " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
   EXPECT_EQ(RawExchange(port, post).substr(0, 12), "HTTP/1.1 405");
-  const std::string long_url = "GET /cgi/version.pl?version&prg=Aerovell&" +
-                               std::string(9000, 'Q') +
+  const std::string long_url = "GET /cgi/version.pl?version&prg=Aerovell&" + std::string(9000, 'Q') +
                                " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
   EXPECT_EQ(RawExchange(port, long_url).substr(0, 12), "HTTP/1.1 414");
   EXPECT_EQ(RawExchange(port, "NONSENSE\r\n\r\n").substr(0, 12), "HTTP/1.1 400");
@@ -217,8 +204,7 @@ TEST_F(HttpServiceTest, AKillAtAnyMomentLosesAtMostTheRequestsInFlight) {
   for (int c = 0; c < kClients; ++c) {
     clients.emplace_back([&, c] {
       for (int i = 0; i < 5000 && !stop; ++i)
-        if (Submit(port, "K" + std::to_string(c), static_cast<uint16_t>(i), "") == "OK")
-          ++answered_ok;
+        if (Submit(port, "K" + std::to_string(c), static_cast<uint16_t>(i), "") == "OK") ++answered_ok;
     });
   }
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -248,9 +234,7 @@ TEST_F(HttpServiceTest, ADamagedDatabaseStopsTheStartAndIsLeftAlone) {
   std::vector<uint8_t> garbage(8192, 0x5A);
   aerovell::testing::WriteBytes(path, garbage);
   std::string log;
-  EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(),
-                                     {"--listen", "127.0.0.1:0", "--db", "scores.sqlite"}, log),
-            1);
+  EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), {"--listen", "127.0.0.1:0", "--db", "scores.sqlite"}, log), 1);
   EXPECT_NE(log.find("is not a score database"), std::string::npos) << log;
   EXPECT_EQ(aerovell::testing::ReadBytes(path), garbage);
 }
@@ -259,8 +243,7 @@ TEST_F(HttpServiceTest, APortInUseStopsASecondService) {
   auto first = Start();
   std::string log;
   const std::string listen = "127.0.0.1:" + std::to_string(first->Port());
-  EXPECT_EQ(
-      testing::RunServiceToEnd(dir_.Path(), {"--listen", listen, "--db", "other.sqlite"}, log), 1);
+  EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), {"--listen", listen, "--db", "other.sqlite"}, log), 1);
   EXPECT_NE(log.find("cannot listen on " + listen), std::string::npos) << log;
   EXPECT_EQ(Get(first->Port(), kVersionTarget).status, 200);
 }

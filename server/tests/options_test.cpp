@@ -14,9 +14,8 @@ TEST(ParseOptions, ReadsTheCommandLine) {
   EXPECT_EQ(defaults->database, "scores.sqlite");
   EXPECT_EQ(defaults->max_per_minute, 30u);
 
-  const auto given = ParseOptions({"--listen", "[::1]:0", "--db", "x/s.db", "--max-per-minute", "0",
-                                   "--threads", "4", "--quiet"},
-                                  error);
+  const auto given = ParseOptions(
+      {"--listen", "[::1]:0", "--db", "x/s.db", "--max-per-minute", "0", "--threads", "4", "--quiet"}, error);
   ASSERT_TRUE(given) << error;
   EXPECT_EQ(given->host, "::1");
   EXPECT_EQ(given->port, 0);

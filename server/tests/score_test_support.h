@@ -14,10 +14,8 @@ inline constexpr const char* kTableTarget = "/cgi/version.pl?prg=Aerovell&show&t
 inline constexpr std::string_view kScorePrefix = "/cgi/version.pl?hs&prg=Aerovell&inf=";
 
 // The score request the game makes for a record (name and country in UTF-8 here).
-inline std::string ScoreTarget(std::string_view name, uint16_t score, std::string_view p,
-                               std::string_view country) {
-  return std::string(kScorePrefix) +
-         ScoreLettersOf(ScoreInfo(Utf8ToCp1251(name), score, p, Utf8ToCp1251(country)));
+inline std::string ScoreTarget(std::string_view name, uint16_t score, std::string_view p, std::string_view country) {
+  return std::string(kScorePrefix) + ScoreLettersOf(ScoreInfo(Utf8ToCp1251(name), score, p, Utf8ToCp1251(country)));
 }
 
 // The same with an info text of our own making, damaged as a test wants it.

@@ -25,8 +25,7 @@ std::string ReadFile(const std::filesystem::path& path) {
   return text.str();
 }
 
-pid_t Spawn(const std::filesystem::path& dir, const std::vector<std::string>& args,
-            const std::filesystem::path& log) {
+pid_t Spawn(const std::filesystem::path& dir, const std::vector<std::string>& args, const std::filesystem::path& log) {
   std::vector<std::string> argv_text = {AEROVELL_SCORES_BINARY};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -121,8 +120,7 @@ int ServiceProcess::Stop(int signal) {
   return status;
 }
 
-int RunServiceToEnd(const std::filesystem::path& dir, const std::vector<std::string>& args,
-                    std::string& log) {
+int RunServiceToEnd(const std::filesystem::path& dir, const std::vector<std::string>& args, std::string& log) {
   const auto log_path = dir / "run.log";
   std::filesystem::remove(log_path);
   const pid_t pid = Spawn(dir, args, log_path);
@@ -135,8 +133,7 @@ int RunServiceToEnd(const std::filesystem::path& dir, const std::vector<std::str
   return status;
 }
 
-std::string RawExchange(int port, const std::string& request, size_t limit,
-                        std::chrono::milliseconds timeout) {
+std::string RawExchange(int port, const std::string& request, size_t limit, std::chrono::milliseconds timeout) {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
   if (fd < 0) return {};
   sockaddr_in address{};
@@ -154,8 +151,7 @@ std::string RawExchange(int port, const std::string& request, size_t limit,
     const auto end = std::chrono::steady_clock::now() + timeout;
     char buffer[4096];
     while (answer.size() < limit) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          end - std::chrono::steady_clock::now());
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
       if (left.count() <= 0) break;
       pollfd p{fd, POLLIN, 0};
       if (poll(&p, 1, static_cast<int>(left.count())) <= 0) break;

@@ -35,8 +35,7 @@ class ServiceProcess {
 
 // Runs the service binary to its end (for arguments it refuses); the exit
 // status, with its stderr in `log`.
-int RunServiceToEnd(const std::filesystem::path& dir, const std::vector<std::string>& args,
-                    std::string& log);
+int RunServiceToEnd(const std::filesystem::path& dir, const std::vector<std::string>& args, std::string& log);
 
 // A raw exchange on the loopback: sends `request` as it is and reads the answer
 // until the peer closes or `limit` bytes or the time-out pass.

@@ -49,8 +49,7 @@ TEST_F(ScoreServiceTest, TheVersionAnswerCarriesAFreshEchoValue) {
   ASSERT_EQ(first.body.substr(0, 3), "OK|");
   EXPECT_EQ(std::count(first.body.begin(), first.body.end(), '|'), 5);
   EXPECT_EQ(first.body.back(), '|');
-  EXPECT_NE(first.body.find("|aerovell-scores|1|2024-06-11T00:00:00Z|"), std::string::npos)
-      << first.body;
+  EXPECT_NE(first.body.find("|aerovell-scores|1|2024-06-11T00:00:00Z|"), std::string::npos) << first.body;
   const std::string p = EchoValue(first.body);
   EXPECT_EQ(p.size(), EchoValues::kLetters);
   EXPECT_NE(EchoValue(Ask(kVersionTarget).body), p);
@@ -96,38 +95,29 @@ TEST_F(ScoreServiceTest, EveryDamagedRecordIsRefusedAndNothingStored) {
          t.back() = 'q';
          return t;
        }},
-      {"a length not a multiple of 8",
-       [&](const std::string& p) { return good(p).substr(0, good(p).size() - 1); }},
+      {"a length not a multiple of 8", [&](const std::string& p) { return good(p).substr(0, good(p).size() - 1); }},
       {"percent-encoded letters",
        [&](const std::string& p) {
          std::string t = good(p);
          return t.substr(0, t.size() - 1) + "%51";
        }},
       {"a missing field",
-       [](const std::string& p) {
-         return ScoreTargetOfInfo("type=0|name=Ivan|score=100|p=" + p + "|add=RU|z=");
-       }},
+       [](const std::string& p) { return ScoreTargetOfInfo("type=0|name=Ivan|score=100|p=" + p + "|add=RU|z="); }},
       {"a score of 65536",
        [](const std::string& p) {
          return ScoreTargetOfInfo("type=0|name=Ivan|score=65536|key=X|p=" + p + "|add=RU|z=");
        }},
       {"type 1",
-       [](const std::string& p) {
-         return ScoreTargetOfInfo("type=1|name=Ivan|score=1|key=X|p=" + p + "|add=RU|z=");
-       }},
-      {"an 11-character name",
-       [](const std::string& p) { return ScoreTarget("Abcdefghijk", 1, p, ""); }},
-      {"an 11-character country",
-       [](const std::string& p) { return ScoreTarget("A", 1, p, "Иииииииииии"); }},
+       [](const std::string& p) { return ScoreTargetOfInfo("type=1|name=Ivan|score=1|key=X|p=" + p + "|add=RU|z="); }},
+      {"an 11-character name", [](const std::string& p) { return ScoreTarget("Abcdefghijk", 1, p, ""); }},
+      {"an 11-character country", [](const std::string& p) { return ScoreTarget("A", 1, p, "Иииииииииии"); }},
       {"a name holding <", [](const std::string& p) { return ScoreTarget("<b>", 1, p, ""); }},
       {"a name holding &", [](const std::string& p) { return ScoreTarget("A&B", 1, p, ""); }},
       {"a country holding Ё", [](const std::string& p) { return ScoreTarget("A", 1, p, "Ёлки"); }},
       {"no echo value", [](const std::string&) { return ScoreTarget("A", 1, "", ""); }},
-      {"an unknown echo value",
-       [](const std::string&) { return ScoreTarget("A", 1, "QQQQQQQQQQQQQQQQ", ""); }},
+      {"an unknown echo value", [](const std::string&) { return ScoreTarget("A", 1, "QQQQQQQQQQQQQQQQ", ""); }},
       {"a spent echo value", [&](const std::string&) { return ScoreTarget("A", 1, spent, ""); }},
-      {"an expired echo value", [&](const std::string&) { return ScoreTarget("A", 1, late, ""); },
-       11min},
+      {"an expired echo value", [&](const std::string&) { return ScoreTarget("A", 1, late, ""); }, 11min},
   };
   for (const auto& c : cases) {
     const std::string p = FreshP(c.when);
@@ -144,8 +134,7 @@ TEST_F(ScoreServiceTest, EveryDamagedRecordIsRefusedAndNothingStored) {
 }
 
 TEST_F(ScoreServiceTest, UnknownQueriesAreNotFound) {
-  for (const char* target :
-       {"/", "/cgi/version.pl?version&prg=Other", "/cgi/version.pl?prg=Aerovell&show&type=1"}) {
+  for (const char* target : {"/", "/cgi/version.pl?version&prg=Other", "/cgi/version.pl?prg=Aerovell&show&type=1"}) {
     const Reply reply = Ask(target);
     EXPECT_EQ(reply.status, 404) << target;
     EXPECT_NE(reply.body.substr(0, 2), "OK");
@@ -188,8 +177,7 @@ TEST_F(LimitedServiceTest, The31stRequestInAMinuteIsRefused) {
   EXPECT_EQ(refused.body.substr(0, 6), "ERROR ");
   EXPECT_EQ(Ask(kTableTarget, 40s).status, 429);
   EXPECT_EQ(store_.Count(), 0);
-  EXPECT_EQ(service_.Handle(kVersionTarget, "127.0.0.9", t0_ + 40s, kWall).status, 200)
-      << "another client";
+  EXPECT_EQ(service_.Handle(kVersionTarget, "127.0.0.9", t0_ + 40s, kWall).status, 200) << "another client";
   // The first request has left the window a minute later: one more fits.
   EXPECT_EQ(Ask(ScoreTarget("A", 1, p, ""), 60s).body, "OK");
   EXPECT_EQ(Ask(kVersionTarget, 60s).status, 429);

@@ -9,11 +9,7 @@ TEST(HtmlEscape, EscapesEveryCharacterWithAMeaningInHtml) {
   const struct {
     const char *text, *escaped;
   } cases[] = {
-      {"", ""},
-      {"Иван", "Иван"},
-      {"<b>&", "&lt;b&gt;&amp;"},
-      {"\"'", "&quot;&#39;"},
-      {"&amp;", "&amp;amp;"},
+      {"", ""}, {"Иван", "Иван"}, {"<b>&", "&lt;b&gt;&amp;"}, {"\"'", "&quot;&#39;"}, {"&amp;", "&amp;amp;"},
   };
   for (const auto& c : cases) EXPECT_EQ(HtmlEscape(c.text), c.escaped) << c.text;
 }
@@ -27,13 +23,11 @@ TEST(TablePage, ListsTheRowsWithPlaceNameCountryScoreAndDate) {
   EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
   EXPECT_NE(page.find("name=\"viewport\""), std::string::npos);
   EXPECT_EQ(page.find("<script"), std::string::npos);
-  EXPECT_NE(
-      page.find("<tr><td class=\"n\">1</td><td>Иван</td><td>Россия</td><td class=\"n\">1500</td>"
-                "<td class=\"d\">2024-06-11</td></tr>"),
-      std::string::npos)
+  EXPECT_NE(page.find("<tr><td class=\"n\">1</td><td>Иван</td><td>Россия</td><td class=\"n\">1500</td>"
+                      "<td class=\"d\">2024-06-11</td></tr>"),
+            std::string::npos)
       << page;
-  EXPECT_NE(page.find("<td class=\"n\">2</td><td>&lt;b&gt;&amp;</td><td>&quot;x&#39;</td>"),
-            std::string::npos);
+  EXPECT_NE(page.find("<td class=\"n\">2</td><td>&lt;b&gt;&amp;</td><td>&quot;x&#39;</td>"), std::string::npos);
   EXPECT_EQ(page.find("<b>&"), std::string::npos);
   EXPECT_NE(page.find("1970-01-01"), std::string::npos);
 }

@@ -12,8 +12,7 @@ void SetSpritePicture(TImageSprite& sprite, TPictureCollectionItem& picture, TSi
 }
 
 void TActorSprite::SpawnExplosion(std::string_view picture, int offset, int drift) {
-  TSprite::Spawn<TExplosionSprite>(Ctx.Sprites, Ctx, X + Width / 2 - offset, Y + Height / 2 - offset, drift,
-                                   picture);
+  TSprite::Spawn<TExplosionSprite>(Ctx.Sprites, Ctx, X + Width / 2 - offset, Y + Height / 2 - offset, drift, picture);
 }
 
 }  // namespace aerovell

@@ -5,9 +5,12 @@ namespace aerovell {
 TBonusKind BonusKindOfDraw(int r) {
   switch (r) {
     case 2: return bkShield;
-    case 3: case 9: case 10: return bkMegaBomb;
+    case 3:
+    case 9:
+    case 10: return bkMegaBomb;
     case 4: return bkLife;
-    case 5: case 11: return bkPoints;
+    case 5:
+    case 11: return bkPoints;
     default: return bkWeapon;  // 1, 6, 7 and 8
   }
 }

@@ -16,9 +16,8 @@ struct TFlyingKind {
 };
 
 constexpr TFlyingKind kKinds[] = {
-    {"enemy1", 10, 15, "explosion1", 80}, {"enemy2", 20, 15, "explosion1", 80},
-    {"enemy3", 30, 15, "explosion1", 80}, {"enemy4", 40, 5, "explosion2", 100},
-    {"enemy5", 50, 3, "explosion1", 80},  {"enemy6", 100, 6, "explosion3", 100},
+    {"enemy1", 10, 15, "explosion1", 80}, {"enemy2", 20, 15, "explosion1", 80}, {"enemy3", 30, 15, "explosion1", 80},
+    {"enemy4", 40, 5, "explosion2", 100}, {"enemy5", 50, 3, "explosion1", 80},  {"enemy6", 100, 6, "explosion3", 100},
 };
 
 const TFlyingKind& KindOf(uint16_t kind) { return kKinds[(kind >= 1 && kind <= 6 ? kind : 1) - 1]; }
@@ -81,9 +80,7 @@ void TFlyingEnemySprite::Act() {
         --KamikazeLeft;
       }
       break;
-    case 5:
-      TSprite::Spawn<TWeaponSprite>(root, Ctx, X, Y + Height / 2, 20, true, "rocket1");
-      break;
+    case 5: TSprite::Spawn<TWeaponSprite>(root, Ctx, X, Y + Height / 2, 20, true, "rocket1"); break;
     case 6:
       if (ParatroopersLeft > 0) {
         const uint16_t weapon = Ctx.Globals.Level <= 2 ? 1 : static_cast<uint16_t>(1 + Ctx.Random.Random(2));
@@ -91,8 +88,7 @@ void TFlyingEnemySprite::Act() {
         --ParatroopersLeft;
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -149,8 +149,9 @@ void TGroundEnemyWeaponSprite::Render() {
   }
   if (!Engine()->Surface()) return;
   Surface& surface = *Engine()->Surface();
-  Ctx.Picture("rocketfire1").DrawPatternRotated(surface, X - 3 * VelocityX, Y - 3 * VelocityY, 36, 36, FlameFrame, 1.0,
-                                                0.4, (AimAngle - 64) & 255);
+  Ctx.Picture("rocketfire1")
+      .DrawPatternRotated(surface, X - 3 * VelocityX, Y - 3 * VelocityY, 36, 36, FlameFrame, 1.0, 0.4,
+                          (AimAngle - 64) & 255);
   Picture->DrawPatternRotated(surface, X, Y, 11, 62, 0, 5.0 / 11, 29.0 / 62, AimAngle);
 }
 

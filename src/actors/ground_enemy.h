@@ -40,8 +40,7 @@ class TGroundEnemySprite final : public TActorSprite {
 // The nru's rocket is drawn turned, with its flame, and has no size: it is a point.
 class TGroundEnemyWeaponSprite final : public TActorSprite {
  public:
-  TGroundEnemyWeaponSprite(TSprite* parent, TPlayContext& context, uint8_t kind, uint16_t x, uint16_t y,
-                           uint8_t angle);
+  TGroundEnemyWeaponSprite(TSprite* parent, TPlayContext& context, uint8_t kind, uint16_t x, uint16_t y, uint8_t angle);
 
   uint8_t AimAngle = 0;
   int32_t VelocityX = 0;

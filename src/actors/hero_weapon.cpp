@@ -14,7 +14,7 @@ struct THeroWeaponLook {
 };
 
 constexpr THeroWeaponLook kKinds[] = {
-    {"machinegun", 2, "machinegun"}, {"shell", 4, "machinegun"},   {"boomerang", 4, "machinegun"},
+    {"machinegun", 2, "machinegun"}, {"shell", 4, "machinegun"},    {"boomerang", 4, "machinegun"},
     {"herorocket1", 8, "rocket"},    {"herorocket2", 10, "rocket"}, {"bomb", 20, "rocket"},
 };
 
@@ -44,15 +44,21 @@ THeroWeaponSprite::THeroWeaponSprite(TSprite* parent, TPlayContext& context, int
 void THeroWeaponSprite::Advance(int move_count) {
   TImageSprite::Advance(move_count);
   switch (Direction) {
-    case hdUpRight: Y -= kSpeed; X += kSpeed; break;
-    case hdDownRight: Y += kSpeed; X += kSpeed; break;
+    case hdUpRight:
+      Y -= kSpeed;
+      X += kSpeed;
+      break;
+    case hdDownRight:
+      Y += kSpeed;
+      X += kSpeed;
+      break;
     case hdRight: X += kSpeed; break;
     case hdDown: Y += kSpeed; break;
     default: break;
   }
   if (HeroWeaponKind == hwBomb && Y > 550) Explode();  // it bursts on the ground line
-  if (HasFlame() && Flame) Flame->X = X - 36;            // the flame keeps the Y it started with
-  if (X >= 800 || Y < 0 || Y >= 600) MarkDead();         // gone without an explosion
+  if (HasFlame() && Flame) Flame->X = X - 36;          // the flame keeps the Y it started with
+  if (X >= 800 || Y < 0 || Y >= 600) MarkDead();       // gone without an explosion
   Collide();
 }
 

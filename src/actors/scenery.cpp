@@ -39,9 +39,8 @@ void SpawnLandscape(TPlayContext& context) {
   // Two pieces per layer side by side, so each layer covers the width twice; the
   // nearer the layer, the faster it scrolls.
   static constexpr TPiece kPieces[] = {
-      {ppFirstScenery + 0, 0, 70, 2, 1},  {ppFirstScenery + 1, 800, 70, 2, 1},
-      {ppFirstScenery + 2, 0, 400, 3, 2}, {ppFirstScenery + 3, 800, 400, 3, 2},
-      {ppFirstScenery + 4, 0, 350, 4, 3}, {ppFirstScenery + 5, 800, 350, 4, 3},
+      {ppFirstScenery + 0, 0, 70, 2, 1},    {ppFirstScenery + 1, 800, 70, 2, 1}, {ppFirstScenery + 2, 0, 400, 3, 2},
+      {ppFirstScenery + 3, 800, 400, 3, 2}, {ppFirstScenery + 4, 0, 350, 4, 3},  {ppFirstScenery + 5, 800, 350, 4, 3},
   };
   for (const TPiece& p : kPieces)
     TSprite::Spawn<TMountain>(context.Sprites, context, p.picture, p.x, p.y, p.z, p.scroll_factor);

@@ -48,8 +48,7 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file, TFormOpt
   DXDraw.Display = {800, 600, 32, true, true, true};
   DXDraw.SurfaceWidth = 800;
   DXDraw.SurfaceHeight = 600;
-  DXDraw.SetOptions(doAllowReboot | doWaitVBlank | doCenter | doFlip | doDirectX7Mode | doHardware |
-                    doSelectDriver);
+  DXDraw.SetOptions(doAllowReboot | doWaitVBlank | doCenter | doFlip | doDirectX7Mode | doHardware | doSelectDriver);
 
   DXSpriteEngine1.SetDXDraw(&DXDraw);
   DXImageList1.SetDXDraw(&DXDraw);

@@ -66,8 +66,8 @@ Channels ChannelsFor(const Header& h, const Messages& m) {
   if (h.bit_count == 16) c = {5, 5, 5};
   if (!h.has_masks) return c;
   const int r = std::popcount(h.masks[0]), g = std::popcount(h.masks[1]), b = std::popcount(h.masks[2]);
-  const bool ok = h.bit_count == 16 ? (r == 5 && b == 5 && (g == 5 || g == 6))
-                                    : (h.bit_count == 32 && r == 8 && g == 8 && b == 8);
+  const bool ok =
+      h.bit_count == 16 ? (r == 5 && b == 5 && (g == 5 || g == 6)) : (h.bit_count == 32 && r == 8 && g == 8 && b == 8);
   if (!ok) Fail(m, "PixelFormat in invalid");
   return {r, g, b};
 }
@@ -103,11 +103,13 @@ void DecodePlainRows(ByteReader& in, const Header& h, const std::array<uint32_t,
         for (int x = 0; x < width; ++x) out[x] = palette[row[x]];
         break;
       case 16:
-        for (int x = 0; x < width; ++x) out[x] = channels.ToPixel(static_cast<uint32_t>(row[2 * x] | (row[2 * x + 1] << 8)));
+        for (int x = 0; x < width; ++x)
+          out[x] = channels.ToPixel(static_cast<uint32_t>(row[2 * x] | (row[2 * x + 1] << 8)));
         break;
       default:
         if (channels.red_bits == 8 && channels.green_bits == 8 && channels.blue_bits == 8) {
-          for (int x = 0; x < width; ++x, row += 4) out[x] = (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
+          for (int x = 0; x < width; ++x, row += 4)
+            out[x] = (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
         } else {
           for (int x = 0; x < width; ++x, row += 4)
             out[x] = channels.ToPixel(static_cast<uint32_t>(row[0] | (row[1] << 8) | (row[2] << 16)) |
@@ -133,14 +135,16 @@ void DecodeRunLength(ByteReader& data, bool four_bit, bool bottom_up, const std:
     const uint8_t count = data.U8();
     const uint8_t value = data.U8();
     if (count > 0) {
-      for (int i = 0; i < count && x < width; ++i)
-        put(four_bit ? ((i & 1) ? value & 0xF : value >> 4) : value);
+      for (int i = 0; i < count && x < width; ++i) put(four_bit ? ((i & 1) ? value & 0xF : value >> 4) : value);
       continue;
     }
     switch (value) {
-      case 0: x = 0; ++row; break;   // end of row
-      case 1: return;                // end of image
-      case 2: {                      // move right and on in storage order
+      case 0:
+        x = 0;
+        ++row;
+        break;         // end of row
+      case 1: return;  // end of image
+      case 2: {        // move right and on in storage order
         const uint8_t dx = data.U8(), dy = data.U8();
         x = std::min(x + dx, width);
         row = std::min(row + dy, height);
@@ -150,8 +154,7 @@ void DecodeRunLength(ByteReader& data, bool four_bit, bool bottom_up, const std:
         const int n = value;
         const int bytes = four_bit ? (n + 1) / 2 : n;
         const auto literal = data.Bytes(static_cast<size_t>(bytes));
-        for (int i = 0; i < n; ++i)
-          put(four_bit ? ((i & 1) ? literal[i / 2] & 0xF : literal[i / 2] >> 4) : literal[i]);
+        for (int i = 0; i < n; ++i) put(four_bit ? ((i & 1) ? literal[i / 2] & 0xF : literal[i / 2] >> 4) : literal[i]);
         if (bytes & 1) data.Skip(1);
       }
     }
@@ -163,7 +166,12 @@ void DecodeRunLength(ByteReader& data, bool four_bit, bool bottom_up, const std:
 DecodedImage DecodeBody(ByteReader& in, Header& h, bool triple_palette, const Messages& m,
                         std::optional<size_t> pixel_offset, uint64_t max_pixels) {
   switch (h.bit_count) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32: break;
     default:
       if (m.bitmap) Fail(m, "");
       throw EGameError(Format("Bitcount in invalid (%d)", h.bit_count));
@@ -204,8 +212,7 @@ DecodedImage DecodeBody(ByteReader& in, Header& h, bool triple_palette, const Me
     image.pixels.assign(pixels, palette[0]);
     DecodeRunLength(data, h.compression == kRle4, h.height > 0, palette, image);
   } else {
-    if (static_cast<uint64_t>(RowBytes(image.width, h.bit_count)) * image.height > in.Remaining())
-      throw EReadError();
+    if (static_cast<uint64_t>(RowBytes(image.width, h.bit_count)) * image.height > in.Remaining()) throw EReadError();
     image.pixels.resize(pixels);
     DecodePlainRows(in, h, palette, channels, image);
   }

@@ -50,8 +50,8 @@ class ByteReader {
   }
   uint32_t U32() {
     const auto b = Bytes(4);
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
+           (static_cast<uint32_t>(b[3]) << 24);
   }
   int8_t I8() { return static_cast<int8_t>(U8()); }
   int16_t I16() { return static_cast<int16_t>(U16()); }

@@ -58,8 +58,8 @@ void TCustomDXDraw::OpenDisplay() {
     switch (platform_.OpenDisplay(full_screen, width, height)) {
       case DisplayResult::kOk: break;
       case DisplayResult::kModeRefused:
-        throw EDXDrawError(Format("Display mode cannot be changed (%dx%d %dbit)", Display.Width,
-                                  Display.Height, Display.BitCount));
+        throw EDXDrawError(
+            Format("Display mode cannot be changed (%dx%d %dbit)", Display.Width, Display.Height, Display.BitCount));
       case DisplayResult::kNoWindow: throw EDXDrawError("Form not found");
       case DisplayResult::kNoPrimarySurface: throw EDXDrawError(Format("%s cannot be made", "Primary Surface"));
     }
@@ -103,9 +103,7 @@ void TCustomDXDraw::RestoreSurfaces() {
   Notify(TDXDrawNotifyType::dxntRestore);
 }
 
-bool TCustomDXDraw::DisplayReady() {
-  return initialized_ && !in_transition_ && back_surface_.Width() > 0;
-}
+bool TCustomDXDraw::DisplayReady() { return initialized_ && !in_transition_ && back_surface_.Width() > 0; }
 
 void TCustomDXDraw::PresentFrame() {
   if (!DisplayReady()) return;

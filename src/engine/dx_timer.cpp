@@ -4,9 +4,7 @@
 
 namespace aerovell {
 
-TCustomDXTimer::TCustomDXTimer(TApplication& application) : app_(application) {
-  app_.AddActivationHook(this);
-}
+TCustomDXTimer::TCustomDXTimer(TApplication& application) : app_(application) { app_.AddActivationHook(this); }
 
 TCustomDXTimer::~TCustomDXTimer() {
   Stop();

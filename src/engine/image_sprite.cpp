@@ -77,16 +77,21 @@ void TBackgroundSprite::Render() {
   const int32_t x0 = WorldX(), y0 = WorldY();
   const int32_t ox = x0 % w, oy = y0 % h;
   int32_t sx = x0 / w, sy = y0 / h, cx = 0, cy = 0;
-  if (sx < 0) { cx = -sx; sx = 0; }
-  if (sy < 0) { cy = -sy; sy = 0; }
+  if (sx < 0) {
+    cx = -sx;
+    sx = 0;
+  }
+  if (sy < 0) {
+    cy = -sy;
+    sy = 0;
+  }
   auto draw = [&](int32_t c, int32_t r, int32_t column, int32_t row) {
     const int32_t pattern = TileAt(column, row);
     if (pattern >= 0) Picture->DrawPattern(surface, c * w + ox, r * h + oy, pattern);
   };
   if (Repeating) {
     for (int32_t r = -1; r <= ch; ++r)
-      for (int32_t c = -1; c <= cw; ++c)
-        draw(c, r, Wrap(c - sx + cx, columns_), Wrap(r - sy + cy, rows_));
+      for (int32_t c = -1; c <= cw; ++c) draw(c, r, Wrap(c - sx + cx, columns_), Wrap(r - sy + cy, rows_));
     return;
   }
   const int32_t ex = std::min(sx + columns_ - cx, cw), ey = std::min(sy + rows_ - cy, ch);

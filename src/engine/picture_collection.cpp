@@ -12,10 +12,9 @@ namespace {
 
 // The classic desktop colours, for colour values that name a system colour.
 constexpr uint32_t kSystemColors[] = {
-    0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
-    0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xFF9933, 0xFFFFFF, 0xF0F0F0,
-    0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
-    0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xFF9933, 0xF0F0F0,
+    0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000, 0x000000, 0x000000, 0xB4B4B4,
+    0xFCF7F4, 0xABABAB, 0xFF9933, 0xFFFFFF, 0xF0F0F0, 0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969,
+    0xE3E3E3, 0x000000, 0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xFF9933, 0xF0F0F0,
 };
 
 }  // namespace
@@ -202,10 +201,14 @@ void TPictureCollectionItem::DrawPatternRotated(Surface& dest, int x, int y, int
 
 bool TPictureCollectionItem::FindProperty(std::string_view name, PropKind& kind) const {
   static constexpr std::pair<const char*, PropKind> kProps[] = {
-      {"Name", PropKind::kString},         {"PatternHeight", PropKind::kInteger},
-      {"PatternWidth", PropKind::kInteger}, {"Picture", PropKind::kObject},
-      {"SkipHeight", PropKind::kInteger},   {"SkipWidth", PropKind::kInteger},
-      {"SystemMemory", PropKind::kBoolean}, {"Transparent", PropKind::kBoolean},
+      {"Name", PropKind::kString},
+      {"PatternHeight", PropKind::kInteger},
+      {"PatternWidth", PropKind::kInteger},
+      {"Picture", PropKind::kObject},
+      {"SkipHeight", PropKind::kInteger},
+      {"SkipWidth", PropKind::kInteger},
+      {"SystemMemory", PropKind::kBoolean},
+      {"Transparent", PropKind::kBoolean},
       {"TransparentColor", PropKind::kColor},
   };
   for (const auto& [n, k] : kProps)
@@ -271,8 +274,7 @@ void TPictureCollection::LoadFromBytes(std::span<const uint8_t> file) {
 void TPictureCollection::Initialize(TCustomDXDraw& display) {
   Finalize();
   display_ = &display;
-  if (!display.Initialized())
-    throw EPictureCollectionError(Format("%s cannot be initialized", "TPictureCollection"));
+  if (!display.Initialized()) throw EPictureCollectionError(Format("%s cannot be initialized", "TPictureCollection"));
   for (int i = 0; i < Count(); ++i) Item(i).MarkPrepared();
 }
 

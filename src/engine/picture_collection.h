@@ -101,8 +101,8 @@ class TPictureCollectionItem final : public THashCollectionItem, public StreamOb
   bool Prepared() const { return prepared_; }
 
   void DrawPattern(Surface& dest, int x, int y, int k) const;
-  void DrawPatternRotated(Surface& dest, int x, int y, int width, int height, int k, double centre_x,
-                          double centre_y, int angle) const;
+  void DrawPatternRotated(Surface& dest, int x, int y, int width, int height, int k, double centre_x, double centre_y,
+                          int angle) const;
 
   void Prepare();
   void Release();

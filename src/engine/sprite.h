@@ -84,7 +84,7 @@ class TSprite {
   TSprite* parent_ = nullptr;
   std::vector<TSprite*> children_;    // owned, creation order
   std::vector<TSprite*> draw_order_;  // the same, by ascending Z
-  TSpriteRefBase* refs_ = nullptr;  // references that read empty when this sprite goes
+  TSpriteRefBase* refs_ = nullptr;    // references that read empty when this sprite goes
   bool dead_ = false;
   int32_t z_ = 0;
 };
@@ -100,7 +100,9 @@ class TSpriteEngine final : public TSprite {
   bool CollisionStop = false;
   Rect CollideRect;
   TSprite* CollideSprite = nullptr;
-  class Surface* Surface() const { return surface_; }
+  class Surface* Surface() const {
+    return surface_;
+  }
   const Rect& SurfaceBounds() const { return surface_bounds_; }
   const std::vector<TSprite*>& DeadSprites() const { return dead_sprites_; }
 

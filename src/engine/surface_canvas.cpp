@@ -25,8 +25,7 @@ void TDirectDrawSurfaceCanvas::Band(int left, int top, int right, int bottom, ui
 
 void TDirectDrawSurfaceCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   holds_context_ = true;
-  if (Brush.Style == TBrushStyle::bsSolid)
-    surface_.FillRect({x1, y1, x2, y2}, ColorToPixel(Brush.Color));
+  if (Brush.Style == TBrushStyle::bsSolid) surface_.FillRect({x1, y1, x2, y2}, ColorToPixel(Brush.Color));
   if (Pen.Style == TPenStyle::psClear) return;
   // A wide pen is centred on the one-pixel outline.
   const int w = std::max(Pen.Width, 1);
@@ -35,8 +34,8 @@ void TDirectDrawSurfaceCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   const int l = x1, t = y1, r = x2 - 1, b = y2 - 1;
   Band(l - out + 1, t - out + 1, r + out, t + in + 1, p);  // top
   Band(l - out + 1, b - in, r + out, b + out, p);          // bottom
-  Band(l - out + 1, t - out + 1, l + in + 1, b + out, p);     // left
-  Band(r - in, t - out + 1, r + out, b + out, p);             // right
+  Band(l - out + 1, t - out + 1, l + in + 1, b + out, p);  // left
+  Band(r - in, t - out + 1, r + out, b + out, p);          // right
 }
 
 void TDirectDrawSurfaceCanvas::MoveTo(int x, int y) {
@@ -61,8 +60,14 @@ void TDirectDrawSurfaceCanvas::LineTo(int x, int y) {
   while (cx != x || cy != y) {
     Band(cx - before, cy - before, cx - before + w, cy - before + w, p);
     const int e2 = 2 * err;
-    if (e2 >= dy) { err += dy; cx += sx; }
-    if (e2 <= dx) { err += dx; cy += sy; }
+    if (e2 >= dy) {
+      err += dy;
+      cx += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      cy += sy;
+    }
   }
 }
 

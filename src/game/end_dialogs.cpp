@@ -24,8 +24,8 @@ void TGameSession::DrawNameEntryDialog(TDirectDrawSurfaceCanvas& canvas) {
   // centred without it, so they stay put while it blinks.
   const bool cursor = g.NameEditing && g.BlinkCounter % 32 < 16;
   const TFieldText name(g.PlayerName, false);
-  WriteText(canvas, 400 - canvas.MeasureText(name.View()) / 2, 260, TFieldText(g.PlayerName, cursor && item == 1).View(),
-            item == 1 ? kRed : kBlack);
+  WriteText(canvas, 400 - canvas.MeasureText(name.View()) / 2, 260,
+            TFieldText(g.PlayerName, cursor && item == 1).View(), item == 1 ? kRed : kBlack);
 
   const TFieldText country(ctx_.Config.Country, false);
   char line[32];

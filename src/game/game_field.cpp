@@ -16,11 +16,11 @@ namespace {
 
 // The actors that live only until the next life or level.
 bool IsTransient(TSprite& s) {
-  return dynamic_cast<TFlyingEnemySprite*>(&s) || dynamic_cast<TBonusSprite*>(&s) ||
-         dynamic_cast<TWeaponSprite*>(&s) || dynamic_cast<THeroWeaponSprite*>(&s) ||
-         dynamic_cast<TKamikazeSprite*>(&s) || dynamic_cast<TParatrooperSprite*>(&s) ||
-         dynamic_cast<TGroundEnemySprite*>(&s) || dynamic_cast<TGroundEnemyWeaponSprite*>(&s) ||
-         dynamic_cast<TRocketFire*>(&s) || dynamic_cast<TExplosionSprite*>(&s);
+  return dynamic_cast<TFlyingEnemySprite*>(&s) || dynamic_cast<TBonusSprite*>(&s) || dynamic_cast<TWeaponSprite*>(&s) ||
+         dynamic_cast<THeroWeaponSprite*>(&s) || dynamic_cast<TKamikazeSprite*>(&s) ||
+         dynamic_cast<TParatrooperSprite*>(&s) || dynamic_cast<TGroundEnemySprite*>(&s) ||
+         dynamic_cast<TGroundEnemyWeaponSprite*>(&s) || dynamic_cast<TRocketFire*>(&s) ||
+         dynamic_cast<TExplosionSprite*>(&s);
 }
 
 // The kinds each of the first four levels allows; from level 5 on, all nine.
@@ -93,10 +93,10 @@ void TGameSession::ClearGameField() {
     hero->FireRate = 24;
     hero->HasBomb = false;
   }
-  for (TSprite* companion : {static_cast<TSprite*>(g.PropellerSprite.get()), static_cast<TSprite*>(g.ShieldSprite.get()),
-                             static_cast<TSprite*>(g.SmokeSprite.get()), static_cast<TSprite*>(g.WeaponIndicator.get()),
-                             static_cast<TSprite*>(g.ShieldIndicator.get()),
-                             static_cast<TSprite*>(g.PickupIndicator.get())})
+  for (TSprite* companion :
+       {static_cast<TSprite*>(g.PropellerSprite.get()), static_cast<TSprite*>(g.ShieldSprite.get()),
+        static_cast<TSprite*>(g.SmokeSprite.get()), static_cast<TSprite*>(g.WeaponIndicator.get()),
+        static_cast<TSprite*>(g.ShieldIndicator.get()), static_cast<TSprite*>(g.PickupIndicator.get())})
     if (companion) companion->Visible = false;
 }
 

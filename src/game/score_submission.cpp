@@ -31,8 +31,7 @@ void TGameSession::SubmitScore() {
   std::string answer;
   try {
     answer = http_.Get(service + "version&prg=Aerovell");
-  } catch (const EHTTPError&) {
-  }
+  } catch (const EHTTPError&) {}
   if (!StartsWithOk(answer)) {
     g.MessageTimer = 1500;
     g.GameState = gsSubmitFailed;
@@ -42,8 +41,7 @@ void TGameSession::SubmitScore() {
   const std::string letters = ScoreLettersOf(answer);
   try {
     answer = http_.Get(service + "hs&prg=Aerovell&inf=" + letters);
-  } catch (const EHTTPError&) {
-  }
+  } catch (const EHTTPError&) {}
   if (StartsWithOk(answer)) {
     // As the "Нет" of the question: the menu sound, and back to the menus.
     g.GameState = gsSubmitQuestion;

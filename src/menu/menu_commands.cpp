@@ -87,9 +87,7 @@ void TFrontEnd::ExecuteMenuItem() {
           Toggle(config.SoundOn);
           host_.StoreConfig();
           break;
-        case 4:
-          g.NameEditing = !g.NameEditing;
-          break;
+        case 4: g.NameEditing = !g.NameEditing; break;
         case 5:
           g.SavedScreen = g.MenuScreen;
           g.MenuScreen = msHotKeyCapture;
@@ -123,9 +121,7 @@ void TFrontEnd::ExecuteMenuItem() {
           SetSpritePicture(*help, ctx_.Images.Item(mpFirstHelpPage + State.HelpPage - 1));
       }
       break;
-    case msExitQuestion:
-      AnswerExitQuestion(item);
-      break;
+    case msExitQuestion: AnswerExitQuestion(item); break;
     case msClearRecordsQuestion:
       if (item == 1) {
         ResetHighScores(config);
@@ -164,8 +160,7 @@ void TFrontEnd::ExecuteMenuItem() {
       if (item == 1) host_.SubmitScore();
       else if (item == 2) host_.BackToMenus();
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -112,19 +112,14 @@ void TFrontEnd::DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas) {
       WriteText(canvas, 286, 430, t.Previous, item == 2 ? kRed : kBlack);
       WriteText(canvas, 470, 430, t.Next, item == 3 ? kRed : kBlack);
       break;
-    case msExitQuestion:
-      WriteExitQuestion(canvas, item);
-      break;
+    case msExitQuestion: WriteExitQuestion(canvas, item); break;
     case msClearRecordsQuestion:
       WriteText(canvas, 250, 230, t.ReallyWant, kBlack);
       WriteText(canvas, 290, 260, t.ClearRecordsQuestion, kBlack);
       WriteYesNo(canvas, 290, item);
       break;
-    case msHotKeyCapture:
-      WriteText(canvas, 240, 250, t.PressKey, kBlack);
-      break;
-    default:
-      break;  // the main menu's captions are its pictures; 8 and 9 belong to the game's end
+    case msHotKeyCapture: WriteText(canvas, 240, 250, t.PressKey, kBlack); break;
+    default: break;  // the main menu's captions are its pictures; 8 and 9 belong to the game's end
   }
 }
 

@@ -16,8 +16,7 @@ bool ExpiresNow(std::string_view attributes) {
     const std::string_view attribute = TrimBlanks(attributes.substr(0, end));
     attributes = end == std::string_view::npos ? std::string_view() : attributes.substr(end + 1);
     const size_t eq = attribute.find('=');
-    if (eq == std::string_view::npos ||
-        !EqualsIgnoringAsciiCase(TrimBlanks(attribute.substr(0, eq)), "max-age"))
+    if (eq == std::string_view::npos || !EqualsIgnoringAsciiCase(TrimBlanks(attribute.substr(0, eq)), "max-age"))
       continue;
     const std::string_view value = TrimBlanks(attribute.substr(eq + 1));
     if (value.empty()) continue;
@@ -47,8 +46,7 @@ void TCookieStore::Store(std::string_view host, std::string_view set_cookie) {
   // A cookie goes back into a header line of ours: no control bytes, no
   // monsters.
   if (pair.empty() || pair.size() > kMaxCookieLength ||
-      std::any_of(pair.begin(), pair.end(),
-                  [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+      std::any_of(pair.begin(), pair.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
     return;
   const std::string_view name = TrimBlanks(pair.substr(0, pair.find('=')));
   const bool expired = ExpiresNow(attributes);
@@ -61,8 +59,7 @@ void TCookieStore::Store(std::string_view host, std::string_view set_cookie) {
     h = &hosts_.back();
   }
   auto& cookies = h->cookies;
-  const auto same =
-      std::find_if(cookies.begin(), cookies.end(), [&](const Cookie& c) { return c.name == name; });
+  const auto same = std::find_if(cookies.begin(), cookies.end(), [&](const Cookie& c) { return c.name == name; });
   if (expired) {
     if (same != cookies.end()) cookies.erase(same);
     return;

@@ -90,8 +90,7 @@ struct THTTPClient::Curl {
   char error[CURL_ERROR_SIZE] = {};
 };
 
-THTTPClient::THTTPClient(std::chrono::milliseconds connect_timeout,
-                         std::chrono::milliseconds request_timeout)
+THTTPClient::THTTPClient(std::chrono::milliseconds connect_timeout, std::chrono::milliseconds request_timeout)
     : connect_timeout_(connect_timeout), request_timeout_(request_timeout) {
   EnsureCurlGlobal();
   Open();
@@ -165,19 +164,15 @@ std::string THTTPClient::Get(const std::string& url) {
 
   const THTTPResponseHead& head = x.head;
   if (head.Complete()) {
-    const bool success =
-        head.Code() >= 200 && head.Code() <= 299 && !head.HasLocation() && head.Code() == curl_code;
+    const bool success = head.Code() >= 200 && head.Code() <= 299 && !head.HasLocation() && head.Code() == curl_code;
     // A failing status is the answer, even when its body broke off.
-    if (!success)
-      throw EHTTPProtocolError(head.Code(), head.StatusLine(), head.StatusText(),
-                               std::move(x.body));
+    if (!success) throw EHTTPProtocolError(head.Code(), head.StatusLine(), head.StatusText(), std::move(x.body));
   }
   if (x.failure) std::rethrow_exception(x.failure);
   if (result == CURLE_FILESIZE_EXCEEDED) throw EHTTPError("Response body too large.");
   // libcurl refuses a single header line beyond its own limit (far above ours)
   // with an out-of-memory code before handing it over.
-  if (result == CURLE_OUT_OF_MEMORY && !head.Complete())
-    throw EHTTPError("Max line length exceeded.");
+  if (result == CURLE_OUT_OF_MEMORY && !head.Complete()) throw EHTTPError("Max line length exceeded.");
   if (result != CURLE_OK) throw EHTTPError(curl_message);
   if (!head.Complete()) throw EHTTPError("Incomplete response header");
   return std::move(x.body);

@@ -19,12 +19,8 @@ class EHTTPError : public EGameError {
 // message is the status line; the body read with the answer comes along.
 class EHTTPProtocolError : public EHTTPError {
  public:
-  EHTTPProtocolError(int code, const std::string& status_line, std::string status_text,
-                     std::string body)
-      : EHTTPError(status_line),
-        code_(code),
-        status_text_(std::move(status_text)),
-        body_(std::move(body)) {}
+  EHTTPProtocolError(int code, const std::string& status_line, std::string status_text, std::string body)
+      : EHTTPError(status_line), code_(code), status_text_(std::move(status_text)), body_(std::move(body)) {}
 
   // -1 when the status line carries no number.
   int Code() const { return code_; }

@@ -64,11 +64,9 @@ void THTTPResponseHead::TakeHeaderLine(std::string_view line) {
   const std::string_view value = TrimBlanks(line.substr(colon + 1));
   if (EqualsIgnoringAsciiCase(name, "Location")) {
     has_location_ = true;
-  } else if (EqualsIgnoringAsciiCase(name, "Connection") ||
-             EqualsIgnoringAsciiCase(name, "Proxy-Connection")) {
+  } else if (EqualsIgnoringAsciiCase(name, "Connection") || EqualsIgnoringAsciiCase(name, "Proxy-Connection")) {
     if (EqualsIgnoringAsciiCase(value, "close")) connection_close_ = true;
-  } else if (EqualsIgnoringAsciiCase(name, "Set-cookie") ||
-             EqualsIgnoringAsciiCase(name, "Set-cookie2")) {
+  } else if (EqualsIgnoringAsciiCase(name, "Set-cookie") || EqualsIgnoringAsciiCase(name, "Set-cookie2")) {
     set_cookies_.emplace_back(value);
   }
 }

@@ -10,13 +10,11 @@ namespace aerovell {
 namespace {
 
 bool IsHostNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '.' || c == '_';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_';
 }
 
 bool IsIpv6LiteralChar(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' ||
-         c == '.';
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' || c == '.';
 }
 
 // Host names and bracketed IPv6 literals only: anything else (user names,
@@ -25,8 +23,7 @@ bool IsIpv6LiteralChar(char c) {
 bool IsValidHost(std::string_view host) {
   if (host.empty()) return false;
   if (host.front() == '[') {
-    return host.size() > 2 && host.back() == ']' &&
-           std::all_of(host.begin() + 1, host.end() - 1, IsIpv6LiteralChar);
+    return host.size() > 2 && host.back() == ']' && std::all_of(host.begin() + 1, host.end() - 1, IsIpv6LiteralChar);
   }
   return std::all_of(host.begin(), host.end(), IsHostNameChar);
 }
@@ -43,13 +40,9 @@ int ParsePort(std::string_view text, std::string_view url) {
 
 }  // namespace
 
-std::string THTTPUrl::HostHeader() const {
-  return port == 80 ? host : host + ":" + std::to_string(port);
-}
+std::string THTTPUrl::HostHeader() const { return port == 80 ? host : host + ":" + std::to_string(port); }
 
-std::string THTTPUrl::ConnectUrl() const {
-  return "http://" + host + ":" + std::to_string(port) + "/";
-}
+std::string THTTPUrl::ConnectUrl() const { return "http://" + host + ":" + std::to_string(port) + "/"; }
 
 THTTPUrl SplitUrl(std::string_view written) {
   std::string url(written);
@@ -66,8 +59,7 @@ THTTPUrl SplitUrl(std::string_view written) {
   // host ("host?x") still starts the target, with "/" as its path.
   const size_t target_at = std::min(rest.find('/'), rest.find('?'));
   std::string_view authority = rest.substr(0, target_at);
-  std::string_view target =
-      target_at == std::string_view::npos ? std::string_view() : rest.substr(target_at);
+  std::string_view target = target_at == std::string_view::npos ? std::string_view() : rest.substr(target_at);
 
   THTTPUrl out;
   const size_t bracket = authority.rfind(']');
@@ -85,8 +77,7 @@ THTTPUrl SplitUrl(std::string_view written) {
                   [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
     throw EHTTPError("Control character in URL");
   // A request line needs a target; an empty path is the root.
-  out.target =
-      target.empty() || target.front() != '/' ? "/" + std::string(target) : std::string(target);
+  out.target = target.empty() || target.front() != '/' ? "/" + std::string(target) : std::string(target);
   return out;
 }
 

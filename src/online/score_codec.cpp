@@ -16,8 +16,7 @@ constexpr std::array<int8_t, 256> MakeLetterIndex() {
 }
 constexpr std::array<int8_t, 256> kLetterIndex = MakeLetterIndex();
 
-constexpr std::array<std::string_view, 7> kFieldNames = {
-    "type=", "name=", "score=", "key=", "p=", "add=", "z="};
+constexpr std::array<std::string_view, 7> kFieldNames = {"type=", "name=", "score=", "key=", "p=", "add=", "z="};
 
 bool IsTypedText(std::string_view text) {
   if (text.size() > kMaxTypedText) return false;
@@ -57,8 +56,7 @@ std::string FiveBitLetters(std::string_view digits) {
   return letters;
 }
 
-std::string ScoreInfo(std::string_view name, uint16_t score, std::string_view p,
-                      std::string_view country) {
+std::string ScoreInfo(std::string_view name, uint16_t score, std::string_view p, std::string_view country) {
   std::string info = "type=0|name=";
   info += name;
   info += "|score=";
@@ -90,15 +88,13 @@ std::string EchoValue(std::string_view answer) {
 }
 
 bool IsTypedTextByte(uint8_t b) {
-  return b == 0x20 || (b >= 0x30 && b <= 0x39) || (b >= 0x41 && b <= 0x5A) ||
-         (b >= 0x61 && b <= 0x7A) || b >= 0xC0;
+  return b == 0x20 || (b >= 0x30 && b <= 0x39) || (b >= 0x41 && b <= 0x5A) || (b >= 0x61 && b <= 0x7A) || b >= 0xC0;
 }
 
 Checked<std::string> DecodeScoreLetters(std::string_view letters) {
   using Result = Checked<std::string>;
   if (letters.size() % 8 != 0)
-    return Result::Fail("the letter count " + std::to_string(letters.size()) +
-                        " is not a multiple of 8");
+    return Result::Fail("the letter count " + std::to_string(letters.size()) + " is not a multiple of 8");
   std::string bytes;
   bytes.reserve(letters.size() / 8 * 5);
   uint64_t group = 0;
@@ -107,8 +103,7 @@ Checked<std::string> DecodeScoreLetters(std::string_view letters) {
     if (value < 0) return Result::Fail("a character outside the alphabet at " + std::to_string(i));
     group = (group << 5) | static_cast<uint64_t>(value);
     if (i % 8 == 7) {  // 8 letters are 40 bits, 5 bytes
-      for (int shift = 32; shift >= 0; shift -= 8)
-        bytes += static_cast<char>((group >> shift) & 0xFF);
+      for (int shift = 32; shift >= 0; shift -= 8) bytes += static_cast<char>((group >> shift) & 0xFF);
       group = 0;
     }
   }
@@ -122,8 +117,7 @@ Checked<ScoreInfoFields> ParseScoreInfo(std::string_view info) {
   for (size_t i = 0; i < kFieldNames.size(); ++i) {
     const std::string_view key = kFieldNames[i];
     if (rest.substr(0, key.size()) != key)
-      return Result::Fail("the field " + std::string(key.substr(0, key.size() - 1)) +
-                          " is missing or out of order");
+      return Result::Fail("the field " + std::string(key.substr(0, key.size() - 1)) + " is missing or out of order");
     rest.remove_prefix(key.size());
     const size_t bar = rest.find('|');
     const bool last = i + 1 == kFieldNames.size();
@@ -148,8 +142,7 @@ Checked<ScoreInfoFields> ParseScoreInfo(std::string_view info) {
   for (char c : p)
     if (kLetterIndex[static_cast<uint8_t>(c)] < 0)
       return Result::Fail("the echo value holds a character outside the alphabet");
-  if (!IsTypedText(country))
-    return Result::Fail("the country is too long or holds a refused character");
+  if (!IsTypedText(country)) return Result::Fail("the country is too long or holds a refused character");
   const size_t unpadded = info.size() - z.size();
   if (z.find_first_not_of('0') != std::string_view::npos || z.size() != (5 - unpadded % 5) % 5)
     return Result::Fail("the padding is not the \"0\"s up to a multiple of 5");

@@ -24,8 +24,7 @@ std::string FiveBitLetters(std::string_view digits);
 
 // "type=0|name=..|score=..|key=X|p=..|add=..|z=" padded with "0"s to a multiple
 // of 5 bytes, so that its letters come in whole groups of 8.
-std::string ScoreInfo(std::string_view name, uint16_t score, std::string_view p,
-                      std::string_view country);
+std::string ScoreInfo(std::string_view name, uint16_t score, std::string_view p, std::string_view country);
 
 // FiveBitLetters(BitText(info)): what the score request carries.
 std::string ScoreLettersOf(std::string_view info);

@@ -70,10 +70,16 @@ std::string Utf8ToCp1251(std::string_view text) {
     bool ok = true;
     for (int k = 1; k <= extra; ++k) {
       const auto cont = static_cast<uint8_t>(text[i + k]);
-      if ((cont & 0xC0) != 0x80) { ok = false; break; }
+      if ((cont & 0xC0) != 0x80) {
+        ok = false;
+        break;
+      }
       c = (c << 6) | (cont & 0x3F);
     }
-    if (!ok) { ++i; continue; }
+    if (!ok) {
+      ++i;
+      continue;
+    }
     i += extra + 1;
     const int byte = UnicodeToCp1251(c);
     if (byte >= 0) out += static_cast<char>(byte);

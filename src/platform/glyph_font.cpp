@@ -13,8 +13,8 @@ inline uint32_t Div255(uint32_t v) {
 
 }  // namespace
 
-void GlyphFont::SetGlyph(uint8_t code, int left, int top, int width, int height, int advance,
-                         const uint8_t* coverage, int coverage_pitch) {
+void GlyphFont::SetGlyph(uint8_t code, int left, int top, int width, int height, int advance, const uint8_t* coverage,
+                         int coverage_pitch) {
   Glyph& g = glyphs_[code];
   g.left = static_cast<int16_t>(left);
   g.top = static_cast<int16_t>(top);
@@ -45,7 +45,10 @@ void GlyphFont::Draw(Surface& dest, int x, int y, std::string_view text, uint32_
       for (int col = box.left; col < box.right; ++col) {
         const uint32_t a = m[col];
         if (a == 0) continue;
-        if (a == 255) { d[col] = pixel; continue; }
+        if (a == 255) {
+          d[col] = pixel;
+          continue;
+        }
         const uint32_t dp = d[col];
         const uint32_t r = Div255(sr * a + ((dp >> 16) & 0xFF) * (255 - a));
         const uint32_t gg = Div255(sg * a + ((dp >> 8) & 0xFF) * (255 - a));

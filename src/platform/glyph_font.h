@@ -29,8 +29,8 @@ class GlyphFont {
 
   GlyphFont(int line_height, std::string family) : line_height_(line_height), family_(std::move(family)) {}
 
-  void SetGlyph(uint8_t code, int left, int top, int width, int height, int advance,
-                const uint8_t* coverage, int coverage_pitch);
+  void SetGlyph(uint8_t code, int left, int top, int width, int height, int advance, const uint8_t* coverage,
+                int coverage_pitch);
 
   int LineHeight() const { return line_height_; }
   const std::string& Family() const { return family_; }
@@ -52,8 +52,7 @@ class GlyphFont {
 class FontRasterizer {
  public:
   virtual ~FontRasterizer() = default;
-  virtual std::unique_ptr<GlyphFont> Rasterize(const std::string& family, int point_size,
-                                               uint8_t style) = 0;
+  virtual std::unique_ptr<GlyphFont> Rasterize(const std::string& family, int point_size, uint8_t style) = 0;
 };
 
 }  // namespace aerovell

@@ -28,7 +28,7 @@ class OpaqueRuns {
   Rect area_;
   bool fully_opaque_ = false;
   std::vector<uint32_t> row_first_;  // index of each row's first run; one extra at the end
-  PixelRuns runs_;  // starts are from the area's left edge
+  PixelRuns runs_;                   // starts are from the area's left edge
 };
 
 }  // namespace aerovell

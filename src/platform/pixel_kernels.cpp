@@ -12,8 +12,7 @@ namespace aerovell {
 namespace {
 
 void Bgr24RowPortable(const uint8_t* src, uint32_t* dest, int count) {
-  for (int x = 0; x < count; ++x, src += 3)
-    dest[x] = (uint32_t{src[2]} << 16) | (uint32_t{src[1]} << 8) | src[0];
+  for (int x = 0; x < count; ++x, src += 3) dest[x] = (uint32_t{src[2]} << 16) | (uint32_t{src[1]} << 8) | src[0];
 }
 
 // Bit i set when pixel i of the n (at most 64) is the key; one compare per
@@ -33,7 +32,7 @@ inline uint64_t KeyBitsPortable(const uint32_t* p, int n, uint32_t key) {
 template <uint64_t (*key_bits)(const uint32_t*, int, uint32_t)>
 __attribute__((always_inline)) inline int CollectRuns(const uint32_t* row, int width, uint32_t key, PixelRun* out) {
   int count = 0;
-  int open = -1;       // start of the run reaching into this block, if any
+  int open = -1;        // start of the run reaching into this block, if any
   uint64_t before = 0;  // 1 when the pixel before the block is opaque
   for (int base = 0; base < width; base += 64) {
     const int n = std::min(64, width - base);
@@ -133,8 +132,7 @@ __attribute__((target("avx512f"))) inline uint64_t KeyBitsAvx512(const uint32_t*
   const __m512i k = _mm512_set1_epi32(static_cast<int>(key));
   uint64_t bits = 0;
   int i = 0;
-  for (; i + 16 <= n; i += 16)
-    bits |= uint64_t{_mm512_cmpeq_epi32_mask(_mm512_loadu_si512(p + i), k)} << i;
+  for (; i + 16 <= n; i += 16) bits |= uint64_t{_mm512_cmpeq_epi32_mask(_mm512_loadu_si512(p + i), k)} << i;
   if (i < n) {
     const __mmask16 left = static_cast<__mmask16>((1u << (n - i)) - 1);
     bits |= uint64_t{_mm512_mask_cmpeq_epi32_mask(left, _mm512_maskz_loadu_epi32(left, p + i), k)} << i;
@@ -143,8 +141,8 @@ __attribute__((target("avx512f"))) inline uint64_t KeyBitsAvx512(const uint32_t*
 }
 
 __attribute__((target("avx512f"))) void FindOpaqueRunsAvx512(const uint32_t* rows, size_t pitch, int width, int height,
-                                                        uint32_t key, PixelRuns& runs,
-                                                        std::vector<uint32_t>& row_first) {
+                                                             uint32_t key, PixelRuns& runs,
+                                                             std::vector<uint32_t>& row_first) {
   CollectRowRuns<KeyBitsAvx512>(rows, pitch, width, height, key, runs, row_first);
 }
 

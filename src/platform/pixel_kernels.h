@@ -27,8 +27,7 @@ void UseKernelLevel(KernelLevel level);
 // Widens `height` rows of `width` pixels stored as blue, green, red bytes into
 // 0x00RRGGBB. Rows are `src_stride` bytes and `dest_stride` pixels apart; a
 // negative destination stride fills the rows upwards, as bottom-up bitmaps need.
-void Bgr24ToPixels(const uint8_t* src, size_t src_stride, uint32_t* dest, ptrdiff_t dest_stride, int width,
-                   int height);
+void Bgr24ToPixels(const uint8_t* src, size_t src_stride, uint32_t* dest, ptrdiff_t dest_stride, int width, int height);
 
 // A stretch of pixels that are not the colour key, from a row's left edge.
 struct PixelRun {

@@ -25,8 +25,7 @@ constexpr bool Overlaps(const Rect& a, const Rect& b) {
 }
 
 constexpr Rect Intersect(const Rect& a, const Rect& b) {
-  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-          std::min(a.bottom, b.bottom)};
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
 
 }  // namespace aerovell

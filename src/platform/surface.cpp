@@ -6,9 +6,7 @@
 namespace aerovell {
 
 Surface::Surface(int width, int height)
-    : width_(std::max(width, 0)),
-      height_(std::max(height, 0)),
-      pixels_(static_cast<size_t>(width_) * height_, 0u) {}
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), pixels_(static_cast<size_t>(width_) * height_, 0u) {}
 
 Surface::Surface(int width, int height, PixelBuffer&& pixels) : pixels_(std::move(pixels)) {
   if (width > 0 && height > 0 && pixels_.size() == static_cast<size_t>(width) * height) {
@@ -43,12 +41,24 @@ void Surface::FillRect(Rect r, uint32_t pixel) {
 
 bool ClipBlit(const Rect& dest_bounds, int& x, int& y, Rect& src, const Rect& src_bounds) {
   // Keep the source inside its own surface first, moving the destination along.
-  if (src.left < src_bounds.left) { x += src_bounds.left - src.left; src.left = src_bounds.left; }
-  if (src.top < src_bounds.top) { y += src_bounds.top - src.top; src.top = src_bounds.top; }
+  if (src.left < src_bounds.left) {
+    x += src_bounds.left - src.left;
+    src.left = src_bounds.left;
+  }
+  if (src.top < src_bounds.top) {
+    y += src_bounds.top - src.top;
+    src.top = src_bounds.top;
+  }
   src.right = std::min(src.right, src_bounds.right);
   src.bottom = std::min(src.bottom, src_bounds.bottom);
-  if (x < dest_bounds.left) { src.left += dest_bounds.left - x; x = dest_bounds.left; }
-  if (y < dest_bounds.top) { src.top += dest_bounds.top - y; y = dest_bounds.top; }
+  if (x < dest_bounds.left) {
+    src.left += dest_bounds.left - x;
+    x = dest_bounds.left;
+  }
+  if (y < dest_bounds.top) {
+    src.top += dest_bounds.top - y;
+    y = dest_bounds.top;
+  }
   src.right = std::min(src.right, src.left + (dest_bounds.right - x));
   src.bottom = std::min(src.bottom, src.top + (dest_bounds.bottom - y));
   return !src.Empty();
@@ -57,8 +67,7 @@ bool ClipBlit(const Rect& dest_bounds, int& x, int& y, Rect& src, const Rect& sr
 void Blit(Surface& dest, int x, int y, const Surface& src, Rect r) {
   if (!ClipBlit(dest.Bounds(), x, y, r, src.Bounds())) return;
   const size_t bytes = static_cast<size_t>(r.Width()) * sizeof(uint32_t);
-  for (int row = 0; row < r.Height(); ++row)
-    std::memcpy(dest.Row(y + row) + x, src.Row(r.top + row) + r.left, bytes);
+  for (int row = 0; row < r.Height(); ++row) std::memcpy(dest.Row(y + row) + x, src.Row(r.top + row) + r.left, bytes);
 }
 
 void BlitKeyed(Surface& dest, int x, int y, const Surface& src, Rect r) {

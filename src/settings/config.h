@@ -15,7 +15,7 @@ struct TShortString10 {
   uint8_t Length = 0;
   std::array<uint8_t, 10> Chars{};
 
-  std::string Text() const;          // Windows-1251, at most 10 bytes
+  std::string Text() const;              // Windows-1251, at most 10 bytes
   void Assign(std::string_view cp1251);  // cut to 10; later bytes kept
 };
 

@@ -50,9 +50,7 @@ void TCustomDXSound::UnRegisterNotifyEvent(const void* component) {
 
 TWaveCollectionItem::TWaveCollectionItem(TWaveCollection& owner) : THashCollectionItem(owner), collection_(owner) {}
 
-Mixer* TWaveCollectionItem::Device() const {
-  return collection_.Sound() ? &collection_.Sound()->Device() : nullptr;
-}
+Mixer* TWaveCollectionItem::Device() const { return collection_.Sound() ? &collection_.Sound()->Device() : nullptr; }
 
 void TWaveCollectionItem::SetLooped(bool value) {
   if (Mixer* device = Device()) {

@@ -101,8 +101,8 @@ std::vector<HostileFile> HostileLibraries() {
                    OnePictureLibrary(RlePicture(32767, 32767, std::vector<uint8_t>(4u << 20, 0)), 0, 0)});
   files.push_back({"empty_items_4m.dxg", "2 million empty picture items in 4 MB",
                    EmptyItems("TPictureCollectionComponent", 2'000'000)});
-  files.push_back({"empty_waves_4m.dxw", "2 million empty sound items in 4 MB",
-                   EmptyItems("TWaveCollectionComponent", 2'000'000)});
+  files.push_back(
+      {"empty_waves_4m.dxw", "2 million empty sound items in 4 MB", EmptyItems("TWaveCollectionComponent", 2'000'000)});
   files.push_back({"rle_move_overflow.dxg", "34 MB of run-length moves past the largest column",
                    OnePictureLibrary(RunLengthMoveOverflowPayload(), 0, 0)});
   return files;

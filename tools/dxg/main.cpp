@@ -18,8 +18,9 @@ namespace {
 using namespace aerovell;
 
 int Usage() {
-  std::fprintf(stderr, "usage: aerovell-dxg list FILE\n       aerovell-dxg export FILE DIR\n"
-                       "       aerovell-dxg check FILE\n");
+  std::fprintf(stderr,
+               "usage: aerovell-dxg list FILE\n       aerovell-dxg export FILE DIR\n"
+               "       aerovell-dxg check FILE\n");
   return 2;
 }
 
@@ -62,9 +63,9 @@ void ListWaves(const TWaveCollection& waves) {
     const TWaveCollectionItem& item = waves.Item(i);
     WaveFormat f;
     ParsePcmFormat(item.Wave.data.format, f);
-    std::printf("%d\t%s\tlooped %d\tmax playing %d\tchannels %d\trate %d\tbits %d\tbytes %zu\n", i,
-                item.Name().c_str(), item.Looped() ? 1 : 0, item.MaxPlayingCount(), f.channels, f.sample_rate,
-                f.bits, item.Wave.data.samples.size());
+    std::printf("%d\t%s\tlooped %d\tmax playing %d\tchannels %d\trate %d\tbits %d\tbytes %zu\n", i, item.Name().c_str(),
+                item.Looped() ? 1 : 0, item.MaxPlayingCount(), f.channels, f.sample_rate, f.bits,
+                item.Wave.data.samples.size());
   }
 }
 

@@ -18,9 +18,12 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 int BitsOf(DibEncoding e) {
   switch (e) {
     case DibEncoding::kPal1: return 1;
-    case DibEncoding::kPal4: case DibEncoding::kRle4: return 4;
-    case DibEncoding::kPal8: case DibEncoding::kRle8: return 8;
-    case DibEncoding::kRgb555: case DibEncoding::kRgb565: return 16;
+    case DibEncoding::kPal4:
+    case DibEncoding::kRle4: return 4;
+    case DibEncoding::kPal8:
+    case DibEncoding::kRle8: return 8;
+    case DibEncoding::kRgb555:
+    case DibEncoding::kRgb565: return 16;
     case DibEncoding::kRgb24: return 24;
     default: return 32;
   }
@@ -117,15 +120,22 @@ std::vector<uint8_t> EncodeDib(const RgbImage& image, DibEncoding encoding, bool
         case 8: row[x] = palette.index[c]; break;
         case 16: {
           const uint32_t v = encoding == DibEncoding::kRgb565 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
-                                                               : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+                                                              : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
           row[2 * x] = static_cast<uint8_t>(v);
           row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
           break;
         }
-        case 24: row[3 * x] = static_cast<uint8_t>(b); row[3 * x + 1] = static_cast<uint8_t>(g);
-                 row[3 * x + 2] = static_cast<uint8_t>(r); break;
-        default: row[4 * x] = static_cast<uint8_t>(b); row[4 * x + 1] = static_cast<uint8_t>(g);
-                 row[4 * x + 2] = static_cast<uint8_t>(r); row[4 * x + 3] = 0; break;
+        case 24:
+          row[3 * x] = static_cast<uint8_t>(b);
+          row[3 * x + 1] = static_cast<uint8_t>(g);
+          row[3 * x + 2] = static_cast<uint8_t>(r);
+          break;
+        default:
+          row[4 * x] = static_cast<uint8_t>(b);
+          row[4 * x + 1] = static_cast<uint8_t>(g);
+          row[4 * x + 2] = static_cast<uint8_t>(r);
+          row[4 * x + 3] = 0;
+          break;
       }
     }
     pixels.insert(pixels.end(), row.begin(), row.end());
@@ -156,8 +166,15 @@ std::vector<uint8_t> EncodeDib(const RgbImage& image, DibEncoding encoding, bool
     Put32(out, 0);
   }
   if (fields) {
-    if (bits == 16) { Put32(out, 0xF800); Put32(out, 0x07E0); Put32(out, 0x001F); }
-    else { Put32(out, 0xFF0000); Put32(out, 0xFF00); Put32(out, 0xFF); }
+    if (bits == 16) {
+      Put32(out, 0xF800);
+      Put32(out, 0x07E0);
+      Put32(out, 0x001F);
+    } else {
+      Put32(out, 0xFF0000);
+      Put32(out, 0xFF00);
+      Put32(out, 0xFF);
+    }
   }
   // A core header's palette has as many entries as the bit count allows.
   const size_t entries = core_header && bits <= 8 ? (1u << bits) : palette.colors.size();

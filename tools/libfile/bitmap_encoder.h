@@ -17,11 +17,16 @@ struct RgbImage {
 };
 
 enum class DibEncoding {
-  kPal1, kPal4, kPal8,   // palette images, plain rows
-  kRle4, kRle8,          // palette images, run-length coded
-  kRgb555, kRgb565,      // 16-bit: plain 5-5-5, and 5-6-5 with bit-field masks
+  kPal1,
+  kPal4,
+  kPal8,  // palette images, plain rows
+  kRle4,
+  kRle8,  // palette images, run-length coded
+  kRgb555,
+  kRgb565,  // 16-bit: plain 5-5-5, and 5-6-5 with bit-field masks
   kRgb24,
-  kRgb32, kRgb32Fields,  // 32-bit plain, and with 8-8-8 bit-field masks
+  kRgb32,
+  kRgb32Fields,  // 32-bit plain, and with 8-8-8 bit-field masks
 };
 
 // The device-independent bitmap (header, masks, palette, pixels) in the given

@@ -96,13 +96,28 @@ std::vector<uint8_t> WritePictureLibrary(const std::vector<PictureEntry>& pictur
     body.BeginItem();
     body.Name("Name");
     body.String(p.name);
-    if (p.pattern_height) { body.Name("PatternHeight"); body.Int(p.pattern_height); }
-    if (p.pattern_width) { body.Name("PatternWidth"); body.Int(p.pattern_width); }
+    if (p.pattern_height) {
+      body.Name("PatternHeight");
+      body.Int(p.pattern_height);
+    }
+    if (p.pattern_width) {
+      body.Name("PatternWidth");
+      body.Int(p.pattern_width);
+    }
     body.Name("Picture.Data");
     body.Binary(p.data);
-    if (p.skip_height) { body.Name("SkipHeight"); body.Int(p.skip_height); }
-    if (p.skip_width) { body.Name("SkipWidth"); body.Int(p.skip_width); }
-    if (p.system_memory) { body.Name("SystemMemory"); body.Bool(true); }
+    if (p.skip_height) {
+      body.Name("SkipHeight");
+      body.Int(p.skip_height);
+    }
+    if (p.skip_width) {
+      body.Name("SkipWidth");
+      body.Int(p.skip_width);
+    }
+    if (p.system_memory) {
+      body.Name("SystemMemory");
+      body.Bool(true);
+    }
     body.Name("Transparent");
     body.Bool(p.transparent);
     body.Name("TransparentColor");
@@ -122,7 +137,10 @@ std::vector<uint8_t> WriteWaveLibrary(const std::vector<WaveEntry>& waves) {
     body.BeginItem();
     body.Name("Name");
     body.String(w.name);
-    if (w.looped) { body.Name("Looped"); body.Bool(true); }
+    if (w.looped) {
+      body.Name("Looped");
+      body.Bool(true);
+    }
     body.Name("MaxPlayingCount");
     body.Int(w.max_playing_count);
     body.Name("Wave.WAVE");

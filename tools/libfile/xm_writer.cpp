@@ -9,8 +9,14 @@ namespace {
 struct Out {
   std::vector<uint8_t> bytes;
   void U8(uint32_t v) { bytes.push_back(static_cast<uint8_t>(v)); }
-  void U16(uint32_t v) { U8(v); U8(v >> 8); }
-  void U32(uint32_t v) { U16(v); U16(v >> 16); }
+  void U16(uint32_t v) {
+    U8(v);
+    U8(v >> 8);
+  }
+  void U32(uint32_t v) {
+    U16(v);
+    U16(v >> 16);
+  }
   void Text(const std::string& s, size_t width, char pad = '\0') {
     for (size_t i = 0; i < width; ++i) U8(i < s.size() ? static_cast<uint8_t>(s[i]) : static_cast<uint8_t>(pad));
   }
@@ -27,17 +33,20 @@ void WriteInstrument(Out& o, const XmInstrument& in) {
   std::array<XmEnvelopePoint, 12> env{};
   const size_t points = std::min<size_t>(in.volume_envelope.size(), 12);
   std::copy_n(in.volume_envelope.begin(), points, env.begin());
-  for (const auto& p : env) { o.U16(p.tick); o.U16(p.value); }
-  o.Zeros(48);                  // panning envelope
+  for (const auto& p : env) {
+    o.U16(p.tick);
+    o.U16(p.value);
+  }
+  o.Zeros(48);  // panning envelope
   o.U8(static_cast<uint32_t>(points));
   o.U8(0);
   o.U8(in.sustain_point >= 0 ? static_cast<uint32_t>(in.sustain_point) : 0);
   o.U8(0);
   o.U8(0);
-  o.Zeros(3);                   // panning sustain and loop
+  o.Zeros(3);  // panning sustain and loop
   o.U8(points ? (1u | (in.sustain_point >= 0 ? 2u : 0u)) : 0u);
   o.U8(0);
-  o.Zeros(4);                   // vibrato
+  o.Zeros(4);  // vibrato
   o.U16(in.fadeout);
   o.Zeros(22);
   // The sample header, 16-bit.

@@ -34,7 +34,7 @@ struct XmInstrument {
   uint32_t loop_length = 0;     // 0: no loop
   uint8_t volume = 64;
   int8_t finetune = 0;
-  int8_t relative_note = 0;     // 0: C-4 plays the sample at 8363 Hz
+  int8_t relative_note = 0;  // 0: C-4 plays the sample at 8363 Hz
   uint8_t panning = 128;
   std::vector<XmEnvelopePoint> volume_envelope;  // empty: none
   int sustain_point = -1;
@@ -44,7 +44,7 @@ struct XmInstrument {
 struct XmModule {
   std::string name;
   int channels = 4;
-  int tempo = 6;   // ticks per row
+  int tempo = 6;  // ticks per row
   int bpm = 125;
   int restart = 0;
   std::vector<uint8_t> orders;

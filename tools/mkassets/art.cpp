@@ -24,7 +24,9 @@ PangoLayout* MakeLayout(cairo_t* cr, const std::string& text, double size_px, bo
 }  // namespace
 
 Canvas::Canvas(int width, int height)
-    : width_(width), height_(height), surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
+    : width_(width),
+      height_(height),
+      surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
       cr_(cairo_create(surface_)) {}
 
 Canvas::~Canvas() {
@@ -71,7 +73,8 @@ void Canvas::TextSize(const std::string& text, double size_px, int& w, int& h, b
   g_object_unref(layout);
 }
 
-void Canvas::Text(double x, double y, const std::string& text, double size_px, uint32_t rgb, bool bold, bool antialias) {
+void Canvas::Text(double x, double y, const std::string& text, double size_px, uint32_t rgb, bool bold,
+                  bool antialias) {
   cairo_save(cr_);
   cairo_font_options_t* options = cairo_font_options_create();
   cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);

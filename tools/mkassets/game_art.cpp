@@ -72,8 +72,8 @@ std::pair<RgbImage, RgbImage> Layer(int height, const std::function<void(Canvas&
 
 // A ridge filled flat to the bottom of the picture. The layers keep to colours the
 // posterizing leaves as they are, so a layer is a few flat colours and no bands.
-void Silhouette(Canvas& c, double base, const std::vector<std::pair<int, double>>& waves, double phase,
-                uint32_t colour, int height) {
+void Silhouette(Canvas& c, double base, const std::vector<std::pair<int, double>>& waves, double phase, uint32_t colour,
+                int height) {
   cairo_t* cr = c.cr();
   cairo_move_to(cr, 0, height);
   for (int x = 0; x <= 1600; x += 4) cairo_line_to(cr, x, base + Ridge(x, waves, phase));
@@ -128,7 +128,8 @@ RgbImage Explosion(int size, int frames, uint32_t hot, uint32_t warm, uint32_t s
       cairo_pattern_add_color_stop_rgba(p, 0, (hot >> 16) / 255.0, (hot >> 8 & 0xFF) / 255.0, (hot & 0xFF) / 255.0, 1);
       cairo_pattern_add_color_stop_rgba(p, 0.6, (warm >> 16) / 255.0, (warm >> 8 & 0xFF) / 255.0, (warm & 0xFF) / 255.0,
                                         0.95);
-      cairo_pattern_add_color_stop_rgba(p, 1, (warm >> 16) / 255.0, (warm >> 8 & 0xFF) / 255.0, (warm & 0xFF) / 255.0, 0);
+      cairo_pattern_add_color_stop_rgba(p, 1, (warm >> 16) / 255.0, (warm >> 8 & 0xFF) / 255.0, (warm & 0xFF) / 255.0,
+                                        0);
       cairo_set_source(cr, p);
       cairo_arc(cr, c, c, fire, 0, 2 * M_PI);
       cairo_fill(cr);
@@ -213,9 +214,8 @@ RgbImage Gun(int w, int h, double px, double py, double barrel, uint32_t colour)
 std::vector<tools::PictureEntry> GameGraphics() {
   std::vector<tools::PictureEntry> out;
   const auto add = [&](const std::string& name, const RgbImage& image, DibEncoding e, const char* cls = "TDIB",
-                       bool transparent = true, int pw = 0, int ph = 0) {
-    out.push_back(Picture(name, image, cls, e, transparent, pw, ph));
-  };
+                       bool transparent = true, int pw = 0,
+                       int ph = 0) { out.push_back(Picture(name, image, cls, e, transparent, pw, ph)); };
   // By index: what the game field takes by position.
   add("sky", Sky(), DibEncoding::kRgb24, "TDIB", false);
   // Drawn at (185, 120), it holds the exit question, name entry, the submit
@@ -258,71 +258,83 @@ std::vector<tools::PictureEntry> GameGraphics() {
   add("ground2", near.second, DibEncoding::kRle8);
   add("status", StatusBar(), DibEncoding::kRgb24, "TBitmap", false);
   const Size hero = HeroSize();
-  add("hero", Frames(3, hero.w, hero.h, [](cairo_t* cr, int f) { DrawHero(cr, f); }), DibEncoding::kRgb32, "TDIB",
-      true, hero.w, hero.h);
+  add("hero", Frames(3, hero.w, hero.h, [](cairo_t* cr, int f) { DrawHero(cr, f); }), DibEncoding::kRgb32, "TDIB", true,
+      hero.w, hero.h);
 
   // By name.
   const Size prop = PropellerSize();
   add("propeller", Frames(3, prop.w, prop.h, DrawPropeller), DibEncoding::kRgb565, "TDIB", true, prop.w, prop.h);
-  add("smoke", Frames(8, 260, 24, [](cairo_t* cr, int f) {
-        for (int i = 0; i < 14; ++i) {
-          const double x = 250 - i * 18 - f * 2.25, r = 3 + i * 0.55;
-          Rgb(cr, 0x9A9A9A, 0.75 - i * 0.045);
-          cairo_arc(cr, x, 12 + std::sin(i * 1.3 + f) * 2, r, 0, 2 * M_PI);
-          cairo_fill(cr);
-        }
-      }),
+  add("smoke",
+      Frames(8, 260, 24,
+             [](cairo_t* cr, int f) {
+               for (int i = 0; i < 14; ++i) {
+                 const double x = 250 - i * 18 - f * 2.25, r = 3 + i * 0.55;
+                 Rgb(cr, 0x9A9A9A, 0.75 - i * 0.045);
+                 cairo_arc(cr, x, 12 + std::sin(i * 1.3 + f) * 2, r, 0, 2 * M_PI);
+                 cairo_fill(cr);
+               }
+             }),
       DibEncoding::kRgb24, "TDIB", true, 260, 24);
-  add("shield", Projectile(34, 56, [](cairo_t* cr) {
-        for (int i = 0; i < 3; ++i) {
-          Rgb(cr, 0x66CCFF, 0.9 - i * 0.25);
-          cairo_set_line_width(cr, 4 - i);
-          cairo_arc(cr, -10 + i * 3, 28, 38 - i * 3, -0.8, 0.8);
-          cairo_stroke(cr);
-        }
-      }),
+  add("shield",
+      Projectile(34, 56,
+                 [](cairo_t* cr) {
+                   for (int i = 0; i < 3; ++i) {
+                     Rgb(cr, 0x66CCFF, 0.9 - i * 0.25);
+                     cairo_set_line_width(cr, 4 - i);
+                     cairo_arc(cr, -10 + i * 3, 28, 38 - i * 3, -0.8, 0.8);
+                     cairo_stroke(cr);
+                   }
+                 }),
       DibEncoding::kRgb24);
   add("rocketfire", Flame(32, 32, 4, false), DibEncoding::kRgb24, "TDIB", true, 32, 32);
   add("rocketfire1", Flame(36, 36, 12, true), DibEncoding::kRgb32, "TBitmap", true, 36, 36);
-  add("machinegun", Projectile(10, 3, [](cairo_t* cr) {
-        Rgb(cr, 0xFFE45C);
-        cairo_rectangle(cr, 0, 0, 10, 3);
-        cairo_fill(cr);
-      }),
+  add("machinegun",
+      Projectile(10, 3,
+                 [](cairo_t* cr) {
+                   Rgb(cr, 0xFFE45C);
+                   cairo_rectangle(cr, 0, 0, 10, 3);
+                   cairo_fill(cr);
+                 }),
       DibEncoding::kPal4);
-  add("shell", Projectile(12, 6, [](cairo_t* cr) {
-        Rgb(cr, 0xC98A2E);
-        cairo_arc(cr, 6, 3, 3, 0, 2 * M_PI);
-        cairo_rectangle(cr, 0, 0.5, 6, 5);
-        cairo_fill(cr);
-      }),
+  add("shell",
+      Projectile(12, 6,
+                 [](cairo_t* cr) {
+                   Rgb(cr, 0xC98A2E);
+                   cairo_arc(cr, 6, 3, 3, 0, 2 * M_PI);
+                   cairo_rectangle(cr, 0, 0.5, 6, 5);
+                   cairo_fill(cr);
+                 }),
       DibEncoding::kPal8);
-  add("boomerang", Projectile(14, 14, [](cairo_t* cr) {
-        Rgb(cr, 0x7CF0FF);
-        cairo_move_to(cr, 7, 0);
-        for (int i = 1; i < 8; ++i) {
-          const double r = i % 2 ? 2.5 : 7, a = i * M_PI / 4;
-          cairo_line_to(cr, 7 + r * std::sin(a), 7 - r * std::cos(a));
-        }
-        cairo_close_path(cr);
-        cairo_fill(cr);
-      }),
+  add("boomerang",
+      Projectile(14, 14,
+                 [](cairo_t* cr) {
+                   Rgb(cr, 0x7CF0FF);
+                   cairo_move_to(cr, 7, 0);
+                   for (int i = 1; i < 8; ++i) {
+                     const double r = i % 2 ? 2.5 : 7, a = i * M_PI / 4;
+                     cairo_line_to(cr, 7 + r * std::sin(a), 7 - r * std::cos(a));
+                   }
+                   cairo_close_path(cr);
+                   cairo_fill(cr);
+                 }),
       DibEncoding::kRgb24);
   add("herorocket1", Projectile(26, 8, [](cairo_t* cr) { RocketShape(cr, 26, 8, 0xD0D4D8, false); }),
       DibEncoding::kRgb24);
   add("herorocket2", Projectile(30, 10, [](cairo_t* cr) { RocketShape(cr, 30, 10, 0xE8C040, false); }),
       DibEncoding::kRgb24);
-  add("bomb", Projectile(18, 10, [](cairo_t* cr) {
-        Rgb(cr, 0x2E3338);
-        cairo_save(cr);
-        cairo_translate(cr, 10, 5);
-        cairo_scale(cr, 7, 4);
-        cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-        cairo_restore(cr);
-        cairo_fill(cr);
-        cairo_rectangle(cr, 0, 1, 4, 8);
-        cairo_fill(cr);
-      }),
+  add("bomb",
+      Projectile(18, 10,
+                 [](cairo_t* cr) {
+                   Rgb(cr, 0x2E3338);
+                   cairo_save(cr);
+                   cairo_translate(cr, 10, 5);
+                   cairo_scale(cr, 7, 4);
+                   cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+                   cairo_restore(cr);
+                   cairo_fill(cr);
+                   cairo_rectangle(cr, 0, 1, 4, 8);
+                   cairo_fill(cr);
+                 }),
       DibEncoding::kPal8);
   add("gunexplosion", Explosion(32, 6, 0xFFF6C0, 0xFF9A2A, 0x7A7A7A, 1), DibEncoding::kRgb24, "TDIB", true, 32, 32);
   add("rocketexplosion", Explosion(128, 8, 0xFFF3B0, 0xFF7A1A, 0x5E5E5E, 2), DibEncoding::kRgb24, "TDIB", true, 128,
@@ -355,22 +367,26 @@ std::vector<tools::PictureEntry> GameGraphics() {
   const Size tower = TowerSize();
   add("tower", Frames(1, tower.w, tower.h, [](cairo_t* cr, int) { DrawTower(cr); }), DibEncoding::kRgb24);
   add("towergun", Gun(17, 44, 8, 0.75, 5, 0x3A3F44), DibEncoding::kRgb24);
-  add("towerweapon", Projectile(6, 6, [](cairo_t* cr) {
-        Rgb(cr, 0xFFC040);
-        cairo_arc(cr, 3, 3, 3, 0, 2 * M_PI);
-        cairo_fill(cr);
-      }),
+  add("towerweapon",
+      Projectile(6, 6,
+                 [](cairo_t* cr) {
+                   Rgb(cr, 0xFFC040);
+                   cairo_arc(cr, 3, 3, 3, 0, 2 * M_PI);
+                   cairo_fill(cr);
+                 }),
       DibEncoding::kRgb24);
   const Size nru = NruSize();
   add("nru", Frames(1, nru.w, nru.h, [](cairo_t* cr, int) { DrawNru(cr); }), DibEncoding::kRgb24);
   add("nrugun", Gun(48, 62, 24, 45.0 / 62, 16, 0x56613F), DibEncoding::kRgb24);
-  add("nruweapon", Projectile(11, 62, [](cairo_t* cr) {
-        cairo_save(cr);
-        cairo_translate(cr, 0, 62);
-        cairo_rotate(cr, -M_PI / 2);
-        RocketShape(cr, 62, 11, 0xB8B8B0, false);
-        cairo_restore(cr);
-      }),
+  add("nruweapon",
+      Projectile(11, 62,
+                 [](cairo_t* cr) {
+                   cairo_save(cr);
+                   cairo_translate(cr, 0, 62);
+                   cairo_rotate(cr, -M_PI / 2);
+                   RocketShape(cr, 62, 11, 0xB8B8B0, false);
+                   cairo_restore(cr);
+                 }),
       DibEncoding::kRgb24);
   for (int kind = 1; kind <= 5; ++kind)
     add("bonus" + std::to_string(kind), Frames(8, 28, 28, [kind](cairo_t* cr, int f) { DrawBonus(cr, kind, f, 28); }),

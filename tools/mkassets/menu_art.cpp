@@ -30,8 +30,9 @@ RgbImage Background() {
   for (int layer = 0; layer < 2; ++layer) {
     cairo_move_to(cr, 0, 600);
     for (int x = 0; x <= 800; x += 5)
-      cairo_line_to(cr, x, 470 + layer * 50 + 30 * std::sin(x / (90.0 - layer * 30) + layer) +
-                               14 * std::sin(x / 23.0 + layer * 2));
+      cairo_line_to(
+          cr, x,
+          470 + layer * 50 + 30 * std::sin(x / (90.0 - layer * 30) + layer) + 14 * std::sin(x / 23.0 + layer * 2));
     cairo_line_to(cr, 800, 600);
     cairo_close_path(cr);
     Rgb(cr, layer ? 0x2A2F45 : 0x4A4E6E);
@@ -170,8 +171,7 @@ RgbImage EnemiesPage() {
 RgbImage BonusesPage() {
   auto c = PageCanvas();
   const char* meanings[] = {"Оружие: пушка мощнее на 15 секунд", "Щит: 15 секунд неуязвимости",
-                            "Мега-бомба: уничтожает всех врагов", "Жизнь: ещё один самолёт",
-                            "Очки: сразу 100 очков"};
+                            "Мега-бомба: уничтожает всех врагов", "Жизнь: ещё один самолёт", "Очки: сразу 100 очков"};
   for (int kind = 1; kind <= 5; ++kind) {
     const double y = kPageTop + 8 + (kind - 1) * 41;
     cairo_save(c->cr());
@@ -195,25 +195,27 @@ std::vector<tools::PictureEntry> MenuGraphics() {
   // (134..662 x 173..397), the help pages and buttons (to y 448), and covering
   // the main menu's last caption below.
   // Nearly white, so that black, red and green texts all read on it.
-  out.push_back(Picture("submenu", Panel(564, 424, 0xF8FAFC, 0xE9EFF4, 0x2B3A48), "TBitmap",
-                        DibEncoding::kRgb32Fields, true));
+  out.push_back(
+      Picture("submenu", Panel(564, 424, 0xF8FAFC, 0xE9EFF4, 0x2B3A48), "TBitmap", DibEncoding::kRgb32Fields, true));
   // Dialog frame at (185, 120): the questions' texts run from x 241 to 480 and
   // from y 235 to 311 on the screen; the panel frames them.
   out.push_back(Picture("dialog", DialogPanel(430, 230, 28, 82, 322, 218), "TDIB", DibEncoding::kRgb32, true));
-  out.push_back(Picture("help1", TextPage("Вы - пилот маленького самолёта над бескрайней страной. "
-                                          "Сбивайте вражеские самолёты, камикадзе и парашютистов, "
-                                          "уничтожайте солдат, вышки и ракетные установки. "
-                                          "Уровень пройден, когда сбито в десять раз больше врагов, чем его номер. "
-                                          "С пятого уровня в бой вступают все враги. У вас три жизни; "
-                                          "ловите падающие бонусы, а лучший счёт попадёт в таблицу рекордов."),
+  out.push_back(Picture("help1",
+                        TextPage("Вы - пилот маленького самолёта над бескрайней страной. "
+                                 "Сбивайте вражеские самолёты, камикадзе и парашютистов, "
+                                 "уничтожайте солдат, вышки и ракетные установки. "
+                                 "Уровень пройден, когда сбито в десять раз больше врагов, чем его номер. "
+                                 "С пятого уровня в бой вступают все враги. У вас три жизни; "
+                                 "ловите падающие бонусы, а лучший счёт попадёт в таблицу рекордов."),
                         "TDIB", DibEncoding::kRgb24, true));
   out.push_back(Picture("help2", ControlsPage(), "TDIB", DibEncoding::kRgb24, true));
   out.push_back(Picture("help3", EnemiesPage(), "TDIB", DibEncoding::kRgb32, true));
   out.push_back(Picture("help4", BonusesPage(), "TBitmap", DibEncoding::kRgb24, true));
-  out.push_back(Picture("help5", TextPage("Aerovell\n\nДвухмерная аркада с горизонтальной прокруткой. "
-                                          "Движок, картинки, звуки и музыка созданы с нуля самой игрой: "
-                                          "рисунки - вектором, звуки - синтезом, музыка - собственным "
-                                          "трекерным генератором.\n\nПриятного полёта!"),
+  out.push_back(Picture("help5",
+                        TextPage("Aerovell\n\nДвухмерная аркада с горизонтальной прокруткой. "
+                                 "Движок, картинки, звуки и музыка созданы с нуля самой игрой: "
+                                 "рисунки - вектором, звуки - синтезом, музыка - собственным "
+                                 "трекерным генератором.\n\nПриятного полёта!"),
                         "TDIB", DibEncoding::kRgb24, true));
   return out;
 }

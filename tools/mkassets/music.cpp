@@ -21,7 +21,8 @@ XmInstrument Tonal(const char* name, const std::function<double(double phase)>& 
                    std::vector<tools::XmEnvelopePoint> envelope, int sustain, uint16_t fadeout) {
   XmInstrument in;
   in.name = name;
-  for (int i = 0; i < kCycle; ++i) in.sample.push_back(static_cast<int16_t>(std::lround(wave(i / double(kCycle)) * 14000)));
+  for (int i = 0; i < kCycle; ++i)
+    in.sample.push_back(static_cast<int16_t>(std::lround(wave(i / double(kCycle)) * 14000)));
   in.loop_length = kCycle;
   in.relative_note = 12;
   in.volume = volume;
@@ -52,16 +53,31 @@ double Sine(double p) { return std::sin(2 * M_PI * p); }
 
 std::vector<XmInstrument> Instruments() {
   return {
-      Tonal("bass", [](double p) { return 0.6 * Saw(p) + 0.5 * Sine(p); }, 52, {{0, 64}, {20, 48}, {200, 30}}, 1, 600),
-      Tonal("pad", [](double p) { return 0.7 * Tri(p) + 0.2 * Sine(2 * p) + 0.1 * Sine(3 * p); }, 30,
-            {{0, 0}, {30, 64}, {80, 50}, {400, 40}}, 2, 300),
-      Tonal("lead", [](double p) { return 0.55 * (p < 0.3 ? 1.0 : -1.0) + 0.35 * Sine(p); }, 40,
-            {{0, 64}, {10, 54}, {150, 40}}, 1, 900),
-      Tonal("pluck", [](double p) { return Sine(p) + 0.25 * Sine(2 * p); }, 38, {{0, 64}, {8, 40}, {40, 6}, {60, 0}},
-            -1, 2000),
-      Drum("kick", 0.3, [](double t, Rng&) { return std::sin(2 * M_PI * (55 * t + 90 * (1 - std::exp(-t * 30)) / 30)) * std::exp(-t * 9); }, 64),
-      Drum("snare", 0.22, [](double t, Rng& r) { return (0.7 * r.Range(-1, 1) + 0.4 * std::sin(2 * M_PI * 190 * t)) * std::exp(-t * 18); }, 44),
-      Drum("hat", 0.06, [](double t, Rng& r) { return r.Range(-1, 1) * std::exp(-t * 70); }, 26),
+      Tonal(
+          "bass", [](double p) { return 0.6 * Saw(p) + 0.5 * Sine(p); }, 52, {{0, 64}, {20, 48}, {200, 30}}, 1, 600),
+      Tonal(
+          "pad", [](double p) { return 0.7 * Tri(p) + 0.2 * Sine(2 * p) + 0.1 * Sine(3 * p); }, 30,
+          {{0, 0}, {30, 64}, {80, 50}, {400, 40}}, 2, 300),
+      Tonal(
+          "lead", [](double p) { return 0.55 * (p < 0.3 ? 1.0 : -1.0) + 0.35 * Sine(p); }, 40,
+          {{0, 64}, {10, 54}, {150, 40}}, 1, 900),
+      Tonal(
+          "pluck", [](double p) { return Sine(p) + 0.25 * Sine(2 * p); }, 38, {{0, 64}, {8, 40}, {40, 6}, {60, 0}}, -1,
+          2000),
+      Drum(
+          "kick", 0.3,
+          [](double t, Rng&) {
+            return std::sin(2 * M_PI * (55 * t + 90 * (1 - std::exp(-t * 30)) / 30)) * std::exp(-t * 9);
+          },
+          64),
+      Drum(
+          "snare", 0.22,
+          [](double t, Rng& r) {
+            return (0.7 * r.Range(-1, 1) + 0.4 * std::sin(2 * M_PI * 190 * t)) * std::exp(-t * 18);
+          },
+          44),
+      Drum(
+          "hat", 0.06, [](double t, Rng& r) { return r.Range(-1, 1) * std::exp(-t * 70); }, 26),
   };
 }
 
@@ -151,10 +167,10 @@ XmModule Compose(const char* name, int bpm, int channels, const std::vector<std:
 // The menus: calm, in A minor, about a minute before it loops.
 std::vector<uint8_t> MenuMusic() {
   const std::vector<std::vector<Chord>> sections = {
-      {{-3, true}, {-7, false}, {0, false}, {-5, false}},   // Am F C G
+      {{-3, true}, {-7, false}, {0, false}, {-5, false}},  // Am F C G
       {{-3, true}, {-7, false}, {0, false}, {-5, false}},
-      {{2, true}, {-3, true}, {-8, false}, {-3, true}},     // Dm Am E Am
-      {{-7, false}, {-5, false}, {0, false}, {-3, true}},   // F G C Am
+      {{2, true}, {-3, true}, {-8, false}, {-3, true}},    // Dm Am E Am
+      {{-7, false}, {-5, false}, {0, false}, {-3, true}},  // F G C Am
   };
   return tools::WriteXm(Compose("Aerovell menu", 96, 7, sections, {0, 1, 2, 1, 3, 2}, false, 1234));
 }
@@ -162,10 +178,10 @@ std::vector<uint8_t> MenuMusic() {
 // Play: driving, in E minor, about a minute and a half before it loops.
 std::vector<uint8_t> PlayMusic() {
   const std::vector<std::vector<Chord>> sections = {
-      {{-8, true}, {-8, true}, {-12, false}, {-10, false}},  // Em Em C D
-      {{-8, true}, {-12, false}, {-10, false}, {-1, false}}, // Em C D B
-      {{-3, true}, {-12, false}, {-8, true}, {-1, false}},   // Am C Em B
-      {{-12, false}, {-10, false}, {-8, true}, {-8, true}},  // C D Em Em
+      {{-8, true}, {-8, true}, {-12, false}, {-10, false}},   // Em Em C D
+      {{-8, true}, {-12, false}, {-10, false}, {-1, false}},  // Em C D B
+      {{-3, true}, {-12, false}, {-8, true}, {-1, false}},    // Am C Em B
+      {{-12, false}, {-10, false}, {-8, true}, {-8, true}},   // C D Em Em
   };
   return tools::WriteXm(
       Compose("Aerovell play", 140, 8, sections, {0, 1, 1, 2, 1, 3, 2, 1, 2, 3, 1, 2, 3, 1}, true, 4321));

@@ -48,8 +48,8 @@ double Envelope(double t, double attack, double decay) {
 }
 
 // Noise through a one-pole low-pass whose state lives in the lambda.
-std::function<double(double, Rng&)> FilteredNoise(double cutoff_start, double cutoff_end, double length,
-                                                  double attack, double decay, double gain) {
+std::function<double(double, Rng&)> FilteredNoise(double cutoff_start, double cutoff_end, double length, double attack,
+                                                  double decay, double gain) {
   return [=, state = 0.0](double t, Rng& rng) mutable {
     const double cutoff = cutoff_start + (cutoff_end - cutoff_start) * std::min(1.0, t / length);
     const double k = 1 - std::exp(-2 * M_PI * cutoff / kRate);
@@ -98,11 +98,17 @@ std::vector<tools::WaveEntry> SoundEffects() {
         return 0.4 * (Tone(t, hz) + 0.5 * Tone(t, hz / 2)) * Envelope(local, 0.01, step == 3 ? 0.5 : 0.2);
       }));
   // One shot of the machine gun: overlapping shots are the point.
-  add("machinegun", 8, Wave(0.11, [noise = FilteredNoise(5000, 900, 0.1, 0.001, 0.025, 2.2)](double t, Rng& rng) mutable {
-        return noise(t, rng) + 0.5 * Tone(t, 140) * Envelope(t, 0.001, 0.02);
-      }, true));
+  add("machinegun", 8,
+      Wave(
+          0.11,
+          [noise = FilteredNoise(5000, 900, 0.1, 0.001, 0.025, 2.2)](double t, Rng& rng) mutable {
+            return noise(t, rng) + 0.5 * Tone(t, 140) * Envelope(t, 0.001, 0.02);
+          },
+          true));
   // A crisp click for the menus; it never piles up.
-  add("menu", 1, Wave(0.06, [](double t, Rng&) { return 0.5 * Tone(t, 1760) * Envelope(t, 0.001, 0.015); }, true));
+  add("menu", 1,
+      Wave(
+          0.06, [](double t, Rng&) { return 0.5 * Tone(t, 1760) * Envelope(t, 0.001, 0.015); }, true));
   // A fanfare for the next level.
   add("nextlevel", 1, Wave(1.3, [](double t, Rng&) {
         const double notes[] = {523.3, 659.3, 784.0, 1046.5};

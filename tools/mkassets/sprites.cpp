@@ -16,9 +16,12 @@ void Rgb(cairo_t* cr, uint32_t c, double a = 1.0) {
 // Fills the current path with `fill`, a lighter top and an outline.
 void Shade(cairo_t* cr, uint32_t fill, uint32_t light, double top, double bottom) {
   cairo_pattern_t* p = cairo_pattern_create_linear(0, top, 0, bottom);
-  cairo_pattern_add_color_stop_rgb(p, 0, (light >> 16 & 0xFF) / 255.0, (light >> 8 & 0xFF) / 255.0, (light & 0xFF) / 255.0);
-  cairo_pattern_add_color_stop_rgb(p, 0.45, (fill >> 16 & 0xFF) / 255.0, (fill >> 8 & 0xFF) / 255.0, (fill & 0xFF) / 255.0);
-  cairo_pattern_add_color_stop_rgb(p, 1, (fill >> 16 & 0xFF) / 400.0, (fill >> 8 & 0xFF) / 400.0, (fill & 0xFF) / 400.0);
+  cairo_pattern_add_color_stop_rgb(p, 0, (light >> 16 & 0xFF) / 255.0, (light >> 8 & 0xFF) / 255.0,
+                                   (light & 0xFF) / 255.0);
+  cairo_pattern_add_color_stop_rgb(p, 0.45, (fill >> 16 & 0xFF) / 255.0, (fill >> 8 & 0xFF) / 255.0,
+                                   (fill & 0xFF) / 255.0);
+  cairo_pattern_add_color_stop_rgb(p, 1, (fill >> 16 & 0xFF) / 400.0, (fill >> 8 & 0xFF) / 400.0,
+                                   (fill & 0xFF) / 400.0);
   cairo_set_source(cr, p);
   cairo_fill_preserve(cr);
   cairo_pattern_destroy(p);

@@ -14,11 +14,11 @@ struct TScriptEvent {
   enum class Kind { kKeyDown, kKeyUp, kMove, kPress, kRelease, kClick, kType, kFocus };
   int frame = 0;
   Kind kind = Kind::kKeyDown;
-  int key = 0;          // kKeyDown, kKeyUp: virtual-key code
-  int x = 0, y = 0;     // kMove: picture coordinates
-  int button = 1;       // kPress, kRelease: 1 left, 2 right
-  bool on = true;       // kFocus
-  std::string text;     // kType: UTF-8
+  int key = 0;       // kKeyDown, kKeyUp: virtual-key code
+  int x = 0, y = 0;  // kMove: picture coordinates
+  int button = 1;    // kPress, kRelease: 1 left, 2 right
+  bool on = true;    // kFocus
+  std::string text;  // kType: UTF-8
 };
 
 class EScriptError : public std::runtime_error {

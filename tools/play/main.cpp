@@ -148,7 +148,8 @@ int main(int argc, char** argv) {
     size_t boxes = 0;
     auto report_boxes = [&] {
       const auto& shown = game.Platform().message_boxes;
-      for (; boxes < shown.size(); ++boxes) std::fprintf(stderr, "aerovell-play: message: %s\n", shown[boxes].second.c_str());
+      for (; boxes < shown.size(); ++boxes)
+        std::fprintf(stderr, "aerovell-play: message: %s\n", shown[boxes].second.c_str());
     };
     report_boxes();
     if (game.Form().StartupFailed()) Fail("the game could not start");

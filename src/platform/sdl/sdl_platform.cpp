@@ -275,9 +275,7 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
       out.x = in.button.x;
       out.y = in.button.y;
       return out.button != 0;
-    case SDL_JOYDEVICEADDED:
-      OpenJoystick();
-      return false;
+    case SDL_JOYDEVICEADDED: OpenJoystick(); return false;
     case SDL_JOYDEVICEREMOVED:
       if (joystick_ && SDL_JoystickInstanceID(joystick_) == in.jdevice.which) {
         SDL_JoystickClose(joystick_);
@@ -296,8 +294,7 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
     case SDL_AUDIODEVICEADDED:
       if (!in.adevice.iscapture && audio_renderer_ && !audio_device_) audio_retry_at_ = SDL_GetTicks();
       return false;
-    case SDL_QUIT:
-      return false;  // the window's own close event asks the question instead
+    case SDL_QUIT: return false;  // the window's own close event asks the question instead
     case SDL_WINDOWEVENT:
       switch (in.window.event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED: out.type = EventType::kFocusGained; return true;
@@ -311,16 +308,15 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
           return true;
         default: return false;
       }
-    default:
-      return false;
+    default: return false;
   }
 }
 
 DisplayResult SdlPlatform::OpenDisplay(bool full_screen, int width, int height) {
   CloseDisplay();
   if (!window_) {
-    window_ = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                               height, SDL_WINDOW_RESIZABLE);
+    window_ = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                               SDL_WINDOW_RESIZABLE);
     if (!window_) return DisplayResult::kNoWindow;
     SDL_SetWindowMinimumSize(window_, width / 4, height / 4);
   }
@@ -394,9 +390,7 @@ void SdlPlatform::Present(const Surface& back, bool wait_vblank) {
   }
 }
 
-bool SdlPlatform::IsForeground() {
-  return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS);
-}
+bool SdlPlatform::IsForeground() { return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS); }
 
 std::optional<WindowPlacement> SdlPlatform::GetPlacement() {
   if (!window_) return std::nullopt;

@@ -64,8 +64,7 @@ std::string TtfRasterizer::FontFileFor(const std::string& family, uint8_t style)
   return std::filesystem::exists(fallback, ec) ? fallback : kLastResort;
 }
 
-std::unique_ptr<GlyphFont> TtfRasterizer::Rasterize(const std::string& family, int point_size,
-                                                    uint8_t style) {
+std::unique_ptr<GlyphFont> TtfRasterizer::Rasterize(const std::string& family, int point_size, uint8_t style) {
   const std::string file = FontFileFor(family, style);
   TTF_Font* font = TTF_OpenFontDPI(file.c_str(), std::max(point_size, 1), 96, 96);
   if (!font) return std::make_unique<GlyphFont>(0, family);
@@ -103,8 +102,10 @@ std::unique_ptr<GlyphFont> TtfRasterizer::Rasterize(const std::string& family, i
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
         if (alpha(x, y)) {
-          left = std::min(left, x); right = std::max(right, x);
-          top = std::min(top, y); bottom = std::max(bottom, y);
+          left = std::min(left, x);
+          right = std::max(right, x);
+          top = std::min(top, y);
+          bottom = std::max(bottom, y);
         }
     if (right < 0) {
       glyphs->SetGlyph(static_cast<uint8_t>(code), 0, 0, 0, 0, advance, nullptr, 0);
