@@ -100,6 +100,9 @@ void TPictureCollectionItem::Release() {
   grid_ = {};
   runs_.clear();
   runs_cost_ = 0;
+  turned_.clear();
+  turned_before_.clear();
+  turned_pixels_ = 0;
 }
 
 void TPictureCollectionItem::Prepare() {
@@ -108,6 +111,9 @@ void TPictureCollectionItem::Prepare() {
   if (!prepared_) return;
   runs_.clear();
   runs_cost_ = 0;
+  turned_.clear();
+  turned_before_.clear();
+  turned_pixels_ = 0;
   grid_ = Layout();
   Picture.image.SetColorKey(ColorToSurfacePixel(transparent_color_));
 }
@@ -143,32 +149,38 @@ void TPictureCollectionItem::DrawPattern(Surface& dest, int x, int y, int k) con
   else BlitKeyed(dest, x, y, Picture.image, grid_.At(k));
 }
 
-void TPictureCollectionItem::DrawPatternRotated(Surface& dest, int x, int y, int width, int height, int k,
-                                                double centre_x, double centre_y, int angle) const {
-  if (!prepared_ || k < 0 || k >= NumPatterns() || width == 0 || height == 0) return;
-  const auto dest_lock = dest.Lock();
-  const Surface& src = Picture.image;
-  if (!dest_lock || src.Width() == 0) return;
-  const Rect s = grid_.At(k);
-  const int64_t sw = s.Width(), sh = s.Height();
+size_t TPictureCollectionItem::TTurnHash::operator()(const TTurn& t) const {
+  size_t h = std::hash<int>()(t.k);
+  for (const size_t v : {std::hash<int>()(t.width), std::hash<int>()(t.height), std::hash<int>()(t.angle),
+                         std::hash<double>()(t.centre_x), std::hash<double>()(t.centre_y)})
+    h = h * 1000003u ^ v;
+  return h;
+}
 
+Rect TPictureCollectionItem::TurnedBox(int width, int height, double centre_x, double centre_y, int angle) {
   const auto& table = CosTable();
   const unsigned a = static_cast<unsigned>(angle) & 255;
   const double cos_a = table[a], sin_a = table[(a + 192) & 255];
   int left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
   for (const auto& [u, v] : {std::pair{0, 0}, {width, 0}, {0, height}, {width, height}}) {
     const double dx = std::trunc(u - width * centre_x), dy = std::trunc(v - height * centre_y);
-    const int px = static_cast<int>(std::trunc(dx * cos_a - dy * sin_a)) + x;
-    const int py = static_cast<int>(std::trunc(dx * sin_a + dy * cos_a)) + y;
+    const int px = static_cast<int>(std::trunc(dx * cos_a - dy * sin_a));
+    const int py = static_cast<int>(std::trunc(dx * sin_a + dy * cos_a));
     left = std::min(left, px);
     right = std::max(right, px);
     top = std::min(top, py);
     bottom = std::max(bottom, py);
   }
-  const Rect box = Intersect({left, top, right, bottom}, dest.Bounds());
-  if (box.Empty()) return;
+  return {left, top, right, bottom};
+}
 
-  const unsigned b = (256 - a) & 255;
+void TPictureCollectionItem::SampleTurned(Surface& dest, int x, int y, const Rect& box, int width, int height, int k,
+                                          double centre_x, double centre_y, int angle) const {
+  const Surface& src = Picture.image;
+  const Rect s = grid_.At(k);
+  const int64_t sw = s.Width(), sh = s.Height();
+  const auto& table = CosTable();
+  const unsigned b = (256 - (static_cast<unsigned>(angle) & 255)) & 255;
   const int64_t U = static_cast<int64_t>(65536 * table[b]);
   const int64_t V = static_cast<int64_t>(65536 * table[(b + 192) & 255]);
   const int64_t ax = sw * U / width, ay = sh * V / height;
@@ -191,12 +203,57 @@ void TPictureCollectionItem::DrawPatternRotated(Surface& dest, int x, int y, int
         IntersectSpans(StepSpan(sx0, ax, min_x, max_x, width_px), StepSpan(sy0, ay, min_y, max_y, width_px));
     int64_t sx = sx0 + span.first * ax, sy = sy0 + span.first * ay;
     uint32_t* d = dest.Row(py) + box.left;
-    for (int64_t k = span.first; k < span.last; ++k, sx += ax, sy += ay) {
+    for (int64_t i = span.first; i < span.last; ++i, sx += ax, sy += ay) {
       const uint32_t pixel = src.Row(static_cast<int>(sy >> 16))[sx >> 16];
       if (keyed && pixel == key) continue;
-      d[k] = pixel;
+      d[i] = pixel;
     }
   }
+}
+
+const TPictureCollectionItem::TTurned* TPictureCollectionItem::TurnedOf(const TTurn& turn, const Rect& box) const {
+  if (const auto it = turned_.find(turn); it != turned_.end()) return &it->second;
+  // Kept: turned patterns of sprite size, up to 2 megapixels a generation for
+  // each picture (every angle of the largest gun takes 1.6).
+  constexpr int64_t kMostPixels = 256 * 256, kGenerationPixels = 2 << 20;
+  const int64_t pixels = int64_t{box.Width()} * box.Height();
+  if (pixels > kMostPixels) return nullptr;
+  if (turned_pixels_ + static_cast<uint64_t>(pixels) > kGenerationPixels) {
+    turned_before_ = std::move(turned_);
+    turned_.clear();
+    turned_pixels_ = 0;
+  }
+  turned_pixels_ += static_cast<uint64_t>(pixels);
+  if (auto old = turned_before_.extract(turn)) return &turned_.insert(std::move(old)).position->second;
+  TTurned t;
+  const uint32_t key = Picture.image.ColorKey().value_or(0);
+  t.image = Surface(box.Width(), box.Height());
+  // What is not drawn stays the key; what is drawn never is, since key samples are left out.
+  t.image.Fill(key);
+  SampleTurned(t.image, -box.left, -box.top, t.image.Bounds(), turn.width, turn.height, turn.k, turn.centre_x,
+               turn.centre_y, turn.angle);
+  t.runs = OpaqueRuns(t.image, t.image.Bounds(), key);
+  return &turned_.emplace(turn, std::move(t)).first->second;
+}
+
+void TPictureCollectionItem::DrawPatternRotated(Surface& dest, int x, int y, int width, int height, int k,
+                                                double centre_x, double centre_y, int angle) const {
+  if (!prepared_ || k < 0 || k >= NumPatterns() || width == 0 || height == 0) return;
+  const auto dest_lock = dest.Lock();
+  if (!dest_lock || Picture.image.Width() == 0) return;
+  const Rect turned = TurnedBox(width, height, centre_x, centre_y, angle);
+  if (turned.Empty()) return;
+  if (Transparent) {
+    if (const TTurned* t = TurnedOf({k, width, height, static_cast<int>(static_cast<unsigned>(angle) & 255),
+                                     centre_x, centre_y},
+                                    turned)) {
+      t->runs.Draw(dest, x + turned.left, y + turned.top, t->image);
+      return;
+    }
+  }
+  const Rect box = Intersect({x + turned.left, y + turned.top, x + turned.right, y + turned.bottom}, dest.Bounds());
+  if (box.Empty()) return;
+  SampleTurned(dest, x, y, box, width, height, k, centre_x, centre_y, angle);
 }
 
 bool TPictureCollectionItem::FindProperty(std::string_view name, PropKind& kind) const {

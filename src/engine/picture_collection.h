@@ -126,12 +126,42 @@ class TPictureCollectionItem final : public THashCollectionItem, public StreamOb
   // drawn straight from the keyed picture instead: nullptr.
   const OpaqueRuns* RunsOf(int k) const;
 
+  // How a pattern is turned: the draw's arguments but its place. A turned
+  // pattern is the same pixels wherever it is drawn, so the ones drawn again and
+  // again (guns, rockets in flight) are sampled once and then copied by runs.
+  struct TTurn {
+    int k, width, height, angle;
+    double centre_x, centre_y;
+    bool operator==(const TTurn&) const = default;
+  };
+  struct TTurnHash {
+    size_t operator()(const TTurn& t) const;
+  };
+  struct TTurned {
+    Surface image;  // the turned pattern on the key colour
+    OpaqueRuns runs;
+  };
+  // The box a turned pattern covers, relative to its pivot's place.
+  static Rect TurnedBox(int width, int height, double centre_x, double centre_y, int angle);
+  // Samples pattern k turned into `box` (clipped to dest) of dest, the pivot at (x, y).
+  void SampleTurned(Surface& dest, int x, int y, const Rect& box, int width, int height, int k, double centre_x,
+                    double centre_y, int angle) const;
+  // The turned pattern from the cache, made on first use; nullptr for one too
+  // large to keep, which is then sampled straight onto the surface.
+  const TTurned* TurnedOf(const TTurn& turn, const Rect& box) const;
+
   TPictureCollection& collection_;
   uint32_t transparent_color_ = 0;
   bool prepared_ = false;
   PatternGrid grid_;
   mutable std::unordered_map<int, OpaqueRuns> runs_;
   mutable uint64_t runs_cost_ = 0;  // what runs_ may take, in bytes
+  // Two generations: what was used since the last turnover, and what was used
+  // in the one before; a hit in the older moves forward, and at a turnover the
+  // older is dropped. What keeps being drawn stays, and memory stays bounded.
+  using TTurnedMap = std::unordered_map<TTurn, TTurned, TTurnHash>;
+  mutable TTurnedMap turned_, turned_before_;
+  mutable uint64_t turned_pixels_ = 0;
 };
 
 // The images of one library file, found by index or by name.
