@@ -8,6 +8,7 @@
 #include "online/http_error.h"
 #include "online/http_response_head.h"
 #include "online/http_url.h"
+#include "play/input_script.h"
 #include "sound/mixer.h"
 #include "sound/wave_collection.h"
 
@@ -101,6 +102,17 @@ void HttpHead(const uint8_t* data, size_t size) {
     for (char c : url.target)
       if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) __builtin_trap();
   } catch (const EHTTPError&) {}
+}
+
+void InputScript(const uint8_t* data, size_t size) {
+  try {
+    const auto events = play::ParseInputScript(std::string_view(reinterpret_cast<const char*>(data), size));
+    // What it takes comes back in frame order, every frame from 1, each key a byte.
+    for (size_t i = 0; i < events.size(); ++i) {
+      if (events[i].frame < 1 || (i > 0 && events[i].frame < events[i - 1].frame)) __builtin_trap();
+      if (events[i].key < 0 || events[i].key > 255) __builtin_trap();
+    }
+  } catch (const play::EScriptError&) {}
 }
 
 }  // namespace aerovell::fuzz

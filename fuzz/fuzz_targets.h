@@ -15,5 +15,7 @@ void Bitmap(const uint8_t* data, size_t size);
 void SoundLibrary(const uint8_t* data, size_t size);
 // The status and header lines of an HTTP answer, and the cookies they set.
 void HttpHead(const uint8_t* data, size_t size);
+// An input script of the headless player.
+void InputScript(const uint8_t* data, size_t size);
 
 }  // namespace aerovell::fuzz

@@ -16,7 +16,8 @@ TEST(FuzzCorpus, EveryFileReplaysCleanly) {
   } targets[] = {{"object_stream", fuzz::ObjectStream},
                  {"bitmap", fuzz::Bitmap},
                  {"sound_library", fuzz::SoundLibrary},
-                 {"http_head", fuzz::HttpHead}};
+                 {"http_head", fuzz::HttpHead},
+                 {"input_script", fuzz::InputScript}};
   for (const auto& t : targets) {
     const auto dir = std::filesystem::path(AEROVELL_FUZZ_CORPUS_DIR) / t.dir;
     int files = 0;
