@@ -220,6 +220,27 @@ TEST_F(MainFormTest, AMissingSoundLibraryIsReportedAndTheRestOfStartUpIsSkipped)
   EXPECT_TRUE(app.Failed()) << "the run ends with an error status";
 }
 
+// The settings were never read: no command may store them over the player's file.
+TEST_F(MainFormTest, AfterAStartUpErrorNothingIsStored) {
+  testing::WriteBytes(dir / "config.dat", std::vector<uint8_t>(158, 0x55));
+  std::filesystem::remove(dir / "sound" / "gamesound.dxw");
+  TmainForm& f = Start();
+  Event alt_enter;
+  alt_enter.type = EventType::kKeyUp;
+  alt_enter.key = vk::kReturn;
+  alt_enter.mods = kModAlt;
+  Send(alt_enter);
+  Send(Of(EventType::kSysCommand, 0xF030));
+  Event enter = alt_enter;
+  enter.type = EventType::kKeyDown;
+  enter.mods = 0;
+  Send(enter);
+  EXPECT_EQ(ReadBytes(dir / "config.dat"), std::vector<uint8_t>(158, 0x55)) << "the file is as it was";
+  EXPECT_NE(f.Globals.GameState, gsLevelIntro) << "and no game starts behind the error";
+  Send(Of(EventType::kCloseRequest));
+  EXPECT_TRUE(f.Closed());
+}
+
 // Where the desktop cannot show a message box (no X core fonts), the player still
 // reads the error: the window shows it, wrapped, with how to close it.
 TEST_F(MainFormTest, AStartUpErrorIsShownInTheWindowToo) {

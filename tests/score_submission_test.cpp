@@ -108,6 +108,26 @@ TEST_F(Submission, TypingIntoTheNameAndTheCountry) {
   EXPECT_EQ(Cp1251ToUtf8(Form().Config.Country.Text()), "Русь");
 }
 
+// The dialogs draw no exit question over themselves, so a close request there
+// does nothing, as during the game-over caption: no unseen question to answer.
+TEST_F(Submission, TheCloseBoxDoesNothingDuringTheDialogs) {
+  ReachNameEntry(800);
+  Type("Ян");
+  Event close;
+  close.type = EventType::kCloseRequest;
+  Form().HandleEvent(close);
+  EXPECT_EQ(G().GameState, gsNameEntry);
+  EXPECT_EQ(G().MenuScreen, msNameEntry);
+  EnterName("");
+  Form().HandleEvent(close);
+  EXPECT_EQ(G().MenuScreen, msSubmitQuestion);
+  Tap(vk::kReturn);  // "Да": the record goes (and fails here), the window stays
+  EXPECT_FALSE(Form().Closed());
+  EXPECT_EQ(G().GameState, gsSubmitFailed);
+  Form().HandleEvent(close);
+  EXPECT_EQ(G().GameState, gsSubmitFailed);
+}
+
 TEST_F(Submission, OkInsertsTheEntryAndStoresItWithTheCountry) {
   ReachNameEntry(101);
   Form().Config.Country.Assign(Utf8ToCp1251("Чехия"));

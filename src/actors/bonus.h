@@ -24,8 +24,8 @@ class TBonusSprite final : public TActorSprite {
 class TBonusIndicatorSprite final : public TActorSprite {
  public:
   TBonusIndicatorSprite(TSprite* parent, TPlayContext& context, uint16_t x, std::string_view picture);
-  // The pick-up indicator shows the latest pick-up's picture.
-  void ShowPicture(std::string_view picture) { UsePicture(picture); }
+  // The pick-up indicator shows the latest pick-up's picture; its size stays.
+  void ShowPicture(std::string_view picture) { Picture = &Ctx.Picture(picture); }
 };
 
 }  // namespace aerovell

@@ -39,11 +39,22 @@ bool THeroSprite::Shielded() const {
   return shield && shield->Visible;
 }
 
+int THeroSprite::ShieldX() const {
+  const TPropellerSprite* propeller = Ctx.Globals.PropellerSprite.get();
+  return X + Width + (propeller ? propeller->Width : 0) - 9;
+}
+
+void THeroSprite::PlaceShield() {
+  TGameGlobals& g = Ctx.Globals;
+  if (!g.ShieldSprite) return;
+  g.ShieldSprite->X = ShieldX();
+  g.ShieldSprite->Y = Y - 7;
+}
+
 void THeroSprite::PlaceCompanionsHorizontally() {
   TGameGlobals& g = Ctx.Globals;
   if (g.PropellerSprite) g.PropellerSprite->X = X + Width;
-  if (g.ShieldSprite && g.ShieldSprite->Visible)
-    g.ShieldSprite->X = X + Width + (g.PropellerSprite ? g.PropellerSprite->Width : 0) - 9;
+  if (g.ShieldSprite && g.ShieldSprite->Visible) g.ShieldSprite->X = ShieldX();
   if (g.SmokeSprite && g.SmokeSprite->Visible) g.SmokeSprite->X = X - 240;
 }
 
@@ -204,11 +215,8 @@ void THeroSprite::TakeBonus(uint16_t kind) {
     }
     case bkShield:
       if (g.ShieldIndicator) g.ShieldIndicator->Visible = true;
-      if (g.ShieldSprite) {
-        g.ShieldSprite->Visible = true;
-        g.ShieldSprite->X = X + Width + (g.PropellerSprite ? g.PropellerSprite->Width : 0) - 9;
-        g.ShieldSprite->Y = Y - 7;
-      }
+      if (g.ShieldSprite) g.ShieldSprite->Visible = true;
+      PlaceShield();
       g.ShieldTime = kBonusTime;
       break;
     case bkMegaBomb: {
@@ -291,8 +299,7 @@ void TSmokeSprite::Advance(int) {
 TShieldSprite::TShieldSprite(TSprite* parent, TPlayContext& context) : TActorSprite(parent, context) {
   UsePicture("shield");
   const THeroSprite& hero = *Ctx.Globals.HeroSprite;
-  const TPropellerSprite& propeller = *Ctx.Globals.PropellerSprite;
-  X = hero.X + hero.Width + propeller.Width - 9;
+  X = hero.ShieldX();
   Y = hero.Y - 7;
   SetZ(7);
   Visible = false;

@@ -23,6 +23,8 @@ class THeroSprite final : public TActorSprite {
   void OnCollision(TSprite& other, bool& stop) override;
   void Advance(int move_count) override;
   void Die();
+  // Where the shield goes: in front of the propeller, at the aircraft's nose.
+  int ShieldX() const;
 
   // Picture patterns.
   static constexpr int kLevelFlight = 0, kDiving = 1, kClimbing = 2;
@@ -30,6 +32,7 @@ class THeroSprite final : public TActorSprite {
  private:
   void PlaceCompanionsHorizontally();
   void PlaceCompanionsVertically();
+  void PlaceShield();
   void FireMainGun();
   void TakeBonus(uint16_t kind);
   bool Shielded() const;

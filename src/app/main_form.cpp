@@ -6,6 +6,7 @@
 #include "actors/hero.h"
 #include "actors/hero_weapon.h"
 #include "app/startup_error_screen.h"
+#include "game/exit_question.h"
 #include "platform/cp1251.h"
 #include "platform/game_path.h"
 #include "settings/score_service.h"
@@ -19,16 +20,11 @@ constexpr uint32_t kScMaximize = 0xF030;
 constexpr uint32_t kHtCaption = 2;
 constexpr const char* kNoMusicMessage = "Не могу загрузить музыку";
 
-bool CompanionExists(const char* game_name) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(GamePath(game_name), ec);
-}
-
 }  // namespace
 
 void LaunchCompanions(Platform& platform) {
-  if (CompanionExists("fscommand\\wgame.exe")) platform.ShellOpen(GamePath("fscommand\\wgame.exe").string(), "");
-  if (CompanionExists("play.url")) platform.ShellOpen(GamePath("play.url").string(), "target=\"_blank\"");
+  if (GameFileExists("fscommand\\wgame.exe")) platform.ShellOpen(GamePath("fscommand\\wgame.exe").string(), "");
+  if (GameFileExists("play.url")) platform.ShellOpen(GamePath("play.url").string(), "target=\"_blank\"");
 }
 
 TmainForm::TmainForm(TApplication& application, ConfigFile config_file, TFormOptions options)
@@ -189,18 +185,13 @@ void TmainForm::FormClose(TCloseAction& action) {
   TGameGlobals& g = Globals;
   if (!g.ExitConfirmed) {
     action = TCloseAction::caNone;
-    if (g.GameState == gsGameOver) return;
+    // The game's end is on: the caption runs, or a dialog of the table is up
+    // that draws no question over itself, so an answer would go unseen.
+    if (IsGameEndState(g.GameState)) return;
     // A second request while the question is up would save the question itself
     // as the screen to go back to.
     if (g.MenuScreen == msExitQuestion) return;
-    g.SavedState = g.GameState;
-    g.SavedReturnScreen = g.SavedScreen;
-    g.SavedScreen = g.MenuScreen;
-    g.SavedItem = g.MenuItem;
-    g.SavedFrameVisible = g.ClosingWindowSprite && g.ClosingWindowSprite->Visible;
-    g.MenuScreen = msExitQuestion;
-    g.MenuItem = 1;
-    ShowClosingWindow(true);
+    OpenExitQuestion(g);
     if (IsPlayState(g.GameState)) {
       SetCursorVisible(true);
       g.GameState = gsExitConfirm;
@@ -213,11 +204,11 @@ void TmainForm::FormClose(TCloseAction& action) {
     g.GameState = gsGameOver;
     g.ExitConfirmed = false;
     action = TCloseAction::caNone;
-    ShowClosingWindow(false);
+    SetDialogFrameVisible(g, false);
     Context.PlaySound("looser");
     return;
   }
-  if (CompanionExists("play.url")) platform_.ShellOpen(GamePath("play.url").string(), "");
+  if (GameFileExists("play.url")) platform_.ShellOpen(GamePath("play.url").string(), "");
 }
 
 void TmainForm::Close() {
@@ -228,10 +219,6 @@ void TmainForm::Close() {
   DXTimer1.SetEnabled(false);
   DXTimer2.SetEnabled(false);
   app_.Terminate();
-}
-
-void TmainForm::ShowClosingWindow(bool visible) {
-  if (Globals.ClosingWindowSprite) Globals.ClosingWindowSprite->Visible = visible;
 }
 
 void TmainForm::StartGame() {
@@ -276,7 +263,14 @@ void TmainForm::DXTimer2Deactivate() {
 }
 
 void TmainForm::HandleEvent(const Event& event) {
-  if (startup_failed_ && event.type == EventType::kKeyDown && event.key == vk::kEscape) return Close();
+  if (startup_failed_) {
+    // Nothing was read that a command could work on: a store now would write an
+    // empty table over the player's. Only closing is left.
+    const bool close =
+        event.type == EventType::kCloseRequest || (event.type == EventType::kKeyDown && event.key == vk::kEscape);
+    if (close) Close();
+    return;
+  }
   switch (event.type) {
     case EventType::kCloseRequest: Close(); break;
     case EventType::kSysCommand: WMGetSysCommand(event.code); break;

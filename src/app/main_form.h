@@ -124,7 +124,6 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
   void SubmitScore() override;
 
  private:
-  void ShowClosingWindow(bool visible);
   void SyncTextInput();
   void ReportState();
 

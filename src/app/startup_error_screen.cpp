@@ -44,8 +44,8 @@ std::vector<std::string> Wrap(TDirectDrawSurfaceCanvas& canvas, const std::strin
 
 void DrawStartupError(TDXDraw& display, const std::string& utf8_message) {
   if (!display.DisplayReady()) return;
-  static const std::string heading = Cp1251("Aerovell не может начать игру:");
-  static const std::string how_to_close = Cp1251("Esc — закрыть");
+  static const std::string heading = Utf8ToCp1251("Aerovell не может начать игру:");
+  static const std::string how_to_close = Utf8ToCp1251("Esc — закрыть");
   display.FillSurface(0);
   TDirectDrawSurfaceCanvas& canvas = display.SurfaceCanvas();
   SetFrameTextStyle(canvas);

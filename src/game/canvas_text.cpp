@@ -7,8 +7,6 @@
 
 namespace aerovell {
 
-std::string Cp1251(const char* utf8) { return Utf8ToCp1251(utf8); }
-
 TFieldText::TFieldText(const TShortString10& field, bool cursor) {
   length_ = std::min<size_t>(field.Length, 10);
   std::copy_n(field.Chars.begin(), length_, chars_);
@@ -36,14 +34,14 @@ void WriteNumber(TDirectDrawSurfaceCanvas& canvas, int x, int y, long value, uin
 }
 
 void WriteYesNo(TDirectDrawSurfaceCanvas& canvas, int y, uint8_t item) {
-  static const std::string yes = Cp1251("Да"), no = Cp1251("Нет");
+  static const std::string yes = Utf8ToCp1251("Да"), no = Utf8ToCp1251("Нет");
   WriteText(canvas, 355, y, yes, item == 1 ? kRed : kBlack);
   WriteText(canvas, 395, y, "/", kBlack);
   WriteText(canvas, 405, y, no, item == 1 ? kBlack : kRed);
 }
 
 void WriteExitQuestion(TDirectDrawSurfaceCanvas& canvas, uint8_t item) {
-  static const std::string question = Cp1251("Выйти из игры?");
+  static const std::string question = Utf8ToCp1251("Выйти из игры?");
   WriteText(canvas, 300, 240, question, kBlack);
   WriteYesNo(canvas, 280, item);
 }

@@ -40,7 +40,4 @@ class TFieldText {
   size_t length_ = 0;
 };
 
-// A UTF-8 literal in the game's code page, converted once per call site.
-std::string Cp1251(const char* utf8);
-
 }  // namespace aerovell

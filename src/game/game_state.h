@@ -47,6 +47,11 @@ constexpr bool IsPlayState(uint8_t s) {
 }
 // States the pause key and the hot key can pause.
 constexpr bool IsPausableState(uint8_t s) { return s == gsPlaying || s == gsHeroDown || s == gsLevelIntro; }
+// The game's end: the caption and the dialogs of the table and the submission,
+// where a close request does nothing.
+constexpr bool IsGameEndState(uint8_t s) {
+  return s == gsGameOver || s == gsNameEntry || s == gsSubmitQuestion || s == gsSubmitting || s == gsSubmitFailed;
+}
 // States that losing the focus pauses: the game-over caption too.
 constexpr bool IsPausedByFocusLoss(uint8_t s) { return IsPausableState(s) || s == gsGameOver; }
 

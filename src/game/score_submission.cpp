@@ -4,14 +4,9 @@
 #include "game/game_session.h"
 #include "game/play_texts.h"
 #include "online/score_codec.h"
+#include "settings/score_service.h"
 
 namespace aerovell {
-namespace {
-
-bool StartsWithOk(const std::string& answer) { return answer.size() >= 2 && answer[0] == 'O' && answer[1] == 'K'; }
-
-}  // namespace
-
 void TGameSession::SubmitScore() {
   TGameGlobals& g = ctx_.Globals;
   // Nothing else is drawn until both answers are in: say so first.
@@ -25,14 +20,14 @@ void TGameSession::SubmitScore() {
   display_.PresentFrame();
   g.GameState = gsSubmitting;
 
-  const std::string service = "http://" + host_.ScoreHost() + "/cgi/version.pl?";
+  const std::string host = host_.ScoreHost();
   // Every failure of the network or the service is the same to the player: the
   // answer stays what it was and does not start with "OK".
   std::string answer;
   try {
-    answer = http_.Get(service + "version&prg=Aerovell");
+    answer = http_.Get(ScoreServiceUrl(host, "version&prg=Aerovell"));
   } catch (const EHTTPError&) {}
-  if (!StartsWithOk(answer)) {
+  if (!IsOkAnswer(answer)) {
     g.MessageTimer = 1500;
     g.GameState = gsSubmitFailed;
     return;
@@ -40,9 +35,9 @@ void TGameSession::SubmitScore() {
   answer = ScoreInfo(g.PlayerName.Text(), g.Score, EchoValue(answer), ctx_.Config.Country.Text());
   const std::string letters = ScoreLettersOf(answer);
   try {
-    answer = http_.Get(service + "hs&prg=Aerovell&inf=" + letters);
+    answer = http_.Get(ScoreServiceUrl(host, "hs&prg=Aerovell&inf=" + letters));
   } catch (const EHTTPError&) {}
-  if (StartsWithOk(answer)) {
+  if (IsOkAnswer(answer)) {
     // As the "Нет" of the question: the menu sound, and back to the menus.
     g.GameState = gsSubmitQuestion;
     g.MenuItem = 2;

@@ -58,7 +58,6 @@ class TFrontEnd {
   void DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas);
   void BackToMainMenu();
   void MoveSelection(bool next);
-  void ShowClosingWindow(bool visible);
   void AnswerExitQuestion(uint8_t item);
   void PlayKeyDown(uint16_t key);
   void SteerByMouse();

@@ -1,8 +1,8 @@
 // ExecuteMenuItem: the one place where a menu choice becomes an action.
-#include <filesystem>
-
+#include "game/exit_question.h"
 #include "menu/front_end.h"
 #include "platform/game_path.h"
+#include "settings/score_service.h"
 
 namespace aerovell {
 namespace {
@@ -26,13 +26,7 @@ void TFrontEnd::AnswerExitQuestion(uint8_t item) {
     g.MenuScreen = g.SavedScreen;
     host_.RequestClose();
   } else if (item == 2) {
-    // Back to exactly what the question covered: the screen with its selection,
-    // its frame and the screen it returns to itself.
-    g.GameState = g.SavedState;
-    g.MenuScreen = g.SavedScreen;
-    g.MenuItem = g.SavedItem;
-    g.SavedScreen = g.SavedReturnScreen;
-    ShowClosingWindow(g.SavedFrameVisible);
+    RestoreBeforeExitQuestion(g);
     if (g.GameState == gsPlaying) host_.SetCursorVisible(false);
   }
 }
@@ -62,9 +56,7 @@ void TFrontEnd::ExecuteMenuItem() {
           State.HelpSprite = &help;
         }
       } else if (item == 5) {
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(GamePath("moregames.url"), ec))
-          host_.ShellOpen(GamePath("moregames.url").string());
+        if (GameFileExists("moregames.url")) host_.ShellOpen(GamePath("moregames.url").string());
       } else if (item == 6) {
         State.MainMenuItem = 6;
         host_.RequestClose();
@@ -91,7 +83,7 @@ void TFrontEnd::ExecuteMenuItem() {
         case 5:
           g.SavedScreen = g.MenuScreen;
           g.MenuScreen = msHotKeyCapture;
-          ShowClosingWindow(true);
+          SetDialogFrameVisible(g, true);
           break;
         case 6:
           host_.StoreConfig();
@@ -103,12 +95,12 @@ void TFrontEnd::ExecuteMenuItem() {
       if (item == 1) {
         BackToMainMenu();
       } else if (item == 2) {
-        host_.ShellOpen("http://" + host_.ScoreHost() + "/cgi/version.pl?prg=Aerovell&show&type=0");
+        host_.ShellOpen(ScoreServiceUrl(host_.ScoreHost(), "prg=Aerovell&show&type=0"));
       } else if (item == 3) {
         g.SavedScreen = g.MenuScreen;
         g.MenuScreen = msClearRecordsQuestion;
         g.MenuItem = 1;
-        ShowClosingWindow(true);
+        SetDialogFrameVisible(g, true);
       }
       break;
     case msHelp:
@@ -129,7 +121,7 @@ void TFrontEnd::ExecuteMenuItem() {
       }
       if (item == 1 || item == 2) {
         g.MenuScreen = g.SavedScreen;
-        ShowClosingWindow(false);
+        SetDialogFrameVisible(g, false);
       }
       break;
     case msNameEntry:

@@ -68,8 +68,4 @@ void TFrontEnd::UpdateMenuHighlight() {
     if (TMenuItem* sprite = State.MenuItemSprites[static_cast<size_t>(k - 1)].get()) sprite->Visible = k == item;
 }
 
-void TFrontEnd::ShowClosingWindow(bool visible) {
-  if (ctx_.Globals.ClosingWindowSprite) ctx_.Globals.ClosingWindowSprite->Visible = visible;
-}
-
 }  // namespace aerovell

@@ -1,6 +1,7 @@
 // Keyboard and mouse: selection, choosing and leaving in the menus, the hot key
 // and its capture, typing into text fields, Alt+Enter, and in play the pause, the
 // exit question, the hot key, mouse steering and the mouse's fire buttons.
+#include "game/exit_question.h"
 #include "menu/front_end.h"
 
 namespace aerovell {
@@ -69,7 +70,7 @@ void TFrontEnd::FormKeyDown(uint16_t key, uint8_t mods) {
       default:
         if (screen == msHotKeyCapture && key != vk::kShift && key != vk::kControl && key != vk::kMenu) {
           ctx_.Config.HotKey = key;
-          ShowClosingWindow(false);
+          SetDialogFrameVisible(g, false);
           g.MenuScreen = g.SavedScreen;
           UpdateHotKeyName(ctx_.Config.HotKey, State.HotKeyName);
         } else if (key == ctx_.Config.HotKey) {

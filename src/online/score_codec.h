@@ -29,6 +29,10 @@ std::string ScoreInfo(std::string_view name, uint16_t score, std::string_view p,
 // FiveBitLetters(BitText(info)): what the score request carries.
 std::string ScoreLettersOf(std::string_view info);
 
+// An answer of the service that says yes: its first two characters are "OK" (in
+// that case; "ok" is a no).
+constexpr bool IsOkAnswer(std::string_view answer) { return answer.substr(0, 2) == "OK"; }
+
 // The echo value of a version answer: the text between its fourth and fifth "|",
 // empty when it has fewer than five. Fields of any length are split where their
 // separators really are.

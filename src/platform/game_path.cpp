@@ -35,4 +35,9 @@ std::filesystem::path GamePath(std::string_view game_name, const std::filesystem
   return result.lexically_normal();
 }
 
+bool GameFileExists(std::string_view game_name) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(GamePath(game_name), ec);
+}
+
 }  // namespace aerovell

@@ -11,4 +11,7 @@ namespace aerovell {
 // component with no match is kept as written (for files about to be created).
 std::filesystem::path GamePath(std::string_view game_name, const std::filesystem::path& base = ".");
 
+// Whether a file of the game's (a companion, "moregames.url") is there, a regular file.
+bool GameFileExists(std::string_view game_name);
+
 }  // namespace aerovell

@@ -8,4 +8,8 @@ namespace aerovell {
 
 std::string ScoreServiceHost() { return AEROVELL_SCORE_HOST; }
 
+std::string ScoreServiceUrl(const std::string& host, std::string_view query) {
+  return "http://" + host + "/cgi/version.pl?" + std::string(query);
+}
+
 }  // namespace aerovell

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -40,10 +41,12 @@ struct Arguments {
   std::optional<std::string> score_host;
 };
 
-[[noreturn]] void Fail(const std::string& message) {
-  std::fprintf(stderr, "aerovell-play: %s\n", message.c_str());
-  std::exit(1);
-}
+// Ends the run with status 1 and the message, once everything made so far
+// (the temporary folder) is cleaned up.
+struct EPlayFailure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+[[noreturn]] void Fail(const std::string& message) { throw EPlayFailure(message); }
 
 long long Number(const std::string& text, const char* what, long long min, long long max) {
   long long value = 0;
@@ -113,9 +116,7 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Play(int argc, char** argv) {
   const Arguments args = Parse(argc, argv);
   std::vector<TScriptEvent> script;
   if (!args.input.empty()) {
@@ -167,8 +168,21 @@ int main(int argc, char** argv) {
         for (const std::string& path : it->second)
           if (!tools::WritePng(game.Form().DXDraw.BackSurface(), path)) Fail("cannot write \"" + path + "\"");
     }
+  } catch (const EPlayFailure&) {
+    throw;
   } catch (const std::exception& error) {
     Fail(error.what());
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Play(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "aerovell-play: %s\n", error.what());
+    return 1;
+  }
 }
