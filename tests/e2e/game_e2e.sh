@@ -7,17 +7,7 @@
 # screen; a fifth, on ALSA without a sound card, prints nothing; a sixth, with
 # its menu pictures missing, shows the error in its window and ends with status
 # 1; a last one, without a display, must end with one line of error.
-set -euo pipefail
-game_dir=$1
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$game_dir"/. "$work/"
-rm -f "$work/config.dat"
-cp "$here/lib.sh" "$work/lib.sh"
-
-cat >"$work/inner.sh" <<'INNER'
-#!/usr/bin/env bash
+# Run by xvfb_session.sh in a copy of the game folder (its argument).
 set -u
 cd "$1"
 . ./lib.sh
@@ -143,6 +133,3 @@ if ! ls /dev/dri/card* >/dev/null 2>&1; then
 fi
 
 echo "played through the options and the exit question; SIGTERM ended the game in $ms ms; sound peak $peak"
-INNER
-chmod +x "$work/inner.sh"
-xvfb-run -a -s "-screen 0 1024x768x24" "$work/inner.sh" "$work"

@@ -4,17 +4,7 @@
 # resume, Esc and "Да", the game-over caption, back in the menus, exit 0. The
 # game tells its state changes on stderr (AEROVELL_REPORT_STATES); a second run
 # steers with the game's own pointer, as on a desktop that cannot warp it.
-set -euo pipefail
-game_dir=$1
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$game_dir"/. "$work/"
-rm -f "$work/config.dat"
-cp "$here/lib.sh" "$work/lib.sh"
-
-cat >"$work/inner.sh" <<'INNER'
-#!/usr/bin/env bash
+# Run by xvfb_session.sh in a copy of the game folder (its argument).
 set -u
 cd "$1"
 . ./lib.sh
@@ -113,6 +103,3 @@ rm -f config.dat
 export AEROVELL_OWN_POINTER=1
 play_once
 echo "played a game: keys flew to x $first; with its own pointer to $x_keys and $x_mouse"
-INNER
-chmod +x "$work/inner.sh"
-xvfb-run -a -s "-screen 0 1024x768x24" "$work/inner.sh" "$work"
