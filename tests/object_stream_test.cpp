@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "engine/picture_collection.h"
+#include "hostile/hostile_files.h"
 #include "library_fixture.h"
 #include "test_support.h"
 
@@ -300,17 +301,7 @@ TEST(LoadLibraryFile, MissingFileLeavesTheCollectionAndDamagedFileEmptiesIt) {
 TEST(ObjectStream, EveryItemCostsAMinimumOfTheFile) {
   // Empty items take two bytes of the file and hundreds in memory: a file of
   // them may hold one for each 64 of its bytes, past the first 256.
-  auto empty_items = [](size_t count) {
-    ValueWriter body;
-    body.Name("List");
-    body.BeginCollection();
-    for (size_t i = 0; i < count; ++i) {
-      body.BeginItem();
-      body.End();
-    }
-    body.End();
-    return tools::WrapLibraryFile("TPictureCollectionComponent", body.Bytes());
-  };
+  auto empty_items = [](size_t count) { return testing::EmptyItems("TPictureCollectionComponent", count); };
   TPictureCollection c;
   EXPECT_EQ(LoadError(empty_items(256), &c), "");
   EXPECT_EQ(c.Count(), 256);

@@ -105,14 +105,7 @@ fi
 # status 1.
 mv data/menu.dxg data/menu.dxg.away
 start_game
-heading=0
-for _ in $(seq 50); do
-  shot error.png
-  heading=$(has_red error.png 300x30+40+60)
-  [ "$heading" = "1" ] && break
-  sleep 0.1
-done
-[ "$heading" = "1" ] || fail "the start-up error is not in the window"
+wait_for_red error.png 300x30+40+60 || fail "the start-up error is not in the window"
 key Escape
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
 wait "$pid"; code=$?

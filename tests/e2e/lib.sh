@@ -54,3 +54,12 @@ shot() { xwd -id "$wid" -silent | /usr/bin/convert xwd:- "$1"; }
 pixel() { /usr/bin/convert "$1" -format "%[hex:u.p{$2,$3}]" info: | cut -c1-6; }
 # 1 when the area WxH+X+Y of a picture holds pure red (the game's caption colour).
 has_red() { /usr/bin/convert "$1" -crop "$2" -fill black +opaque '#FF0000' -format '%[fx:mean>0]' info:; }
+# Waits (bounded) until the window shows pure red in an area; false if it never does.
+wait_for_red() {
+  for _ in $(seq 50); do
+    shot "$1"
+    [ "$(has_red "$1" "$2")" = "1" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}

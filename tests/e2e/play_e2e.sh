@@ -42,14 +42,7 @@ play_once() {
   start_game
   key Return                                   # "start game"
   wait_state 5 >/dev/null                      # the level caption
-  caption=0
-  for _ in $(seq 30); do
-    shot caption.png
-    caption=$(has_red caption.png 180x40+300+280)
-    [ "$caption" = "1" ] && break
-    sleep 0.05
-  done
-  [ "$caption" = "1" ] || fail "no level caption"
+  wait_for_red caption.png 180x40+300+280 || fail "no level caption"
   wait_state 2 >/dev/null                      # play
 
   # By keys: fly right while firing.

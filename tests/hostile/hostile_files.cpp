@@ -68,6 +68,8 @@ std::vector<uint8_t> TinyPatterns(size_t bytes) {
   return OnePictureLibrary(RlePicture(width, height, data), 1, 1);
 }
 
+}  // namespace
+
 std::vector<uint8_t> EmptyItems(const char* root_class, size_t count) {
   ValueWriter body;
   body.Name("List");
@@ -79,8 +81,6 @@ std::vector<uint8_t> EmptyItems(const char* root_class, size_t count) {
   body.End();
   return tools::WrapLibraryFile(root_class, body.Bytes());
 }
-
-}  // namespace
 
 std::vector<uint8_t> RunLengthMoveOverflowPayload() {
   // Each (0, 2, 255, 0) moves 255 to the right; enough of them pass INT_MAX.
