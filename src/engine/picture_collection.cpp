@@ -244,9 +244,8 @@ void TPictureCollectionItem::DrawPatternRotated(Surface& dest, int x, int y, int
   const Rect turned = TurnedBox(width, height, centre_x, centre_y, angle);
   if (turned.Empty()) return;
   if (Transparent) {
-    if (const TTurned* t = TurnedOf({k, width, height, static_cast<int>(static_cast<unsigned>(angle) & 255),
-                                     centre_x, centre_y},
-                                    turned)) {
+    if (const TTurned* t = TurnedOf(
+            {k, width, height, static_cast<int>(static_cast<unsigned>(angle) & 255), centre_x, centre_y}, turned)) {
       t->runs.Draw(dest, x + turned.left, y + turned.top, t->image);
       return;
     }
