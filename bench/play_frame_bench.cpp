@@ -48,7 +48,7 @@ class CrowdedField {
 
   // Brings every group back to its number and keeps the game going.
   void TopUp() {
-    TGameGlobals& g = G();
+    TPlayState& g = G();
     g.WeaponTime = 15000;
     g.ShieldTime = 15000;
     g.LevelKills = 0;
@@ -104,7 +104,7 @@ class CrowdedField {
     for (auto& e : events) due.push_back(&e);
     game_->RunFrame(due);
   }
-  TGameGlobals& G() { return game_->Form().Globals; }
+  TPlayState& G() { return game_->Form().Play; }
 
  private:
   static play::TScriptEvent Key(int vk, bool down) {

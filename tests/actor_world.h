@@ -61,10 +61,10 @@ class ActorWorld : public ::testing::Test, public play::TActorWorld {
   // only a target to aim at and home on.
   THeroSprite& MakeHero(int x, int y, bool visible = false) {
     THeroSprite& hero = Make<THeroSprite>();
-    globals.HeroSprite = &hero;
-    globals.PropellerSprite = &Make<TPropellerSprite>();
-    globals.SmokeSprite = &Make<TSmokeSprite>();
-    globals.ShieldSprite = &Make<TShieldSprite>();
+    play.HeroSprite = &hero;
+    play.PropellerSprite = &Make<TPropellerSprite>();
+    play.SmokeSprite = &Make<TSmokeSprite>();
+    play.ShieldSprite = &Make<TShieldSprite>();
     hero.X = x;
     hero.Y = y;
     hero.Health = 50;

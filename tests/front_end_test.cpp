@@ -52,7 +52,7 @@ TEST_F(FrontEnd, KeysWalkEveryScreenAndBack) {
 
 TEST_F(FrontEnd, HelpPagesStopAtBothEndsAndRestartAtOne) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 4;
+  f.Cursor.MenuItem = 4;
   Key(vk::kReturn);
   ASSERT_EQ(Screen(), 4);
   EXPECT_EQ(f.Menus.State.HelpSprite->Picture, &f.DXImageList1.Items.Item(9));
@@ -81,7 +81,7 @@ TEST_F(FrontEnd, AHeldKeyActsOnce) {
 
 TEST_F(FrontEnd, EachOptionSwitchesAndIsStored) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);
   ASSERT_EQ(Screen(), 2);
   // Mode: Enter and Left both switch; the file holds each value scrambled.
@@ -107,9 +107,9 @@ TEST_F(FrontEnd, EachOptionSwitchesAndIsStored) {
   // Left on the country row does nothing.
   Key(vk::kDown);
   Key(vk::kLeft);
-  EXPECT_FALSE(f.Globals.NameEditing);
+  EXPECT_FALSE(f.Cursor.NameEditing);
   // Back stores once more and returns.
-  f.Globals.MenuItem = 6;
+  f.Cursor.MenuItem = 6;
   Key(vk::kReturn);
   EXPECT_EQ(Screen(), 1);
   EXPECT_EQ(File()[2], 1);
@@ -118,7 +118,7 @@ TEST_F(FrontEnd, EachOptionSwitchesAndIsStored) {
 TEST_F(FrontEnd, MusicThatCannotLoadTurnsItselfOff) {
   TmainForm& f = Start();
   std::filesystem::remove(dir / "sound" / "1.xm");
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);
   Key(vk::kDown);
   Key(vk::kReturn);  // off
@@ -131,11 +131,11 @@ TEST_F(FrontEnd, MusicThatCannotLoadTurnsItselfOff) {
 
 TEST_F(FrontEnd, TypingTheCountry) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);
   for (int i = 0; i < 3; ++i) Key(vk::kDown);
   Key(vk::kReturn);
-  ASSERT_TRUE(f.Globals.NameEditing);
+  ASSERT_TRUE(f.Cursor.NameEditing);
   EXPECT_TRUE(platform.text_input) << "text input is on while a field is edited";
   Type("Рос");
   Type("сия ЁёZ9!");  // Ё, ё and ! are refused
@@ -150,7 +150,7 @@ TEST_F(FrontEnd, TypingTheCountry) {
   Type("ж");
   // Esc ends the editing, stores the country and goes back.
   Key(vk::kEscape);
-  EXPECT_FALSE(f.Globals.NameEditing);
+  EXPECT_FALSE(f.Cursor.NameEditing);
   EXPECT_FALSE(platform.text_input);
   EXPECT_EQ(Screen(), 1);
   const auto bytes = File();
@@ -160,19 +160,19 @@ TEST_F(FrontEnd, TypingTheCountry) {
 
 TEST_F(FrontEnd, CapturingTheHotKey) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);
-  f.Globals.MenuItem = 5;
+  f.Cursor.MenuItem = 5;
   Key(vk::kReturn);
   ASSERT_EQ(Screen(), 7);
-  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_TRUE(f.Play.ClosingWindowSprite->Visible);
   Key(vk::kControl);  // never captured
   Key(vk::kEscape);   // nor does Esc leave the capture
   EXPECT_EQ(Screen(), 7);
   EXPECT_EQ(platform.minimize_calls, 0);
   Key(vk::kF1 + 4);  // F5
   EXPECT_EQ(Screen(), 2);
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
   EXPECT_EQ(f.HotKeyName(), "F5");
   EXPECT_EQ(File()[4], 0x7B) << "stored only when the options are left";
   Key(vk::kEscape);
@@ -185,7 +185,7 @@ TEST_F(FrontEnd, CapturingTheHotKey) {
 // the panel between the rows, where no text is, stays above 4.5:1.
 TEST_F(FrontEnd, TheRecordsTableIsReadable) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 3;
+  f.Cursor.MenuItem = 3;
   Key(vk::kReturn);
   ASSERT_EQ(Screen(), 3);
   Frame();
@@ -207,7 +207,7 @@ TEST_F(FrontEnd, TheRecordsTableIsReadable) {
 TEST_F(FrontEnd, ClearingTheRecords) {
   TmainForm& f = Start();
   f.Config.HighScores[0].Score = 5000;
-  f.Globals.MenuItem = 3;
+  f.Cursor.MenuItem = 3;
   Key(vk::kReturn);
   Key(vk::kDown);
   Key(vk::kDown);
@@ -225,7 +225,7 @@ TEST_F(FrontEnd, ClearingTheRecords) {
   EXPECT_EQ(Item(), 1) << "the item stays 1: Назад... is selected";
   EXPECT_EQ(f.Config.HighScores[0].Score, 1000);
   EXPECT_EQ(File()[18 + 12], static_cast<uint8_t>(~(1000 & 0xFF)));
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
 }
 
 TEST_F(FrontEnd, TheExitQuestionBothWays) {
@@ -233,13 +233,13 @@ TEST_F(FrontEnd, TheExitQuestionBothWays) {
   Key(vk::kDown);
   Key(vk::kEscape);
   ASSERT_EQ(Screen(), 5);
-  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_TRUE(f.Play.ClosingWindowSprite->Visible);
   Key(vk::kRight);
   Key(vk::kReturn);  // "Нет"
   EXPECT_EQ(Screen(), 1);
   EXPECT_EQ(Item(), 2);
-  EXPECT_EQ(f.Globals.GameState, gsMenu);
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_EQ(f.Play.GameState, gsMenu);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
   EXPECT_FALSE(f.Closed());
   Key(vk::kEscape);
   Key(vk::kReturn);  // "Да"
@@ -263,12 +263,12 @@ TEST_F(FrontEnd, TheExitQuestionReturnsToTheScreenAsItWas) {
   Key(vk::kEscape);  // "Нет"
   EXPECT_EQ(Screen(), 1);
   EXPECT_EQ(Item(), 2);
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
 
   // Over the hot-key capture: it comes back with its frame, and a key still
   // returns to the options.
   Key(vk::kReturn);  // options
-  f.Globals.MenuItem = 5;
+  f.Cursor.MenuItem = 5;
   Key(vk::kReturn);
   ASSERT_EQ(Screen(), 7);
   close_box();
@@ -276,27 +276,27 @@ TEST_F(FrontEnd, TheExitQuestionReturnsToTheScreenAsItWas) {
   Key(vk::kRight);
   Key(vk::kReturn);  // "Нет"
   EXPECT_EQ(Screen(), 7);
-  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_TRUE(f.Play.ClosingWindowSprite->Visible);
   Key(vk::kF1 + 7);  // F8
   EXPECT_EQ(Screen(), 2);
   EXPECT_EQ(f.HotKeyName(), "F8");
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
 
   // Over the clear-records question the same.
   Key(vk::kEscape);
-  f.Globals.MenuItem = 3;
+  f.Cursor.MenuItem = 3;
   Key(vk::kReturn);  // records
-  f.Globals.MenuItem = 3;
+  f.Cursor.MenuItem = 3;
   Key(vk::kReturn);  // the clear-records question
   ASSERT_EQ(Screen(), 6);
   close_box();
   Key(vk::kEscape);  // "Нет" to leaving
   EXPECT_EQ(Screen(), 6);
-  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_TRUE(f.Play.ClosingWindowSprite->Visible);
   EXPECT_EQ(Item(), 1);
   Key(vk::kEscape);  // "Нет" to clearing
   EXPECT_EQ(Screen(), 3);
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
 }
 
 TEST_F(FrontEnd, AltEnterCountsWhenAltGoesUpFirst) {
@@ -319,7 +319,7 @@ TEST_F(FrontEnd, AFailedStoreDoesNotTrapThePlayer) {
   TmainForm& f = Start();
   std::filesystem::remove(dir / "config.dat");
   std::filesystem::create_directory(dir / "config.dat");  // nothing can replace a folder
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);  // options
   Key(vk::kDown);
   Key(vk::kDown);
@@ -346,7 +346,7 @@ TEST_F(FrontEnd, AltEnterOnReleaseInEveryState) {
   EXPECT_TRUE(platform.full_screen);
   EXPECT_EQ(Screen(), 1) << "Enter with Alt does not choose";
   EXPECT_EQ(File()[0], 1);
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);
   alt_enter();
   EXPECT_FALSE(platform.full_screen);
@@ -355,7 +355,7 @@ TEST_F(FrontEnd, AltEnterOnReleaseInEveryState) {
   alt_enter();
   EXPECT_TRUE(platform.full_screen);
   EXPECT_EQ(File()[0], 1);
-  f.Globals.GameState = gsGameOver;  // the game's states too
+  f.Play.GameState = gsGameOver;  // the game's states too
   alt_enter();
   EXPECT_FALSE(platform.full_screen);
 }
@@ -382,14 +382,14 @@ TEST_F(FrontEnd, TheMouseSelectsAndChooses) {
 
 TEST_F(FrontEnd, TheOnlineTableAndMoreGames) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 5;
+  f.Cursor.MenuItem = 5;
   Key(vk::kReturn);
   EXPECT_TRUE(platform.shell_opens.empty()) << "no moregames.url, nothing happens";
   testing::WriteBytes(dir / "moregames.url", {'x'});
   Key(vk::kReturn);
   ASSERT_EQ(platform.shell_opens.size(), 1u);
   EXPECT_NE(platform.shell_opens[0].target.find("moregames.url"), std::string::npos);
-  f.Globals.MenuItem = 3;
+  f.Cursor.MenuItem = 3;
   Key(vk::kReturn);
   Key(vk::kDown);
   Key(vk::kReturn);

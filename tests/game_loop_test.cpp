@@ -298,7 +298,7 @@ TEST_F(GameLoop, AScoreEqualToTheTenthEntryDoesNotQualify) {
   EXPECT_TRUE(Form().DXTimer1.Running());
   EXPECT_FALSE(Form().DXTimer2.Enabled());
   EXPECT_FALSE(G().HeroSprite) << "the play field is gone, and with it every reference into it";
-  EXPECT_EQ(G().MenuScreen, msMainMenu);
+  EXPECT_EQ(Cursor().MenuScreen, msMainMenu);
   EXPECT_GE(Platform().cursor_count, 0);
   Frame();
   EXPECT_TRUE(Form().DXTimer1.Running()) << "the menus run on";
@@ -313,8 +313,8 @@ TEST_F(GameLoop, AQualifyingScoreOpensTheNameEntry) {
   Frames(1 + 190 + 93);
   EXPECT_EQ(G().GameState, gsNameEntry);
   EXPECT_EQ(G().RecordRank, 10);
-  EXPECT_EQ(G().MenuScreen, msNameEntry);
-  EXPECT_TRUE(G().NameEditing);
+  EXPECT_EQ(Cursor().MenuScreen, msNameEntry);
+  EXPECT_TRUE(Cursor().NameEditing);
   EXPECT_TRUE(G().ClosingWindowSprite->Visible);
 }
 
@@ -373,7 +373,7 @@ TEST_F(BrokenGame, AFrameThatFailsEndsTheRunOnceWithAnErrorStatus) {
                  {Wave("menu", 1, Riff(Constant(441, 5000))), Wave("looser", 1, Riff(Constant(441, 5000)))}));
   Boot();
   Tap(vk::kReturn);
-  for (int i = 0; i < 200 && game->Form().Globals.GameState != gsPlaying; ++i) Frame();
+  for (int i = 0; i < 200 && game->Form().Play.GameState != gsPlaying; ++i) Frame();
   game->Form().Config.SoundOn = 1;
   Frame({PlayTest::KeyEvent(vk::kControl, true)});
   EXPECT_TRUE(game->Failed());

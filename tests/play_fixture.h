@@ -49,7 +49,9 @@ class PlayTest : public ::testing::Test {
     Form().DXDraw.SurfaceCanvas().TextLog = &texts;
   }
   TmainForm& Form() { return game->Form(); }
-  TGameGlobals& G() { return Form().Globals; }
+  TPlayState& G() { return Form().Play; }
+  TMenuCursor& Cursor() { return Form().Cursor; }
+  TPointerInput& Pointer() { return Form().Pointer; }
   THeroSprite& Hero() { return *G().HeroSprite; }
   TPlayContext& Ctx() { return Form().Context; }
   TSpriteEngine& Root() { return Form().DXSpriteEngine1.Engine(); }

@@ -64,7 +64,7 @@ TGroundEnemySprite::TGroundEnemySprite(TSprite* parent, TPlayContext& context, u
 void TGroundEnemySprite::Render() {
   const int pivot_x = X + GunOffsetX, pivot_y = Y + GunOffsetY;
   uint8_t a = AimAngle;
-  if (const THeroSprite* hero = Ctx.Globals.HeroSprite.get())
+  if (const THeroSprite* hero = Ctx.Play.HeroSprite.get())
     a = GunAngle(hero->X + hero->Width / 2 - pivot_x, pivot_y - (hero->Y + hero->Height / 2));
   if (EnemyKind == 7) {
     // The soldier turns round when the aim crosses over from one side to the other.
@@ -104,8 +104,8 @@ void TGroundEnemySprite::Advance(int move_count) {
 }
 
 void TGroundEnemySprite::Die() {
-  Ctx.Globals.Score = static_cast<uint16_t>(Ctx.Globals.Score + ScoreValue);
-  ++Ctx.Globals.LevelKills;
+  Ctx.Play.Score = static_cast<uint16_t>(Ctx.Play.Score + ScoreValue);
+  ++Ctx.Play.LevelKills;
   MarkDead();
   const TGroundKind& k = KindOf(EnemyKind);
   SpawnExplosion(k.explosion, k.explosion_offset, 3);
@@ -138,7 +138,7 @@ void TGroundEnemyWeaponSprite::Advance(int move_count) {
   if (EnemyKind == 9 && FlameFrame == 10) FlameFrame = 0;
   else ++FlameFrame;
   if (X <= -Width || X > Width + 800 || Y < -Height || Y > Height + 600) MarkDead();
-  X += VelocityX - 3 * Ctx.Globals.ScrollSpeed;
+  X += VelocityX - 3 * Ctx.Play.ScrollSpeed;
   Y += VelocityY;
 }
 

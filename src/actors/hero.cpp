@@ -35,31 +35,31 @@ THeroSprite::THeroSprite(TSprite* parent, TPlayContext& context) : TActorSprite(
 }
 
 bool THeroSprite::Shielded() const {
-  const TShieldSprite* shield = Ctx.Globals.ShieldSprite.get();
+  const TShieldSprite* shield = Ctx.Play.ShieldSprite.get();
   return shield && shield->Visible;
 }
 
 int THeroSprite::ShieldX() const {
-  const TPropellerSprite* propeller = Ctx.Globals.PropellerSprite.get();
+  const TPropellerSprite* propeller = Ctx.Play.PropellerSprite.get();
   return X + Width + (propeller ? propeller->Width : 0) - 9;
 }
 
 void THeroSprite::PlaceShield() {
-  TGameGlobals& g = Ctx.Globals;
+  TPlayState& g = Ctx.Play;
   if (!g.ShieldSprite) return;
   g.ShieldSprite->X = ShieldX();
   g.ShieldSprite->Y = Y - 7;
 }
 
 void THeroSprite::PlaceCompanionsHorizontally() {
-  TGameGlobals& g = Ctx.Globals;
+  TPlayState& g = Ctx.Play;
   if (g.PropellerSprite) g.PropellerSprite->X = X + Width;
   if (g.ShieldSprite && g.ShieldSprite->Visible) g.ShieldSprite->X = ShieldX();
   if (g.SmokeSprite && g.SmokeSprite->Visible) g.SmokeSprite->X = X - 240;
 }
 
 void THeroSprite::PlaceCompanionsVertically() {
-  TGameGlobals& g = Ctx.Globals;
+  TPlayState& g = Ctx.Play;
   if (g.PropellerSprite) g.PropellerSprite->Y = Y;
   if (g.ShieldSprite && g.ShieldSprite->Visible) g.ShieldSprite->Y = Y - 7;
   if (g.SmokeSprite && g.SmokeSprite->Visible) g.SmokeSprite->Y = Y + 16;
@@ -72,34 +72,34 @@ void THeroSprite::Advance(int move_count) {
     Die();
     return;
   }
-  TGameGlobals& g = Ctx.Globals;
-  const bool up = Ctx.Held(isUp) || g.MouseStepUp > 0;
-  const bool down = Ctx.Held(isDown) || g.MouseStepDown > 0;
+  TPlayState& g = Ctx.Play;
+  const bool up = Ctx.Held(isUp) || Ctx.Pointer.MouseStepUp > 0;
+  const bool down = Ctx.Held(isDown) || Ctx.Pointer.MouseStepDown > 0;
   // A mouse step clamps to the bound; a key step of 8 may overshoot it once.
-  if (X > kLeftBound && (Ctx.Held(isLeft) || g.MouseStepLeft > 0)) {
-    if (g.MouseStepLeft > 0) {
-      X = std::max(X - g.MouseStepLeft, kLeftBound);
-      g.MouseStepLeft = 0;
+  if (X > kLeftBound && (Ctx.Held(isLeft) || Ctx.Pointer.MouseStepLeft > 0)) {
+    if (Ctx.Pointer.MouseStepLeft > 0) {
+      X = std::max(X - Ctx.Pointer.MouseStepLeft, kLeftBound);
+      Ctx.Pointer.MouseStepLeft = 0;
     } else {
       X -= kHeroSpeed;
     }
     PlaceCompanionsHorizontally();
   }
-  if (X < kRightBound - Width && (Ctx.Held(isRight) || g.MouseStepRight > 0)) {
-    if (g.MouseStepRight > 0) {
-      X = std::min(X + g.MouseStepRight, kRightBound - Width);
-      g.MouseStepRight = 0;
+  if (X < kRightBound - Width && (Ctx.Held(isRight) || Ctx.Pointer.MouseStepRight > 0)) {
+    if (Ctx.Pointer.MouseStepRight > 0) {
+      X = std::min(X + Ctx.Pointer.MouseStepRight, kRightBound - Width);
+      Ctx.Pointer.MouseStepRight = 0;
     } else {
       X += kHeroSpeed;
     }
     PlaceCompanionsHorizontally();
   }
   if (Y > kTopBound && up) {
-    Y = g.MouseStepUp > 0 ? std::max(Y - g.MouseStepUp, kTopBound) : Y - kHeroSpeed;
+    Y = Ctx.Pointer.MouseStepUp > 0 ? std::max(Y - Ctx.Pointer.MouseStepUp, kTopBound) : Y - kHeroSpeed;
     PlaceCompanionsVertically();
   }
   if (Y < kBottomBound - Height && down) {
-    Y = g.MouseStepDown > 0 ? std::min(Y + g.MouseStepDown, kBottomBound - Height) : Y + kHeroSpeed;
+    Y = Ctx.Pointer.MouseStepDown > 0 ? std::min(Y + Ctx.Pointer.MouseStepDown, kBottomBound - Height) : Y + kHeroSpeed;
     PlaceCompanionsVertically();
   }
   if (up) {
@@ -113,17 +113,17 @@ void THeroSprite::Advance(int move_count) {
   } else {
     FrameIndex = kLevelFlight;
   }
-  g.MouseStepDown = 0;
-  g.MouseStepUp = 0;
+  Ctx.Pointer.MouseStepDown = 0;
+  Ctx.Pointer.MouseStepUp = 0;
   // The cooldowns count down before the triggers are read: a held trigger fires
   // every 200 div rate frames.
   if (FireCooldown > 0) --FireCooldown;
   if (BombCooldown > 0) --BombCooldown;
-  if ((Ctx.Held(isButton1) || g.MouseLeftDown) && FireCooldown == 0) {
+  if ((Ctx.Held(isButton1) || Ctx.Pointer.MouseLeftDown) && FireCooldown == 0) {
     FireMainGun();
     FireCooldown = 200 / FireRate;  // also for a gun that fires nothing
   }
-  if ((Ctx.Held(isButton2) || g.MouseRightDown) && BombCooldown == 0 && HasBomb) {
+  if ((Ctx.Held(isButton2) || Ctx.Pointer.MouseRightDown) && BombCooldown == 0 && HasBomb) {
     TSprite::Spawn<THeroWeaponSprite>(Ctx.Sprites, Ctx, X + Width / 2 - 20, Y + Height / 2, hwBomb, hdDown);
     BombCooldown = 200 / BombRate;
   }
@@ -179,7 +179,7 @@ void THeroSprite::OnCollision(TSprite& other, bool&) {
   } else if (auto* trooper = dynamic_cast<TParatrooperSprite*>(&other)) {
     trooper->Die();  // ramming a paratrooper does not hurt
   }
-  TGameGlobals& g = Ctx.Globals;
+  TPlayState& g = Ctx.Play;
   if (g.SmokeSprite && !g.SmokeSprite->Visible && Health < 40) {
     g.SmokeSprite->Visible = true;
     g.SmokeSprite->X = X - 240;
@@ -189,7 +189,7 @@ void THeroSprite::OnCollision(TSprite& other, bool&) {
 }
 
 void THeroSprite::TakeBonus(uint16_t kind) {
-  TGameGlobals& g = Ctx.Globals;
+  TPlayState& g = Ctx.Play;
   auto show_pickup = [&](std::string_view picture) {
     if (!g.PickupIndicator) return;
     g.PickupIndicator->ShowPicture(picture);
@@ -249,7 +249,7 @@ void THeroSprite::TakeBonus(uint16_t kind) {
 }
 
 void THeroSprite::Die() {
-  TGameGlobals& g = Ctx.Globals;
+  TPlayState& g = Ctx.Play;
   Visible = false;
   if (g.PropellerSprite) g.PropellerSprite->Visible = false;
   if (g.SmokeSprite) g.SmokeSprite->Visible = false;
@@ -269,7 +269,7 @@ void THeroSprite::Die() {
 
 TPropellerSprite::TPropellerSprite(TSprite* parent, TPlayContext& context) : TActorSprite(parent, context) {
   UsePicture("propeller", TSizeFrom::StoredPattern);
-  const THeroSprite& hero = *Ctx.Globals.HeroSprite;
+  const THeroSprite& hero = *Ctx.Play.HeroSprite;
   X = hero.X + hero.Width;
   Y = hero.Y;
   SetZ(7);
@@ -281,7 +281,7 @@ TPropellerSprite::TPropellerSprite(TSprite* parent, TPlayContext& context) : TAc
 
 TSmokeSprite::TSmokeSprite(TSprite* parent, TPlayContext& context) : TActorSprite(parent, context) {
   UsePicture("smoke", TSizeFrom::StoredPattern);
-  const THeroSprite& hero = *Ctx.Globals.HeroSprite;
+  const THeroSprite& hero = *Ctx.Play.HeroSprite;
   X = hero.X - 260;
   Y = hero.Y + 16;
   SetZ(7);
@@ -298,7 +298,7 @@ void TSmokeSprite::Advance(int) {
 
 TShieldSprite::TShieldSprite(TSprite* parent, TPlayContext& context) : TActorSprite(parent, context) {
   UsePicture("shield");
-  const THeroSprite& hero = *Ctx.Globals.HeroSprite;
+  const THeroSprite& hero = *Ctx.Play.HeroSprite;
   X = hero.ShieldX();
   Y = hero.Y - 7;
   SetZ(7);

@@ -41,10 +41,10 @@ void TParatrooperSprite::Advance(int move_count) {
 }
 
 void TParatrooperSprite::Die() {
-  ++Ctx.Globals.LevelKills;
+  ++Ctx.Play.LevelKills;
   MarkDead();
   SpawnExplosion("bloodexplosion", 36, 3);
-  Ctx.Globals.Score = static_cast<uint16_t>(Ctx.Globals.Score + ScoreValue);
+  Ctx.Play.Score = static_cast<uint16_t>(Ctx.Play.Score + ScoreValue);
 }
 
 }  // namespace aerovell

@@ -35,9 +35,9 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file, TFormOpt
       DXTimer2(application),
       DXSound1(application.GetPlatform()),
       Music(DXSound1.Device()),
-      Context{Globals, Config, Random, DXImageList1.Items, DXWaveList1.Items, DXInput1, DXSpriteEngine1.Engine()},
-      Menus(Context, *this, DXDraw, DXSpriteEngine1, DXInput1),
-      Game(Context, *this, DXDraw, DXSpriteEngine1, DXInput1, HTTPClient1),
+      Context{Play, Pointer, Config, Random, DXImageList1.Items, DXWaveList1.Items, DXInput1, DXSpriteEngine1.Engine()},
+      Menus(Context, Cursor, *this, DXDraw, DXSpriteEngine1, DXInput1),
+      Game(Context, Cursor, *this, DXDraw, DXSpriteEngine1, DXInput1, HTTPClient1),
       app_(application),
       config_file_(std::move(config_file)),
       options_(std::move(options)) {
@@ -118,8 +118,8 @@ void TmainForm::FormCreate() {
     DXInput1.Keyboard.KeyAssignments[isButton1][0] = kVkControl;
     DXTimer2.SetEnabled(false);
     DXTimer1.SetEnabled(true);
-    Globals.StateBeforePause = gsMenu;
-    Globals.GameState = gsMenu;
+    Play.StateBeforePause = gsMenu;
+    Play.GameState = gsMenu;
     CreateMenuField();
   } catch (const std::exception& error) {
     // The rest of start-up is skipped, but the window still comes up, shows the
@@ -182,7 +182,7 @@ void TmainForm::SetCursorVisible(bool show) {
 
 void TmainForm::FormClose(TCloseAction& action) {
   if (startup_failed_) return;
-  TGameGlobals& g = Globals;
+  TPlayState& g = Play;
   if (!g.ExitConfirmed) {
     action = TCloseAction::caNone;
     // The game's end is on: the caption runs, or a dialog of the table is up
@@ -190,8 +190,8 @@ void TmainForm::FormClose(TCloseAction& action) {
     if (IsGameEndState(g.GameState)) return;
     // A second request while the question is up would save the question itself
     // as the screen to go back to.
-    if (g.MenuScreen == msExitQuestion) return;
-    OpenExitQuestion(g);
+    if (Cursor.MenuScreen == msExitQuestion) return;
+    OpenExitQuestion(g, Cursor);
     if (IsPlayState(g.GameState)) {
       SetCursorVisible(true);
       g.GameState = gsExitConfirm;
@@ -224,12 +224,12 @@ void TmainForm::Close() {
 void TmainForm::StartGame() {
   DXTimer1.SetEnabled(false);
   DXTimer2.SetEnabled(true);
-  Globals.GameState = gsPlaying;
+  Play.GameState = gsPlaying;
   CreateGameField();
 }
 
 void TmainForm::BackToMenus() {
-  Globals.GameState = gsMenu;
+  Play.GameState = gsMenu;
   DXSpriteEngine1.Engine().ClearChildren();
   DXTimer2.SetEnabled(false);
   CreateMenuField();
@@ -239,26 +239,26 @@ void TmainForm::BackToMenus() {
 void TmainForm::SubmitScore() { Game.SubmitScore(); }
 
 void TmainForm::DXTimer1Activate() {
-  if (Globals.GameState == gsMenu && Config.MusicOn) StartMusic("sound\\1.xm");
+  if (Play.GameState == gsMenu && Config.MusicOn) StartMusic("sound\\1.xm");
 }
 
 void TmainForm::DXTimer1Deactivate() { StopMusic(); }
 
 void TmainForm::DXTimer2Activate() {
-  if (Globals.GameState == gsPlaying) {
+  if (Play.GameState == gsPlaying) {
     SetCursorVisible(false);
     MovePointerToCentre();
   }
-  if (Globals.GameState != gsMenu && Config.MusicOn) StartMusic("sound\\2.xm");
+  if (Play.GameState != gsMenu && Config.MusicOn) StartMusic("sound\\2.xm");
 }
 
 void TmainForm::DXTimer2Deactivate() {
   StopMusic();
-  const uint8_t s = Globals.GameState;
+  const uint8_t s = Play.GameState;
   if (IsPausedByFocusLoss(s)) {
     SetCursorVisible(true);
-    Globals.StateBeforePause = s;
-    Globals.GameState = gsPaused;
+    Play.StateBeforePause = s;
+    Play.GameState = gsPaused;
   }
 }
 
@@ -294,20 +294,20 @@ void TmainForm::HandleEvent(const Event& event) {
 }
 
 void TmainForm::ReportState() {
-  if (!options_.ReportStates || Globals.GameState == reported_state_) return;
+  if (!options_.ReportStates || Play.GameState == reported_state_) return;
   int shots = 0;
   TSpriteEngine& root = DXSpriteEngine1.Engine();
   for (int i = 0; i < root.ChildCount(); ++i) shots += dynamic_cast<THeroWeaponSprite*>(&root.Child(i)) != nullptr;
-  const THeroSprite* hero = Globals.HeroSprite.get();
-  std::fprintf(stderr, "aerovell: state %u -> %u, hero %d %d, shots %d\n", reported_state_, Globals.GameState,
+  const THeroSprite* hero = Play.HeroSprite.get();
+  std::fprintf(stderr, "aerovell: state %u -> %u, hero %d %d, shots %d\n", reported_state_, Play.GameState,
                hero ? hero->X : -1, hero ? hero->Y : -1, shots);
-  reported_state_ = Globals.GameState;
+  reported_state_ = Play.GameState;
 }
 
 void TmainForm::SyncTextInput() {
   // The desktop's text input is on only while a field is being edited.
-  if (Globals.NameEditing == text_input_) return;
-  text_input_ = Globals.NameEditing;
+  if (Cursor.NameEditing == text_input_) return;
+  text_input_ = Cursor.NameEditing;
   platform_.SetTextInput(text_input_);
 }
 

@@ -63,7 +63,9 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
 
   TConfig Config;
   TRandom Random;
-  TGameGlobals Globals;
+  TPlayState Play;
+  TMenuCursor Cursor;
+  TPointerInput Pointer;
   TPlayContext Context;
   TFrontEnd Menus;
   TGameSession Game;

@@ -10,9 +10,9 @@
 namespace aerovell {
 
 void TGameSession::DrawNameEntryDialog(TDirectDrawSurfaceCanvas& canvas) {
-  const TGameGlobals& g = ctx_.Globals;
+  const TPlayState& g = ctx_.Play;
   const TPlayTexts& t = PlayTexts();
-  const uint8_t item = g.MenuItem;
+  const uint8_t item = cursor_.MenuItem;
   canvas.Font.Size = 14;
   canvas.Font.Color = kBlack;
   char score[32];
@@ -22,7 +22,7 @@ void TGameSession::DrawNameEntryDialog(TDirectDrawSurfaceCanvas& canvas) {
 
   // The cursor blinks in the selected field while it is edited; the texts are
   // centred without it, so they stay put while it blinks.
-  const bool cursor = g.NameEditing && g.BlinkCounter % 32 < 16;
+  const bool cursor = cursor_.NameEditing && cursor_.BlinkCounter % 32 < 16;
   const TFieldText name(g.PlayerName, false);
   WriteText(canvas, 400 - canvas.MeasureText(name.View()) / 2, 260,
             TFieldText(g.PlayerName, cursor && item == 1).View(), item == 1 ? kRed : kBlack);
@@ -45,7 +45,7 @@ void TGameSession::DrawSubmitQuestion(TDirectDrawSurfaceCanvas& canvas) {
   canvas.Font.Size = 14;
   WriteText(canvas, 310, 240, t.SendScore, kBlack);
   WriteText(canvas, 270, 280, t.ToRecordsPage, kBlack);
-  WriteYesNo(canvas, 320, ctx_.Globals.MenuItem);
+  WriteYesNo(canvas, 320, cursor_.MenuItem);
 }
 
 }  // namespace aerovell

@@ -36,13 +36,13 @@ bool KindAllowed(int level, int kind) {
 
 }  // namespace
 
-TGameSession::TGameSession(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
-                           TDXInput& input, THTTPClient& http)
-    : ctx_(context), host_(host), display_(display), sprites_(sprites), input_(input), http_(http) {}
+TGameSession::TGameSession(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display,
+                           TDXSpriteEngine& sprites, TDXInput& input, THTTPClient& http)
+    : ctx_(context), cursor_(cursor), host_(host), display_(display), sprites_(sprites), input_(input), http_(http) {}
 
 void TGameSession::CreateGameField() {
   TSpriteEngine& root = ctx_.Sprites;
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   root.ClearChildren();
   ctx_.Images.LoadLibraryFile(GamePath("data\\gamegraphic.dxg").string());
 
@@ -84,7 +84,7 @@ void TGameSession::ClearGameField() {
   TSpriteEngine& root = ctx_.Sprites;
   for (int i = root.ChildCount() - 1; i >= 0; --i)
     if (TSprite& s = root.Child(i); IsTransient(s)) s.MarkDead();
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   if (THeroSprite* hero = g.HeroSprite.get()) {
     hero->Visible = false;
     hero->X = 4;
@@ -103,7 +103,7 @@ void TGameSession::ClearGameField() {
 void TGameSession::CreateEnemy() {
   int kind;
   do kind = 1 + ctx_.Random.Random(9);
-  while (!KindAllowed(ctx_.Globals.Level, kind));
+  while (!KindAllowed(ctx_.Play.Level, kind));
   if (kind <= 6) TSprite::Spawn<TFlyingEnemySprite>(ctx_.Sprites, ctx_, static_cast<uint16_t>(kind));
   else TSprite::Spawn<TGroundEnemySprite>(ctx_.Sprites, ctx_, static_cast<uint8_t>(kind));
 }

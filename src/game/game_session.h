@@ -13,8 +13,8 @@ namespace aerovell {
 // dialogs of the game's end.
 class TGameSession {
  public:
-  TGameSession(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites, TDXInput& input,
-               THTTPClient& http);
+  TGameSession(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
+               TDXInput& input, THTTPClient& http);
 
   // Replaces the menu field by the play field and starts a game at level 1.
   void CreateGameField();
@@ -40,6 +40,7 @@ class TGameSession {
   void DrawSubmitQuestion(TDirectDrawSurfaceCanvas& canvas);
 
   TPlayContext& ctx_;
+  TMenuCursor& cursor_;
   TGameHost& host_;
   TDXDraw& display_;
   TDXSpriteEngine& sprites_;

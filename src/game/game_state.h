@@ -62,21 +62,13 @@ class TShieldSprite;
 class TClosingWindow;
 class TBonusIndicatorSprite;
 
-// The state the game, menu and input code share for the whole run.
-struct TGameGlobals {
+// The state of a game, for the whole run: what the play field, the actors and
+// the end of a game read and change.
+struct TPlayState {
   uint8_t GameState = 0;
   uint8_t StateBeforePause = gsMenu;
-  uint8_t MenuScreen = msMainMenu;
-  uint8_t MenuItem = 0;
+  // The state the exit question covers; "Нет" puts it back.
   uint8_t SavedState = 0;
-  uint8_t SavedScreen = 0;
-  uint8_t SavedItem = 0;
-  // What the exit question covers besides the screen: where that screen itself
-  // returns to, and whether the dialog frame was up, so "Нет" restores it as it was.
-  uint8_t SavedReturnScreen = 0;
-  bool SavedFrameVisible = false;
-  uint8_t BlinkCounter = 0;
-  bool NameEditing = false;
   bool ExitConfirmed = false;
   uint8_t Level = 0;
   uint16_t Score = 0;
@@ -94,14 +86,6 @@ struct TGameGlobals {
   TShortString10 PlayerName;
   uint8_t RecordRank = 0;
 
-  // Mouse steering and the mouse's fire buttons, consumed by the player's aircraft.
-  uint8_t MouseStepLeft = 0;
-  uint8_t MouseStepRight = 0;
-  uint8_t MouseStepUp = 0;
-  uint8_t MouseStepDown = 0;
-  bool MouseLeftDown = false;
-  bool MouseRightDown = false;
-
   // The long-lived sprites of the field; each reads empty once the tree frees it.
   TSpriteRef<THeroSprite> HeroSprite;
   TSpriteRef<TPropellerSprite> PropellerSprite;
@@ -111,6 +95,32 @@ struct TGameGlobals {
   TSpriteRef<TBonusIndicatorSprite> WeaponIndicator;
   TSpriteRef<TBonusIndicatorSprite> ShieldIndicator;
   TSpriteRef<TBonusIndicatorSprite> PickupIndicator;
+};
+
+// Which screen or dialog takes the menu keys and the mouse, its selected item,
+// and the text field being edited: the menus' and the end-of-game dialogs'.
+struct TMenuCursor {
+  uint8_t MenuScreen = msMainMenu;
+  uint8_t MenuItem = 0;
+  uint8_t SavedScreen = 0;
+  uint8_t SavedItem = 0;
+  // What the exit question covers besides the screen: where that screen itself
+  // returns to, and whether the dialog frame was up, so "Нет" restores it as it was.
+  uint8_t SavedReturnScreen = 0;
+  bool SavedFrameVisible = false;
+  uint8_t BlinkCounter = 0;
+  bool NameEditing = false;
+};
+
+// The mouse in play: steering steps and the fire buttons, consumed by the
+// player's aircraft.
+struct TPointerInput {
+  uint8_t MouseStepLeft = 0;
+  uint8_t MouseStepRight = 0;
+  uint8_t MouseStepUp = 0;
+  uint8_t MouseStepDown = 0;
+  bool MouseLeftDown = false;
+  bool MouseRightDown = false;
 };
 
 }  // namespace aerovell

@@ -16,7 +16,8 @@ namespace aerovell {
 // the main window: so a test can build an engine, a context and a few actors and
 // run frames without a window.
 struct TPlayContext {
-  TGameGlobals& Globals;
+  TPlayState& Play;
+  TPointerInput& Pointer;
   TConfig& Config;
   TRandom& Random;
   TPictureCollection& Images;

@@ -17,8 +17,8 @@ void TGameSession::DXTimer2Timer(int lag_count) {
   input_.Update();
   sprites_.FlushDead();
   CompleteLevel();
-  if (ctx_.Globals.GameState == gsPlaying) AdvancePlay(lag_count);
-  if (ctx_.Globals.GameState == gsHeroDown) AdvanceHeroDown(lag_count);
+  if (ctx_.Play.GameState == gsPlaying) AdvancePlay(lag_count);
+  if (ctx_.Play.GameState == gsHeroDown) AdvanceHeroDown(lag_count);
   display_.FillSurface(0);
   sprites_.DrawSprites();
   DrawHeadUpDisplay(canvas);
@@ -29,7 +29,7 @@ void TGameSession::DXTimer2Timer(int lag_count) {
 
 // Tested in every state: only play and the lost-life interval let enemies die.
 void TGameSession::CompleteLevel() {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   if (g.LevelKills < g.Level * 10) return;
   if (g.Level < 255) ++g.Level;  // a 256th level would divide the spawn delay by zero
   g.LevelKills = 0;
@@ -41,7 +41,7 @@ void TGameSession::CompleteLevel() {
 }
 
 void TGameSession::AdvancePlay(int lag_count) {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   sprites_.MoveSprites(lag_count);
   if (g.EnemySpawnDelay != 0) {
     --g.EnemySpawnDelay;
@@ -58,7 +58,7 @@ void TGameSession::AdvancePlay(int lag_count) {
 }
 
 void TGameSession::AdvanceHeroDown(int lag_count) {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   sprites_.MoveSprites(lag_count);
   if (g.RespawnDelay != 0) {
     --g.RespawnDelay;
@@ -78,7 +78,7 @@ void TGameSession::AdvanceHeroDown(int lag_count) {
 }
 
 void TGameSession::ShowHero() {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   THeroSprite* hero = g.HeroSprite.get();
   if (!hero) return;
   hero->Visible = true;
@@ -90,7 +90,7 @@ void TGameSession::ShowHero() {
 }
 
 void TGameSession::DrawHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas) {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   const bool playing = g.GameState == gsPlaying;
   canvas.Font.Size = 14;
   WriteNumber(canvas, 115, 4, g.Level, kGreen);
@@ -129,7 +129,7 @@ void TGameSession::DrawHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas) {
 
 void TGameSession::DrawStateTexts(TDirectDrawSurfaceCanvas& canvas) {
   // Each test sees the state the ones before it left, in this frame already.
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   const TPlayTexts& t = PlayTexts();
   if (g.GameState == gsLevelIntro) {
     g.MessageTimer -= kPlayInterval;
@@ -152,7 +152,7 @@ void TGameSession::DrawStateTexts(TDirectDrawSurfaceCanvas& canvas) {
     if (g.MessageTimer <= 0) EndCaption();
   }
   if (g.GameState == gsNameEntry) {
-    ++g.BlinkCounter;
+    ++cursor_.BlinkCounter;
     DrawNameEntryDialog(canvas);
   }
   if (g.GameState == gsSubmitQuestion) DrawSubmitQuestion(canvas);
@@ -169,7 +169,7 @@ void TGameSession::DrawStateTexts(TDirectDrawSurfaceCanvas& canvas) {
   }
   if (g.GameState == gsExitConfirm) {
     canvas.Font.Size = 14;
-    WriteExitQuestion(canvas, g.MenuItem);
+    WriteExitQuestion(canvas, cursor_.MenuItem);
   }
   if (g.GameState == gsPaused) {
     canvas.Font.Size = 30;
@@ -179,7 +179,7 @@ void TGameSession::DrawStateTexts(TDirectDrawSurfaceCanvas& canvas) {
 
 // The game-over caption has run out: into the table, or back to the menus.
 void TGameSession::EndCaption() {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   g.RecordRank = static_cast<uint8_t>(FindRecordRank(ctx_.Config, g.Score));
   host_.SetCursorVisible(true);
   if (g.RecordRank == 11) {
@@ -188,9 +188,9 @@ void TGameSession::EndCaption() {
   }
   g.GameState = gsNameEntry;
   if (g.ClosingWindowSprite) g.ClosingWindowSprite->Visible = true;
-  g.MenuScreen = msNameEntry;
-  g.MenuItem = 1;
-  g.NameEditing = true;  // typing goes into the name at once
+  cursor_.MenuScreen = msNameEntry;
+  cursor_.MenuItem = 1;
+  cursor_.NameEditing = true;  // typing goes into the name at once
 }
 
 }  // namespace aerovell

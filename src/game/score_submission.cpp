@@ -8,7 +8,7 @@
 
 namespace aerovell {
 void TGameSession::SubmitScore() {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   // Nothing else is drawn until both answers are in: say so first.
   display_.FillSurface(0);
   sprites_.DrawSprites();
@@ -40,7 +40,7 @@ void TGameSession::SubmitScore() {
   if (IsOkAnswer(answer)) {
     // As the "Нет" of the question: the menu sound, and back to the menus.
     g.GameState = gsSubmitQuestion;
-    g.MenuItem = 2;
+    cursor_.MenuItem = 2;
     host_.ExecuteMenuItem();
     return;
   }

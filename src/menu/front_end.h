@@ -34,7 +34,8 @@ struct TMenuState {
 // pause, exit question, hot key and mouse steering included).
 class TFrontEnd {
  public:
-  TFrontEnd(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites, TDXInput& input);
+  TFrontEnd(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
+            TDXInput& input);
 
   TMenuState State;
 
@@ -64,6 +65,7 @@ class TFrontEnd {
   TShortString10* EditedField();
 
   TPlayContext& ctx_;
+  TMenuCursor& cursor_;
   TGameHost& host_;
   TDXDraw& display_;
   TDXSpriteEngine& sprites_;

@@ -25,8 +25,8 @@ void TFrontEnd::DXTimer1Timer(int lag_count) {
 void TFrontEnd::DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas) {
   const TMenuTexts& t = MenuTexts();
   const TItemGeometry& g = State.Geometry;
-  const uint8_t item = ctx_.Globals.MenuItem;
-  switch (ctx_.Globals.MenuScreen) {
+  const uint8_t item = cursor_.MenuItem;
+  switch (cursor_.MenuScreen) {
     case msOptions: {
       canvas.Font.Size = 16;
       WriteText(canvas, 144, 178, t.Options, kBlack);
@@ -56,8 +56,8 @@ void TFrontEnd::DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas) {
         }
       }
       // The country with a blinking bar while it is edited.
-      if (ctx_.Globals.NameEditing) ++ctx_.Globals.BlinkCounter;
-      const bool bar = ctx_.Globals.NameEditing && ctx_.Globals.BlinkCounter % 32 >= 16;
+      if (cursor_.NameEditing) ++cursor_.BlinkCounter;
+      const bool bar = cursor_.NameEditing && cursor_.BlinkCounter % 32 >= 16;
       WriteText(canvas, 330, 332, TFieldText(ctx_.Config.Country, bar).View(), kRed);
       WriteText(canvas, 330, 359, State.HotKeyName, kRed);
       if (item != 6) {

@@ -41,8 +41,9 @@ class TActorWorld {
   TDXInput input{platform};
   TConfig config;
   TRandom random{20240611};
-  TGameGlobals globals;
-  TPlayContext ctx{globals, config, random, images.Items, waves.Items, input, sprites.Engine()};
+  TPlayState play;
+  TPointerInput pointer;
+  TPlayContext ctx{play, pointer, config, random, images.Items, waves.Items, input, sprites.Engine()};
 };
 
 }  // namespace aerovell::play

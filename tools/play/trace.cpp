@@ -74,7 +74,7 @@ std::string PictureKey(const TSprite& sprite) {
 }
 
 std::string TraceLine(TmainForm& form, int frame) {
-  const TGameGlobals& g = form.Globals;
+  const TPlayState& g = form.Play;
   char buffer[512];
   std::string out;
   std::snprintf(buffer, sizeof buffer,
