@@ -110,7 +110,7 @@ TEST_F(MainFormTest, ClosingFromTheMenusAsksFirstAndOpensPlayUrlTwice) {
   TmainForm& f = Start();
   f.Close();
   EXPECT_FALSE(f.Closed());
-  EXPECT_EQ(f.Cursor.MenuScreen, 5);
+  EXPECT_EQ(f.Cursor.MenuScreen, msExitQuestion);
   EXPECT_EQ(f.Cursor.MenuItem, 1);
   EXPECT_EQ(f.Play.GameState, gsMenu);
   EXPECT_TRUE(platform.shell_opens.empty());
@@ -139,12 +139,12 @@ TEST_F(MainFormTest, CompanionsAreSkippedWhenAbsent) {
 TEST_F(MainFormTest, ClosingDuringPlayEndsTheGameInsteadOfTheWindow) {
   TmainForm& f = Start();
   f.Play.GameState = gsPlaying;
-  f.Cursor.MenuScreen = 2;
+  f.Cursor.MenuScreen = msOptions;
   platform.cursor_count = -3;
   f.Close();
   EXPECT_EQ(f.Play.GameState, gsExitConfirm);
   EXPECT_EQ(f.Play.SavedState, gsPlaying);
-  EXPECT_EQ(f.Cursor.SavedScreen, 2);
+  EXPECT_EQ(f.Cursor.SavedScreen, msOptions);
   EXPECT_GE(platform.cursor_count, 0) << "the pointer is shown for the question";
   f.Play.ExitConfirmed = true;
   f.Close();
@@ -154,7 +154,7 @@ TEST_F(MainFormTest, ClosingDuringPlayEndsTheGameInsteadOfTheWindow) {
   EXPECT_FALSE(f.Play.ExitConfirmed);
   f.Close();
   EXPECT_EQ(f.Play.GameState, gsGameOver) << "closing during the game-over caption does nothing";
-  EXPECT_EQ(f.Cursor.MenuScreen, 5);
+  EXPECT_EQ(f.Cursor.MenuScreen, msExitQuestion);
   EXPECT_FALSE(f.Closed());
 }
 
@@ -311,7 +311,7 @@ TEST_F(MainFormTest, ASignalEndsTheLoopQuietly) {
   EXPECT_TRUE(app.TerminatedBySignal());
   EXPECT_LT(platform.TicksMs(), 1000u + 200u);
   EXPECT_TRUE(platform.shell_opens.empty());
-  EXPECT_EQ(f.Cursor.MenuScreen, 1) << "no question was asked";
+  EXPECT_EQ(f.Cursor.MenuScreen, msMainMenu) << "no question was asked";
 }
 
 }  // namespace

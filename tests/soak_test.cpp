@@ -118,7 +118,7 @@ TEST_P(Soak, RandomInputPlaysOnWithoutFault) {
       game.reset();
       Boot(GetParam() + static_cast<uint32_t>(restarts));
     }
-    const uint8_t before = G().GameState;
+    const TGameState before = G().GameState;
     Frame(player.Next(G(), Root()));
     const TPlayState& g = G();
     if (before == gsMenu && g.GameState != gsMenu && g.GameState != gsExitConfirm) ++games;

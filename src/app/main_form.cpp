@@ -254,7 +254,7 @@ void TmainForm::DXTimer2Activate() {
 
 void TmainForm::DXTimer2Deactivate() {
   StopMusic();
-  const uint8_t s = Play.GameState;
+  const TGameState s = Play.GameState;
   if (IsPausedByFocusLoss(s)) {
     SetCursorVisible(true);
     Play.StateBeforePause = s;
@@ -299,8 +299,8 @@ void TmainForm::ReportState() {
   TSpriteEngine& root = DXSpriteEngine1.Engine();
   for (int i = 0; i < root.ChildCount(); ++i) shots += dynamic_cast<THeroWeaponSprite*>(&root.Child(i)) != nullptr;
   const THeroSprite* hero = Play.HeroSprite.get();
-  std::fprintf(stderr, "aerovell: state %u -> %u, hero %d %d, shots %d\n", reported_state_, Play.GameState,
-               hero ? hero->X : -1, hero ? hero->Y : -1, shots);
+  std::fprintf(stderr, "aerovell: state %u -> %u, hero %d %d, shots %d\n", static_cast<unsigned>(reported_state_),
+               static_cast<unsigned>(Play.GameState), hero ? hero->X : -1, hero ? hero->Y : -1, shots);
   reported_state_ = Play.GameState;
 }
 

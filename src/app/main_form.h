@@ -135,7 +135,7 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
   bool closed_ = false;
   bool text_input_ = false;
   bool store_error_shown_ = false;
-  uint8_t reported_state_ = 0;
+  TGameState reported_state_{};
   // Start-up stopped at an error: there is no menu to ask in, so closing just closes.
   bool startup_failed_ = false;
   std::string startup_error_;

@@ -42,11 +42,11 @@ void TFrontEnd::ExecuteMenuItem() {
         host_.StartGame();
       } else if (item >= 2 && item <= 4) {
         DestroyMenu();
-        cursor_.MenuScreen = item;  // options, records or help
+        cursor_.MenuScreen = static_cast<TMenuScreen>(item);  // options, records or help
         State.MainMenuItem = item;
         cursor_.MenuItem = 1;
         CreateSubMenu();
-        if (item == msHelp) {
+        if (cursor_.MenuScreen == msHelp) {
           State.HelpPage = 1;
           auto& help = TSprite::Spawn<THelpImageSprite>(ctx_.Sprites);
           SetSpritePicture(help, ctx_.Images.Item(mpFirstHelpPage));

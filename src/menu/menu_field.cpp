@@ -58,7 +58,8 @@ void TFrontEnd::CreateSubMenu() {
 }
 
 void TFrontEnd::UpdateMenuHighlight() {
-  const uint8_t screen = cursor_.MenuScreen, item = cursor_.MenuItem;
+  const TMenuScreen screen = cursor_.MenuScreen;
+  const uint8_t item = cursor_.MenuItem;
   if ((screen == msOptions && item != 4) || (screen == msNameEntry && item > 2)) {
     cursor_.NameEditing = false;  // moving off a text field ends its editing
     return;

@@ -32,8 +32,8 @@ void TFrontEnd::DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas) {
       WriteText(canvas, 144, 178, t.Options, kBlack);
       canvas.Font.Size = 14;
       const std::string* labels[] = {&t.Mode, &t.Music, &t.Sound, &t.Country, &t.HotKey};
-      for (int row = 1; row <= 5; ++row) WriteText(canvas, 144, g.Y(2, row), *labels[row - 1], kBlack);
-      const int x = g.X(2, 1), mode_w = g.W(2, 1);
+      for (int row = 1; row <= 5; ++row) WriteText(canvas, 144, g.Y(msOptions, row), *labels[row - 1], kBlack);
+      const int x = g.X(msOptions, 1), mode_w = g.W(msOptions, 1);
       if (ctx_.Config.Windowed) {
         WriteText(canvas, x, 254, t.Windowed, kRed);
         WriteText(canvas, x + mode_w, 254, t.SlashFullScreen, kBlack);
@@ -46,7 +46,7 @@ void TFrontEnd::DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas) {
         uint8_t on;
       } switches[] = {{2, ctx_.Config.MusicOn}, {3, ctx_.Config.SoundOn}};
       for (const auto& s : switches) {
-        const int sx = g.X(2, s.row), sy = g.Y(2, s.row), w = g.W(2, s.row);
+        const int sx = g.X(msOptions, s.row), sy = g.Y(msOptions, s.row), w = g.W(msOptions, s.row);
         if (s.on) {
           WriteText(canvas, sx, sy, t.On, kRed);
           WriteText(canvas, sx + w - 1, sy, t.SlashOff, kBlack);
@@ -63,7 +63,7 @@ void TFrontEnd::DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas) {
       if (item != 6) {
         canvas.Pen.Color = kRed;
         canvas.Pen.Width = 2;
-        canvas.Rectangle(g.X(2, 1) - 5, 26 * item + 226, 640, 26 * item + 254);
+        canvas.Rectangle(g.X(msOptions, 1) - 5, 26 * item + 226, 640, 26 * item + 254);
         WriteText(canvas, 144, 417, t.Back, kBlack);
       } else {
         WriteText(canvas, 144, 417, t.Back, kRed);

@@ -37,7 +37,7 @@ void TFrontEnd::FormKeyDown(uint16_t key, uint8_t mods) {
   // Alt at any press of Enter counts for its release (the latch may hide the press).
   if (key == vk::kReturn && (mods & kModAlt)) State.AltAtEnterPress = true;
   if (!State.KeyLatch && IsMenuState(g.GameState)) {
-    const uint8_t screen = cursor_.MenuScreen;
+    const TMenuScreen screen = cursor_.MenuScreen;
     const bool switch_row = screen == msOptions && cursor_.MenuItem >= 1 && cursor_.MenuItem <= 3;
     const bool list_screen = screen == msRecords || screen == msHelp || screen == msExitQuestion ||
                              screen == msClearRecordsQuestion || screen == msNameEntry || screen == msSubmitQuestion;
@@ -136,7 +136,7 @@ void TFrontEnd::DXDrawMouseMove(int x, int y) {
   if (g.GameState == gsPlaying) return SteerByMouse();
   if (!IsMenuState(g.GameState)) return;
   State.MouseOverItem = false;
-  const uint8_t screen = cursor_.MenuScreen;
+  const TMenuScreen screen = cursor_.MenuScreen;
   const TItemGeometry& geometry = State.Geometry;
   for (int k = 1; k <= MenuItemCount(screen); ++k) {
     // The options' rows reach to x 630 whatever their width.

@@ -81,8 +81,9 @@ std::string TraceLine(TmainForm& form, int frame) {
                 "{\"frame\":%d,\"state\":%u,\"level\":%u,\"score\":%u,\"lives\":%d,\"kills\":%u,\"message\":%d,"
                 "\"respawn\":%d,\"enemyDelay\":%u,\"bonusDelay\":%u,\"weaponTime\":%d,\"bombTime\":%d,"
                 "\"shieldTime\":%d,\"pickupTime\":%d,",
-                frame, g.GameState, g.Level, g.Score, g.Lives, g.LevelKills, g.MessageTimer, g.RespawnDelay,
-                g.EnemySpawnDelay, g.BonusSpawnDelay, g.WeaponTime, g.BombTime, g.ShieldTime, g.PickupTime);
+                frame, static_cast<unsigned>(g.GameState), g.Level, g.Score, g.Lives, g.LevelKills, g.MessageTimer,
+                g.RespawnDelay, g.EnemySpawnDelay, g.BonusSpawnDelay, g.WeaponTime, g.BombTime, g.ShieldTime,
+                g.PickupTime);
   out += buffer;
   if (const THeroSprite* hero = g.HeroSprite.get()) {
     std::snprintf(buffer, sizeof buffer,
