@@ -40,13 +40,13 @@ void TFrontEnd::ExecuteMenuItem() {
     case msMainMenu:
       if (item == 1) {
         host_.StartGame();
-      } else if (item >= 2 && item <= 4) {
+      } else if (const std::optional<TMenuScreen> screen = SubScreenOf(item)) {
         DestroyMenu();
-        cursor_.MenuScreen = static_cast<TMenuScreen>(item);  // options, records or help
+        cursor_.MenuScreen = *screen;
         State.MainMenuItem = item;
         cursor_.MenuItem = 1;
         CreateSubMenu();
-        if (cursor_.MenuScreen == msHelp) {
+        if (*screen == msHelp) {
           State.HelpPage = 1;
           auto& help = TSprite::Spawn<THelpImageSprite>(ctx_.Sprites);
           SetSpritePicture(help, ctx_.Images.Item(mpFirstHelpPage));

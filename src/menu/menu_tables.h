@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "engine/image_sprite.h"
 #include "game/game_state.h"
@@ -22,6 +23,18 @@ inline constexpr std::array<uint8_t, kMenuScreens> kMenuItemCount = {6, 6, 3, 3,
 constexpr int MenuItemCount(TMenuScreen screen) {
   const int row = ScreenRow(screen);
   return row >= 0 ? kMenuItemCount[static_cast<size_t>(row)] : 0;
+}
+
+// The screens the main menu's items open: "Опции", "Рекорды" and "Помощь".
+struct TSubScreenItem {
+  uint8_t item;
+  TMenuScreen screen;
+};
+inline constexpr TSubScreenItem kSubScreenItems[] = {{2, msOptions}, {3, msRecords}, {4, msHelp}};
+constexpr std::optional<TMenuScreen> SubScreenOf(uint8_t main_menu_item) {
+  for (const TSubScreenItem& s : kSubScreenItems)
+    if (s.item == main_menu_item) return s.screen;
+  return std::nullopt;
 }
 
 // The pictures of "data\menu.dxg", taken by position.
