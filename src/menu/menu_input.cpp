@@ -155,27 +155,27 @@ void TFrontEnd::DXDrawMouseMove(int x, int y) {
 void TFrontEnd::SteerByMouse() {
   // The pointer is held at the centre; each move away from it is a step, halved
   // and kept in a byte, in the direction no key is already steering.
-  TPlayState& g = ctx_.Play;
+  TPointerInput& p = ctx_.Pointer;
   int px = 400, py = 300;
   host_.PointerPosition(px, py);
   if (px > 400 && !ctx_.Held(isRight)) {
-    ctx_.Pointer.MouseStepLeft = 0;
-    ctx_.Pointer.MouseStepRight = static_cast<uint8_t>((px - 400) / 2);
+    p.MouseStepLeft = 0;
+    p.MouseStepRight = static_cast<uint8_t>((px - 400) / 2);
     host_.MovePointerToCentre();
   }
   if (px < 400 && !ctx_.Held(isLeft)) {
-    ctx_.Pointer.MouseStepLeft = static_cast<uint8_t>((400 - px) / 2);
-    ctx_.Pointer.MouseStepRight = 0;
+    p.MouseStepLeft = static_cast<uint8_t>((400 - px) / 2);
+    p.MouseStepRight = 0;
     host_.MovePointerToCentre();
   }
   if (py > 300 && !ctx_.Held(isDown)) {
-    ctx_.Pointer.MouseStepUp = 0;
-    ctx_.Pointer.MouseStepDown = static_cast<uint8_t>((py - 300) / 2);
+    p.MouseStepUp = 0;
+    p.MouseStepDown = static_cast<uint8_t>((py - 300) / 2);
     host_.MovePointerToCentre();
   }
   if (py < 300 && !ctx_.Held(isUp)) {
-    ctx_.Pointer.MouseStepUp = static_cast<uint8_t>((300 - py) / 2);
-    ctx_.Pointer.MouseStepDown = 0;
+    p.MouseStepUp = static_cast<uint8_t>((300 - py) / 2);
+    p.MouseStepDown = 0;
     host_.MovePointerToCentre();
   }
 }
