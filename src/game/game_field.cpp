@@ -38,7 +38,13 @@ bool KindAllowed(int level, int kind) {
 
 TGameSession::TGameSession(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display,
                            TDXSpriteEngine& sprites, TDXInput& input, THTTPClient& http)
-    : ctx_(context), cursor_(cursor), host_(host), display_(display), sprites_(sprites), input_(input), http_(http) {}
+    : ctx_(context),
+      cursor_(cursor),
+      host_(host),
+      sprites_(sprites),
+      input_(input),
+      http_(http),
+      painter_(display, sprites, context, cursor) {}
 
 void TGameSession::CreateGameField() {
   TSpriteEngine& root = ctx_.Sprites;

@@ -4,6 +4,7 @@
 #include "engine/dx_sprite_engine.h"
 #include "game/game_host.h"
 #include "game/play_context.h"
+#include "game/play_painter.h"
 #include "online/http_client.h"
 
 namespace aerovell {
@@ -33,19 +34,17 @@ class TGameSession {
   void AdvancePlay(int lag_count);
   void AdvanceHeroDown(int lag_count);
   void ShowHero();
-  void DrawHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas);
-  void DrawStateTexts(TDirectDrawSurfaceCanvas& canvas);
+  void CountDownBonuses();
+  void StepStateTexts();
   void EndCaption();
-  void DrawNameEntryDialog(TDirectDrawSurfaceCanvas& canvas);
-  void DrawSubmitQuestion(TDirectDrawSurfaceCanvas& canvas);
 
   TPlayContext& ctx_;
   TMenuCursor& cursor_;
   TGameHost& host_;
-  TDXDraw& display_;
   TDXSpriteEngine& sprites_;
   TDXInput& input_;
   THTTPClient& http_;
+  TPlayPainter painter_;
 };
 
 // The frame interval the millisecond timers of play count down by.

@@ -1,8 +1,6 @@
 // Sending a record to the score service: the please-wait frame, the version
 // request, the record's letters, and the answer's verdict.
-#include "game/canvas_text.h"
 #include "game/game_session.h"
-#include "game/play_texts.h"
 #include "online/score_codec.h"
 #include "settings/score_service.h"
 
@@ -10,14 +8,7 @@ namespace aerovell {
 void TGameSession::SubmitScore() {
   TPlayState& g = ctx_.Play;
   // Nothing else is drawn until both answers are in: say so first.
-  display_.FillSurface(0);
-  sprites_.DrawSprites();
-  TDirectDrawSurfaceCanvas& canvas = display_.SurfaceCanvas();
-  canvas.Font.Name = "a_Stamper";
-  canvas.Font.Size = 14;
-  WriteText(canvas, 250, 220, PlayTexts().PleaseWait, kRed);
-  canvas.Release();
-  display_.PresentFrame();
+  painter_.PaintPleaseWait();
   g.GameState = gsSubmitting;
 
   const std::string host = host_.ScoreHost();
