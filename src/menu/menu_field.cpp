@@ -6,7 +6,12 @@ namespace aerovell {
 
 TFrontEnd::TFrontEnd(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display,
                      TDXSpriteEngine& sprites, TDXInput& input)
-    : ctx_(context), cursor_(cursor), host_(host), display_(display), sprites_(sprites), input_(input) {}
+    : ctx_(context),
+      cursor_(cursor),
+      host_(host),
+      sprites_(sprites),
+      input_(input),
+      painter_(display, sprites, State, cursor, context.Config) {}
 
 void TFrontEnd::CreateMenuField() {
   ctx_.Images.LoadLibraryFile(GamePath("data\\menu.dxg").string());
