@@ -72,34 +72,34 @@ void THeroSprite::Advance(int move_count) {
     Die();
     return;
   }
-  TPlayState& g = Ctx.Play;
-  const bool up = Ctx.Held(isUp) || Ctx.Pointer.MouseStepUp > 0;
-  const bool down = Ctx.Held(isDown) || Ctx.Pointer.MouseStepDown > 0;
+  TPointerInput& p = Ctx.Pointer;
+  const bool up = Ctx.Held(isUp) || p.MouseStepUp > 0;
+  const bool down = Ctx.Held(isDown) || p.MouseStepDown > 0;
   // A mouse step clamps to the bound; a key step of 8 may overshoot it once.
-  if (X > kLeftBound && (Ctx.Held(isLeft) || Ctx.Pointer.MouseStepLeft > 0)) {
-    if (Ctx.Pointer.MouseStepLeft > 0) {
-      X = std::max(X - Ctx.Pointer.MouseStepLeft, kLeftBound);
-      Ctx.Pointer.MouseStepLeft = 0;
+  if (X > kLeftBound && (Ctx.Held(isLeft) || p.MouseStepLeft > 0)) {
+    if (p.MouseStepLeft > 0) {
+      X = std::max(X - p.MouseStepLeft, kLeftBound);
+      p.MouseStepLeft = 0;
     } else {
       X -= kHeroSpeed;
     }
     PlaceCompanionsHorizontally();
   }
-  if (X < kRightBound - Width && (Ctx.Held(isRight) || Ctx.Pointer.MouseStepRight > 0)) {
-    if (Ctx.Pointer.MouseStepRight > 0) {
-      X = std::min(X + Ctx.Pointer.MouseStepRight, kRightBound - Width);
-      Ctx.Pointer.MouseStepRight = 0;
+  if (X < kRightBound - Width && (Ctx.Held(isRight) || p.MouseStepRight > 0)) {
+    if (p.MouseStepRight > 0) {
+      X = std::min(X + p.MouseStepRight, kRightBound - Width);
+      p.MouseStepRight = 0;
     } else {
       X += kHeroSpeed;
     }
     PlaceCompanionsHorizontally();
   }
   if (Y > kTopBound && up) {
-    Y = Ctx.Pointer.MouseStepUp > 0 ? std::max(Y - Ctx.Pointer.MouseStepUp, kTopBound) : Y - kHeroSpeed;
+    Y = p.MouseStepUp > 0 ? std::max(Y - p.MouseStepUp, kTopBound) : Y - kHeroSpeed;
     PlaceCompanionsVertically();
   }
   if (Y < kBottomBound - Height && down) {
-    Y = Ctx.Pointer.MouseStepDown > 0 ? std::min(Y + Ctx.Pointer.MouseStepDown, kBottomBound - Height) : Y + kHeroSpeed;
+    Y = p.MouseStepDown > 0 ? std::min(Y + p.MouseStepDown, kBottomBound - Height) : Y + kHeroSpeed;
     PlaceCompanionsVertically();
   }
   if (up) {
@@ -113,17 +113,17 @@ void THeroSprite::Advance(int move_count) {
   } else {
     FrameIndex = kLevelFlight;
   }
-  Ctx.Pointer.MouseStepDown = 0;
-  Ctx.Pointer.MouseStepUp = 0;
+  p.MouseStepDown = 0;
+  p.MouseStepUp = 0;
   // The cooldowns count down before the triggers are read: a held trigger fires
   // every 200 div rate frames.
   if (FireCooldown > 0) --FireCooldown;
   if (BombCooldown > 0) --BombCooldown;
-  if ((Ctx.Held(isButton1) || Ctx.Pointer.MouseLeftDown) && FireCooldown == 0) {
+  if ((Ctx.Held(isButton1) || p.MouseLeftDown) && FireCooldown == 0) {
     FireMainGun();
     FireCooldown = 200 / FireRate;  // also for a gun that fires nothing
   }
-  if ((Ctx.Held(isButton2) || Ctx.Pointer.MouseRightDown) && BombCooldown == 0 && HasBomb) {
+  if ((Ctx.Held(isButton2) || p.MouseRightDown) && BombCooldown == 0 && HasBomb) {
     TSprite::Spawn<THeroWeaponSprite>(Ctx.Sprites, Ctx, X + Width / 2 - 20, Y + Height / 2, hwBomb, hdDown);
     BombCooldown = 200 / BombRate;
   }
