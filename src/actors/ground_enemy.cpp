@@ -61,7 +61,7 @@ TGroundEnemySprite::TGroundEnemySprite(TSprite* parent, TPlayContext& context, u
   ShotCooldown = static_cast<uint16_t>(Ctx.Random.Random(200 / 9));
 }
 
-void TGroundEnemySprite::Render() {
+void TGroundEnemySprite::Prepare() {
   const int pivot_x = X + GunOffsetX, pivot_y = Y + GunOffsetY;
   uint8_t a = AimAngle;
   if (const THeroSprite* hero = Ctx.Play.HeroSprite.get())
@@ -76,12 +76,15 @@ void TGroundEnemySprite::Render() {
       GunImage = "soldiergun2";
     }
   }
+  AimAngle = a;
+}
+
+void TGroundEnemySprite::Render() {
   TImageSprite::Render();
   // Like the body, the gun is drawn only where there is a surface to draw on.
   if (Surface* surface = Engine()->Surface())
-    Ctx.Picture(GunImage).DrawPatternRotated(*surface, pivot_x, pivot_y, GunWidth, GunHeight, 0, GunPivotX, GunPivotY,
-                                             a);
-  AimAngle = a;
+    Ctx.Picture(GunImage).DrawPatternRotated(*surface, X + GunOffsetX, Y + GunOffsetY, GunWidth, GunHeight, 0,
+                                             GunPivotX, GunPivotY, AimAngle);
 }
 
 void TGroundEnemySprite::Advance(int move_count) {

@@ -13,8 +13,8 @@ namespace aerovell {
 uint8_t GunAngle(int dx, int dy);
 
 // A soldier (7), gun tower (8) or rocket launcher "nru" (9) rolling in with the
-// ground. Its gun turns to aim at the player's aircraft; the aim is worked out when
-// the unit is drawn and kept for its next shot.
+// ground. Its gun turns to aim at the player's aircraft; the aim is worked out
+// before each picture, while the unit is in view, and kept for its next shot.
 class TGroundEnemySprite final : public TActorSprite {
  public:
   TGroundEnemySprite(TSprite* parent, TPlayContext& context, uint8_t kind);
@@ -31,6 +31,8 @@ class TGroundEnemySprite final : public TActorSprite {
   double GunPivotX = 0, GunPivotY = 0;
   uint8_t EnemyKind = 7;
 
+  // Aims the gun at the aircraft; a soldier turns round when the aim crosses over.
+  void Prepare() override;
   void Render() override;
   void Advance(int move_count) override;
   void Die();

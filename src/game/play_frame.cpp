@@ -13,6 +13,7 @@ void TGameSession::DXTimer2Timer(int lag_count) {
   CompleteLevel();
   if (ctx_.Play.GameState == gsPlaying) AdvancePlay(lag_count);
   if (ctx_.Play.GameState == gsHeroDown) AdvanceHeroDown(lag_count);
+  sprites_.PrepareSprites();
   // The picture shows the field and the bonus seconds before they count down.
   painter_.PaintField();
   CountDownBonuses();

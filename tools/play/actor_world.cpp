@@ -26,6 +26,7 @@ void TActorWorld::Frame(bool drawing) {
 }
 
 void TActorWorld::Redraw() {
+  sprites.PrepareSprites();
   draw.FillSurface(0);
   sprites.DrawSprites();
 }

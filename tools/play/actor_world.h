@@ -26,7 +26,7 @@ class TActorWorld {
 
   // One play frame: free the dead, move, clear, draw.
   void Frame(bool drawing = true);
-  // Only the drawing half: what the current positions look like.
+  // Only the picture: what the current positions look like (the units aim first).
   void Redraw();
 
   TSpriteEngine& Root() { return sprites.Engine(); }
