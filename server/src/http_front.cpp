@@ -342,10 +342,11 @@ void HttpFront::Stop() {
 }
 
 void HttpFront::Sweep() {
-  // Connections are refused and closed in floods; one line a second says how many.
+  // Connections are refused and closed in floods; one line a second says how
+  // many (with --quiet too: it is no line per request).
   const auto summary = [this] {
     const auto tally = table_.TakeTally();
-    if (!settings_.log_requests || tally.over_address + tally.all_busy + tally.made_room + tally.late == 0) return;
+    if (tally.over_address + tally.all_busy + tally.made_room + tally.late == 0) return;
     const auto& limits = settings_.connections;
     Log(LogTime() + " " + Printable(tally.last_address) + " - - connections closed in the last second: " +
         std::to_string(tally.over_address) + " over " + std::to_string(limits.per_address) + " from one address, " +

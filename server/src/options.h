@@ -18,7 +18,7 @@ struct Options {
   size_t max_per_address = 16;
   std::vector<std::string> trusted_proxies;  // normal addresses
   int threads = 4;
-  bool quiet = false;  // no line per request
+  bool quiet = false;  // no line per request (the summaries of closed connections stay)
 };
 
 inline constexpr const char* kUsage =
