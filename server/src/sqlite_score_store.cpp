@@ -25,6 +25,11 @@ constexpr std::array<const char*, kSchemaVersion> kMigrations = {
 };
 
 constexpr int kBusyMilliseconds = 5000;
+
+// Every connection of the store leaves the journal as it is when it closes:
+// the next start reads it back, and a stop does not wait for a checkpoint
+// and its sync, which a busy disk can make last seconds.
+void KeepJournalOnClose(Connection& db) { sqlite3_db_config(db.Handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr); }
 constexpr std::chrono::milliseconds kCheckpointEvery{100};
 constexpr int kRestartFrames = 4096;  // pages of 4 KiB: a journal of 16 MiB
 
@@ -68,6 +73,7 @@ Connection OpenWriter(const std::string& path) {
   Connection db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   sqlite3_busy_timeout(db.Handle(), kBusyMilliseconds);
   CheckSchema(db, path);
+  KeepJournalOnClose(db);
 
   const std::string mode = db.QueryText("PRAGMA journal_mode=WAL");
   if (mode != "wal") throw DatabaseError(path + ": cannot switch to WAL mode (" + mode + ")");
@@ -97,6 +103,7 @@ Connection OpenWriter(const std::string& path) {
 Connection OpenReader(const std::string& path) {
   Connection db(path, SQLITE_OPEN_READONLY);
   sqlite3_busy_timeout(db.Handle(), kBusyMilliseconds);
+  KeepJournalOnClose(db);
   return db;
 }
 
@@ -118,6 +125,7 @@ SqliteScoreStore::SqliteScoreStore(const std::string& path, EchoValues& values)
   // A connection learns that the file keeps a journal beside it only once it
   // has read the file; until then its checkpoints do nothing.
   checkpointer_.QueryText("PRAGMA journal_mode");
+  KeepJournalOnClose(checkpointer_);
   checkpoints_ = std::thread([this] {
     std::unique_lock lock(checkpoint_mutex_);
     while (!closing_) {
