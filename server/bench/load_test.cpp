@@ -308,7 +308,7 @@ bool RunAttack(const Settings& s, const std::filesystem::path& dir) {
   const double per_second = ok_at_end / elapsed;
   const double p99 = Percentile(game, 99);
   std::printf(
-      "attack: %d slow clients (a byte a second) and %d idle connections, %zu of them open when the players "
+      "attack: %d slow clients (a byte a second) and %d idle connections, %zu connected on their side when the players "
       "came; %ld reconnections in all\n",
       s.slow, s.idle, held_at_start, attackers.Reconnects());
   std::printf(
