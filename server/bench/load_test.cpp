@@ -28,9 +28,8 @@
 #include <thread>
 #include <vector>
 
-#include "online/http_client.h"
 #include "online/score_codec.h"
-#include "platform/cp1251.h"
+#include "score_test_support.h"
 #include "service_process.h"
 #include "sqlite_db.h"
 #include "sqlite_score_store.h"
@@ -44,11 +43,13 @@ using aerovell::scores::Connection;
 using aerovell::scores::Statement;
 using aerovell::scores::testing::ConnectFrom;
 using aerovell::scores::testing::KeptConnection;
+using aerovell::scores::testing::ScoreTarget;
 using aerovell::scores::testing::ServiceProcess;
 using aerovell::scores::testing::SourceAddress;
+using aerovell::scores::testing::SubmitAsTheGame;
 
-constexpr const char* kVersionTarget = "/cgi/version.pl?version&prg=Aerovell";
-constexpr const char* kTableTarget = "/cgi/version.pl?prg=Aerovell&show&type=0";
+using aerovell::scores::testing::kTableTarget;
+using aerovell::scores::testing::kVersionTarget;
 
 // Address blocks (127.<block>.x.y) of the kinds of client.
 constexpr int kPairBlock = 20, kIdleBlock = 21, kSlowBlock = 22;
@@ -82,12 +83,6 @@ std::vector<std::string> ServiceArgs(const Settings& s) {
   return args;
 }
 
-std::string ScoreTarget(const std::string& p, uint16_t score) {
-  static const std::string name = aerovell::Utf8ToCp1251("Пилот"), country = aerovell::Utf8ToCp1251("Россия");
-  return "/cgi/version.pl?hs&prg=Aerovell&inf=" +
-         aerovell::ScoreLettersOf(aerovell::ScoreInfo(name, score, p, country));
-}
-
 int64_t StoredRows(const std::filesystem::path& dir) {
   Connection db((dir / "scores.sqlite").string(), SQLITE_OPEN_READONLY);
   return db.QueryInteger("SELECT count(*) FROM scores");
@@ -113,7 +108,8 @@ struct PairClients {
           const auto version = connection.Get(kVersionTarget);
           if (version.status == 200 && version.body.substr(0, 2) == "OK") {
             const auto score = static_cast<uint16_t>(mine.size() * 7 + static_cast<size_t>(c));
-            stored = connection.Get(ScoreTarget(aerovell::EchoValue(version.body), score)).body == "OK";
+            stored =
+                connection.Get(ScoreTarget("Пилот", score, aerovell::EchoValue(version.body), "Россия")).body == "OK";
           }
           mine.push_back(Ms(Clock::now() - t0));
           (stored ? ok : failed)++;
@@ -259,15 +255,9 @@ bool RunAttack(const Settings& s, const std::filesystem::path& dir) {
   std::atomic<bool> measuring{true};
   long game_failed = 0;
   std::thread player([&] {
-    const std::string base = "http://127.0.0.1:" + std::to_string(port);
     while (!stop) {
       const auto t0 = Clock::now();
-      bool ok = false;
-      try {
-        aerovell::THTTPClient client(std::chrono::seconds(2), std::chrono::seconds(10));
-        const std::string version = client.Get(base + kVersionTarget);
-        ok = client.Get(base + ScoreTarget(aerovell::EchoValue(version), 1)) == "OK";
-      } catch (const aerovell::EHTTPError&) {}
+      const bool ok = SubmitAsTheGame(port, "Пилот", 1, "Россия") == "OK";
       if (measuring) {
         game.push_back(Ms(Clock::now() - t0));
         game_failed += ok ? 0 : 1;

@@ -8,7 +8,6 @@
 
 #include <thread>
 
-#include "online/http_client.h"
 #include "score_test_support.h"
 #include "service_process.h"
 #include "test_support.h"
@@ -47,18 +46,6 @@ class ConnectionRulesTest : public ::testing::Test {
   static void HoldIdle(int port, int block, int count, Sockets& into) {
     for (int i = 0; i < count; ++i) into.fds.push_back(ConnectFrom(port, SourceAddress(block, i / 16)));
   }
-  // A whole game's submission through the game's own client: "OK", or what went wrong.
-  static std::string Submit(int port) {
-    const std::string base = "http://127.0.0.1:" + std::to_string(port);
-    try {
-      THTTPClient client(std::chrono::seconds(2), std::chrono::seconds(5));
-      const std::string version = client.Get(base + kVersionTarget);
-      return client.Get(base + ScoreTarget("Player", 100, EchoValue(version), "RU"));
-    } catch (const EHTTPError& e) {
-      return std::string("ERROR ") + e.what();
-    }
-  }
-
   TempDir dir_;
 };
 
@@ -74,8 +61,8 @@ TEST_F(ConnectionRulesTest, SlowAndIdleClientsDoNotKeepAPlayerOut) {
     for (int fd : slow.fds) send(fd, &request[step], 1, MSG_NOSIGNAL);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  EXPECT_EQ(Submit(port), "OK");
-  EXPECT_EQ(Submit(port), "OK");
+  EXPECT_EQ(testing::SubmitAsTheGame(port, "Player", 100, "RU"), "OK");
+  EXPECT_EQ(testing::SubmitAsTheGame(port, "Player", 100, "RU"), "OK");
   // Nobody finishes a head in time here: the service ends them all itself.
   for (int fd : slow.fds) EXPECT_TRUE(testing::WaitForClose(fd, std::chrono::seconds(10)));
   EXPECT_TRUE(testing::WaitForClose(idle.fds.front(), std::chrono::seconds(10)));
@@ -111,7 +98,7 @@ TEST_F(ConnectionRulesTest, AFullServiceMakesRoomByClosingTheLongestWaiter) {
   Sockets idle;
   HoldIdle(port, 4, 40, idle);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));  // all are in before the new client
-  EXPECT_EQ(Submit(port), "OK");
+  EXPECT_EQ(testing::SubmitAsTheGame(port, "Player", 100, "RU"), "OK");
   // One idle connection gave way, long before any would time out.
   int closed = 0;
   for (int fd : idle.fds) closed += testing::WaitForClose(fd, std::chrono::milliseconds(50)) ? 1 : 0;

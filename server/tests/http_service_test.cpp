@@ -10,7 +10,6 @@
 #include <atomic>
 #include <thread>
 
-#include "online/http_client.h"
 #include "score_test_support.h"
 #include "service_process.h"
 #include "sqlite_db.h"
@@ -39,21 +38,6 @@ class HttpServiceTest : public ::testing::Test {
     Connection db(DbPath(), SQLITE_OPEN_READONLY);
     return db.QueryInteger("SELECT count(*) FROM scores");
   }
-  // What a finished game does, through the game's own HTTP client: a version
-  // request, then the score request with its echo value. The answer, or the
-  // client's error.
-  static std::string Submit(int port, const std::string& name, uint16_t score, const std::string& country) {
-    const std::string base = "http://127.0.0.1:" + std::to_string(port);
-    try {
-      THTTPClient client(std::chrono::seconds(2), std::chrono::seconds(5));
-      const std::string version = client.Get(base + kVersionTarget);
-      if (version.substr(0, 2) != "OK") return "no version: " + version;
-      return client.Get(base + ScoreTarget(name, score, EchoValue(version), country));
-    } catch (const EHTTPError& e) {
-      return std::string("ERROR ") + e.what();
-    }
-  }
-
   TempDir dir_;
 };
 
@@ -92,8 +76,8 @@ TEST_F(HttpServiceTest, AGameSubmitsARecordAndTheTableShowsIt) {
 
 TEST_F(HttpServiceTest, ARestartKeepsEveryRecord) {
   auto first = Start();
-  ASSERT_EQ(Submit(first->Port(), "Иван", 1500, "Россия"), "OK");
-  ASSERT_EQ(Submit(first->Port(), "Anna", 700, "UK"), "OK");
+  ASSERT_EQ(testing::SubmitAsTheGame(first->Port(), "Иван", 1500, "Россия"), "OK");
+  ASSERT_EQ(testing::SubmitAsTheGame(first->Port(), "Anna", 700, "UK"), "OK");
   EXPECT_EQ(first->Stop(SIGINT), 0) << first->Log();
   EXPECT_NE(first->Log().find("stopped with 2 records"), std::string::npos) << first->Log();
 
@@ -101,7 +85,7 @@ TEST_F(HttpServiceTest, ARestartKeepsEveryRecord) {
   const auto page = Get(second->Port(), kTableTarget);
   EXPECT_NE(page.body.find("<td>Иван</td>"), std::string::npos);
   EXPECT_NE(page.body.find("<td>Anna</td>"), std::string::npos);
-  EXPECT_EQ(Submit(second->Port(), "Third", 1, ""), "OK");
+  EXPECT_EQ(testing::SubmitAsTheGame(second->Port(), "Third", 1, ""), "OK");
   EXPECT_EQ(second->Stop(SIGTERM), 0);
   EXPECT_EQ(StoredRows(), 3);
 }
@@ -109,7 +93,7 @@ TEST_F(HttpServiceTest, ARestartKeepsEveryRecord) {
 TEST_F(HttpServiceTest, TheRateLimitCountsScoreRequestsOnly) {
   auto service = Start({});  // the defaults: 30 score requests and 120 version queries a minute
   const int port = service->Port();
-  for (int i = 0; i < 30; ++i) ASSERT_EQ(Submit(port, "P" + std::to_string(i), 1, ""), "OK") << i;
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(testing::SubmitAsTheGame(port, "P" + std::to_string(i), 1, ""), "OK") << i;
   const auto version = Get(port, kVersionTarget);
   ASSERT_EQ(version.status, 200);
   const auto refused = Get(port, ScoreTarget("A", 1, EchoValue(version.body), ""));
@@ -260,7 +244,8 @@ TEST_F(HttpServiceTest, AKillAtAnyMomentLosesAtMostTheRequestsInFlight) {
   for (int c = 0; c < kClients; ++c) {
     clients.emplace_back([&, c] {
       for (int i = 0; i < 5000 && !stop; ++i)
-        if (Submit(port, "K" + std::to_string(c), static_cast<uint16_t>(i), "") == "OK") ++answered_ok;
+        if (testing::SubmitAsTheGame(port, "K" + std::to_string(c), static_cast<uint16_t>(i), "") == "OK")
+          ++answered_ok;
     });
   }
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -280,7 +265,7 @@ TEST_F(HttpServiceTest, AKillAtAnyMomentLosesAtMostTheRequestsInFlight) {
   EXPECT_GE(rows, answered_ok.load());
   EXPECT_LE(rows, answered_ok.load() + kClients);
   auto again = Start();
-  EXPECT_EQ(Submit(again->Port(), "After", 1, ""), "OK");
+  EXPECT_EQ(testing::SubmitAsTheGame(again->Port(), "After", 1, ""), "OK");
   EXPECT_EQ(again->Stop(SIGTERM), 0);
   EXPECT_EQ(StoredRows(), rows + 1);
 }
