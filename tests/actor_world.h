@@ -13,12 +13,12 @@
 #include "engine/dx_sprite_engine.h"
 #include "engine/picture_collection.h"
 #include "engine/random.h"
-#include "game/play_context.h"
 #include "library_fixture.h"
 #include "platform/fake/fake_platform.h"
 #include "play/actor_world.h"
 #include "sound/wave_collection.h"
 #include "sound_fixture.h"
+#include "state/play_context.h"
 
 namespace aerovell::testing {
 

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <sstream>
 
-#include "game/game_state.h"
 #include "online/score_codec.h"
+#include "platform/cp1251.h"
 #include "play_online_script.h"
 #include "run_tool.h"
 #include "scripted_http_server.h"
-#include "platform/cp1251.h"
 #include "settings/config.h"
+#include "state/play_state.h"
 #include "test_support.h"
 
 namespace aerovell {

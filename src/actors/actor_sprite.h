@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "engine/image_sprite.h"
-#include "game/play_context.h"
+#include "state/play_context.h"
 
 namespace aerovell {
 

@@ -14,12 +14,12 @@
 #include "engine/random.h"
 #include "game/game_host.h"
 #include "game/game_session.h"
-#include "game/game_state.h"
-#include "game/play_context.h"
 #include "menu/front_end.h"
 #include "settings/config.h"
 #include "sound/music_player.h"
 #include "sound/wave_collection.h"
+#include "state/play_context.h"
+#include "state/play_state.h"
 
 namespace aerovell {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/game_state.h"
+#include "state/play_state.h"
 
 namespace aerovell {
 

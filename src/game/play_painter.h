@@ -2,7 +2,7 @@
 
 #include "engine/dx_draw.h"
 #include "engine/dx_sprite_engine.h"
-#include "game/play_context.h"
+#include "state/play_context.h"
 
 namespace aerovell {
 

@@ -3,9 +3,9 @@
 #include "engine/dx_draw.h"
 #include "engine/dx_sprite_engine.h"
 #include "game/game_host.h"
-#include "game/play_context.h"
 #include "menu/menu_painter.h"
 #include "menu/menu_state.h"
+#include "state/play_context.h"
 
 namespace aerovell {
 

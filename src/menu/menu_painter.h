@@ -2,9 +2,9 @@
 
 #include "engine/dx_draw.h"
 #include "engine/dx_sprite_engine.h"
-#include "game/game_state.h"
 #include "menu/menu_state.h"
 #include "settings/config.h"
+#include "state/play_state.h"
 
 namespace aerovell {
 

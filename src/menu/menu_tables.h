@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "engine/image_sprite.h"
-#include "game/game_state.h"
+#include "state/play_state.h"
 
 namespace aerovell {
 

@@ -8,10 +8,10 @@
 #include "engine/dx_sprite_engine.h"
 #include "engine/picture_collection.h"
 #include "engine/random.h"
-#include "game/play_context.h"
 #include "platform/fake/fake_platform.h"
 #include "settings/config.h"
 #include "sound/wave_collection.h"
+#include "state/play_context.h"
 
 namespace aerovell::play {
 

@@ -6,9 +6,9 @@
 #include "engine/picture_collection.h"
 #include "engine/random.h"
 #include "engine/sprite.h"
-#include "game/game_state.h"
 #include "settings/config.h"
 #include "sound/wave_collection.h"
+#include "state/play_state.h"
 
 namespace aerovell {
 
