@@ -36,8 +36,8 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file, TFormOpt
       DXSound1(application.GetPlatform()),
       Music(DXSound1.Device()),
       Context{Play, Pointer, Config, Random, DXImageList1.Items, DXWaveList1.Items, DXInput1, DXSpriteEngine1.Engine()},
-      Menus(Context, Cursor, *this, DXDraw, DXSpriteEngine1, DXInput1),
       Game(Context, Cursor, *this, DXDraw, DXSpriteEngine1, DXInput1, HTTPClient1),
+      Menus(Context, Cursor, *this, Game, DXDraw, DXSpriteEngine1, DXInput1),
       app_(application),
       config_file_(std::move(config_file)),
       options_(std::move(options)) {

@@ -67,8 +67,8 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
   TMenuCursor Cursor;
   TPointerInput Pointer;
   TPlayContext Context;
-  TFrontEnd Menus;
   TGameSession Game;
+  TFrontEnd Menus;
 
   void FormCreate();
   void FormClose(TCloseAction& action);

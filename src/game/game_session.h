@@ -25,6 +25,14 @@ class TGameSession {
   void CreateEnemy();
   // The frame of a running game.
   void DXTimer2Timer(int lag_count);
+  // Keys in play: P pauses and plays on, Esc asks whether to leave, the hot key
+  // pauses and minimises.
+  void PlayKeyDown(uint16_t key);
+  // The pointer is held at the centre in play; each move away from it is a step.
+  void SteerByMouse();
+  // The mouse's buttons fire (left) and drop bombs (right), in every state.
+  void MouseButtonDown(int button);
+  void MouseButtonUp(int button);
   // Sends the new record to the score service: a version request whose answer
   // carries a value to echo, then the record. Blocks until both are answered.
   void SubmitScore();

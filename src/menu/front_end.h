@@ -3,6 +3,7 @@
 #include "engine/dx_draw.h"
 #include "engine/dx_sprite_engine.h"
 #include "game/game_host.h"
+#include "game/game_session.h"
 #include "menu/menu_painter.h"
 #include "menu/menu_state.h"
 #include "state/play_context.h"
@@ -14,8 +15,8 @@ namespace aerovell {
 // pause, exit question, hot key and mouse steering included).
 class TFrontEnd {
  public:
-  TFrontEnd(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
-            TDXInput& input);
+  TFrontEnd(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TGameSession& game, TDXDraw& display,
+            TDXSpriteEngine& sprites, TDXInput& input);
 
   TMenuState State;
 
@@ -39,13 +40,12 @@ class TFrontEnd {
   void BackToMainMenu();
   void MoveSelection(bool next);
   void AnswerExitQuestion(uint8_t item);
-  void PlayKeyDown(uint16_t key);
-  void SteerByMouse();
   TShortString10* EditedField();
 
   TPlayContext& ctx_;
   TMenuCursor& cursor_;
   TGameHost& host_;
+  TGameSession& game_;
   TDXSpriteEngine& sprites_;
   TDXInput& input_;
   TMenuPainter painter_;

@@ -4,11 +4,12 @@
 
 namespace aerovell {
 
-TFrontEnd::TFrontEnd(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display,
+TFrontEnd::TFrontEnd(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TGameSession& game, TDXDraw& display,
                      TDXSpriteEngine& sprites, TDXInput& input)
     : ctx_(context),
       cursor_(cursor),
       host_(host),
+      game_(game),
       sprites_(sprites),
       input_(input),
       painter_(display, sprites, State, cursor, context.Config) {}

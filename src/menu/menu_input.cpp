@@ -1,16 +1,10 @@
 // Keyboard and mouse: selection, choosing and leaving in the menus, the hot key
-// and its capture, typing into text fields, Alt+Enter, and in play the pause, the
-// exit question, the hot key, mouse steering and the mouse's fire buttons.
+// and its capture, typing into text fields, Alt+Enter; the keys and the mouse of
+// play are handed to the game.
 #include "game/exit_question.h"
 #include "menu/front_end.h"
 
 namespace aerovell {
-namespace {
-
-constexpr uint16_t kVkP = 0x50;
-
-}  // namespace
-
 TShortString10* TFrontEnd::EditedField() {
   TPlayState& g = ctx_.Play;
   if (cursor_.MenuScreen == msOptions) return &ctx_.Config.Country;
@@ -78,34 +72,9 @@ void TFrontEnd::FormKeyDown(uint16_t key, uint8_t mods) {
         }
     }
   } else if (!State.KeyLatch && IsPlayState(g.GameState)) {
-    PlayKeyDown(key);
+    game_.PlayKeyDown(key);
   }
   State.KeyLatch = true;
-}
-
-void TFrontEnd::PlayKeyDown(uint16_t key) {
-  TPlayState& g = ctx_.Play;
-  if (key == vk::kEscape) {
-    host_.RequestClose();  // the in-game exit question
-  } else if (key == kVkP) {
-    if (IsPausableState(g.GameState)) {
-      host_.SetCursorVisible(true);
-      g.StateBeforePause = g.GameState;
-      g.GameState = gsPaused;
-    } else if (g.GameState == gsPaused) {
-      g.GameState = g.StateBeforePause;
-      if (g.GameState == gsPlaying) host_.SetCursorVisible(false);
-      host_.MovePointerToCentre();
-    }
-  } else if (key == ctx_.Config.HotKey) {
-    if (ctx_.Config.MusicOn) host_.StopMusic();
-    host_.SetCursorVisible(true);
-    if (g.GameState != gsPaused) {
-      g.StateBeforePause = g.GameState;
-      g.GameState = gsPaused;
-    }
-    host_.MinimizeWindow();
-  }
 }
 
 void TFrontEnd::FormKeyUp(uint16_t key, uint8_t mods) {
@@ -133,7 +102,7 @@ void TFrontEnd::FormKeyPress(uint8_t c) {
 
 void TFrontEnd::DXDrawMouseMove(int x, int y) {
   TPlayState& g = ctx_.Play;
-  if (g.GameState == gsPlaying) return SteerByMouse();
+  if (g.GameState == gsPlaying) return game_.SteerByMouse();
   if (!IsMenuState(g.GameState)) return;
   State.MouseOverItem = false;
   const TMenuScreen screen = cursor_.MenuScreen;
@@ -152,46 +121,12 @@ void TFrontEnd::DXDrawMouseMove(int x, int y) {
   }
 }
 
-void TFrontEnd::SteerByMouse() {
-  // The pointer is held at the centre; each move away from it is a step, halved
-  // and kept in a byte, in the direction no key is already steering.
-  TPointerInput& p = ctx_.Pointer;
-  int px = 400, py = 300;
-  host_.PointerPosition(px, py);
-  if (px > 400 && !ctx_.Held(isRight)) {
-    p.MouseStepLeft = 0;
-    p.MouseStepRight = static_cast<uint8_t>((px - 400) / 2);
-    host_.MovePointerToCentre();
-  }
-  if (px < 400 && !ctx_.Held(isLeft)) {
-    p.MouseStepLeft = static_cast<uint8_t>((400 - px) / 2);
-    p.MouseStepRight = 0;
-    host_.MovePointerToCentre();
-  }
-  if (py > 300 && !ctx_.Held(isDown)) {
-    p.MouseStepUp = 0;
-    p.MouseStepDown = static_cast<uint8_t>((py - 300) / 2);
-    host_.MovePointerToCentre();
-  }
-  if (py < 300 && !ctx_.Held(isUp)) {
-    p.MouseStepUp = static_cast<uint8_t>((300 - py) / 2);
-    p.MouseStepDown = 0;
-    host_.MovePointerToCentre();
-  }
-}
-
 void TFrontEnd::DXDrawClick() {
   if (IsMenuState(ctx_.Play.GameState) && State.MouseOverItem) ExecuteMenuItem();
 }
 
-void TFrontEnd::DXDrawMouseDown(int button) {
-  if (button == 1) ctx_.Pointer.MouseLeftDown = true;
-  if (button == 2) ctx_.Pointer.MouseRightDown = true;
-}
+void TFrontEnd::DXDrawMouseDown(int button) { game_.MouseButtonDown(button); }
 
-void TFrontEnd::DXDrawMouseUp(int button) {
-  if (button == 1) ctx_.Pointer.MouseLeftDown = false;
-  if (button == 2) ctx_.Pointer.MouseRightDown = false;
-}
+void TFrontEnd::DXDrawMouseUp(int button) { game_.MouseButtonUp(button); }
 
 }  // namespace aerovell
