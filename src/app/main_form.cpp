@@ -36,7 +36,7 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file, TFormOpt
       DXSound1(application.GetPlatform()),
       Music(DXSound1.Device()),
       Context{Play, Pointer, Config, Random, DXImageList1.Items, DXWaveList1.Items, DXInput1, DXSpriteEngine1.Engine()},
-      Game(Context, Cursor, *this, DXDraw, DXSpriteEngine1, DXInput1, HTTPClient1),
+      Game(Context, Cursor, *this, DXDraw, DXSpriteEngine1, DXInput1, HTTPClient1, DXTimer1, DXTimer2),
       Menus(Context, Cursor, *this, Game, DXDraw, DXSpriteEngine1, DXInput1),
       app_(application),
       config_file_(std::move(config_file)),
@@ -220,23 +220,6 @@ void TmainForm::Close() {
   DXTimer2.SetEnabled(false);
   app_.Terminate();
 }
-
-void TmainForm::StartGame() {
-  DXTimer1.SetEnabled(false);
-  DXTimer2.SetEnabled(true);
-  Play.GameState = gsPlaying;
-  CreateGameField();
-}
-
-void TmainForm::BackToMenus() {
-  Play.GameState = gsMenu;
-  DXSpriteEngine1.Engine().ClearChildren();
-  DXTimer2.SetEnabled(false);
-  CreateMenuField();
-  DXTimer1.SetEnabled(true);
-}
-
-void TmainForm::SubmitScore() { Game.SubmitScore(); }
 
 void TmainForm::DXTimer1Activate() {
   if (Play.GameState == gsMenu && Config.MusicOn) StartMusic("sound\\1.xm");

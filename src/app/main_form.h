@@ -89,7 +89,7 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
   void DestroyMenu() { Menus.DestroyMenu(); }
   void CreateSubMenu() { Menus.CreateSubMenu(); }
   void UpdateMenuHighlight() { Menus.UpdateMenuHighlight(); }
-  void ExecuteMenuItem() override { Menus.ExecuteMenuItem(); }
+  void ExecuteMenuItem() { Menus.ExecuteMenuItem(); }
   void CreateGameField() { Game.CreateGameField(); }
   void ClearGameField() { Game.ClearGameField(); }
   void CreateEnemy() { Game.CreateEnemy(); }
@@ -121,9 +121,6 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
   void StoreConfig() override;
   void ShellOpen(const std::string& target) override { platform_.ShellOpen(target, ""); }
   std::string ScoreHost() const override;
-  void StartGame() override;
-  void BackToMenus() override;
-  void SubmitScore() override;
 
  private:
   void SyncTextInput();

@@ -37,14 +37,43 @@ bool KindAllowed(int level, int kind) {
 }  // namespace
 
 TGameSession::TGameSession(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display,
-                           TDXSpriteEngine& sprites, TDXInput& input, THTTPClient& http)
+                           TDXSpriteEngine& sprites, TDXInput& input, THTTPClient& http, TDXTimer& menu_timer,
+                           TDXTimer& play_timer)
     : ctx_(context),
       cursor_(cursor),
       host_(host),
       sprites_(sprites),
       input_(input),
       http_(http),
+      menu_timer_(menu_timer),
+      play_timer_(play_timer),
       painter_(display, sprites, context, cursor) {}
+
+void TGameSession::StartGame() {
+  menu_timer_.SetEnabled(false);
+  play_timer_.SetEnabled(true);
+  ctx_.Play.GameState = gsPlaying;
+  CreateGameField();
+}
+
+void TGameSession::BackToMenus() {
+  ctx_.Play.GameState = gsMenu;
+  ctx_.Sprites.ClearChildren();
+  play_timer_.SetEnabled(false);
+  if (menus_) menus_->CreateMenuField();
+  menu_timer_.SetEnabled(true);
+}
+
+void TGameSession::ConfirmRecord() {
+  TPlayState& g = ctx_.Play;
+  NewEntry.Name = g.PlayerName;
+  NewEntry.Score = g.Score;
+  InsertHighScore(ctx_.Config, NewEntry);
+  host_.StoreConfig();
+  g.GameState = gsSubmitQuestion;
+  cursor_.MenuScreen = msSubmitQuestion;
+  cursor_.MenuItem = 1;
+}
 
 void TGameSession::CreateGameField() {
   TSpriteEngine& root = ctx_.Sprites;

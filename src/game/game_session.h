@@ -2,7 +2,9 @@
 
 #include "engine/dx_draw.h"
 #include "engine/dx_sprite_engine.h"
+#include "engine/dx_timer.h"
 #include "game/game_host.h"
+#include "game/menus_link.h"
 #include "game/play_painter.h"
 #include "online/http_client.h"
 #include "state/play_context.h"
@@ -14,8 +16,19 @@ namespace aerovell {
 // dialogs of the game's end.
 class TGameSession {
  public:
+  // The record being added to the table: the typed name and the score.
+  HighScoreEntry NewEntry;
+
   TGameSession(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
-               TDXInput& input, THTTPClient& http);
+               TDXInput& input, THTTPClient& http, TDXTimer& menu_timer, TDXTimer& play_timer);
+
+  // The menus, for the way back when a game is over.
+  void AttachMenus(TMenusLink& menus) { menus_ = &menus; }
+  // The main menu's "start game": the play timer takes over and the field is built.
+  void StartGame();
+  // The game's end: clear the tree, stop the play timer, build the menu field,
+  // start the menu timer, in that order.
+  void BackToMenus();
 
   // Replaces the menu field by the play field and starts a game at level 1.
   void CreateGameField();
@@ -33,6 +46,9 @@ class TGameSession {
   // The mouse's buttons fire (left) and drop bombs (right), in every state.
   void MouseButtonDown(int button);
   void MouseButtonUp(int button);
+  // "OK" in the name entry: the new record goes into the table, which is
+  // stored, and the question whether to send it follows.
+  void ConfirmRecord();
   // Sends the new record to the score service: a version request whose answer
   // carries a value to echo, then the record. Blocks until both are answered.
   void SubmitScore();
@@ -52,6 +68,9 @@ class TGameSession {
   TDXSpriteEngine& sprites_;
   TDXInput& input_;
   THTTPClient& http_;
+  TDXTimer& menu_timer_;
+  TDXTimer& play_timer_;
+  TMenusLink* menus_ = nullptr;
   TPlayPainter painter_;
 };
 

@@ -155,7 +155,7 @@ void TGameSession::EndCaption() {
   g.RecordRank = static_cast<uint8_t>(FindRecordRank(ctx_.Config, g.Score));
   host_.SetCursorVisible(true);
   if (g.RecordRank == 11) {
-    host_.BackToMenus();
+    BackToMenus();
     return;
   }
   g.GameState = gsNameEntry;

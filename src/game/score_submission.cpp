@@ -30,9 +30,8 @@ void TGameSession::SubmitScore() {
   } catch (const EHTTPError&) {}
   if (IsOkAnswer(answer)) {
     // As the "Нет" of the question: the menu sound, and back to the menus.
-    g.GameState = gsSubmitQuestion;
-    cursor_.MenuItem = 2;
-    host_.ExecuteMenuItem();
+    ctx_.PlaySound("menu");
+    BackToMenus();
     return;
   }
   g.MessageTimer = 1500;

@@ -13,14 +13,14 @@ namespace aerovell {
 // The menus and the keyboard and mouse: the menu field and frame, the one
 // dispatcher of choices, and the key and mouse handlers of every state (play's
 // pause, exit question, hot key and mouse steering included).
-class TFrontEnd {
+class TFrontEnd final : public TMenusLink {
  public:
   TFrontEnd(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TGameSession& game, TDXDraw& display,
             TDXSpriteEngine& sprites, TDXInput& input);
 
   TMenuState State;
 
-  void CreateMenuField();
+  void CreateMenuField() override;
   void CreateMainMenu();
   void DestroyMenu();
   void CreateSubMenu();

@@ -39,7 +39,7 @@ void TFrontEnd::ExecuteMenuItem() {
   switch (cursor_.MenuScreen) {
     case msMainMenu:
       if (item == 1) {
-        host_.StartGame();
+        game_.StartGame();
       } else if (const std::optional<TMenuScreen> screen = SubScreenOf(item)) {
         DestroyMenu();
         cursor_.MenuScreen = *screen;
@@ -137,20 +137,14 @@ void TFrontEnd::ExecuteMenuItem() {
       } else if (item == 2) {
         cursor_.NameEditing = !cursor_.NameEditing;
       } else if (item == 3) {
-        State.NewEntry.Name = g.PlayerName;
-        State.NewEntry.Score = g.Score;
-        InsertHighScore(config, State.NewEntry);
-        host_.StoreConfig();
-        g.GameState = gsSubmitQuestion;
-        cursor_.MenuScreen = msSubmitQuestion;
-        cursor_.MenuItem = 1;
+        game_.ConfirmRecord();
       } else if (item == 4) {
-        host_.BackToMenus();
+        game_.BackToMenus();
       }
       break;
     case msSubmitQuestion:
-      if (item == 1) host_.SubmitScore();
-      else if (item == 2) host_.BackToMenus();
+      if (item == 1) game_.SubmitScore();
+      else if (item == 2) game_.BackToMenus();
       break;
     default: break;
   }

@@ -12,7 +12,9 @@ TFrontEnd::TFrontEnd(TPlayContext& context, TMenuCursor& cursor, TGameHost& host
       game_(game),
       sprites_(sprites),
       input_(input),
-      painter_(display, sprites, State, cursor, context.Config) {}
+      painter_(display, sprites, State, cursor, context.Config) {
+  game.AttachMenus(*this);
+}
 
 void TFrontEnd::CreateMenuField() {
   ctx_.Images.LoadLibraryFile(GamePath("data\\menu.dxg").string());

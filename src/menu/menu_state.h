@@ -18,7 +18,6 @@ struct TMenuState {
   bool MouseOverItem = false;
   bool AltAtEnterPress = false;  // Alt+Enter counts when Alt goes up before Enter
   std::string HotKeyName;
-  HighScoreEntry NewEntry;
   // The menu field's sprites, owned by the sprite engine.
   TSpriteRef<TMenuBackground> MenuBackgroundSprite;
   std::array<TSpriteRef<TMenuItem>, 6> MenuItemSprites;
