@@ -25,7 +25,7 @@ const TFlyingKind& KindOf(uint16_t kind) { return kKinds[(kind >= 1 && kind <= 6
 }  // namespace
 
 TFlyingEnemySprite::TFlyingEnemySprite(TSprite* parent, TPlayContext& context, uint16_t kind)
-    : TActorSprite(parent, context) {
+    : TEnemySprite(parent, context) {
   FrameStart = 0;
   X = 800;
   Y = 50 + Ctx.Random.Random(350);
@@ -42,6 +42,7 @@ TFlyingEnemySprite::TFlyingEnemySprite(TSprite* parent, TPlayContext& context, u
   if (kind == 4) KamikazeLeft = 5;
   if (kind == 6) ParatroopersLeft = Ctx.Play.Level;
   ScoreValue = static_cast<uint16_t>(HitPoints);
+  Explosion = {k.explosion, k.explosion_offset, 4};
   ShotCooldown = static_cast<uint16_t>(Ctx.Random.Random(200 / ShotRate));
 }
 
@@ -92,17 +93,11 @@ void TFlyingEnemySprite::Act() {
   }
 }
 
-void TFlyingEnemySprite::Die() {
-  ++Ctx.Play.LevelKills;
-  MarkDead();
-  const TFlyingKind& k = KindOf(EnemyKind);
-  SpawnExplosion(k.explosion, k.explosion_offset, 4);
-  Ctx.Play.Score = static_cast<uint16_t>(Ctx.Play.Score + ScoreValue);
-}
-
 TKamikazeSprite::TKamikazeSprite(TSprite* parent, TPlayContext& context, const TFlyingEnemySprite& carrier)
-    : TActorSprite(parent, context) {
+    : TEnemySprite(parent, context) {
   UsePicture("kamikaze");
+  ScoreValue = 1;
+  Explosion = {"explosion1", 80, 0};  // it stays where the kamikaze died
   X = carrier.X;
   Y = carrier.Y + carrier.Height / 2;
   SetZ(7);
@@ -115,13 +110,6 @@ void TKamikazeSprite::Advance(int move_count) {
   if (const THeroSprite* hero = Ctx.Play.HeroSprite.get()) Y += hero->Y > Y ? 1 : -1;
   X -= 10;
   if (X < -Width) MarkDead();
-}
-
-void TKamikazeSprite::Die() {
-  ++Ctx.Play.LevelKills;
-  MarkDead();
-  SpawnExplosion("explosion1", 80, 0);  // it stays where the kamikaze died
-  Ctx.Play.Score = static_cast<uint16_t>(Ctx.Play.Score + 1);
 }
 
 }  // namespace aerovell

@@ -40,7 +40,7 @@ uint8_t GunAngle(int dx, int dy) {
 }
 
 TGroundEnemySprite::TGroundEnemySprite(TSprite* parent, TPlayContext& context, uint8_t kind)
-    : TActorSprite(parent, context) {
+    : TEnemySprite(parent, context) {
   EnemyKind = kind;
   const TGroundKind& k = KindOf(kind);
   UsePicture(k.picture);
@@ -54,6 +54,7 @@ TGroundEnemySprite::TGroundEnemySprite(TSprite* parent, TPlayContext& context, u
   Y = k.y;
   HitPoints = k.hit_points;
   ScoreValue = static_cast<uint16_t>(HitPoints);
+  Explosion = {k.explosion, k.explosion_offset, 3};
   X = 800;
   SetZ(7);
   Visible = true;
@@ -106,14 +107,6 @@ void TGroundEnemySprite::Advance(int move_count) {
   ShotCooldown = static_cast<uint16_t>(200 / ShotRate);
 }
 
-void TGroundEnemySprite::Die() {
-  Ctx.Play.Score = static_cast<uint16_t>(Ctx.Play.Score + ScoreValue);
-  ++Ctx.Play.LevelKills;
-  MarkDead();
-  const TGroundKind& k = KindOf(EnemyKind);
-  SpawnExplosion(k.explosion, k.explosion_offset, 3);
-}
-
 TGroundEnemyWeaponSprite::TGroundEnemyWeaponSprite(TSprite* parent, TPlayContext& context, uint8_t kind, uint16_t x,
                                                    uint16_t y, uint8_t angle)
     : TActorSprite(parent, context) {
@@ -156,6 +149,11 @@ void TGroundEnemyWeaponSprite::Render() {
       .DrawPatternRotated(surface, X - 3 * VelocityX, Y - 3 * VelocityY, 36, 36, FlameFrame, 1.0, 0.4,
                           (AimAngle - 64) & 255);
   Picture->DrawPatternRotated(surface, X, Y, 11, 62, 0, 5.0 / 11, 29.0 / 62, AimAngle);
+}
+
+void TGroundEnemyWeaponSprite::TouchAircraft(THeroSprite& hero) {
+  hero.TakeDamage(Damage);
+  Explode();
 }
 
 void TGroundEnemyWeaponSprite::Explode() {

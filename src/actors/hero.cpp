@@ -3,11 +3,8 @@
 #include <algorithm>
 
 #include "actors/bonus.h"
-#include "actors/enemy_weapon.h"
-#include "actors/flying_enemy.h"
-#include "actors/ground_enemy.h"
+#include "actors/enemy.h"
 #include "actors/hero_weapon.h"
-#include "actors/paratrooper.h"
 #include "actors/scenery.h"
 
 namespace aerovell {
@@ -32,6 +29,10 @@ THeroSprite::THeroSprite(TSprite* parent, TPlayContext& context) : TActorSprite(
   FireRate = 24;
   FireCooldown = 0;
   WeaponKind = 1;
+}
+
+void THeroSprite::TakeDamage(int32_t damage) {
+  if (!Shielded()) Health -= damage;
 }
 
 bool THeroSprite::Shielded() const {
@@ -156,29 +157,8 @@ void THeroSprite::FireMainGun() {
 
 void THeroSprite::OnCollision(TSprite& other, bool&) {
   if (!Visible) return;  // after a crash nothing more: one crash, one life
-  const bool shielded = Shielded();
-  if (auto* shot = dynamic_cast<TWeaponSprite*>(&other)) {
-    if (!shielded) Health -= shot->Damage;
-    shot->Explode();
-  } else if (auto* ground_shot = dynamic_cast<TGroundEnemyWeaponSprite*>(&other)) {
-    if (!shielded) Health -= ground_shot->Damage;
-    ground_shot->Explode();
-  } else if (auto* enemy = dynamic_cast<TFlyingEnemySprite*>(&other)) {
-    if (!shielded) Health -= enemy->HitPoints;
-    enemy->Die();
-  } else if (auto* unit = dynamic_cast<TGroundEnemySprite*>(&other)) {
-    if (!shielded) Health -= unit->HitPoints;
-    unit->Die();
-  } else if (auto* bonus = dynamic_cast<TBonusSprite*>(&other)) {
-    bonus->MarkDead();
-    Ctx.PlaySound("bonus");
-    TakeBonus(bonus->BonusKind);
-  } else if (auto* kamikaze = dynamic_cast<TKamikazeSprite*>(&other)) {
-    if (!shielded) Health -= 1;
-    kamikaze->Die();
-  } else if (auto* trooper = dynamic_cast<TParatrooperSprite*>(&other)) {
-    trooper->Die();  // ramming a paratrooper does not hurt
-  }
+  // Shots hit it, enemies crash into it, bonuses are caught; each says how.
+  if (auto* actor = dynamic_cast<TActorSprite*>(&other)) actor->TouchAircraft(*this);
   TPlayState& g = Ctx.Play;
   if (g.SmokeSprite && !g.SmokeSprite->Visible && Health < 40) {
     g.SmokeSprite->Visible = true;
@@ -226,11 +206,7 @@ void THeroSprite::TakeBonus(uint16_t kind) {
       TSpriteEngine& root = Ctx.Sprites;
       const int n = root.ChildCount();
       for (int i = 0; i < n; ++i) {
-        TSprite& s = root.Child(i);
-        if (auto* enemy = dynamic_cast<TFlyingEnemySprite*>(&s)) enemy->Die();
-        else if (auto* kamikaze = dynamic_cast<TKamikazeSprite*>(&s)) kamikaze->Die();
-        else if (auto* trooper = dynamic_cast<TParatrooperSprite*>(&s)) trooper->Die();
-        else if (auto* unit = dynamic_cast<TGroundEnemySprite*>(&s)) unit->Die();
+        if (auto* enemy = dynamic_cast<TEnemySprite*>(&root.Child(i))) enemy->Die();
       }
       break;
     }

@@ -16,11 +16,8 @@ namespace {
 
 // The actors that live only until the next life or level.
 bool IsTransient(TSprite& s) {
-  return dynamic_cast<TFlyingEnemySprite*>(&s) || dynamic_cast<TBonusSprite*>(&s) || dynamic_cast<TWeaponSprite*>(&s) ||
-         dynamic_cast<THeroWeaponSprite*>(&s) || dynamic_cast<TKamikazeSprite*>(&s) ||
-         dynamic_cast<TParatrooperSprite*>(&s) || dynamic_cast<TGroundEnemySprite*>(&s) ||
-         dynamic_cast<TGroundEnemyWeaponSprite*>(&s) || dynamic_cast<TRocketFire*>(&s) ||
-         dynamic_cast<TExplosionSprite*>(&s);
+  const auto* actor = dynamic_cast<const TActorSprite*>(&s);
+  return actor && actor->Transient();
 }
 
 // The kinds each of the first four levels allows; from level 5 on, all nine.
