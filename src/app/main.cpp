@@ -4,9 +4,22 @@
 
 #include "app/main_form.h"
 #include "platform/sdl/sdl_platform.h"
+#include "settings/score_service.h"
 
 int main() {
   using namespace aerovell;
+  TFormOptions options;
+  options.ReportStates = std::getenv("AEROVELL_REPORT_STATES") != nullptr;
+  if (const char* host = std::getenv(kScoreHostVariable)) {
+    std::string reason;
+    options.ScoreHost = CheckScoreHost(host, reason);
+    if (!options.ScoreHost) {
+      std::fprintf(stderr, "aerovell: %s=\"%.300s\" is no score service address: %s\n", kScoreHostVariable, host,
+                   reason.c_str());
+      return 1;
+    }
+  }
+
   SdlPlatform::InstallSignalHandlers();
   try {
     SdlPlatform platform(TmainForm::kCaption);
@@ -14,8 +27,6 @@ int main() {
     bool failed = false;
     {
       TApplication application(platform);
-      TFormOptions options;
-      options.ReportStates = std::getenv("AEROVELL_REPORT_STATES") != nullptr;
       TmainForm form(application, ConfigFile(), options);
       form.FormCreate();
       application.Run(form);
