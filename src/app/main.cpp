@@ -3,8 +3,17 @@
 #include <exception>
 
 #include "app/main_form.h"
+#include "platform/game_path.h"
 #include "platform/sdl/sdl_platform.h"
+#include "settings/game_folders.h"
 #include "settings/score_service.h"
+
+#ifndef AEROVELL_INSTALL_DATA_DIR
+#define AEROVELL_INSTALL_DATA_DIR ""
+#endif
+#ifndef AEROVELL_DATA_DIR_FROM_BIN
+#define AEROVELL_DATA_DIR_FROM_BIN ""
+#endif
 
 int main() {
   using namespace aerovell;
@@ -20,6 +29,16 @@ int main() {
     }
   }
 
+  std::string problem;
+  const GameFolders folders =
+      ChooseGameFolders(StartupClues(AEROVELL_INSTALL_DATA_DIR, AEROVELL_DATA_DIR_FROM_BIN), problem);
+  if (!problem.empty()) std::fprintf(stderr, "aerovell: %s\n", problem.c_str());
+  // A folder that cannot be made is reported here; reading config.dat then
+  // fails with the file's name, on the game's own error screen.
+  if (!folders.user.empty() && !MakePrivateFolder(folders.user, problem))
+    std::fprintf(stderr, "aerovell: %s\n", problem.c_str());
+  SetGameFolder(folders.data);
+
   SdlPlatform::InstallSignalHandlers();
   try {
     SdlPlatform platform(TmainForm::kCaption);
@@ -27,7 +46,7 @@ int main() {
     bool failed = false;
     {
       TApplication application(platform);
-      TmainForm form(application, ConfigFile(), options);
+      TmainForm form(application, ConfigFile(folders.ConfigPath()), options);
       form.FormCreate();
       application.Run(form);
       // A signal ends the game quietly: no question, no companion launches.
