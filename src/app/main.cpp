@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/main_form.h"
+#include "app/window_icon.h"
 #include "platform/game_path.h"
 #include "platform/sdl/sdl_platform.h"
 #include "settings/game_folders.h"
@@ -42,6 +43,8 @@ int main() {
   SdlPlatform::InstallSignalHandlers();
   try {
     SdlPlatform platform(TmainForm::kCaption);
+    const WindowIconPixels icon = WindowIcon();
+    platform.SetWindowIcon(icon.argb, icon.size);
     bool launch_companions = false;
     bool failed = false;
     {

@@ -216,6 +216,21 @@ SdlPlatform::~SdlPlatform() {
   SDL_Quit();
 }
 
+void SdlPlatform::SetWindowIcon(const uint32_t* argb, int size) {
+  icon_.assign(argb, argb + static_cast<size_t>(size) * size);
+  icon_size_ = size;
+  ApplyIcon();
+}
+
+void SdlPlatform::ApplyIcon() {
+  if (!window_ || icon_.empty()) return;
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(icon_.data(), icon_size_, icon_size_, 32, icon_size_ * 4,
+                                                         SDL_PIXELFORMAT_ARGB8888);
+  if (!icon) return;
+  SDL_SetWindowIcon(window_, icon);  // SDL keeps a copy
+  SDL_FreeSurface(icon);
+}
+
 void SdlPlatform::OpenJoystick() {
   if (!joystick_ && SDL_NumJoysticks() > 0) joystick_ = SDL_JoystickOpen(0);
 }
@@ -319,6 +334,7 @@ DisplayResult SdlPlatform::OpenDisplay(bool full_screen, int width, int height) 
                                SDL_WINDOW_RESIZABLE);
     if (!window_) return DisplayResult::kNoWindow;
     SDL_SetWindowMinimumSize(window_, width / 4, height / 4);
+    ApplyIcon();
   }
   SDL_Rect cover{};  // the display the window covers itself, when it must
   if (full_screen) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/sdl/ttf_rasterizer.h"
@@ -21,6 +22,10 @@ class SdlPlatform final : public Platform {
 
   // SIGINT and SIGTERM become one kTerminate event.
   static void InstallSignalHandlers();
+
+  // The picture the desktop shows for the window (size x size, 0xAARRGGBB),
+  // kept for the window made later.
+  void SetWindowIcon(const uint32_t* argb, int size);
 
   uint32_t TicksMs() override;
   bool PollEvent(Event& event) override;
@@ -52,11 +57,14 @@ class SdlPlatform final : public Platform {
  private:
   bool Translate(const SDL_Event& in, Event& out);
   void OpenJoystick();
+  void ApplyIcon();
   bool OpenAudioDevice();
   void RetryAudio();
   static void AudioCallback(void* self, Uint8* stream, int bytes);
 
   std::string title_;
+  std::vector<uint32_t> icon_;
+  int icon_size_ = 0;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
