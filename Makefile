@@ -4,7 +4,9 @@ TYPE     ?= RelWithDebInfo
 JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps configure build bench clean asan-test golden serve bench-server
+PREFIX   ?= /usr/local
+
+.PHONY: run test deps configure build bench clean asan-test golden serve bench-server install uninstall
 
 deps:
 	@scripts/install-deps
@@ -37,6 +39,22 @@ serve: configure
 bench-server: configure
 	@cmake --build $(BUILD) --target aerovell-scores aerovell-scores-load -j $(JOBS)
 	$(BUILD)/server/bench/aerovell-scores-load $(LOAD_FLAGS)
+
+# The game, its data, desktop entry, icons, metadata and manual pages, and the
+# score service, below PREFIX (PREFIX=$$HOME/.local needs no root; DESTDIR
+# stages the whole tree elsewhere).
+install: configure
+	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@cmake --build $(BUILD) --target aerovell aerovell-scores -j $(JOBS)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+
+# Removes what the last `make install` from this build folder put in place.
+uninstall:
+	@test -f $(BUILD)/install_manifest.txt || { echo "uninstall: nothing was installed from $(BUILD)/" >&2; exit 1; }
+	@while IFS= read -r f; do rm -f "$$f" && echo "removed $$f"; done < $(BUILD)/install_manifest.txt
+	@sed -n 's|^\(.*/share/aerovell\)/.*|\1|p' $(BUILD)/install_manifest.txt | sort -u | \
+	  while IFS= read -r d; do [ -d "$$d" ] && find "$$d" -depth -type d -empty -delete; done; true
+	@rm -f $(BUILD)/install_manifest.txt
 
 clean:
 	rm -rf build build-asan
