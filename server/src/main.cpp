@@ -19,7 +19,7 @@ namespace {
 
 using aerovell::scores::Options;
 
-int Serve(const Options& options, const sigset_t& stop_signals) {
+int Serve(const Options& options, const sigset_t& signals) {
   aerovell::scores::ScoreStore store(options.database);
   aerovell::scores::ServiceLimits limits;
   limits.max_per_minute = options.max_per_minute;
@@ -36,12 +36,18 @@ int Serve(const Options& options, const sigset_t& stop_signals) {
                options.host.c_str(), v6 ? "]" : "", port, options.database.c_str(),
                static_cast<long long>(store.Count()));
 
-  // The stop signals are blocked in every thread and taken here, outside any
-  // signal handler, so stopping is ordinary code.
+  // The signals are blocked in every thread and taken here, outside any
+  // signal handler, so stopping and reloading are ordinary code. SIGHUP (a
+  // reload) brings the database file up to date and serving goes on.
   std::atomic<bool> served{false};
   std::thread stopper([&] {
     int signal = 0;
-    sigwait(&stop_signals, &signal);
+    while (sigwait(&signals, &signal) == 0 && signal == SIGHUP && !served) {
+      const bool whole = store.Checkpoint();
+      std::fprintf(stderr, "aerovell-scores: reload: %s, %lld records\n",
+                   whole ? "database file brought up to date" : "database busy, its log is copied in later",
+                   static_cast<long long>(store.Count()));
+    }
     if (served) return;  // woken by the end of Run() itself
     std::fprintf(stderr, "aerovell-scores: stopping (signal %d)\n", signal);
     front.Stop();
@@ -71,14 +77,15 @@ int main(int argc, char** argv) {
   }
   // A client that goes away mid-answer must not end the process.
   signal(SIGPIPE, SIG_IGN);
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   try {
-    return Serve(*options, stop_signals);
+    return Serve(*options, signals);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "aerovell-scores: %s\n", e.what());
     return 1;

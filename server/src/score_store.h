@@ -37,6 +37,11 @@ class ScoreStore {
   // The best `limit` records: highest score first, the earlier record first among equals.
   std::vector<ScoreRecord> Best(int limit);
   int64_t Count();
+  // Copies the write-ahead log into the main file and empties it, so that the
+  // file alone holds every record (what a reload of the service does). False
+  // when readers kept it from finishing within the busy time-out; SQLite's own
+  // checkpoints then catch up as usual.
+  bool Checkpoint();
 
  private:
   std::mutex write_mutex_;

@@ -26,6 +26,7 @@ class ServiceProcess {
   // it did not end in time (it is then killed), or 128 + signal when a signal ended it.
   int Stop(int signal);
   bool Running() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;
