@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 
 PREFIX   ?= /usr/local
 
-.PHONY: run test deps configure build bench clean asan-test golden serve bench-server install uninstall
+.PHONY: run test deps configure build bench clean asan-test golden serve bench-server install uninstall deb
 
 deps:
 	@scripts/install-deps
@@ -55,6 +55,18 @@ uninstall:
 	@sed -n 's|^\(.*/share/aerovell\)/.*|\1|p' $(BUILD)/install_manifest.txt | sort -u | \
 	  while IFS= read -r d; do [ -d "$$d" ] && find "$$d" -depth -type d -empty -delete; done; true
 	@rm -f $(BUILD)/install_manifest.txt
+
+# The Debian packages aerovell and aerovell-scores, built by dpkg-buildpackage
+# from a copy of the source in $(BUILD)/deb/ (where the .deb files land), then
+# checked: lintian (an error fails), and the packaged unit with systemd-analyze.
+deb: deps
+	rm -rf $(BUILD)/deb && mkdir -p $(BUILD)/deb/aerovell
+	tar -c --exclude=./build --exclude='./build-*' --exclude=./.git . | tar -x -C $(BUILD)/deb/aerovell
+	cd $(BUILD)/deb/aerovell && dpkg-buildpackage -us -uc -b -J$(JOBS)
+	lintian --fail-on error --info $(BUILD)/deb/*.changes
+	mkdir -p $(BUILD)/deb/root && for d in $(BUILD)/deb/*.deb; do dpkg-deb -x "$$d" $(BUILD)/deb/root; done
+	scripts/verify-unit $(BUILD)/deb/root/lib/systemd/system/aerovell-scores.service \
+	  $(BUILD)/deb/root/usr/bin/aerovell-scores $(BUILD)/deb/root/usr/share/man
 
 clean:
 	rm -rf build build-asan
