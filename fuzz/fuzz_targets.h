@@ -17,5 +17,7 @@ void SoundLibrary(const uint8_t* data, size_t size);
 void HttpHead(const uint8_t* data, size_t size);
 // An input script of the headless player.
 void InputScript(const uint8_t* data, size_t size);
+// The test pad's feed of the SDL platform, in two pieces cut where the first byte says.
+void TestPad(const uint8_t* data, size_t size);
 
 }  // namespace aerovell::fuzz

@@ -17,7 +17,8 @@ TEST(FuzzCorpus, EveryFileReplaysCleanly) {
                  {"bitmap", fuzz::Bitmap},
                  {"sound_library", fuzz::SoundLibrary},
                  {"http_head", fuzz::HttpHead},
-                 {"input_script", fuzz::InputScript}};
+                 {"input_script", fuzz::InputScript},
+                 {"test_pad", fuzz::TestPad}};
   for (const auto& t : targets) {
     const auto dir = std::filesystem::path(AEROVELL_FUZZ_CORPUS_DIR) / t.dir;
     int files = 0;

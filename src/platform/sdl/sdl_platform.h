@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gamepad.h"
 #include "platform/platform.h"
 #include "platform/sdl/ttf_rasterizer.h"
 
@@ -57,6 +58,9 @@ class SdlPlatform final : public Platform {
  private:
   bool Translate(const SDL_Event& in, Event& out);
   void OpenJoystick();
+  void CloseJoystick();
+  void AttachTestPad();
+  void FeedTestPad();
   void ApplyIcon();
   bool OpenAudioDevice();
   void RetryAudio();
@@ -69,6 +73,10 @@ class SdlPlatform final : public Platform {
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   SDL_Joystick* joystick_ = nullptr;
+  SDL_GameController* pad_ = nullptr;  // the joystick's gamepad view, when SDL knows its layout
+  int test_pad_fd_ = -1;
+  int test_pad_index_ = -1;
+  TestPadFeed test_pad_feed_;
   bool full_screen_ = false;
   int cursor_count_ = 0;
   // Where the desktop cannot warp the pointer, a hidden pointer is our own, moved
