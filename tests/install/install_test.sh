@@ -23,8 +23,11 @@ fail() {
   exit 1
 }
 
-prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
-[ -n "$prefix" ] || fail "no install prefix in $build/CMakeCache.txt"
+setting() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+prefix=$(setting CMAKE_INSTALL_PREFIX)
+bindir=$(setting AEROVELL_GAME_BINDIR)
+datadir=$(setting AEROVELL_GAME_DATADIR)
+[ -n "$prefix" ] && [ -n "$bindir" ] && [ -n "$datadir" ] || fail "no install folders in $build/CMakeCache.txt"
 root=$tmp/root
 top=$root$prefix
 # The install script writes its manifest into the build folder; this copy of it
@@ -34,16 +37,16 @@ grep -q "file(WRITE \"$tmp/" "$tmp/cmake_install.cmake" || fail "the install scr
 DESTDIR=$root cmake -P "$tmp/cmake_install.cmake" > "$tmp/install.log" 2>&1 || { cat "$tmp/install.log"; fail "install"; }
 
 id=org.aerovell.Aerovell
-for f in bin/aerovell bin/aerovell-scores \
-  share/aerovell/data/menu.dxg share/aerovell/data/gamegraphic.dxg \
-  share/aerovell/sound/gamesound.dxw share/aerovell/sound/1.xm share/aerovell/sound/2.xm \
+for f in "$bindir/aerovell" bin/aerovell-scores \
+  "$datadir/data/menu.dxg" "$datadir/data/gamegraphic.dxg" \
+  "$datadir/sound/gamesound.dxw" "$datadir/sound/1.xm" "$datadir/sound/2.xm" \
   share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
   share/icons/hicolor/48x48/apps/$id.png share/icons/hicolor/128x128/apps/$id.png \
   share/icons/hicolor/256x256/apps/$id.png share/icons/hicolor/scalable/apps/$id.svg \
   share/man/man6/aerovell.6 share/man/man8/aerovell-scores.8; do
   [ -f "$top/$f" ] || fail "missing $prefix/$f"
 done
-[ -x "$top/bin/aerovell" ] && [ -x "$top/bin/aerovell-scores" ] || fail "programs not executable"
+[ -x "$top/$bindir/aerovell" ] && [ -x "$top/bin/aerovell-scores" ] || fail "programs not executable"
 [ "$(grep -c "" "$tmp/install_manifest.txt")" -eq 15 ] || fail "the manifest lists $(grep -c "" "$tmp/install_manifest.txt") files, not 15"
 
 # The validators: no line of theirs may be an error or a warning.
@@ -80,7 +83,7 @@ run_until_config() {  # FOLDER CONFIG [ENV...]
   shift 2
   : > "$tmp/stderr.txt"
   (cd "$folder" && exec env -u XDG_DATA_HOME HOME="$tmp/home" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-    AEROVELL_REPORT_STARTUP=1 ASAN_OPTIONS=detect_leaks=0 "$@" "$top/bin/aerovell" 2>>"$tmp/stderr.txt") &
+    AEROVELL_REPORT_STARTUP=1 ASAN_OPTIONS=detect_leaks=0 "$@" "$top/$bindir/aerovell" 2>>"$tmp/stderr.txt") &
   pid=$!
   for _ in $(seq 300); do
     grep -q 'first frame presented' "$tmp/stderr.txt" && break
@@ -94,6 +97,8 @@ run_until_config() {  # FOLDER CONFIG [ENV...]
   local code=$?
   pid=""
   [ "$code" -eq 0 ] || fail "exit status $code"
+  # A file it could not load would be told here (and on its error screen).
+  ! grep -v 'first frame presented' "$tmp/stderr.txt" | grep -q . || fail "the game complained"
 }
 mkdir -p "$tmp/home" "$tmp/elsewhere"
 user=$tmp/home/.local/share/aerovell
@@ -116,7 +121,7 @@ run_until_config "$tmp/elsewhere" "$user/config.dat" XDG_DATA_HOME=relative/fold
 
 # Started in a folder of game data, as from the build tree: everything stays there.
 mkdir -p "$tmp/gamecopy"
-cp -r "$top/share/aerovell/." "$tmp/gamecopy/"
+cp -r "$top/$datadir/." "$tmp/gamecopy/"
 rm -rf "$user"
 run_until_config "$tmp/gamecopy" "$tmp/gamecopy/config.dat"
 [ -e "$user" ] && fail "a game started in its data folder made the player's folder"
@@ -125,7 +130,7 @@ run_until_config "$tmp/gamecopy" "$tmp/gamecopy/config.dat"
 run_until_config "$tmp/elsewhere" "$user/config.dat" AEROVELL_SCORE_HOST=scores.example.org:8642
 for bad in "no-port" "bad host:80" "host:0" "host:70000" "a/b:80" "$(printf 'x%.0s' $(seq 300)):80"; do
   out=$(cd "$tmp/elsewhere" && HOME="$tmp/home" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-    AEROVELL_SCORE_HOST="$bad" "$top/bin/aerovell" 2>&1)
+    AEROVELL_SCORE_HOST="$bad" "$top/$bindir/aerovell" 2>&1)
   code=$?
   [ "$code" -eq 1 ] || fail "AEROVELL_SCORE_HOST=$bad: exit status $code"
   echo "$out" | grep -q "AEROVELL_SCORE_HOST=.* is no score service address: " || fail "AEROVELL_SCORE_HOST=$bad: $out"
