@@ -13,6 +13,7 @@
 #include <fstream>
 #include <vector>
 
+#include "art.h"
 #include "sprites.h"
 
 namespace aerovell::mkassets {
@@ -22,16 +23,9 @@ void Rgb(cairo_t* cr, uint32_t rgb, double alpha = 1.0) {
   cairo_set_source_rgba(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0, alpha);
 }
 
-void RoundedSquare(cairo_t* cr, double x, double y, double side, double r) {
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x + side - r, y + r, r, -M_PI / 2, 0);
-  cairo_arc(cr, x + side - r, y + side - r, r, 0, M_PI / 2);
-  cairo_arc(cr, x + r, y + side - r, r, M_PI / 2, M_PI);
-  cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr);
-}
+void RoundedSquare(cairo_t* cr, double x, double y, double side, double r) { RoundedRectPath(cr, x, y, side, side, r); }
 
-// The icon on a 256 x 256 design grid; callers scale.
+// The icon drawn on a 256 x 256 grid; callers scale.
 void DrawIconOnGrid(cairo_t* cr) {
   constexpr double kSide = 256, kMargin = 12, kRadius = 44;
   const double inner = kSide - 2 * kMargin;
