@@ -128,7 +128,8 @@ void TestPad(const uint8_t* data, size_t size) {
   // Whatever it takes is within the virtual device's bounds.
   for (const TestPadCommand& c : commands) {
     if (c.index < 0 || c.index > 31) __builtin_trap();
-    if (c.axis ? (c.value < -32768 || c.value > 32767) : (c.value != 0 && c.value != 1)) __builtin_trap();
+    const bool axis = c.kind == TestPadCommand::Kind::kAxis;
+    if (axis ? (c.value < -32768 || c.value > 32767) : (c.value != 0 && c.value != 1)) __builtin_trap();
   }
 }
 

@@ -116,30 +116,33 @@ TEST(GamepadKeys, AReleaseSendsWhatItsPressSent) {
 }
 
 TEST(TestPadLine, OnlyWellFormedCommandsPass) {
+  using Kind = TestPadCommand::Kind;
   struct Case {
     const char* line;
     bool ok;
-    bool axis;
+    Kind kind;
     int index;
     int value;
   };
   const Case cases[] = {
-      {"b 0 1", true, false, 0, 1},          {"b 14 0", true, false, 14, 0},
-      {"a 1 -32768", true, true, 1, -32768}, {"a 5 32767", true, true, 5, 32767},
-      {"b 0 2", false, false, 0, 0},                      {"a 0 32768", false, false, 0, 0},
-      {"a 0 -32769", false, false, 0, 0},                 {"b 32 1", false, false, 0, 0},
-      {"b -1 1", false, false, 0, 0},                     {"c 0 1", false, false, 0, 0},
-      {"b 0", false, false, 0, 0},                        {"b  0 1", false, false, 0, 0},
-      {"b 0 1 ", false, false, 0, 0},                     {"b 0 1x", false, false, 0, 0},
-      {"", false, false, 0, 0},                           {"a 0 99999999999999999999", false, false, 0, 0},
-      {"b 0 0000000000000000000000000000001", false, false, 0, 0},
+      {"b 0 1", true, Kind::kButton, 0, 1},        {"b 14 0", true, Kind::kButton, 14, 0},
+      {"a 1 -32768", true, Kind::kAxis, 1, -32768}, {"a 5 32767", true, Kind::kAxis, 5, 32767},
+      {"p 0 0", true, Kind::kPlug, 0, 0},           {"p 0 1", true, Kind::kPlug, 0, 1},
+      {"p 1 1", false, Kind::kPlug, 0, 0},          {"p 0 2", false, Kind::kPlug, 0, 0},
+      {"b 0 2", false, Kind::kButton, 0, 0},                      {"a 0 32768", false, Kind::kButton, 0, 0},
+      {"a 0 -32769", false, Kind::kButton, 0, 0},                 {"b 32 1", false, Kind::kButton, 0, 0},
+      {"b -1 1", false, Kind::kButton, 0, 0},                     {"c 0 1", false, Kind::kButton, 0, 0},
+      {"b 0", false, Kind::kButton, 0, 0},                        {"b  0 1", false, Kind::kButton, 0, 0},
+      {"b 0 1 ", false, Kind::kButton, 0, 0},                     {"b 0 1x", false, Kind::kButton, 0, 0},
+      {"", false, Kind::kButton, 0, 0},                           {"a 0 99999999999999999999", false, Kind::kButton, 0, 0},
+      {"b 0 0000000000000000000000000000001", false, Kind::kButton, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     const auto command = ParseTestPadLine(c.line);
     ASSERT_EQ(command.has_value(), c.ok);
     if (!c.ok) continue;
-    EXPECT_EQ(command->axis, c.axis);
+    EXPECT_EQ(command->kind, c.kind);
     EXPECT_EQ(command->index, c.index);
     EXPECT_EQ(command->value, c.value);
   }

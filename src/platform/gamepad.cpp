@@ -55,17 +55,24 @@ uint16_t GamepadKeys::Release(GamepadButton button) {
 }
 
 std::optional<TestPadCommand> ParseTestPadLine(std::string_view line) {
-  if (line.size() < 5 || line.size() > 32 || (line[0] != 'a' && line[0] != 'b') || line[1] != ' ') return std::nullopt;
+  using Kind = TestPadCommand::Kind;
+  if (line.size() < 5 || line.size() > 32 || line[1] != ' ') return std::nullopt;
   TestPadCommand command;
-  command.axis = line[0] == 'a';
+  switch (line[0]) {
+    case 'a': command.kind = Kind::kAxis; break;
+    case 'b': command.kind = Kind::kButton; break;
+    case 'p': command.kind = Kind::kPlug; break;
+    default: return std::nullopt;
+  }
   const char* p = line.data() + 2;
   const char* end = line.data() + line.size();
   auto [after_index, index_error] = std::from_chars(p, end, command.index);
   if (index_error != std::errc() || after_index == end || *after_index != ' ') return std::nullopt;
   auto [after_value, value_error] = std::from_chars(after_index + 1, end, command.value);
   if (value_error != std::errc() || after_value != end) return std::nullopt;
-  if (command.index < 0 || command.index > 31) return std::nullopt;
-  if (command.axis ? (command.value < -32768 || command.value > 32767) : (command.value != 0 && command.value != 1))
+  if (command.index < 0 || command.index > 31 || (command.kind == Kind::kPlug && command.index != 0)) return std::nullopt;
+  if (command.kind == Kind::kAxis ? (command.value < -32768 || command.value > 32767)
+                                  : (command.value != 0 && command.value != 1))
     return std::nullopt;
   return command;
 }

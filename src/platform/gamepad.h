@@ -51,10 +51,12 @@ class GamepadKeys {
 };
 
 // One line of the test pad's feed (see the SDL platform's AEROVELL_TEST_PAD):
-// "b INDEX 0|1" sets a button, "a INDEX VALUE" an axis (-32768..32767).
-// Indexes are those of the virtual device (0..31). nullopt for anything else.
+// "b INDEX 0|1" sets a button, "a INDEX VALUE" an axis (-32768..32767),
+// "p 0 0|1" unplugs or plugs the device in again. Indexes are those of the
+// virtual device (0..31). nullopt for anything else.
 struct TestPadCommand {
-  bool axis = false;
+  enum class Kind : uint8_t { kButton, kAxis, kPlug };
+  Kind kind = Kind::kButton;
   int index = 0;
   int value = 0;
 };

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The real game under Xvfb played with SDL's virtual devices, attached by the
 # game itself under AEROVELL_TEST_PAD and fed through a named pipe:
-# 1. a gamepad in the standard layout: A starts a game, the stick flies while A
+# 1. a gamepad in the standard layout, unplugged and plugged in again: A starts a game, the stick flies while A
 #    fires, Start pauses and resumes, Back asks to leave and B says "Нет",
 #    Back and A end the game; in the menus the D-pad and A reach the exit
 #    question, A says "Да" and the game ends with status 0; the window carries
 #    the game's icon;
-# 2. a joystick SDL has no mapping for: its button 1 fires (the design's
-#    joystick), while the menus ignore it;
+# 2. a joystick SDL has no mapping for: its button 1 fires (the plain
+#    joystick's buttons), while the menus ignore it;
 # 3. the same joystick with a mapping given in SDL_GAMECONTROLLERCONFIG is a
 #    gamepad, its mapped A starting a game.
 # Run by xvfb_session.sh in a copy of the game folder (its argument).
@@ -58,6 +58,15 @@ grep -q 'test pad: gamepad' stderr.txt || fail "no virtual gamepad"
 icon=$(xprop -id "$wid" _NET_WM_ICON 2>/dev/null | head -c 200)
 echo "$icon" | grep -q 'Icon (64 x 64)' || fail "the window has no 64 x 64 icon: $icon"
 
+# Hot-plug: unplugged, the pad does nothing; plugged in again, it plays.
+pad p 0 0
+for _ in $(seq 50); do grep -q 'test pad: unplugged' stderr.txt && break; sleep 0.1; done
+press $A
+sleep 0.5
+grep -q 'state 1 -> 5' stderr.txt && fail "an unplugged pad started a game"
+pad p 0 1
+for _ in $(seq 50); do [ "$(grep -c 'test pad: gamepad' stderr.txt)" -ge 2 ] && break; sleep 0.1; done
+[ "$(grep -c 'test pad: gamepad' stderr.txt)" -ge 2 ] || fail "the pad plugged in again was not taken"
 press $A
 wait_state 1 5           # the level caption
 wait_state 5 2           # playing
@@ -91,7 +100,7 @@ press $BACK              # the exit question in the menus
 press $A                 # "Да"
 end_game
 
-# A joystick without a mapping: the design's buttons, 1 fires.
+# A joystick without a mapping: its own buttons, 1 fires.
 start_with_pad joystick
 grep -q 'test pad: joystick' stderr.txt || fail "the joystick was taken for a gamepad: $(cat stderr.txt)"
 guid=$(sed -n 's/.*test pad: joystick "[^"]*" \([0-9a-f]*\)$/\1/p' stderr.txt)

@@ -281,8 +281,8 @@ void SdlPlatform::CloseJoystick() {
 // A testing aid: AEROVELL_TEST_PAD=gamepad:FIFO or joystick:FIFO attaches one
 // of SDL's virtual devices (a gamepad in the standard layout, or a joystick
 // SDL has no mapping for) and sets its buttons and axes from the lines written
-// into the named pipe ("b INDEX 0|1", "a INDEX VALUE"). The end-to-end test
-// plays a game with it.
+// into the named pipe ("b INDEX 0|1", "a INDEX VALUE"; "p 0 0" unplugs it and
+// "p 0 1" plugs it in again). The end-to-end test plays a game with it.
 void SdlPlatform::AttachTestPad() {
   const char* setting = std::getenv("AEROVELL_TEST_PAD");
   if (!setting) return;
@@ -298,19 +298,34 @@ void SdlPlatform::AttachTestPad() {
     std::fprintf(stderr, "aerovell: AEROVELL_TEST_PAD: %s: %s\n", fifo.c_str(), std::strerror(errno));
     return;
   }
-  test_pad_index_ = SDL_JoystickAttachVirtual(gamepad ? SDL_JOYSTICK_TYPE_GAMECONTROLLER : SDL_JOYSTICK_TYPE_UNKNOWN,
-                                              6, 15, 0);
-  if (test_pad_index_ < 0) std::fprintf(stderr, "aerovell: AEROVELL_TEST_PAD: %s\n", SDL_GetError());
+  test_pad_gamepad_ = gamepad;
+  PlugTestPad(true);
+}
+
+void SdlPlatform::PlugTestPad(bool in) {
+  if (in && test_pad_index_ < 0) {
+    test_pad_index_ = SDL_JoystickAttachVirtual(
+        test_pad_gamepad_ ? SDL_JOYSTICK_TYPE_GAMECONTROLLER : SDL_JOYSTICK_TYPE_UNKNOWN, 6, 15, 0);
+    if (test_pad_index_ < 0) std::fprintf(stderr, "aerovell: AEROVELL_TEST_PAD: %s\n", SDL_GetError());
+  } else if (!in && test_pad_index_ >= 0) {
+    SDL_JoystickDetachVirtual(test_pad_index_);
+    test_pad_index_ = -1;
+    std::fprintf(stderr, "aerovell: test pad: unplugged\n");
+  }
 }
 
 void SdlPlatform::FeedTestPad() {
-  if (test_pad_fd_ < 0 || test_pad_index_ < 0 || !joystick_) return;
+  if (test_pad_fd_ < 0) return;
   char chunk[256];
   const ssize_t n = ::read(test_pad_fd_, chunk, sizeof chunk);
   if (n <= 0) return;
   int rejected = 0;
   for (const TestPadCommand& command : test_pad_feed_.Take(std::string_view(chunk, static_cast<size_t>(n)), rejected)) {
-    if (command.axis) SDL_JoystickSetVirtualAxis(joystick_, command.index, static_cast<Sint16>(command.value));
+    using Kind = TestPadCommand::Kind;
+    if (command.kind == Kind::kPlug) PlugTestPad(command.value == 1);
+    else if (!joystick_ || test_pad_index_ < 0) continue;
+    else if (command.kind == Kind::kAxis)
+      SDL_JoystickSetVirtualAxis(joystick_, command.index, static_cast<Sint16>(command.value));
     else SDL_JoystickSetVirtualButton(joystick_, command.index, static_cast<Uint8>(command.value));
   }
   if (rejected > 0) std::fprintf(stderr, "aerovell: test pad: %d lines ignored\n", rejected);

@@ -61,6 +61,7 @@ class SdlPlatform final : public Platform {
   void CloseJoystick();
   void AttachTestPad();
   void FeedTestPad();
+  void PlugTestPad(bool in);
   void ApplyIcon();
   bool OpenAudioDevice();
   void RetryAudio();
@@ -76,6 +77,7 @@ class SdlPlatform final : public Platform {
   SDL_GameController* pad_ = nullptr;  // the joystick's gamepad view, when SDL knows its layout
   int test_pad_fd_ = -1;
   int test_pad_index_ = -1;
+  bool test_pad_gamepad_ = false;
   TestPadFeed test_pad_feed_;
   bool full_screen_ = false;
   int cursor_count_ = 0;
