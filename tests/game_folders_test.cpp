@@ -53,9 +53,16 @@ TEST_F(GameFoldersTest, AnInstalledGameReadsItsDataThereAndWritesInThePlayersFol
   const std::filesystem::path home_data = dir / "home/.local/share/aerovell";
   const Case cases[] = {
       {"the built-in folder", {"usr/share/aerovell"}, std::nullopt, dir / "usr/share/aerovell", home_data},
-      {"beside the program first", {"moved/share/aerovell", "usr/share/aerovell"}, std::nullopt,
-       dir / "moved/share/aerovell", home_data},
-      {"XDG_DATA_HOME", {"usr/share/aerovell"}, (dir / "xdg").string(), dir / "usr/share/aerovell", dir / "xdg/aerovell"},
+      {"beside the program first",
+       {"moved/share/aerovell", "usr/share/aerovell"},
+       std::nullopt,
+       dir / "moved/share/aerovell",
+       home_data},
+      {"XDG_DATA_HOME",
+       {"usr/share/aerovell"},
+       (dir / "xdg").string(),
+       dir / "usr/share/aerovell",
+       dir / "xdg/aerovell"},
       {"an empty XDG_DATA_HOME", {"usr/share/aerovell"}, "", dir / "usr/share/aerovell", home_data},
       {"a relative XDG_DATA_HOME", {"usr/share/aerovell"}, "rel/data", dir / "usr/share/aerovell", home_data},
   };

@@ -62,7 +62,8 @@ TEST(GamepadAsJoystick, StickDpadTriggersAndButtonsGiveTheGamesStates) {
       {"stick fully down", stick(0, 32767), Set({isDown})},
       {"D-pad up", with({B::kDpadUp}), Set({isUp})},
       {"D-pad down and right", with({B::kDpadDown, B::kDpadRight}), Set({isDown, isRight})},
-      {"the D-pad wins over the stick", [&] {
+      {"the D-pad wins over the stick",
+       [&] {
          GamepadReading p = stick(32767, 0);
          p.held[static_cast<size_t>(B::kDpadLeft)] = true;
          return p;
@@ -88,9 +89,10 @@ TEST(GamepadKeys, PressesStandForTheMenuKeysAndThePlayFunctions) {
     uint16_t in_play;
   };
   const Case cases[] = {
-      {B::kA, vk::kReturn, 0},         {B::kB, vk::kEscape, 0},        {B::kStart, kVkP, kVkP},
-      {B::kBack, vk::kEscape, vk::kEscape}, {B::kDpadUp, vk::kUp, 0},  {B::kDpadDown, vk::kDown, 0},
-      {B::kDpadLeft, vk::kLeft, 0},    {B::kDpadRight, vk::kRight, 0},
+      {B::kA, vk::kReturn, 0},      {B::kB, vk::kEscape, 0},
+      {B::kStart, kVkP, kVkP},      {B::kBack, vk::kEscape, vk::kEscape},
+      {B::kDpadUp, vk::kUp, 0},     {B::kDpadDown, vk::kDown, 0},
+      {B::kDpadLeft, vk::kLeft, 0}, {B::kDpadRight, vk::kRight, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.button));
@@ -125,16 +127,26 @@ TEST(TestPadLine, OnlyWellFormedCommandsPass) {
     int value;
   };
   const Case cases[] = {
-      {"b 0 1", true, Kind::kButton, 0, 1},        {"b 14 0", true, Kind::kButton, 14, 0},
-      {"a 1 -32768", true, Kind::kAxis, 1, -32768}, {"a 5 32767", true, Kind::kAxis, 5, 32767},
-      {"p 0 0", true, Kind::kPlug, 0, 0},           {"p 0 1", true, Kind::kPlug, 0, 1},
-      {"p 1 1", false, Kind::kPlug, 0, 0},          {"p 0 2", false, Kind::kPlug, 0, 0},
-      {"b 0 2", false, Kind::kButton, 0, 0},                      {"a 0 32768", false, Kind::kButton, 0, 0},
-      {"a 0 -32769", false, Kind::kButton, 0, 0},                 {"b 32 1", false, Kind::kButton, 0, 0},
-      {"b -1 1", false, Kind::kButton, 0, 0},                     {"c 0 1", false, Kind::kButton, 0, 0},
-      {"b 0", false, Kind::kButton, 0, 0},                        {"b  0 1", false, Kind::kButton, 0, 0},
-      {"b 0 1 ", false, Kind::kButton, 0, 0},                     {"b 0 1x", false, Kind::kButton, 0, 0},
-      {"", false, Kind::kButton, 0, 0},                           {"a 0 99999999999999999999", false, Kind::kButton, 0, 0},
+      {"b 0 1", true, Kind::kButton, 0, 1},
+      {"b 14 0", true, Kind::kButton, 14, 0},
+      {"a 1 -32768", true, Kind::kAxis, 1, -32768},
+      {"a 5 32767", true, Kind::kAxis, 5, 32767},
+      {"p 0 0", true, Kind::kPlug, 0, 0},
+      {"p 0 1", true, Kind::kPlug, 0, 1},
+      {"p 1 1", false, Kind::kPlug, 0, 0},
+      {"p 0 2", false, Kind::kPlug, 0, 0},
+      {"b 0 2", false, Kind::kButton, 0, 0},
+      {"a 0 32768", false, Kind::kButton, 0, 0},
+      {"a 0 -32769", false, Kind::kButton, 0, 0},
+      {"b 32 1", false, Kind::kButton, 0, 0},
+      {"b -1 1", false, Kind::kButton, 0, 0},
+      {"c 0 1", false, Kind::kButton, 0, 0},
+      {"b 0", false, Kind::kButton, 0, 0},
+      {"b  0 1", false, Kind::kButton, 0, 0},
+      {"b 0 1 ", false, Kind::kButton, 0, 0},
+      {"b 0 1x", false, Kind::kButton, 0, 0},
+      {"", false, Kind::kButton, 0, 0},
+      {"a 0 99999999999999999999", false, Kind::kButton, 0, 0},
       {"b 0 0000000000000000000000000000001", false, Kind::kButton, 0, 0},
   };
   for (const Case& c : cases) {

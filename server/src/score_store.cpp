@@ -98,10 +98,10 @@ int64_t ScoreStore::Count() {
   return use->Step() ? use->Integer(0) : 0;
 }
 
-
 bool ScoreStore::Checkpoint() {
   std::lock_guard lock(write_mutex_);
-  return sqlite3_wal_checkpoint_v2(writer_.Handle(), nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr) == SQLITE_OK;
+  return sqlite3_wal_checkpoint_v2(writer_.Handle(), nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr) ==
+         SQLITE_OK;
 }
 
 }  // namespace aerovell::scores

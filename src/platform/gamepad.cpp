@@ -70,7 +70,8 @@ std::optional<TestPadCommand> ParseTestPadLine(std::string_view line) {
   if (index_error != std::errc() || after_index == end || *after_index != ' ') return std::nullopt;
   auto [after_value, value_error] = std::from_chars(after_index + 1, end, command.value);
   if (value_error != std::errc() || after_value != end) return std::nullopt;
-  if (command.index < 0 || command.index > 31 || (command.kind == Kind::kPlug && command.index != 0)) return std::nullopt;
+  if (command.index < 0 || command.index > 31 || (command.kind == Kind::kPlug && command.index != 0))
+    return std::nullopt;
   if (command.kind == Kind::kAxis ? (command.value < -32768 || command.value > 32767)
                                   : (command.value != 0 && command.value != 1))
     return std::nullopt;

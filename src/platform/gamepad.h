@@ -19,8 +19,8 @@ inline constexpr int kGamepadButtonCount = 8;
 
 // A gamepad read in the standard layout.
 struct GamepadReading {
-  int left_x = 0;  // -32768 (left) .. 32767 (right)
-  int left_y = 0;  // -32768 (up) .. 32767 (down)
+  int left_x = 0;        // -32768 (left) .. 32767 (right)
+  int left_y = 0;        // -32768 (up) .. 32767 (down)
   int left_trigger = 0;  // 0 .. 32767
   int right_trigger = 0;
   std::array<bool, kGamepadButtonCount> held{};

@@ -17,8 +17,8 @@ namespace {
 // Any one of the game's files makes a folder the game's: one with a file
 // missing is still the game's folder, where loading then names what is missing.
 bool HoldsGameData(const std::filesystem::path& folder) {
-  for (const char* name : {"data\\menu.dxg", "data\\gamegraphic.dxg", "sound\\gamesound.dxw", "sound\\1.xm",
-                           "sound\\2.xm"}) {
+  for (const char* name :
+       {"data\\menu.dxg", "data\\gamegraphic.dxg", "sound\\gamesound.dxw", "sound\\1.xm", "sound\\2.xm"}) {
     std::error_code ec;
     if (std::filesystem::is_regular_file(GamePath(name, folder), ec)) return true;
   }
@@ -33,7 +33,8 @@ std::optional<std::string> Environment(const char* name) {
 
 }  // namespace
 
-FolderClues StartupClues(const std::filesystem::path& install_data_dir, const std::filesystem::path& data_dir_from_bin) {
+FolderClues StartupClues(const std::filesystem::path& install_data_dir,
+                         const std::filesystem::path& data_dir_from_bin) {
   FolderClues clues;
   std::error_code ec;
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -68,7 +69,10 @@ GameFolders ChooseGameFolders(const FolderClues& clues, std::string& problem) {
     folders.data = candidate.lexically_normal();
     folders.installed = true;
     if (const auto user = PlayerDataFolder(clues)) folders.user = *user;
-    else problem = "no folder for the player's files (neither XDG_DATA_HOME nor HOME is an absolute path); using the working directory";
+    else
+      problem =
+          "no folder for the player's files (neither XDG_DATA_HOME nor HOME is an absolute path); using the working "
+          "directory";
     return folders;
   }
   return folders;

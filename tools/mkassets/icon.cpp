@@ -122,7 +122,8 @@ bool WriteSvg(const std::filesystem::path& path) {
 bool WriteWindowIconSource(const std::filesystem::path& path, int size, const std::vector<uint32_t>& argb) {
   std::ofstream out(path, std::ios::trunc);
   out << "// Written by mkassets --icons: the game's icon for its window, " << size << " x " << size
-      << ", 0xAARRGGBB.\n#include \"app/window_icon.h\"\n\nnamespace aerovell {\nnamespace {\nconst uint32_t kPixels[] = {";
+      << ", 0xAARRGGBB.\n#include \"app/window_icon.h\"\n\nnamespace aerovell {\nnamespace {\nconst uint32_t kPixels[] "
+         "= {";
   char word[16];
   for (size_t i = 0; i < argb.size(); ++i) {
     std::snprintf(word, sizeof word, "0x%08X,", argb[i]);

@@ -266,8 +266,8 @@ void SdlPlatform::OpenJoystick() {
   if (test_pad_index_ >= 0 && joystick_) {
     char guid[33];
     SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(joystick_), guid, sizeof guid);
-    std::fprintf(stderr, "aerovell: test pad: %s \"%s\" %s\n", pad_ ? "gamepad" : "joystick", SDL_JoystickName(joystick_),
-                 guid);
+    std::fprintf(stderr, "aerovell: test pad: %s \"%s\" %s\n", pad_ ? "gamepad" : "joystick",
+                 SDL_JoystickName(joystick_), guid);
   }
 }
 
