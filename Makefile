@@ -51,7 +51,7 @@ install: configure
 # Removes what the last `make install` from this build folder put in place.
 uninstall:
 	@test -f $(BUILD)/install_manifest.txt || { echo "uninstall: nothing was installed from $(BUILD)/" >&2; exit 1; }
-	@while IFS= read -r f; do rm -f "$$f" && echo "removed $$f"; done < $(BUILD)/install_manifest.txt
+	@while IFS= read -r f || [ -n "$$f" ]; do rm -f "$$f" && echo "removed $$f"; done < $(BUILD)/install_manifest.txt
 	@sed -n 's|^\(.*/share/aerovell\)/.*|\1|p' $(BUILD)/install_manifest.txt | sort -u | \
 	  while IFS= read -r d; do [ -d "$$d" ] && find "$$d" -depth -type d -empty -delete; done; true
 	@rm -f $(BUILD)/install_manifest.txt
