@@ -156,6 +156,44 @@ TEST(WriteFileAtomically, ALinkStaysALinkAndTheFileKeepsItsMode) {
   ::umask(mask);
 }
 
+// Only a regular file is ever replaced: whatever else the name leads to, after
+// following links, stays as it is and the store fails with the reason.
+TEST(WriteFileAtomically, AnythingButARegularFileIsLeftAlone) {
+  const struct {
+    const char* what;
+    mode_t kind;  // what is at "node": 0 for a device node where it can be made, else a pipe
+    bool linked;  // config.dat is a link to it
+    const char* reason;
+  } cases[] = {
+      {"a link to a device node", 0, true, "Not a regular file"},
+      {"a link to a pipe", S_IFIFO, true, "Not a regular file"},
+      {"a pipe", S_IFIFO, false, "Not a regular file"},
+      {"a link to a folder", S_IFDIR, true, "Is a directory"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const auto node = c.linked ? dir / "node" : dir / "config.dat";
+    mode_t kind = c.kind;
+    if (kind == 0) kind = testing::MakeSpecialFile(node);
+    else if (kind == S_IFIFO) kind = ::mkfifo(node.c_str(), 0666) == 0 ? kind : 0;
+    else std::filesystem::create_directory(node);
+    ASSERT_NE(kind, 0u) << "could not be made";
+    if (c.linked) std::filesystem::create_symlink("node", dir / "config.dat");
+    try {
+      WriteFileAtomically(dir / "config.dat", Pattern(0x22));
+      ADD_FAILURE() << "stored";
+    } catch (const EInOutError& e) {
+      EXPECT_EQ(std::string(e.what()), std::string("Cannot write \"config.dat\": ") + c.reason);
+    }
+    EXPECT_EQ(testing::KindAt(node), kind);
+    if (c.linked) {
+      EXPECT_EQ(testing::KindAt(dir / "config.dat"), static_cast<mode_t>(S_IFLNK));
+    }
+    EXPECT_EQ(FilesIn(dir.Path()), c.linked ? 2u : 1u) << "no temporary left";
+  }
+}
+
 TEST(WriteFileAtomically, AFolderThatCannotBeFlushedIsAFailedStore) {
   // A folder that may be written but not read cannot be opened to flush it:
   // the store is not known to be on disk and says so.
