@@ -107,8 +107,10 @@ TEST(WriteFileAtomically, ReadOnlyFileIsNotReplaced) {
 }
 
 TEST(WriteFileAtomically, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
-  // The folder refuses new files but its config.dat may be written: as the
-  // original does, the file is written over where it stands.
+  // The folder refuses new files but its config.dat may be written: the
+  // player asked for the change and the file allows it, so it is written over
+  // where it stands rather than refused (without the safety of the rename,
+  // which the folder does not allow).
   TempDir dir;
   const auto path = dir / "config.dat";
   WriteFileAtomically(path, Pattern(0x11));
