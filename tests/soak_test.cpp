@@ -130,6 +130,11 @@ TEST_P(Soak, RandomInputPlaysOnWithoutFault) {
       previous_lives = 3;
     }
     ASSERT_TRUE(g.GameState >= gsMenu && g.GameState <= gsSubmitFailed);
+    // No level is flown, nor introduced, without a life left.
+    ASSERT_GE(g.Lives, 0) << "frame " << frame;
+    if (g.GameState == gsPlaying || g.GameState == gsLevelIntro) {
+      ASSERT_GT(g.Lives, 0) << "frame " << frame;
+    }
     ASSERT_LE(Root().ChildCount(), 2000) << "the field does not grow without end";
   }
   ASSERT_FALSE(game->Failed());
