@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -116,7 +117,6 @@ void THTTPClient::Open() {
   curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(h, CURLOPT_HTTP_CONTENT_DECODING, 0L);
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connect_timeout_.count()));
-  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(request_timeout_.count()));
   // A declared length beyond the bound fails before any of the body is read.
   curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxBodyBytes));
   // The game talks to one service: one kept connection is all it needs.
@@ -126,8 +126,17 @@ void THTTPClient::Open() {
   curl_ = std::move(curl);
 }
 
-std::string THTTPClient::Get(const std::string& url) {
+std::string THTTPClient::Get(const std::string& url) { return Get(url, Deadline::max()); }
+
+std::string THTTPClient::Get(const std::string& url, Deadline deadline) {
   const THTTPUrl split = SplitUrl(url);
+  std::chrono::milliseconds limit = request_timeout_;
+  if (deadline != Deadline::max()) {
+    // Rounded up, so that a deadline not yet reached never asks for no time at all.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) throw EHTTPError("Timeout was reached");
+    limit = std::min(limit, left);
+  }
 
   // The game's request, header for header. libcurl writes Host first, right
   // after the request line, and adds nothing of its own when each of these
@@ -143,6 +152,7 @@ std::string THTTPClient::Get(const std::string& url) {
   Exchange x;
   CURL* h = curl_->handle.get();
   curl_->error[0] = '\0';
+  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limit.count()));
   curl_easy_setopt(h, CURLOPT_URL, split.ConnectUrl().c_str());
   curl_easy_setopt(h, CURLOPT_REQUEST_TARGET, split.target.c_str());
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());

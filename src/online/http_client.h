@@ -29,10 +29,18 @@ class THTTPClient {
   THTTPClient(const THTTPClient&) = delete;
   THTTPClient& operator=(const THTTPClient&) = delete;
 
+  using Deadline = std::chrono::steady_clock::time_point;
+
   // The body of a 2xx answer, its bytes unchanged. Throws EHTTPProtocolError
   // for any other status, a Location header or an informational status other
   // than 100, and EHTTPError for every other failure.
   std::string Get(const std::string& url);
+  // The same, given up at `deadline` too when that comes before the request's
+  // own time-out: several requests that together must not take longer than
+  // one share a deadline. Past it, fails at once without a request.
+  std::string Get(const std::string& url, Deadline deadline);
+
+  std::chrono::milliseconds RequestTimeout() const { return request_timeout_; }
 
  private:
   struct Curl;
