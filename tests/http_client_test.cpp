@@ -216,6 +216,9 @@ TEST(HttpClient, FailsOnBrokenAndBoundlessAnswers) {
       {"a code of four digits", {"HTTP/1.1 2000 OK\r\nContent-Length: 2\r\n\r\nOK"}, nullptr},
       {"status line without a number", {"HTTP/1.1 OK\r\nContent-Length: 2\r\n\r\nOK"}, nullptr},
       {"bad chunk size", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nOK\r\n0\r\n\r\n"}, nullptr},
+      {"two different lengths",
+       {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\nContent-Length: 9\r\n\r\nOK|a|b|c|"},
+       "Malformed answer: two different Content-Length values."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
