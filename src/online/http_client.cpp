@@ -130,6 +130,7 @@ std::string THTTPClient::Get(const std::string& url) { return Get(url, Deadline:
 
 std::string THTTPClient::Get(const std::string& url, Deadline deadline) {
   const THTTPUrl split = SplitUrl(url);
+  if (offline_) throw EHTTPError("Couldn't connect to server (offline)");
   std::chrono::milliseconds limit = request_timeout_;
   if (deadline != Deadline::max()) {
     // Rounded up, so that a deadline not yet reached never asks for no time at all.

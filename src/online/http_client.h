@@ -42,6 +42,11 @@ class THTTPClient {
 
   std::chrono::milliseconds RequestTimeout() const { return request_timeout_; }
 
+  // An offline client sends nothing: every request fails at once, as one to
+  // a host that refuses the connection does. For runs that must play the same
+  // on every machine and reach no service they were not pointed at.
+  void SetOffline(bool offline) { offline_ = offline; }
+
  private:
   struct Curl;
 
@@ -51,6 +56,7 @@ class THTTPClient {
   std::chrono::milliseconds request_timeout_;
   std::unique_ptr<Curl> curl_;
   TCookieStore cookies_;
+  bool offline_ = false;
 };
 
 }  // namespace aerovell
