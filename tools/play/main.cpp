@@ -78,8 +78,11 @@ Arguments Parse(int argc, char** argv) {
       const std::string shot = value();
       const size_t colon = shot.find(':');
       if (colon == std::string::npos || colon + 1 == shot.size()) Fail("--shot takes K:FILE.png");
-      a.shots[static_cast<int>(Number(shot.substr(0, colon), "shot frame", 1, 100'000'000))].push_back(
-          shot.substr(colon + 1));
+      // Written where the tool was started, as every other path it is given.
+      std::error_code ec;
+      const std::filesystem::path file = std::filesystem::absolute(shot.substr(colon + 1), ec);
+      if (ec) Fail("bad shot file \"" + shot.substr(colon + 1) + "\"");
+      a.shots[static_cast<int>(Number(shot.substr(0, colon), "shot frame", 1, 100'000'000))].push_back(file.string());
     } else if (arg == "--score-host") {
       a.score_host = value();
     } else {
@@ -156,7 +159,8 @@ int Play(int argc, char** argv) {
     if (game.Form().StartupFailed()) Fail("the game could not start");
     size_t next = 0;
     std::vector<const TScriptEvent*> due;
-    for (int frame = 1; frame <= args.frames && !game.Ended(); ++frame) {
+    int frame = 1;
+    for (; frame <= args.frames && !game.Ended(); ++frame) {
       due.clear();
       while (next < script.size() && script[next].frame < frame) ++next;  // none are skipped: frames start at 1
       while (next < script.size() && script[next].frame == frame) due.push_back(&script[next++]);
@@ -168,6 +172,9 @@ int Play(int argc, char** argv) {
         for (const std::string& path : it->second)
           if (!tools::WritePng(game.Form().DXDraw.BackSurface(), path)) Fail("cannot write \"" + path + "\"");
     }
+    // The run is shorter than asked for: whoever measures or compares it must know.
+    if (frame <= args.frames)
+      std::fprintf(stderr, "aerovell-play: the game quit after frame %d of %d\n", frame - 1, args.frames);
   } catch (const EPlayFailure&) {
     throw;
   } catch (const std::exception& error) {
