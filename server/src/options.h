@@ -17,14 +17,13 @@ struct Options {
 
 inline constexpr const char* kUsage =
     "usage: aerovell-scores [--listen HOST:PORT] [--db FILE] [--max-per-minute N]\n"
-    "                       [--threads N] [--quiet]\n"
-    "  --listen          address to serve on (default 127.0.0.1:8642; port 0 takes a free one;\n"
-    "                    IPv6 as [::1]:8642)\n"
-    "  --db              the SQLite file of the records (default scores.sqlite, created when "
-    "missing)\n"
+    "                       [--threads N] [--quiet] [--help]\n"
+    "  --listen          address to serve on (default 127.0.0.1:8642; port 0: a free one; IPv6 as [::1]:8642)\n"
+    "  --db              the SQLite file of the records (default scores.sqlite, created when missing)\n"
     "  --max-per-minute  requests one client may make in a minute (default 30, 0 for no limit)\n"
     "  --threads         worker threads (default 32)\n"
-    "  --quiet           no log line per request\n";
+    "  --quiet           no log line per request\n"
+    "  -h, --help        this text\n";
 
 // Parses the arguments after the program name; the error says what was wrong.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);
