@@ -15,7 +15,8 @@ namespace aerovell {
 // libcurl carries it (connection, name resolution, time-outs, reading the
 // answer's framing) and keeps the connection for the next request unless the
 // server closes it. Cookies the answers set go back to the same host.
-// Redirects are never followed.
+// Redirects are never followed. libcurl itself is loaded with the first
+// request, not with the game: a missing libcurl is then a failed request.
 class THTTPClient {
  public:
   static constexpr std::chrono::milliseconds kDefaultConnectTimeout{5000};
