@@ -225,6 +225,17 @@ double ProcessorTimeMs() {
   return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
+// How long the main thread was ready to run but waited for a processor: on a
+// busy machine the part of the start that is not the game's own doing.
+double RunQueueWaitMs() {
+  FILE* stat = std::fopen("/proc/self/schedstat", "r");
+  if (!stat) return -1;
+  unsigned long long running = 0, waiting = 0;
+  const bool read = std::fscanf(stat, "%llu %llu", &running, &waiting) == 2;
+  std::fclose(stat);
+  return read ? waiting / 1e6 : -1;
+}
+
 }  // namespace
 
 void SdlPlatform::InstallSignalHandlers() {
@@ -447,8 +458,10 @@ void SdlPlatform::Present(const Surface& back, bool wait_vblank) {
     first_frame_reported_ = true;
     // A measuring aid: AEROVELL_REPORT_STARTUP=1 tells how long the first picture took.
     if (std::getenv("AEROVELL_REPORT_STARTUP"))
-      std::fprintf(stderr, "aerovell: first frame presented %.0f ms after the process started (%.0f ms of processor time)\n",
-                   ProcessAgeMs(), ProcessorTimeMs());
+      std::fprintf(stderr,
+                   "aerovell: first frame presented %.0f ms after the process started (%.0f ms of processor "
+                   "time, %.0f ms waiting for a processor)\n",
+                   ProcessAgeMs(), ProcessorTimeMs(), RunQueueWaitMs());
   }
 }
 
