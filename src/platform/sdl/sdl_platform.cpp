@@ -125,25 +125,50 @@ bool HasGraphicsDevice() {
   return true;
 }
 
+// The X connection of a window on X11, and SDL's own libX11 (already loaded)
+// for the few questions SDL does not ask for us; asked through dlsym, so that
+// the game does not link X11 itself. Empty for a window elsewhere.
+class X11Access {
+ public:
+  explicit X11Access(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    library_ = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+    if (library_) display_ = info.info.x11.display;
+  }
+  ~X11Access() {
+    if (library_) dlclose(library_);
+  }
+  X11Access(const X11Access&) = delete;
+  X11Access& operator=(const X11Access&) = delete;
+
+  explicit operator bool() const { return display_ != nullptr; }
+  Display* display() const { return display_; }
+  template <class F>
+  F Find(const char* name) const {
+    return reinterpret_cast<F>(dlsym(library_, name));
+  }
+
+ private:
+  void* library_ = nullptr;
+  Display* display_ = nullptr;
+};
+
 // False for a window on an X server that offers no direct rendering (DRI3,
 // DRI2, or NVIDIA's own GLX), as a virtual X server does: its GL is emulated
-// whatever the machine has. True elsewhere. libX11 is asked through dlsym, as
-// below.
+// whatever the machine has. True elsewhere.
 bool X11OffersDirectRendering(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
-  void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+  const X11Access x11(window);
   if (!x11) return true;
   using QueryExtension = Bool (*)(Display*, const char*, int*, int*, int*);
-  auto query = reinterpret_cast<QueryExtension>(dlsym(x11, "XQueryExtension"));
-  bool offers = !query;
+  const auto query = x11.Find<QueryExtension>("XQueryExtension");
+  if (!query) return true;
   for (const char* name : {"DRI3", "DRI2", "NV-GLX"}) {
     int opcode = 0, event = 0, error = 0;
-    if (query && query(info.info.x11.display, name, &opcode, &event, &error)) offers = true;
+    if (query(x11.display(), name, &opcode, &event, &error)) return true;
   }
-  dlclose(x11);
-  return offers;
+  return false;
 }
 
 // Whether GL may run on a graphics card here. Where it cannot, SDL's GL
@@ -155,42 +180,32 @@ bool GraphicsCardMayServe(SDL_Window* window) { return HasGraphicsDevice() && X1
 // True for a window on an X server that runs no window manager (a bare X
 // server, a kiosk): nobody is there to honour a full-screen request, and the
 // window would stay its old size while the picture is scaled for the screen.
-// libX11 is SDL's own, already loaded; it is asked through dlsym so that the
-// game does not link X11 itself.
 bool OnX11WithoutWindowManager(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-  void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+  const X11Access x11(window);
   if (!x11) return false;
   using InternAtom = Atom (*)(Display*, const char*, Bool);
   using DefaultRoot = ::Window (*)(Display*);
   using GetProperty = int (*)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*, int*, unsigned long*,
                               unsigned long*, unsigned char**);
   using Free = int (*)(void*);
-  auto intern = reinterpret_cast<InternAtom>(dlsym(x11, "XInternAtom"));
-  auto root = reinterpret_cast<DefaultRoot>(dlsym(x11, "XDefaultRootWindow"));
-  auto get = reinterpret_cast<GetProperty>(dlsym(x11, "XGetWindowProperty"));
-  auto release = reinterpret_cast<Free>(dlsym(x11, "XFree"));
+  const auto intern = x11.Find<InternAtom>("XInternAtom");
+  const auto root = x11.Find<DefaultRoot>("XDefaultRootWindow");
+  const auto get = x11.Find<GetProperty>("XGetWindowProperty");
+  const auto release = x11.Find<Free>("XFree");
+  if (!intern || !root || !get || !release) return false;
+  Display* display = x11.display();
+  // A window manager that follows the desktop conventions names its check window here.
+  const Atom check = intern(display, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == None) return true;
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  constexpr Atom kWindowType = 33;  // XA_WINDOW
   bool without = false;
-  if (intern && root && get && release) {
-    Display* display = info.info.x11.display;
-    // A window manager that follows the desktop conventions names its check window here.
-    const Atom check = intern(display, "_NET_SUPPORTING_WM_CHECK", True);
-    without = check == None;
-    if (!without) {
-      Atom type = None;
-      int format = 0;
-      unsigned long items = 0, after = 0;
-      unsigned char* data = nullptr;
-      constexpr Atom kWindowType = 33;  // XA_WINDOW
-      if (get(display, root(display), check, 0, 1, False, kWindowType, &type, &format, &items, &after, &data) ==
-          Success)
-        without = items == 0;
-      if (data) release(data);
-    }
-  }
-  dlclose(x11);
+  if (get(display, root(display), check, 0, 1, False, kWindowType, &type, &format, &items, &after, &data) == Success)
+    without = items == 0;
+  if (data) release(data);
   return without;
 }
 
