@@ -1,62 +1,64 @@
 #pragma once
 
-#include <atomic>
 #include <condition_variable>
-#include <deque>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "connection_table.h"
+#include "request_head.h"
 #include "service.h"
+
+struct MHD_Daemon;
 
 namespace aerovell::scores {
 
-class RequestReader;
-
-// Bounds of every connection.
-struct ConnectionLimits {
-  size_t request_bytes = 32 * 1024;               // request line and headers together
-  std::chrono::milliseconds request_time{10000};  // for all of one request to arrive
-  std::chrono::milliseconds read_timeout{5000};   // between two pieces of it
-  std::chrono::milliseconds write_timeout{5000};
-  std::chrono::milliseconds keep_alive{2000};  // idle wait for the next request
-  size_t requests_per_connection = 1000;
-  size_t waiting_connections = 1024;  // accepted, not yet taken by a worker
+struct FrontSettings {
+  int threads = 4;  // event loops, each with its share of the connections
+  bool log_requests = true;
+  ConnectionLimits connections;
+  HeadLimits head;
+  // Proxies whose X-Forwarded-For names the client (normal addresses).
+  std::vector<std::string> trusted_proxies;
 };
 
-// The service on HTTP: our own listener and worker pool, each connection read
-// within fixed bounds, the requests parsed and answered by cpp-httplib; the
-// target read raw, bodies refused, one log line per request on stderr.
+// The service on HTTP. libmicrohttpd reads and parses the requests in event
+// loops (epoll, a thread pool), so a slow or idle connection costs a file
+// descriptor and nothing else; on top of it the connection caps and clocks
+// (ConnectionTable), our bounds and rules for every head (CheckHead), the raw
+// target handed to the service, and one log line per request on stderr.
 class HttpFront {
  public:
-  HttpFront(ScoreService& service, int threads, bool log_requests = true, ConnectionLimits limits = {});
+  HttpFront(ScoreService& service, FrontSettings settings);
   ~HttpFront();
+  HttpFront(const HttpFront&) = delete;
+  HttpFront& operator=(const HttpFront&) = delete;
 
-  // Binds the listening socket; port 0 takes a free one. Returns the port, or
-  // -1 when the address cannot be had.
-  int Bind(const std::string& host, int port);
-  // Serves until Stop(); then lets the requests in progress finish.
-  bool Run();
-  // Safe from any thread, and before or after Run().
+  // Listens and serves; port 0 takes a free one. The port, or -1 with
+  // `error` saying why ("cannot listen on 127.0.0.1:8642: Address already in use").
+  int Start(const std::string& host, int port, std::string& error);
+  // Ends the serving: no new connections, the answers being made finish (a
+  // record being stored is stored), every other connection is dropped.
   void Stop();
 
+  // The library's callbacks reach the front through these.
+  struct Callbacks;
+
  private:
-  void Work();
-  void Serve(int fd);
+  void Sweep();
+  bool Trusted(const std::string& address) const;
+  void Log(const std::string& line) const;
 
   ScoreService& service_;
-  const size_t threads_;
-  const ConnectionLimits limits_;
-  std::unique_ptr<RequestReader> reader_;
-  int listen_fd_ = -1;
-  std::atomic<bool> stopping_{false};
+  const FrontSettings settings_;
+  ConnectionTable table_;
+  MHD_Daemon* daemon_ = nullptr;
 
-  std::mutex queue_mutex_;
-  std::condition_variable queue_ready_;
-  std::deque<int> waiting_;  // accepted connections
-  bool closed_ = false;      // no more connections will come
+  std::mutex sweep_mutex_;
+  std::condition_variable sweep_wake_;
+  bool sweeping_ = false;
+  std::thread sweeper_;
 };
 
 }  // namespace aerovell::scores

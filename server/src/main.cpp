@@ -3,61 +3,102 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
-#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <string_view>
 #include <thread>
 
+#include "echo_values.h"
 #include "http_front.h"
 #include "options.h"
-#include "score_store.h"
+#include "query.h"
+#include "rate_limiter.h"
 #include "service.h"
+#include "sqlite_score_store.h"
 
 namespace {
 
 using aerovell::scores::Options;
 
-int Serve(const Options& options, const sigset_t& signals) {
-  aerovell::scores::ScoreStore store(options.database);
-  aerovell::scores::ServiceLimits limits;
-  limits.max_per_minute = options.max_per_minute;
-  aerovell::scores::ScoreService service(store, limits);
-  aerovell::scores::HttpFront front(service, options.threads, !options.quiet);
+constexpr size_t kOutstandingValues = 100000;
+constexpr size_t kValuesPerClient = 16;
+constexpr std::chrono::minutes kValueLifetime{10};
+// Descriptors besides the connections: the database and its journal, the
+// event loops' own, the listener, stdio, connections being closed.
+constexpr rlim_t kSpareDescriptors = 64;
+constexpr std::chrono::milliseconds kStopDeadline{1500};
 
-  const int port = front.Bind(options.host, options.port);
+// Every held connection is a descriptor: the soft limit goes up to the hard
+// one, and when that is still too low the connection cap comes down to fit.
+size_t FitConnections(size_t wanted) {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return wanted;
+  const rlim_t ceiling = limit.rlim_max == RLIM_INFINITY ? rlim_t{1} << 20 : limit.rlim_max;
+  if (limit.rlim_cur < ceiling) {
+    limit.rlim_cur = ceiling;
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) getrlimit(RLIMIT_NOFILE, &limit);
+  }
+  if (limit.rlim_cur >= wanted + kSpareDescriptors) return wanted;
+  const size_t fits = limit.rlim_cur > 2 * kSpareDescriptors ? limit.rlim_cur - kSpareDescriptors : kSpareDescriptors;
+  std::fprintf(stderr, "aerovell-scores: only %llu file descriptors: at most %zu connections\n",
+               static_cast<unsigned long long>(limit.rlim_cur), fits);
+  return fits;
+}
+
+int Serve(const Options& options, const sigset_t& signals) {
+  aerovell::scores::EchoValues values(kOutstandingValues, kValueLifetime, kValuesPerClient);
+  aerovell::scores::SqliteScoreStore store(options.database, values);
+  aerovell::scores::MemoryRateCounts rates(options.max_per_minute, options.max_versions_per_minute,
+                                           options.clients_followed);
+  aerovell::scores::ScoreService service(store, values, rates);
+
+  aerovell::scores::FrontSettings settings;
+  settings.threads = options.threads;
+  settings.log_requests = !options.quiet;
+  settings.connections.total = FitConnections(options.max_connections);
+  settings.connections.per_address = options.max_per_address;
+  settings.trusted_proxies = options.trusted_proxies;
+  aerovell::scores::HttpFront front(service, settings);
+
+  std::string error;
+  const int port = front.Start(options.host, options.port, error);
   if (port < 0) {
-    std::fprintf(stderr, "aerovell-scores: cannot listen on %s:%d\n", options.host.c_str(), options.port);
+    std::fprintf(stderr, "aerovell-scores: %s\n", error.c_str());
     return 1;
   }
   const bool v6 = options.host.find(':') != std::string::npos;
-  std::fprintf(stderr, "aerovell-scores: listening on http://%s%s%s:%d/ with %s (%lld records)\n", v6 ? "[" : "",
-               options.host.c_str(), v6 ? "]" : "", port, options.database.c_str(),
-               static_cast<long long>(store.Count()));
+  std::fprintf(
+      stderr, "aerovell-scores: listening on http://%s%s%s:%d%s?prg=Aerovell&show&type=0 with %s (%lld records)\n",
+      v6 ? "[" : "", options.host.c_str(), v6 ? "]" : "", port, std::string(aerovell::scores::kScriptPath).c_str(),
+      options.database.c_str(), static_cast<long long>(store.Count()));
 
-  // The signals are blocked in every thread and taken here, outside any
-  // signal handler, so stopping and reloading are ordinary code. SIGHUP (a
-  // reload) brings the database file up to date and serving goes on.
-  std::atomic<bool> served{false};
-  std::thread stopper([&] {
-    int signal = 0;
-    while (sigwait(&signals, &signal) == 0 && signal == SIGHUP && !served) {
-      const bool whole = store.Checkpoint();
-      std::fprintf(stderr, "aerovell-scores: reload: %s, %lld records\n",
-                   whole ? "database file brought up to date" : "database busy, its log is copied in later",
-                   static_cast<long long>(store.Count()));
-    }
-    if (served) return;  // woken by the end of Run() itself
-    std::fprintf(stderr, "aerovell-scores: stopping (signal %d)\n", signal);
-    front.Stop();
-  });
-  const bool ok = front.Run();
-  served = true;
-  pthread_kill(stopper.native_handle(), SIGTERM);
-  stopper.join();
+  // The signals are blocked in every thread (the event loops inherit the
+  // mask) and taken here, outside any signal handler. A reload (SIGHUP,
+  // `systemctl reload`) brings the store up to date and serving goes on.
+  int signal = 0;
+  while (sigwait(&signals, &signal) == 0 && signal == SIGHUP) {
+    const std::string done = store.Reload();
+    std::fprintf(stderr, "aerovell-scores: reload: %s, %lld records\n", done.c_str(),
+                 static_cast<long long>(store.Count()));
+  }
+  std::fprintf(stderr, "aerovell-scores: stopping (signal %d)\n", signal);
+  // Whatever holds the stop up (an answer stuck on a locked database, a slow
+  // disk at the last checkpoint), the process is gone within 2 s: every
+  // answered record is in the write-ahead log by then, and the next start
+  // reads it back.
+  std::thread([] {
+    std::this_thread::sleep_for(kStopDeadline);
+    static constexpr char kLine[] = "aerovell-scores: stopped by the clock; the journal keeps every answered record\n";
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, kLine, sizeof kLine - 1);
+    _exit(0);
+  }).detach();
+  front.Stop();
   std::fprintf(stderr, "aerovell-scores: stopped with %lld records\n", static_cast<long long>(store.Count()));
-  return ok ? 0 : 1;
+  return 0;
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include "options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
+
+#include "client_address.h"
 
 namespace aerovell::scores {
 namespace {
@@ -41,7 +45,12 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       options.quiet = true;
       continue;
     }
-    if (name != "--listen" && name != "--db" && name != "--max-per-minute" && name != "--threads") {
+    static const char* const kWithValue[] = {"--listen",           "--db",
+                                             "--max-per-minute",   "--max-versions-per-minute",
+                                             "--clients-followed", "--max-connections",
+                                             "--max-per-address",  "--trust-proxy",
+                                             "--threads"};
+    if (std::find(std::begin(kWithValue), std::end(kWithValue), name) == std::end(kWithValue)) {
       error = "unknown argument " + name;
       return std::nullopt;
     }
@@ -58,8 +67,20 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       options.database = value;
     } else if (name == "--max-per-minute") {
       ok = ReadNumber(value, 0u, 1000000u, options.max_per_minute);
+    } else if (name == "--max-versions-per-minute") {
+      ok = ReadNumber(value, 0u, 1000000u, options.max_versions_per_minute);
+    } else if (name == "--clients-followed") {
+      ok = ReadNumber<size_t>(value, 1, 10000000, options.clients_followed);
+    } else if (name == "--max-connections") {
+      ok = ReadNumber<size_t>(value, 1, 100000, options.max_connections);
+    } else if (name == "--max-per-address") {
+      ok = ReadNumber<size_t>(value, 1, 100000, options.max_per_address);
+    } else if (name == "--trust-proxy") {
+      const auto address = NormalAddress(value);
+      ok = address.has_value();
+      if (ok) options.trusted_proxies.push_back(*address);
     } else {
-      ok = ReadNumber(value, 1, 1024, options.threads);
+      ok = ReadNumber(value, 1, 256, options.threads);
     }
     if (!ok) {
       error = "bad value for " + name + ": " + value;

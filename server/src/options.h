@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,21 +11,39 @@ struct Options {
   std::string host = "127.0.0.1";
   int port = 8642;
   std::string database = "scores.sqlite";
-  unsigned max_per_minute = 30;
-  int threads = 32;
-  bool quiet = false;  // no line per request
+  unsigned max_per_minute = 30;            // score requests per client
+  unsigned max_versions_per_minute = 120;  // version queries per client
+  size_t clients_followed = 100000;        // by each of the two limits
+  size_t max_connections = 1024;
+  size_t max_per_address = 16;
+  std::vector<std::string> trusted_proxies;  // normal addresses
+  int threads = 4;
+  bool quiet = false;  // no line per request (the summaries of closed connections stay)
 };
 
 inline constexpr const char* kUsage =
     "usage: aerovell-scores [--listen HOST:PORT] [--db FILE] [--max-per-minute N]\n"
-    "                       [--threads N] [--quiet]\n"
-    "  --listen          address to serve on (default 127.0.0.1:8642; port 0 takes a free one;\n"
-    "                    IPv6 as [::1]:8642)\n"
-    "  --db              the SQLite file of the records (default scores.sqlite, created when "
-    "missing)\n"
-    "  --max-per-minute  requests one client may make in a minute (default 30, 0 for no limit)\n"
-    "  --threads         worker threads (default 32)\n"
-    "  --quiet           no log line per request\n";
+    "                       [--max-versions-per-minute N] [--clients-followed N]\n"
+    "                       [--max-connections N] [--max-per-address N] [--trust-proxy ADDR]...\n"
+    "                       [--threads N] [--quiet] [--help]\n"
+    "  --listen                   address to serve on (default 127.0.0.1:8642; port 0 takes a free\n"
+    "                             one; IPv6 as [::1]:8642)\n"
+    "  --db                       the SQLite file of the records (default scores.sqlite, created\n"
+    "                             when missing)\n"
+    "  --max-per-minute           score requests one client may make in a minute (default 30,\n"
+    "                             0 for no limit)\n"
+    "  --max-versions-per-minute  version queries one client may make in a minute (default 120,\n"
+    "                             0 for no limit)\n"
+    "  --clients-followed         clients each limit remembers; beyond that the least recently\n"
+    "                             seen are forgotten (default 100000)\n"
+    "  --max-connections          connections held at once (default 1024)\n"
+    "  --max-per-address          connections held at once from one address or IPv6 /64\n"
+    "                             (default 16)\n"
+    "  --trust-proxy              a proxy whose X-Forwarded-For names the client (may be given\n"
+    "                             more than once; off by default)\n"
+    "  --threads                  event loops serving the connections (default 4)\n"
+    "  --quiet                    no log line per request\n"
+    "  -h, --help                 this text\n";
 
 // Parses the arguments after the program name; the error says what was wrong.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
-#include "sqlite_db.h"
+#include "database_error.h"
 
 namespace aerovell::scores {
 
@@ -19,39 +19,30 @@ struct ScoreRecord {
   int64_t created = 0;
 };
 
-// The schema this build writes; older files are brought up to it on opening.
-inline constexpr int kSchemaVersion = 1;
+enum class AddOutcome { kStored, kUnknownValue };
 
-// The records in one SQLite file, in WAL mode: one connection writes (one
-// record, one transaction), another reads, so the table page never waits for
-// a write. Thread-safe.
+// Where the records live. Every call is thread-safe; failures throw
+// DatabaseError.
 class ScoreStore {
  public:
-  // Creates the file when it is missing, upgrades its schema, refuses a file
-  // that is no score database or comes from a newer service. Throws DatabaseError.
-  explicit ScoreStore(const std::string& path);
+  using Clock = std::chrono::steady_clock;
+  virtual ~ScoreStore() = default;
 
-  // Stores one record in one transaction; the id and time given are ignored
-  // (the id is the database's, the time is `created` of the record).
-  void Add(const ScoreRecord& record);
+  // Stores `record`, paid for with the one-time value `p`, as one transaction:
+  // the value is spent if and only if the record is stored. kUnknownValue when
+  // `p` is not outstanding (nothing is stored then). When storing fails the
+  // call throws and `p` stays usable until it expires. The id given is ignored.
+  virtual AddOutcome Add(const ScoreRecord& record, const std::string& p, Clock::time_point now) = 0;
   // The best `limit` records: highest score first, the earlier record first among equals.
-  std::vector<ScoreRecord> Best(int limit);
-  int64_t Count();
-  // Copies the write-ahead log into the main file and empties it, so that the
-  // file alone holds every record (what a reload of the service does). False
-  // when readers kept it from finishing within the busy time-out; SQLite's own
-  // checkpoints then catch up as usual.
-  bool Checkpoint();
-
- private:
-  std::mutex write_mutex_;
-  Connection writer_;
-  Statement insert_;
-
-  std::mutex read_mutex_;
-  Connection reader_;
-  Statement best_;
-  Statement count_;
+  virtual std::vector<ScoreRecord> Best(int limit) = 0;
+  virtual int64_t Count() = 0;
+  // A number that changes whenever the records may have changed, by this
+  // process or any other, so what is made of them can be kept until then.
+  virtual uint64_t Revision() = 0;
+  // What a reload of the service (SIGHUP) does to the store; a line for the
+  // log. A store in a file brings the file up to date so that a plain copy of
+  // it holds every record; others have nothing to do.
+  virtual std::string Reload() { return "nothing to bring up to date"; }
 };
 
 }  // namespace aerovell::scores

@@ -2,21 +2,13 @@
 
 #include <ctime>
 
+#include "client_address.h"
 #include "online/score_codec.h"
 #include "platform/cp1251.h"
 #include "table_page.h"
 
 namespace aerovell::scores {
 namespace {
-
-Reply Refusal(QueryKind kind, int status, std::string reason) {
-  Reply reply;
-  reply.status = status;
-  reply.kind = kind;
-  reply.body = "ERROR " + reason;
-  reply.outcome = std::move(reason);
-  return reply;
-}
 
 std::string IsoTime(int64_t seconds) {
   const auto t = static_cast<std::time_t>(seconds);
@@ -29,18 +21,29 @@ std::string IsoTime(int64_t seconds) {
 
 }  // namespace
 
-ScoreService::ScoreService(ScoreStore& store, ServiceLimits limits)
-    : store_(store), echo_values_(limits.max_echo_values, limits.echo_lifetime), limiter_(limits.max_per_minute) {}
+Reply Refusal(QueryKind kind, int status, std::string reason) {
+  Reply reply;
+  reply.status = status;
+  reply.kind = kind;
+  reply.body = "ERROR " + reason;
+  reply.outcome = std::move(reason);
+  return reply;
+}
+
+ScoreService::ScoreService(ScoreStore& store, OneTimeValues& values, RateCounts& rates)
+    : store_(store), values_(values), rates_(rates) {}
 
 Reply ScoreService::Handle(std::string_view target, std::string_view client, std::chrono::steady_clock::time_point now,
                            int64_t wall_seconds) {
   const Query query = ReadTarget(target);
   if (query.kind == QueryKind::kUnknown) return Refusal(QueryKind::kUnknown, 404, "not found");
-  if (!limiter_.Allow(ClientKey(client), now))
+  const std::string key = ClientKey(client);
+  if (query.kind != QueryKind::kTable &&
+      !rates_.Allow(query.kind == QueryKind::kScore ? Counted::kScore : Counted::kVersion, key, now))
     return Refusal(query.kind, 429, "too many requests, try again in a minute");
   try {
     switch (query.kind) {
-      case QueryKind::kVersion: return Version(now, wall_seconds);
+      case QueryKind::kVersion: return Version(key, now, wall_seconds);
       case QueryKind::kScore: return Score(query.letters, now, wall_seconds);
       case QueryKind::kTable: return Table();
       case QueryKind::kUnknown: break;
@@ -54,13 +57,19 @@ Reply ScoreService::Handle(std::string_view target, std::string_view client, std
   return Refusal(query.kind, 404, "not found");
 }
 
-Reply ScoreService::Version(std::chrono::steady_clock::time_point now, int64_t wall_seconds) {
+size_t ScoreService::PagesRendered() {
+  std::lock_guard lock(page_mutex_);
+  return pages_rendered_;
+}
+
+Reply ScoreService::Version(const std::string& client, std::chrono::steady_clock::time_point now,
+                            int64_t wall_seconds) {
   Reply reply;
   reply.kind = QueryKind::kVersion;
   reply.outcome = "OK";
   // The game echoes the field between the fourth and the fifth "|".
   reply.body = "OK|" + std::string(kServiceName) + "|" + std::string(kServiceVersion) + "|" + IsoTime(wall_seconds) +
-               "|" + echo_values_.Issue(now) + "|";
+               "|" + values_.Issue(client, now) + "|";
   return reply;
 }
 
@@ -70,17 +79,17 @@ Reply ScoreService::Score(const std::string& letters, std::chrono::steady_clock:
   if (!info) return Refusal(kKind, 400, info.error);
   const auto fields = ParseScoreInfo(*info.value);
   if (!fields) return Refusal(kKind, 400, fields.error);
-  // Spent only once the record is known to be good, so a damaged request does
-  // not cost the player the value; a replay finds it gone.
-  if (!echo_values_.Spend(fields.value->p, now))
-    return Refusal(kKind, 400, "the echo value is unknown, expired or spent");
 
   ScoreRecord record;
   record.name = Cp1251ToUtf8(fields.value->name);
   record.country = Cp1251ToUtf8(fields.value->country);
   record.score = fields.value->score;
   record.created = wall_seconds;
-  store_.Add(record);
+  // The value is spent only together with a record that passed every check
+  // and was stored, so neither a damaged request nor a failing disk costs the
+  // player the value; a replay finds it gone.
+  if (store_.Add(record, fields.value->p, now) == AddOutcome::kUnknownValue)
+    return Refusal(kKind, 400, "the echo value is unknown, expired or spent");
 
   Reply reply;
   reply.kind = kKind;
@@ -90,11 +99,20 @@ Reply ScoreService::Score(const std::string& letters, std::chrono::steady_clock:
 }
 
 Reply ScoreService::Table() {
+  // Read the revision before the rows: a record stored in between makes the
+  // next request render again rather than the page miss it.
+  const uint64_t revision = store_.Revision();
   Reply reply;
   reply.kind = QueryKind::kTable;
   reply.content_type = "text/html; charset=utf-8";
-  reply.body = RenderTablePage(store_.Best(kTableRows));
   reply.outcome = "OK";
+  std::lock_guard lock(page_mutex_);
+  if (page_revision_ != revision) {
+    page_ = RenderTablePage(store_.Best(kTableRows));
+    page_revision_ = revision;
+    ++pages_rendered_;
+  }
+  reply.body = page_;
   return reply;
 }
 

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,12 +17,6 @@ namespace aerovell::scores {
 inline constexpr std::string_view kServiceName = "aerovell-scores";
 inline constexpr std::string_view kServiceVersion = "1";
 
-struct ServiceLimits {
-  unsigned max_per_minute = 30;             // per client, 0 for none
-  size_t max_echo_values = 100000;          // outstanding one-time values
-  std::chrono::seconds echo_lifetime{600};  // how long one stays valid
-};
-
 // What to send back, and what the log says about it.
 struct Reply {
   int status = 200;
@@ -30,26 +26,39 @@ struct Reply {
   std::string outcome;  // "OK" or the reason for a refusal
 };
 
+// An answer that refuses: status, "ERROR <reason>" and the reason for the log.
+Reply Refusal(QueryKind kind, int status, std::string reason);
+
 // The three queries of the score script, independent of HTTP: a version answer
 // with a fresh one-time value, a score record checked field by field and
-// stored, and the online table.
+// stored, and the online table. Score requests and version queries are counted
+// per client, each against a limit of its own; the table is not counted, as it
+// is made once per change of the records and then served from memory.
 class ScoreService {
  public:
-  ScoreService(ScoreStore& store, ServiceLimits limits);
+  ScoreService(ScoreStore& store, OneTimeValues& values, RateCounts& rates);
 
-  // `target` is the request target exactly as received, `client` the peer's
+  // `target` is the request target exactly as received, `client` the client's
   // address; `wall_seconds` is the time stored with a record.
   Reply Handle(std::string_view target, std::string_view client, std::chrono::steady_clock::time_point now,
                int64_t wall_seconds);
 
+  // How often the table page was made (it is made again only after a change).
+  size_t PagesRendered();
+
  private:
-  Reply Version(std::chrono::steady_clock::time_point now, int64_t wall_seconds);
+  Reply Version(const std::string& client, std::chrono::steady_clock::time_point now, int64_t wall_seconds);
   Reply Score(const std::string& letters, std::chrono::steady_clock::time_point now, int64_t wall_seconds);
   Reply Table();
 
   ScoreStore& store_;
-  EchoValues echo_values_;
-  RateLimiter limiter_;
+  OneTimeValues& values_;
+  RateCounts& rates_;
+
+  std::mutex page_mutex_;
+  std::optional<uint64_t> page_revision_;
+  std::string page_;
+  size_t pages_rendered_ = 0;
 };
 
 }  // namespace aerovell::scores

@@ -1,26 +1,44 @@
 #include "sqlite_db.h"
 
+#include <cstring>
+
 namespace aerovell::scores {
+namespace {
+
+// SQLite's message, and for a failure of the file the system's reason behind
+// it ("unable to open database file: Permission denied").
+std::string Reason(sqlite3* db, int rc) {
+  std::string text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  const int primary = rc & 0xFF;
+  const bool of_the_file = primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR || primary == SQLITE_FULL ||
+                           primary == SQLITE_READONLY || primary == SQLITE_PERM;
+  const int system = db ? sqlite3_system_errno(db) : 0;
+  if (of_the_file && system != 0) text += std::string(": ") + std::strerror(system);
+  return text;
+}
+
+}  // namespace
 
 Connection::Connection(const std::string& path, int flags) : path_(path) {
   sqlite3* db = nullptr;
   const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   db_.reset(db);  // closed even when the open failed half-way
   if (rc != SQLITE_OK) {
-    throw DatabaseError("cannot open " + path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+    throw DatabaseError("cannot open " + path + ": " + Reason(db, rc));
   }
   sqlite3_extended_result_codes(db, 1);
 }
 
 void Connection::Fail(std::string_view what) const {
-  throw DatabaseError(std::string(what) + " (" + path_ + "): " + sqlite3_errmsg(db_.get()));
+  throw DatabaseError(std::string(what) + " (" + path_ +
+                      "): " + Reason(db_.get(), sqlite3_extended_errcode(db_.get())));
 }
 
 void Connection::Execute(const char* sql) {
   char* message = nullptr;
-  if (sqlite3_exec(db_.get(), sql, nullptr, nullptr, &message) != SQLITE_OK) {
-    std::string text = message ? message : "unknown error";
+  if (const int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, &message); rc != SQLITE_OK) {
     sqlite3_free(message);
+    const std::string text = Reason(db_.get(), rc);
     throw DatabaseError(std::string(sql).substr(0, 60) + " (" + path_ + "): " + text);
   }
 }

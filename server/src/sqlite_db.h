@@ -4,16 +4,12 @@
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
-namespace aerovell::scores {
+#include "database_error.h"
 
-class DatabaseError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace aerovell::scores {
 
 // One open connection. Not shared between threads without a lock of the caller's.
 class Connection {
@@ -27,6 +23,8 @@ class Connection {
   std::string QueryText(const char* sql);
   int64_t QueryInteger(const char* sql);
   [[noreturn]] void Fail(std::string_view what) const;
+  // The result code of the last failure (SQLITE_NOTADB, SQLITE_FULL...).
+  int LastError() const { return sqlite3_errcode(db_.get()) & 0xFF; }
 
  private:
   struct Closer {

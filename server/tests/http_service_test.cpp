@@ -1,19 +1,21 @@
-// The real service binary, started by the tests on a free loopback port.
+// The real service binary, started by the tests on a free loopback port: the
+// queries, the refusals, the database file and the messages.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <thread>
 
 #include "online/http_client.h"
+#include "run_tool.h"
 #include "score_store.h"
 #include "score_test_support.h"
 #include "service_process.h"
+#include "sqlite_db.h"
 #include "test_support.h"
 
 namespace aerovell::scores {
@@ -23,7 +25,6 @@ using aerovell::testing::TempDir;
 using testing::Get;
 using testing::kTableTarget;
 using testing::kVersionTarget;
-using testing::RawExchange;
 using testing::ScoreTarget;
 using testing::ServiceProcess;
 
@@ -40,27 +41,16 @@ class HttpServiceTest : public ::testing::Test {
     Connection db(DbPath(), SQLITE_OPEN_READONLY);
     return db.QueryInteger("SELECT count(*) FROM scores");
   }
-  // What a finished game does, through the game's own HTTP client: a version
-  // request, then the score request with its echo value. The answer, or the
-  // client's error.
-  static std::string Submit(int port, const std::string& name, uint16_t score, const std::string& country) {
-    const std::string base = "http://127.0.0.1:" + std::to_string(port);
-    try {
-      THTTPClient client(std::chrono::seconds(2), std::chrono::seconds(5));
-      const std::string version = client.Get(base + kVersionTarget);
-      if (version.substr(0, 2) != "OK") return "no version: " + version;
-      return client.Get(base + ScoreTarget(name, score, EchoValue(version), country));
-    } catch (const EHTTPError& e) {
-      return std::string("ERROR ") + e.what();
-    }
-  }
-
   TempDir dir_;
 };
 
 TEST_F(HttpServiceTest, AGameSubmitsARecordAndTheTableShowsIt) {
   auto service = Start();
   const int port = service->Port();
+  EXPECT_NE(service->Log().find("listening on http://127.0.0.1:" + std::to_string(port) +
+                                "/cgi/version.pl?prg=Aerovell&show&type=0 with scores.sqlite (0 records)"),
+            std::string::npos)
+      << "the start line names the table page: " << service->Log();
   const auto version = Get(port, kVersionTarget);
   ASSERT_EQ(version.status, 200);
   ASSERT_EQ(version.body.substr(0, 2), "OK");
@@ -89,8 +79,8 @@ TEST_F(HttpServiceTest, AGameSubmitsARecordAndTheTableShowsIt) {
 
 TEST_F(HttpServiceTest, ARestartKeepsEveryRecord) {
   auto first = Start();
-  ASSERT_EQ(Submit(first->Port(), "Иван", 1500, "Россия"), "OK");
-  ASSERT_EQ(Submit(first->Port(), "Anna", 700, "UK"), "OK");
+  ASSERT_EQ(testing::SubmitAsTheGame(first->Port(), "Иван", 1500, "Россия"), "OK");
+  ASSERT_EQ(testing::SubmitAsTheGame(first->Port(), "Anna", 700, "UK"), "OK");
   EXPECT_EQ(first->Stop(SIGINT), 0) << first->Log();
   EXPECT_NE(first->Log().find("stopped with 2 records"), std::string::npos) << first->Log();
 
@@ -98,7 +88,7 @@ TEST_F(HttpServiceTest, ARestartKeepsEveryRecord) {
   const auto page = Get(second->Port(), kTableTarget);
   EXPECT_NE(page.body.find("<td>Иван</td>"), std::string::npos);
   EXPECT_NE(page.body.find("<td>Anna</td>"), std::string::npos);
-  EXPECT_EQ(Submit(second->Port(), "Third", 1, ""), "OK");
+  EXPECT_EQ(testing::SubmitAsTheGame(second->Port(), "Third", 1, ""), "OK");
   EXPECT_EQ(second->Stop(SIGTERM), 0);
   EXPECT_EQ(StoredRows(), 3);
 }
@@ -131,20 +121,18 @@ TEST_F(HttpServiceTest, AReloadBringsTheDatabaseFileUpToDateAndServingGoesOn) {
   EXPECT_EQ(StoredRows(), 3);
 }
 
-TEST_F(HttpServiceTest, TheRateLimitRefusesThe31stRequestInAMinute) {
-  auto service = Start({});  // the default: 30 a minute
+TEST_F(HttpServiceTest, TheRateLimitCountsScoreRequestsOnly) {
+  auto service = Start({});  // the defaults: 30 score requests and 120 version queries a minute
   const int port = service->Port();
-  std::string p;
-  for (int i = 0; i < 30; ++i) {
-    const auto version = Get(port, kVersionTarget);
-    ASSERT_EQ(version.status, 200) << i << ": " << version.body;
-    p = EchoValue(version.body);
-  }
-  const auto refused = Get(port, ScoreTarget("A", 1, p, ""));
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(testing::SubmitAsTheGame(port, "P" + std::to_string(i), 1, ""), "OK") << i;
+  const auto version = Get(port, kVersionTarget);
+  ASSERT_EQ(version.status, 200);
+  const auto refused = Get(port, ScoreTarget("A", 1, EchoValue(version.body), ""));
   EXPECT_EQ(refused.status, 429);
-  EXPECT_EQ(refused.body.substr(0, 6), "ERROR ") << refused.body;
-  EXPECT_EQ(Get(port, kTableTarget).status, 429);
-  EXPECT_EQ(StoredRows(), 0);
+  EXPECT_EQ(refused.body, "ERROR too many requests, try again in a minute");
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(Get(port, kTableTarget).status, 200) << "page views are not counted";
+  EXPECT_EQ(Get(port, kVersionTarget).status, 200);
+  EXPECT_EQ(StoredRows(), 30);
 }
 
 TEST_F(HttpServiceTest, ThePageEscapesEveryValue) {
@@ -170,43 +158,84 @@ TEST_F(HttpServiceTest, OtherPathsProgramsAndQueriesAreNotFound) {
         "/cgi/version.pl?version&prg=Aerovell&extra", "/cgi/version.pl?version%26prg=Aerovell"}) {
     const auto answer = Get(service->Port(), target);
     EXPECT_EQ(answer.status, 404) << target;
-    EXPECT_NE(answer.body.substr(0, 2), "OK") << target;
+    EXPECT_EQ(answer.body, "ERROR not found") << target;
   }
 }
 
-TEST_F(HttpServiceTest, RequestsAreBoundedAndBodiesRefused) {
+// Every head the service will not take: the answer, the connection closed
+// after it, nothing stored and the value still usable, a log line with the
+// client.
+TEST_F(HttpServiceTest, EveryRefusedHeadIsAnsweredWhyAndEndsTheConnection) {
   auto service = Start();
   const int port = service->Port();
   const auto version = Get(port, kVersionTarget);
   const std::string target = ScoreTarget("Body", 5, EchoValue(version.body), "");
-  const std::string with_length =
-      "GET " + target + " HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello";
-  EXPECT_EQ(RawExchange(port, with_length).substr(0, 12), "HTTP/1.1 413");
-  const std::string chunked = "GET " + target +
-                              " HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
-                              "5\r\nhello\r\n0\r\n\r\n";
-  EXPECT_EQ(RawExchange(port, chunked).substr(0, 12), "HTTP/1.1 413");
-  const std::string post = "POST " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
-  EXPECT_EQ(RawExchange(port, post).substr(0, 12), "HTTP/1.1 405");
-  const std::string long_url = "GET /cgi/version.pl?version&prg=Aerovell&" + std::string(9000, 'Q') +
-                               " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
-  EXPECT_EQ(RawExchange(port, long_url).substr(0, 12), "HTTP/1.1 414");
-  EXPECT_EQ(RawExchange(port, "NONSENSE\r\n\r\n").substr(0, 12), "HTTP/1.1 400");
+  const std::string game_head = "Content-Type: text/html\r\nHost: x\r\nAccept: text/html, */*\r\n";
+  const std::string nul(1, '\0');
+  const struct {
+    const char* what;
+    std::string request;
+    const char* status;
+    const char* body;  // the start of it; nullptr: the library's own text
+  } cases[] = {
+      {"HEAD", "HEAD " + target + " HTTP/1.1\r\n" + game_head + "\r\n", "405", ""},  // a HEAD answer has no body
+      {"POST", "POST " + target + " HTTP/1.1\r\n" + game_head + "\r\n", "405", "ERROR only GET is served"},
+      {"a body on GET", "GET " + target + " HTTP/1.1\r\n" + game_head + "Content-Length: 5\r\n\r\nhello", "400",
+       "ERROR request bodies are refused"},
+      {"a chunked body", "GET " + target + " HTTP/1.1\r\n" + game_head + "Transfer-Encoding: chunked\r\n\r\n0\r\n\r\n",
+       "400", "ERROR request bodies are refused"},
+      {"lengths 0 and 66",
+       "GET " + target + " HTTP/1.1\r\n" + game_head + "Content-Length: 0\r\nContent-Length: 66\r\n\r\n" + "GET " +
+           kVersionTarget + " HTTP/1.1\r\nHost: x\r\n\r\n",
+       "400", "ERROR two Content-Length headers"},
+      {"lengths 66 and 0",
+       "GET " + target + " HTTP/1.1\r\n" + game_head + "Content-Length: 66\r\nContent-Length: 0\r\n\r\n", "400",
+       "ERROR two Content-Length headers"},
+      {"a NUL in a header", "GET " + target + " HTTP/1.1\r\n" + game_head + "X-A: ab" + nul + "cd\r\n\r\n", "400",
+       "ERROR a NUL or stray bytes in the request head"},
+      {"a NUL in the target", "GET " + target + nul + "QQ HTTP/1.1\r\n" + game_head + "\r\n", "400",
+       "ERROR a NUL or stray bytes in the request head"},
+      {"a control byte in a header", "GET " + target + " HTTP/1.1\r\n" + game_head + "X-A: a\x01z\r\n\r\n", "400",
+       "ERROR control bytes in the request head"},
+      {"HTTP/1.2", "GET " + target + " HTTP/1.2\r\n" + game_head + "\r\n", "505", "ERROR HTTP version not supported"},
+      {"a target beyond 8 KiB", "GET " + target + "&" + std::string(9000, 'Q') + " HTTP/1.1\r\nHost: x\r\n\r\n", "414",
+       "ERROR request target longer than 8192 bytes"},
+      {"a header line without a colon", "GET " + target + " HTTP/1.1\r\nHost: x\r\nNoColon\r\n\r\n", "400", nullptr},
+  };
+  for (const auto& c : cases) {
+    const auto ending = testing::ExchangeToClose(port, c.request);
+    const std::string& answer = ending.answer;
+    EXPECT_EQ(answer.substr(0, 12), std::string("HTTP/1.1 ") + c.status) << c.what << ": " << answer.substr(0, 200);
+    const size_t body = answer.find("\r\n\r\n");
+    ASSERT_NE(body, std::string::npos) << c.what;
+    if (c.body) {
+      EXPECT_EQ(answer.substr(body + 4, std::string(c.body).size()), c.body) << c.what;
+      EXPECT_NE(answer.find("\r\nConnection: close\r\n"), std::string::npos) << c.what;
+    } else {
+      EXPECT_NE(answer.substr(body + 4, 2), "OK") << c.what;
+    }
+    EXPECT_EQ(answer.find("HTTP/1.1", 1), std::string::npos) << c.what << ": nothing after it was answered";
+    EXPECT_TRUE(ending.closed) << c.what;
+  }
+  EXPECT_EQ(testing::ExchangeToClose(port, "NONSENSE\r\n\r\n").closed, true);
   EXPECT_EQ(StoredRows(), 0);
-  // The value was not spent by the refused requests, and the service still answers.
-  EXPECT_EQ(Get(port, target).body, "OK");
+  EXPECT_EQ(Get(port, target).body, "OK") << "no refusal spent the value";
+
+  service->Stop(SIGTERM);
+  const std::string log = service->Log();
+  for (const char* line :
+       {" 127.0.0.1 score 405 only GET is served ", " 127.0.0.1 score 400 request bodies are refused ",
+        " 127.0.0.1 score 400 two Content-Length headers ", " 127.0.0.1 score 505 HTTP version not supported ",
+        " 127.0.0.1 - 400 refused by the HTTP library: unreadable request head "})
+    EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
 }
 
 TEST_F(HttpServiceTest, ARequestWithoutEndIsCutOff) {
   auto service = Start();
   const int port = service->Port();
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  // A request line that never ends: the service stops reading it after its
+  const int fd = testing::ConnectFrom(port);
+  ASSERT_GE(fd, 0);
+  // A request line that never ends: the library stops reading it at its
   // bound and closes, so the sending fails long before 64 MiB are through.
   const std::string chunk = "GET /" + std::string(1 << 16, 'A');
   size_t sent = 0;
@@ -222,6 +251,20 @@ TEST_F(HttpServiceTest, ARequestWithoutEndIsCutOff) {
   EXPECT_EQ(Get(port, kVersionTarget).status, 200);
 }
 
+TEST_F(HttpServiceTest, AFailedStoreLeavesTheValueUsable) {
+  auto service = Start();
+  const int port = service->Port();
+  const std::string target = ScoreTarget("Later", 9, EchoValue(Get(port, kVersionTarget).body), "");
+  Connection db(DbPath(), SQLITE_OPEN_READWRITE);
+  db.Execute("ALTER TABLE scores RENAME TO kept");  // the records out of the service's reach
+  const auto failed = Get(port, target);
+  EXPECT_EQ(failed.status, 503);
+  EXPECT_EQ(failed.body, "ERROR the score table is not available");
+  db.Execute("ALTER TABLE kept RENAME TO scores");
+  EXPECT_EQ(Get(port, target).body, "OK");
+  EXPECT_EQ(StoredRows(), 1);
+}
+
 TEST_F(HttpServiceTest, AKillAtAnyMomentLosesAtMostTheRequestsInFlight) {
   auto service = Start();
   const int port = service->Port();
@@ -232,7 +275,8 @@ TEST_F(HttpServiceTest, AKillAtAnyMomentLosesAtMostTheRequestsInFlight) {
   for (int c = 0; c < kClients; ++c) {
     clients.emplace_back([&, c] {
       for (int i = 0; i < 5000 && !stop; ++i)
-        if (Submit(port, "K" + std::to_string(c), static_cast<uint16_t>(i), "") == "OK") ++answered_ok;
+        if (testing::SubmitAsTheGame(port, "K" + std::to_string(c), static_cast<uint16_t>(i), "") == "OK")
+          ++answered_ok;
     });
   }
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -252,34 +296,106 @@ TEST_F(HttpServiceTest, AKillAtAnyMomentLosesAtMostTheRequestsInFlight) {
   EXPECT_GE(rows, answered_ok.load());
   EXPECT_LE(rows, answered_ok.load() + kClients);
   auto again = Start();
-  EXPECT_EQ(Submit(again->Port(), "After", 1, ""), "OK");
+  EXPECT_EQ(testing::SubmitAsTheGame(again->Port(), "After", 1, ""), "OK");
   EXPECT_EQ(again->Stop(SIGTERM), 0);
   EXPECT_EQ(StoredRows(), rows + 1);
 }
 
-TEST_F(HttpServiceTest, ADamagedDatabaseStopsTheStartAndIsLeftAlone) {
+// Files the service must not take: the start stops, the message says why, and
+// the file is byte for byte as it was.
+TEST_F(HttpServiceTest, AForeignDatabaseStopsTheStartAndIsLeftAlone) {
   const auto path = dir_ / "scores.sqlite";
-  std::vector<uint8_t> garbage(8192, 0x5A);
-  aerovell::testing::WriteBytes(path, garbage);
-  std::string log;
-  EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), {"--listen", "127.0.0.1:0", "--db", "scores.sqlite"}, log), 1);
-  EXPECT_NE(log.find("is not a score database"), std::string::npos) << log;
-  EXPECT_EQ(aerovell::testing::ReadBytes(path), garbage);
+  const struct {
+    const char* what;
+    const char* sql;  // nullptr: bytes that are no database
+    const char* message;
+  } cases[] = {
+      {"garbage", nullptr, "is not a score database"},
+      {"another program's database", "CREATE TABLE t(x); INSERT INTO t VALUES ('theirs')",
+       "holds tables but is no score database"},
+      {"a newer service's database", "CREATE TABLE scores(id INTEGER PRIMARY KEY, name TEXT); PRAGMA user_version=7",
+       "has schema 7, newer"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(path);
+    if (c.sql) {
+      Connection(path.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).Execute(c.sql);
+    } else {
+      aerovell::testing::WriteBytes(path, std::vector<uint8_t>(8192, 0x5A));
+    }
+    const auto before = aerovell::testing::ReadBytes(path);
+    const size_t hash_before =
+        std::hash<std::string_view>()(std::string_view(reinterpret_cast<const char*>(before.data()), before.size()));
+    std::string log;
+    EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), {"--listen", "127.0.0.1:0", "--db", "scores.sqlite"}, log), 1)
+        << c.what;
+    EXPECT_NE(log.find(c.message), std::string::npos) << c.what << ": " << log;
+    const auto after = aerovell::testing::ReadBytes(path);
+    EXPECT_EQ(
+        std::hash<std::string_view>()(std::string_view(reinterpret_cast<const char*>(after.data()), after.size())),
+        hash_before)
+        << c.what;
+    EXPECT_EQ(after, before) << c.what;
+  }
 }
 
-TEST_F(HttpServiceTest, APortInUseStopsASecondService) {
+// A folder or file the service's user cannot write: the start stops with the
+// real cause. Run as an unprivileged user, since root may write anywhere.
+TEST_F(HttpServiceTest, AFileOrFolderItCannotWriteIsNamedWithTheCause) {
+  const bool root = geteuid() == 0;
+  constexpr uid_t kNobody = 65534;
+  const auto folder = dir_ / "ro";
+  std::filesystem::create_directory(folder);
+  { Connection(DbPath(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).Execute("PRAGMA user_version=0"); }
+  std::filesystem::copy_file(DbPath(), folder / "scores.sqlite");
+  chmod(dir_.Path().c_str(), 0755);
+  const struct {
+    const char* what;
+    mode_t file_mode;
+    const char* message;
+  } cases[] = {
+      {"a file it may only read", 0644, "cannot write ro/scores.sqlite: Permission denied"},
+      {"a folder it may only read", 0666,
+       "cannot write in the folder ro (the journal of ro/scores.sqlite lives there): "
+       "Permission denied"},
+  };
+  for (const auto& c : cases) {
+    chmod((folder / "scores.sqlite").c_str(), root ? c.file_mode : (c.file_mode & 0444));
+    chmod(folder.c_str(), 0555);
+    std::string log;
+    const auto user = root ? std::optional<uid_t>(kNobody) : std::nullopt;
+    EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), {"--listen", "127.0.0.1:0", "--db", "ro/scores.sqlite"}, log, user),
+              1)
+        << c.what;
+    if (!root && c.file_mode == 0666) continue;  // its own file is writable to its owner
+    EXPECT_NE(log.find(c.message), std::string::npos) << c.what << ": " << log;
+  }
+  chmod(folder.c_str(), 0755);
+}
+
+TEST_F(HttpServiceTest, APortInUseIsNamedWithTheCause) {
   auto first = Start();
   std::string log;
   const std::string listen = "127.0.0.1:" + std::to_string(first->Port());
   EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), {"--listen", listen, "--db", "other.sqlite"}, log), 1);
-  EXPECT_NE(log.find("cannot listen on " + listen), std::string::npos) << log;
+  EXPECT_NE(log.find("cannot listen on " + listen + ": Address already in use"), std::string::npos) << log;
   EXPECT_EQ(Get(first->Port(), kVersionTarget).status, 200);
 }
 
 TEST_F(HttpServiceTest, BadArgumentsAreRefusedWithTheUsage) {
-  std::string log;
-  EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), {"--max-per-minute", "lots"}, log), 2);
-  EXPECT_NE(log.find("usage: aerovell-scores"), std::string::npos) << log;
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--max-per-minute", "lots"},
+                                               {"--trust-proxy", "proxy.example"},
+                                               {"--max-connections", "0"}}) {
+    std::string log;
+    EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), args, log), 2) << args[0];
+    EXPECT_NE(log.find("usage: aerovell-scores"), std::string::npos) << log;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "scores.sqlite"));
+  for (const char* help : {"--help", "-h"}) {
+    const auto r = aerovell::testing::RunTool(AEROVELL_SCORES_BINARY, {help}, false);
+    EXPECT_EQ(r.code, 0) << help;
+    EXPECT_EQ(aerovell::testing::UsageProblem(r.out, "aerovell-scores"), "") << r.out;
+  }
   EXPECT_FALSE(std::filesystem::exists(dir_ / "scores.sqlite"));
 }
 

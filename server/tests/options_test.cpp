@@ -13,15 +13,44 @@ TEST(ParseOptions, ReadsTheCommandLine) {
   EXPECT_EQ(defaults->port, 8642);
   EXPECT_EQ(defaults->database, "scores.sqlite");
   EXPECT_EQ(defaults->max_per_minute, 30u);
+  EXPECT_EQ(defaults->max_versions_per_minute, 120u);
+  EXPECT_EQ(defaults->max_connections, 1024u);
+  EXPECT_EQ(defaults->max_per_address, 16u);
+  EXPECT_TRUE(defaults->trusted_proxies.empty());
 
-  const auto given = ParseOptions(
-      {"--listen", "[::1]:0", "--db", "x/s.db", "--max-per-minute", "0", "--threads", "4", "--quiet"}, error);
+  const auto given = ParseOptions({"--listen",
+                                   "[::1]:0",
+                                   "--db",
+                                   "x/s.db",
+                                   "--max-per-minute",
+                                   "0",
+                                   "--max-versions-per-minute",
+                                   "7",
+                                   "--clients-followed",
+                                   "50",
+                                   "--max-connections",
+                                   "100",
+                                   "--max-per-address",
+                                   "3",
+                                   "--trust-proxy",
+                                   "10.0.0.1",
+                                   "--trust-proxy",
+                                   "::FFFF:10.0.0.2",
+                                   "--threads",
+                                   "2",
+                                   "--quiet"},
+                                  error);
   ASSERT_TRUE(given) << error;
   EXPECT_EQ(given->host, "::1");
   EXPECT_EQ(given->port, 0);
   EXPECT_EQ(given->database, "x/s.db");
   EXPECT_EQ(given->max_per_minute, 0u);
-  EXPECT_EQ(given->threads, 4);
+  EXPECT_EQ(given->max_versions_per_minute, 7u);
+  EXPECT_EQ(given->clients_followed, 50u);
+  EXPECT_EQ(given->max_connections, 100u);
+  EXPECT_EQ(given->max_per_address, 3u);
+  EXPECT_EQ(given->trusted_proxies, (std::vector<std::string>{"10.0.0.1", "10.0.0.2"}));
+  EXPECT_EQ(given->threads, 2);
   EXPECT_TRUE(given->quiet);
 }
 
@@ -39,6 +68,11 @@ TEST(ParseOptions, RefusesWhatItCannotRead) {
       {"--max-per-minute", "-1"},
       {"--max-per-minute", "ten"},
       {"--threads", "0"},
+      {"--max-connections", "0"},
+      {"--max-per-address", "-1"},
+      {"--clients-followed", "0"},
+      {"--trust-proxy", "proxy.example"},
+      {"--trust-proxy", "10.0.0.0/8"},
       {"--port", "1"},
       {"extra"},
   };

@@ -37,32 +37,34 @@ TEST(RateLimiter, ZeroMeansNoLimit) {
   EXPECT_EQ(limiter.ClientsFollowed(), 0u);
 }
 
-TEST(RateLimiter, FollowsABoundedNumberOfClients) {
-  RateLimiter limiter(5, 2);
+TEST(RateLimiter, AFullTableForgetsTheClientSeenLeastRecently) {
+  RateLimiter limiter(2, 3);
   const auto t0 = Clock::now();
-  EXPECT_TRUE(limiter.Allow("a", t0));
-  EXPECT_TRUE(limiter.Allow("b", t0));
-  EXPECT_FALSE(limiter.Allow("c", t0 + seconds(1))) << "the table is full of recent clients";
-  EXPECT_TRUE(limiter.Allow("a", t0 + seconds(1))) << "known clients still count as before";
-  EXPECT_EQ(limiter.ClientsFollowed(), 2u);
-  // A minute later the quiet client "b" has left the table.
-  EXPECT_TRUE(limiter.Allow("a", t0 + seconds(60)));
-  EXPECT_TRUE(limiter.Allow("c", t0 + seconds(62)));
-  EXPECT_EQ(limiter.ClientsFollowed(), 2u);
+  for (const char* c : {"a", "b", "c"}) EXPECT_TRUE(limiter.Allow(c, t0));
+  EXPECT_TRUE(limiter.Allow("a", t0 + seconds(1)));  // "a" at its limit, and now the most recent
+  EXPECT_FALSE(limiter.Allow("a", t0 + seconds(2)));
+  // A flood of strangers: every one is served, the table stays at 3, and the
+  // ones seen least recently go first ("b", "c", "a", then strangers).
+  for (int i = 0; i < 1000; ++i) ASSERT_TRUE(limiter.Allow("x" + std::to_string(i), t0 + seconds(3))) << i;
+  EXPECT_EQ(limiter.ClientsFollowed(), 3u);
+  EXPECT_TRUE(limiter.Allow("a", t0 + seconds(4))) << "forgotten, so counted afresh";
+
+  RateLimiter kept(2, 3);
+  for (const char* c : {"a", "b", "c"}) EXPECT_TRUE(kept.Allow(c, t0));
+  EXPECT_TRUE(kept.Allow("a", t0 + seconds(1)));
+  EXPECT_TRUE(kept.Allow("d", t0 + seconds(2)));  // "b" goes, "a" stays
+  EXPECT_FALSE(kept.Allow("a", t0 + seconds(3))) << "a client seen recently keeps its count";
+  EXPECT_TRUE(kept.Allow("b", t0 + seconds(3)));  // "b" was forgotten, "c" goes now
 }
 
-TEST(ClientKey, GroupsAnIpv6NetworkAndUnmapsIpv4) {
-  const struct {
-    const char *address, *key;
-  } cases[] = {
-      {"127.0.0.1", "127.0.0.1"},
-      {"::ffff:127.0.0.2", "127.0.0.2"},
-      {"::1", "::/64"},
-      {"2001:db8:1:2:3:4:5:6", "2001:db8:1:2::/64"},
-      {"2001:db8:1:2:ffff::1", "2001:db8:1:2::/64"},
-      {"", ""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ClientKey(c.address), c.key) << c.address;
+TEST(MemoryRateCounts, ScoresAndVersionsHaveLimitsOfTheirOwn) {
+  MemoryRateCounts counts(2, 3);
+  const auto t0 = Clock::now();
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(counts.Allow(Counted::kVersion, "a", t0)) << i;
+  EXPECT_FALSE(counts.Allow(Counted::kVersion, "a", t0));
+  EXPECT_TRUE(counts.Allow(Counted::kScore, "a", t0)) << "versions do not use up the score limit";
+  EXPECT_TRUE(counts.Allow(Counted::kScore, "a", t0));
+  EXPECT_FALSE(counts.Allow(Counted::kScore, "a", t0));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
-#include "score_store.h"
+#include "sqlite_score_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "test_support.h"
 
@@ -10,15 +12,27 @@ namespace {
 using aerovell::testing::ReadBytes;
 using aerovell::testing::TempDir;
 using aerovell::testing::WriteBytes;
+using Clock = ScoreStore::Clock;
 
 ScoreRecord Record(std::string name, int score, int64_t created = 1700000000) {
   return {0, std::move(name), "Россия", score, created};
 }
 
+// A store with its one-time values, and a record paid for with a fresh value.
+struct Store {
+  explicit Store(const std::string& path) : sqlite(path, values) {}
+  AddOutcome Add(const ScoreRecord& record) {
+    const auto now = Clock::now();
+    return sqlite.Add(record, values.Issue("127.0.0.1", now), now);
+  }
+  EchoValues values{1000, std::chrono::minutes(10)};
+  SqliteScoreStore sqlite;
+};
+
 TEST(ScoreStore, CreatesAVersionedFileInWalMode) {
   TempDir dir;
   const std::string path = (dir / "scores.sqlite").string();
-  { ScoreStore store(path); }
+  { Store store(path); }
   Connection db(path, SQLITE_OPEN_READONLY);
   EXPECT_EQ(db.QueryInteger("PRAGMA user_version"), kSchemaVersion);
   EXPECT_EQ(db.QueryText("PRAGMA journal_mode"), "wal");
@@ -27,36 +41,36 @@ TEST(ScoreStore, CreatesAVersionedFileInWalMode) {
 
 TEST(ScoreStore, BestIsHighestFirstAndTheEarlierAmongEquals) {
   TempDir dir;
-  ScoreStore store((dir / "s.sqlite").string());
+  Store store((dir / "s.sqlite").string());
   store.Add(Record("first 500", 500));
   store.Add(Record("top", 900));
   store.Add(Record("second 500", 500, 1600000000));  // an older time does not jump the queue
   store.Add(Record("zero", 0));
   store.Add(Record("max", 65535));
-  const auto rows = store.Best(100);
+  const auto rows = store.sqlite.Best(100);
   ASSERT_EQ(rows.size(), 5u);
   const char* expected[] = {"max", "top", "first 500", "second 500", "zero"};
   for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].name, expected[i]) << i;
   EXPECT_EQ(rows[0].score, 65535);
   EXPECT_EQ(rows[0].country, "Россия");
   EXPECT_EQ(rows[3].created, 1600000000);
-  EXPECT_EQ(store.Best(2).size(), 2u);
-  EXPECT_EQ(store.Count(), 5);
+  EXPECT_EQ(store.sqlite.Best(2).size(), 2u);
+  EXPECT_EQ(store.sqlite.Count(), 5);
 }
 
 TEST(ScoreStore, KeepsItsRecordsAcrossOpenings) {
   TempDir dir;
   const std::string path = (dir / "s.sqlite").string();
-  { ScoreStore(path).Add(Record("Иван", 1500)); }
-  ScoreStore again(path);
-  ASSERT_EQ(again.Count(), 1);
-  EXPECT_EQ(again.Best(1)[0].name, "Иван");
+  { Store(path).Add(Record("Иван", 1500)); }
+  Store again(path);
+  ASSERT_EQ(again.sqlite.Count(), 1);
+  EXPECT_EQ(again.sqlite.Best(1)[0].name, "Иван");
 }
 
 TEST(ScoreStore, TheTableIsReadOffTheRankIndex) {
   TempDir dir;
   const std::string path = (dir / "s.sqlite").string();
-  { ScoreStore store(path); }
+  { Store store(path); }
   Connection db(path, SQLITE_OPEN_READONLY);
   Statement plan(db,
                  "EXPLAIN QUERY PLAN SELECT id, name, country, score, created FROM scores "
@@ -67,30 +81,81 @@ TEST(ScoreStore, TheTableIsReadOffTheRankIndex) {
   EXPECT_EQ(steps.find("TEMP B-TREE"), std::string::npos) << "sorted afresh: " << steps;
 }
 
-TEST(ScoreStore, RefusesFilesThatAreNotItsOwn) {
+TEST(ScoreStore, AValueIsSpentOnlyWithItsStoredRecord) {
   TempDir dir;
-  // A file that is no database at all is left exactly as it was.
-  const auto garbage = dir / "garbage.sqlite";
-  std::vector<uint8_t> bytes(4096);
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
-  WriteBytes(garbage, bytes);
-  EXPECT_THROW(ScoreStore(garbage.string()), DatabaseError);
-  EXPECT_EQ(ReadBytes(garbage), bytes);
+  Store store((dir / "s.sqlite").string());
+  const auto now = Clock::now();
+  const std::string p = store.values.Issue("a", now);
+  EXPECT_EQ(store.sqlite.Add(Record("x", 1), "QQQQQQQQQQQQQQQQ", now), AddOutcome::kUnknownValue);
+  EXPECT_EQ(store.sqlite.Count(), 0);
 
-  // A database of some other program.
-  const auto other = (dir / "other.sqlite").string();
-  { Connection(other, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).Execute("CREATE TABLE t(x)"); }
-  EXPECT_THROW(ScoreStore{other}, DatabaseError);
+  // A commit that fails (a full disk) stores nothing and leaves the value.
+  store.sqlite.FailCommits(true);
+  EXPECT_THROW(store.sqlite.Add(Record("x", 1), p, now), DatabaseError);
+  EXPECT_EQ(store.sqlite.Count(), 0);
+  EXPECT_EQ(store.values.OutstandingFor("a"), 1u);
+  // So does the database refusing the record itself.
+  store.sqlite.FailCommits(false);
+  EXPECT_THROW(store.sqlite.Add(Record("x", 65536), p, now), DatabaseError);
+  EXPECT_THROW(store.sqlite.Add(Record("x", -1), p, now), DatabaseError);
+  EXPECT_EQ(store.values.OutstandingFor("a"), 1u);
 
-  // A score database from a newer service.
-  const auto newer = (dir / "newer.sqlite").string();
-  { ScoreStore store(newer); }
-  { Connection(newer, SQLITE_OPEN_READWRITE).Execute("PRAGMA user_version=99"); }
-  try {
-    ScoreStore store(newer);
-    FAIL() << "a newer schema was opened";
-  } catch (const DatabaseError& e) {
-    EXPECT_NE(std::string(e.what()).find("newer"), std::string::npos) << e.what();
+  EXPECT_EQ(store.sqlite.Add(Record("x", 1), p, now), AddOutcome::kStored);
+  EXPECT_EQ(store.sqlite.Count(), 1);
+  EXPECT_EQ(store.sqlite.Add(Record("x", 1), p, now), AddOutcome::kUnknownValue) << "a replay";
+  EXPECT_EQ(store.sqlite.Count(), 1);
+}
+
+TEST(ScoreStore, TheRevisionChangesWithEveryCommitFromAnywhere) {
+  TempDir dir;
+  const std::string path = (dir / "s.sqlite").string();
+  Store store(path);
+  const uint64_t first = store.sqlite.Revision();
+  EXPECT_EQ(store.sqlite.Revision(), first);
+  store.Add(Record("a", 1));
+  const uint64_t second = store.sqlite.Revision();
+  EXPECT_NE(second, first);
+  Connection(path, SQLITE_OPEN_READWRITE)
+      .Execute("INSERT INTO scores(name, country, score, created) VALUES ('b', '', 2, 0)");
+  EXPECT_NE(store.sqlite.Revision(), second) << "another process wrote";
+}
+
+// Files the store must refuse, each left byte for byte as it was.
+TEST(ScoreStore, RefusesFilesThatAreNotItsOwnAndLeavesThemAlone) {
+  TempDir dir;
+  std::vector<uint8_t> garbage(4096);
+  for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<uint8_t>(i * 7 + 3);
+  const auto make_other = [](const std::string& path) {
+    Connection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).Execute("CREATE TABLE t(x); INSERT INTO t VALUES (1)");
+  };
+  const auto make_newer = [](const std::string& path) {
+    Connection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)
+        .Execute("CREATE TABLE scores(id INTEGER PRIMARY KEY); PRAGMA user_version=99");
+  };
+  const auto make_versioned_other = [](const std::string& path) {
+    Connection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).Execute("CREATE TABLE t(x); PRAGMA user_version=1");
+  };
+  const struct {
+    const char* what;
+    std::function<void(const std::string&)> make;
+    const char* message;
+  } cases[] = {
+      {"no database at all", [&](const std::string& p) { WriteBytes(p, garbage); }, "is not a score database"},
+      {"another program's database", make_other, "is no score database"},
+      {"a newer service's database", make_newer, "newer than this service's"},
+      {"another program's database with a version", make_versioned_other, "is no score database"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = (dir / (std::string(c.what) + ".sqlite")).string();
+    c.make(path);
+    const auto before = ReadBytes(path);
+    try {
+      Store store(path);
+      ADD_FAILURE() << c.what << " was opened";
+    } catch (const DatabaseError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.what << ": " << e.what();
+    }
+    EXPECT_EQ(ReadBytes(path), before) << c.what << " was changed (header bytes 18-19 are the journal mode)";
   }
 }
 
@@ -98,19 +163,32 @@ TEST(ScoreStore, AnEmptyFileBecomesAScoreDatabase) {
   TempDir dir;
   const auto path = dir / "empty.sqlite";
   WriteBytes(path, {});
-  ScoreStore store(path.string());
+  Store store(path.string());
   store.Add(Record("a", 1));
-  EXPECT_EQ(store.Count(), 1);
+  EXPECT_EQ(store.sqlite.Count(), 1);
 }
 
-TEST(ScoreStore, TheDatabaseRefusesScoresBeyond16Bits) {
+TEST(ScoreStore, SaysWhyAFileCannotBeWritten) {
   TempDir dir;
-  ScoreStore store((dir / "s.sqlite").string());
-  EXPECT_THROW(store.Add(Record("a", 65536)), DatabaseError);
-  EXPECT_THROW(store.Add(Record("a", -1)), DatabaseError);
-  EXPECT_EQ(store.Count(), 0);
-  store.Add(Record("a", 1));  // the statement is ready again after a failure
-  EXPECT_EQ(store.Count(), 1);
+  const auto missing = dir / "no" / "such" / "scores.sqlite";
+  try {
+    Store store(missing.string());
+    FAIL() << "opened in a missing folder";
+  } catch (const DatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos) << e.what();
+  }
+  if (geteuid() == 0) GTEST_SKIP() << "root writes anywhere: the real binary is tried as another user";
+  const auto locked = dir / "locked";
+  std::filesystem::create_directory(locked);
+  { Store store((locked / "scores.sqlite").string()); }
+  chmod(locked.c_str(), 0555);
+  try {
+    Store store((locked / "scores.sqlite").string());
+    ADD_FAILURE() << "opened in a read-only folder";
+  } catch (const DatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("Permission denied"), std::string::npos) << e.what();
+  }
+  chmod(locked.c_str(), 0755);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "online/http_client.h"
 #include "online/score_codec.h"
 #include "platform/cp1251.h"
 
@@ -22,6 +23,21 @@ inline std::string ScoreTarget(std::string_view name, uint16_t score, std::strin
 inline std::string ScoreTargetOfInfo(std::string info) {
   while (info.size() % 5) info += '0';
   return std::string(kScorePrefix) + ScoreLettersOf(info);
+}
+
+// What a finished game does, through the game's own HTTP client (one
+// connection for both): a version request, then the score request with its
+// echo value. The answer ("OK"), or what went wrong.
+inline std::string SubmitAsTheGame(int port, std::string_view name, uint16_t score, std::string_view country) {
+  const std::string base = "http://127.0.0.1:" + std::to_string(port);
+  try {
+    THTTPClient client(std::chrono::seconds(2), std::chrono::seconds(10));
+    const std::string version = client.Get(base + kVersionTarget);
+    if (version.substr(0, 2) != "OK") return "no version: " + version;
+    return client.Get(base + ScoreTarget(name, score, EchoValue(version), country));
+  } catch (const EHTTPError& e) {
+    return std::string("ERROR ") + e.what();
+  }
 }
 
 }  // namespace aerovell::scores::testing

@@ -2,14 +2,17 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <httplib.h>
+#include <grp.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -25,7 +28,8 @@ std::string ReadFile(const std::filesystem::path& path) {
   return text.str();
 }
 
-pid_t Spawn(const std::filesystem::path& dir, const std::vector<std::string>& args, const std::filesystem::path& log) {
+pid_t Spawn(const std::filesystem::path& dir, const std::vector<std::string>& args, const std::filesystem::path& log,
+            std::optional<uid_t> user = std::nullopt) {
   std::vector<std::string> argv_text = {AEROVELL_SCORES_BINARY};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -41,6 +45,7 @@ pid_t Spawn(const std::filesystem::path& dir, const std::vector<std::string>& ar
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (user && (setgroups(0, nullptr) != 0 || setgid(*user) != 0 || setuid(*user) != 0)) _exit(125);
     execv(argv[0], argv.data());
     _exit(127);
   }
@@ -64,17 +69,6 @@ int WaitFor(pid_t pid, std::chrono::milliseconds timeout) {
     if (std::chrono::steady_clock::now() > end) return -1;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-}
-
-// Whether `answer` holds the head and as much body as its Content-Length says.
-bool AnswerComplete(const std::string& answer) {
-  const size_t head_end = answer.find("\r\n\r\n");
-  if (head_end == std::string::npos) return false;
-  const std::regex length_header(R"(\r\nContent-Length: *(\d+)\r\n)", std::regex::icase);
-  std::smatch match;
-  const std::string head = answer.substr(0, head_end + 2);
-  if (!std::regex_search(head, match, length_header)) return false;
-  return answer.size() >= head_end + 4 + std::stoul(match[1]);
 }
 
 }  // namespace
@@ -120,10 +114,11 @@ int ServiceProcess::Stop(int signal) {
   return status;
 }
 
-int RunServiceToEnd(const std::filesystem::path& dir, const std::vector<std::string>& args, std::string& log) {
+int RunServiceToEnd(const std::filesystem::path& dir, const std::vector<std::string>& args, std::string& log,
+                    std::optional<uid_t> user) {
   const auto log_path = dir / "run.log";
   std::filesystem::remove(log_path);
-  const pid_t pid = Spawn(dir, args, log_path);
+  const pid_t pid = Spawn(dir, args, log_path, user);
   int status = WaitFor(pid, std::chrono::seconds(10));
   if (status < 0) {
     kill(pid, SIGKILL);
@@ -133,46 +128,190 @@ int RunServiceToEnd(const std::filesystem::path& dir, const std::vector<std::str
   return status;
 }
 
-std::string RawExchange(int port, const std::string& request, size_t limit, std::chrono::milliseconds timeout) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  if (fd < 0) return {};
+size_t RaiseFileLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+  if (limit.rlim_cur < limit.rlim_max && limit.rlim_max != RLIM_INFINITY) {
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+    getrlimit(RLIMIT_NOFILE, &limit);
+  }
+  return static_cast<size_t>(limit.rlim_cur);
+}
+
+int ConnectFrom(int port, const std::string& source) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  if (!source.empty()) {
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    if (inet_pton(AF_INET, source.c_str(), &from.sin_addr) != 1 ||
+        bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
+      close(fd);
+      return -1;
+    }
+  }
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<uint16_t>(port));
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string answer;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-    size_t sent = 0;
-    while (sent < request.size()) {
-      const ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-      if (n <= 0) break;
-      sent += static_cast<size_t>(n);
-    }
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    char buffer[4096];
-    while (answer.size() < limit) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-      if (left.count() <= 0) break;
-      pollfd p{fd, POLLIN, 0};
-      if (poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-      const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-      if (n <= 0) break;
-      answer.append(buffer, static_cast<size_t>(n));
-      if (AnswerComplete(answer)) break;  // a kept connection would make us wait for its time-out
-    }
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
   }
+  return fd;
+}
+
+std::string SourceAddress(int block, int n) {
+  return "127." + std::to_string(block) + "." + std::to_string(n / 250 % 250 + 1) + "." + std::to_string(n % 250 + 1);
+}
+
+bool WaitForClose(int fd, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  char buffer[4096];
+  while (true) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
+    if (recv(fd, buffer, sizeof buffer, 0) <= 0) return true;
+  }
+}
+
+namespace {
+
+bool SendAll(int fd, const std::string& bytes) {
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    sent += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Reads into `answer` until `done` says so, the peer closes, or the time or
+// `limit` bytes pass; false when the peer closed or failed.
+template <typename Done>
+bool ReadUntil(int fd, std::string& answer, size_t limit, std::chrono::milliseconds timeout, Done done) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  char buffer[16384];
+  while (answer.size() < limit && !done(answer)) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return true;
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) return true;
+    const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+    if (n <= 0) return false;
+    answer.append(buffer, static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// The status, and the whole answer's length when its head and Content-Length
+// are in (0 until then).
+struct AnswerShape {
+  int status = 0;
+  size_t length = 0;
+  bool close = false;
+};
+
+std::string Lower(std::string text) {
+  for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+AnswerShape Shape(const std::string& answer) {
+  AnswerShape shape;
+  const size_t head_end = answer.find("\r\n\r\n");
+  if (head_end == std::string::npos) return shape;
+  if (answer.compare(0, 7, "HTTP/1.") == 0 && head_end >= 12) shape.status = std::atoi(answer.substr(9, 3).c_str());
+  bool has_length = false;
+  for (size_t line = answer.find("\r\n") + 2; line < head_end;) {
+    const size_t end = answer.find("\r\n", line);
+    const size_t colon = answer.find(':', line);
+    if (colon < end) {
+      const std::string name = Lower(answer.substr(line, colon - line));
+      const std::string value = Lower(answer.substr(colon + 1, end - colon - 1));
+      if (name == "content-length") {
+        has_length = true;
+        shape.length = head_end + 4 + std::strtoul(value.c_str(), nullptr, 10);
+      }
+      if (name == "connection" && value.find("close") != std::string::npos) shape.close = true;
+    }
+    line = end + 2;
+  }
+  if (!has_length) shape.length = 0;
+  return shape;
+}
+
+}  // namespace
+
+std::string RawExchange(int port, const std::string& request, size_t limit, std::chrono::milliseconds timeout,
+                        const std::string& source) {
+  const int fd = ConnectFrom(port, source);
+  if (fd < 0) return {};
+  std::string answer;
+  SendAll(fd, request);
+  // A kept connection would make us wait for its time-out: stop at the end of the answer.
+  ReadUntil(fd, answer, limit, timeout, [](const std::string& a) {
+    const auto shape = Shape(a);
+    return shape.length != 0 && a.size() >= shape.length;
+  });
   close(fd);
   return answer;
 }
 
-HttpAnswer Get(int port, const std::string& target) {
-  httplib::Client client("127.0.0.1", port);
-  client.set_url_encode(false);
-  client.set_connection_timeout(std::chrono::seconds(2));
-  client.set_read_timeout(std::chrono::seconds(5));
-  const auto result = client.Get(target.c_str());
-  if (!result) return {};
-  return {result->status, result->body};
+Ending ExchangeToClose(int port, const std::string& request, const std::string& source) {
+  Ending ending;
+  const int fd = ConnectFrom(port, source);
+  if (fd < 0) return ending;
+  SendAll(fd, request);
+  ending.closed =
+      !ReadUntil(fd, ending.answer, 1 << 20, std::chrono::seconds(5), [](const std::string&) { return false; });
+  close(fd);
+  return ending;
+}
+
+KeptConnection::KeptConnection(int port, std::string source, std::chrono::milliseconds timeout)
+    : port_(port), source_(std::move(source)), timeout_(timeout) {}
+
+KeptConnection::~KeptConnection() {
+  if (fd_ >= 0) close(fd_);
+}
+
+HttpAnswer KeptConnection::Get(const std::string& target) {
+  const std::string request = "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port_) + "\r\n\r\n";
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const bool fresh = fd_ < 0;
+    if (fresh) fd_ = ConnectFrom(port_, source_);
+    if (fd_ < 0) return {};
+    std::string answer;
+    const bool sent = SendAll(fd_, request);
+    const bool open = sent && ReadUntil(fd_, answer, 1 << 20, timeout_, [](const std::string& a) {
+                        const auto shape = Shape(a);
+                        return shape.length != 0 && a.size() >= shape.length;
+                      });
+    const auto shape = Shape(answer);
+    if (shape.length != 0 && answer.size() >= shape.length) {
+      if (!open || shape.close) {
+        close(fd_);
+        fd_ = -1;
+      }
+      return {shape.status, answer.substr(answer.find("\r\n\r\n") + 4, shape.length - answer.find("\r\n\r\n") - 4),
+              !open || shape.close};
+    }
+    close(fd_);
+    fd_ = -1;
+    // A kept connection the service had just closed: once more on a new one.
+    if (fresh || !answer.empty()) return {};
+  }
+  return {};
+}
+
+HttpAnswer Get(int port, const std::string& target, const std::string& source) {
+  KeptConnection connection(port, source);
+  return connection.Get(target);
 }
 
 }  // namespace aerovell::scores::testing

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "sqlite_score_store.h"
+
 #include "score_test_support.h"
 #include "test_support.h"
 
@@ -19,16 +21,14 @@ constexpr int64_t kWall = 1718064000;  // 2024-06-11
 
 class ScoreServiceTest : public ::testing::Test {
  protected:
-  explicit ScoreServiceTest(unsigned per_minute = 0)
-      : store_((dir_ / "scores.sqlite").string()), service_(store_, Limits(per_minute)) {}
+  explicit ScoreServiceTest(unsigned scores_per_minute = 0, unsigned versions_per_minute = 0)
+      : store_((dir_ / "scores.sqlite").string(), values_),
+        rates_(scores_per_minute, versions_per_minute),
+        service_(store_, values_, rates_) {}
 
-  static ServiceLimits Limits(unsigned per_minute) {
-    ServiceLimits limits;
-    limits.max_per_minute = per_minute;
-    return limits;
-  }
-  Reply Ask(const std::string& target, std::chrono::steady_clock::duration later = {}) {
-    return service_.Handle(target, "127.0.0.1", t0_ + later, kWall);
+  Reply Ask(const std::string& target, std::chrono::steady_clock::duration later = {},
+            const std::string& client = "127.0.0.1") {
+    return service_.Handle(target, client, t0_ + later, kWall);
   }
   std::string FreshP(std::chrono::steady_clock::duration later = {}) {
     const Reply reply = Ask(kVersionTarget, later);
@@ -37,7 +37,9 @@ class ScoreServiceTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  ScoreStore store_;
+  EchoValues values_{100000, std::chrono::minutes(10), 1000};
+  SqliteScoreStore store_;
+  MemoryRateCounts rates_;
   ScoreService service_;
   const std::chrono::steady_clock::time_point t0_ = std::chrono::steady_clock::now();
 };
@@ -153,34 +155,77 @@ TEST_F(ScoreServiceTest, TheTableShowsTheStoredRecords) {
   EXPECT_LT(petr, ivan);
 }
 
-TEST_F(ScoreServiceTest, AStoreThatFailsAnswersARefusal) {
+TEST_F(ScoreServiceTest, TheTableIsMadeOncePerChange) {
+  EXPECT_EQ(Ask(kTableTarget).status, 200);
+  EXPECT_EQ(Ask(kTableTarget).status, 200);
+  EXPECT_EQ(service_.PagesRendered(), 1u);
+  ASSERT_EQ(Ask(ScoreTarget("Petr", 2500, FreshP(), "")).body, "OK");
+  const Reply page = Ask(kTableTarget);
+  EXPECT_NE(page.body.find("<td>Petr</td>"), std::string::npos);
+  EXPECT_EQ(service_.PagesRendered(), 2u);
+  // A record written by another process shows too.
+  Connection((dir_ / "scores.sqlite").string(), SQLITE_OPEN_READWRITE)
+      .Execute("INSERT INTO scores(name, country, score, created) VALUES ('Outside', '', 1, 0)");
+  EXPECT_NE(Ask(kTableTarget).body.find("<td>Outside</td>"), std::string::npos);
+  EXPECT_EQ(service_.PagesRendered(), 3u);
+}
+
+TEST_F(ScoreServiceTest, AFailedStoreLeavesTheValueUsable) {
   const std::string p = FreshP();
+  const std::string target = ScoreTarget("A", 1, p, "");
+  store_.FailCommits(true);
+  const Reply failed = Ask(target);
+  EXPECT_EQ(failed.status, 503);
+  EXPECT_EQ(failed.body, "ERROR the score table is not available");
+  EXPECT_NE(failed.outcome.find("constraint failed"), std::string::npos) << failed.outcome;
+  EXPECT_EQ(Ask(kVersionTarget).status, 200) << "what needs no write still works";
+  EXPECT_EQ(Ask(kTableTarget).status, 200);
+  store_.FailCommits(false);
+  EXPECT_EQ(Ask(target).body, "OK") << "the value was not spent by the failure";
+  EXPECT_EQ(store_.Count(), 1);
+
+  // A table gone from under the service: the same, and the page says so too.
+  const std::string q = FreshP();
   Connection((dir_ / "scores.sqlite").string(), SQLITE_OPEN_READWRITE).Execute("DROP TABLE scores");
-  const Reply reply = Ask(ScoreTarget("A", 1, p, ""));
-  EXPECT_EQ(reply.status, 503);
-  EXPECT_EQ(reply.body, "ERROR the score table is not available");
-  EXPECT_NE(reply.outcome.find("no such table"), std::string::npos) << reply.outcome;
+  const Reply gone = Ask(ScoreTarget("B", 2, q, ""));
+  EXPECT_EQ(gone.status, 503);
+  EXPECT_NE(gone.outcome.find("no such table"), std::string::npos) << gone.outcome;
   EXPECT_EQ(Ask(kTableTarget).status, 503);
-  EXPECT_EQ(Ask(kVersionTarget).status, 200) << "what needs no table still works";
+  Connection((dir_ / "scores.sqlite").string(), SQLITE_OPEN_READWRITE)
+      .Execute(
+          "CREATE TABLE scores(id INTEGER PRIMARY KEY, name TEXT NOT NULL, country TEXT NOT NULL,"
+          " score INTEGER NOT NULL, created INTEGER NOT NULL)");
+  EXPECT_EQ(Ask(ScoreTarget("B", 2, q, "")).body, "OK");
 }
 
 class LimitedServiceTest : public ScoreServiceTest {
  protected:
-  LimitedServiceTest() : ScoreServiceTest(30) {}
+  LimitedServiceTest() : ScoreServiceTest(30, 120) {}
 };
 
-TEST_F(LimitedServiceTest, The31stRequestInAMinuteIsRefused) {
-  std::string p;
-  for (int i = 0; i < 30; ++i) p = FreshP(std::chrono::seconds(i));
-  const Reply refused = Ask(ScoreTarget("A", 1, p, ""), 40s);
+TEST_F(LimitedServiceTest, The31stScoreRequestInAMinuteIsRefused) {
+  std::vector<std::string> ps;
+  for (int i = 0; i < 31; ++i) ps.push_back(FreshP(std::chrono::seconds(i)));
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(Ask(ScoreTarget("A", 1, ps[i], ""), 40s).body, "OK") << i;
+  const Reply refused = Ask(ScoreTarget("A", 1, ps[30], ""), 40s);
   EXPECT_EQ(refused.status, 429);
   EXPECT_EQ(refused.body.substr(0, 6), "ERROR ");
-  EXPECT_EQ(Ask(kTableTarget, 40s).status, 429);
-  EXPECT_EQ(store_.Count(), 0);
-  EXPECT_EQ(service_.Handle(kVersionTarget, "127.0.0.9", t0_ + 40s, kWall).status, 200) << "another client";
-  // The first request has left the window a minute later: one more fits.
-  EXPECT_EQ(Ask(ScoreTarget("A", 1, p, ""), 60s).body, "OK");
-  EXPECT_EQ(Ask(kVersionTarget, 60s).status, 429);
+  EXPECT_EQ(store_.Count(), 30);
+  EXPECT_EQ(Ask(kTableTarget, 40s).status, 200) << "page views are not counted";
+  EXPECT_EQ(Ask(kVersionTarget, 40s).status, 200) << "versions have their own limit";
+  EXPECT_EQ(Ask(ScoreTarget("A", 1, FreshP(40s), ""), 40s, "127.0.0.9").body, "OK") << "another client";
+  // The first requests leave the window a minute later.
+  EXPECT_EQ(Ask(ScoreTarget("A", 1, ps[30], ""), 100s).body, "OK");
+}
+
+TEST_F(LimitedServiceTest, VersionQueriesHaveTheirOwnLooserLimit) {
+  for (int i = 0; i < 120; ++i) ASSERT_EQ(Ask(kVersionTarget).status, 200) << i;
+  EXPECT_EQ(Ask(kVersionTarget).status, 429);
+  EXPECT_EQ(Ask(kVersionTarget, 0s, "127.0.0.9").status, 200);
+  // An IPv6 client is counted by its /64.
+  for (int i = 0; i < 120; ++i) ASSERT_EQ(Ask(kVersionTarget, 0s, "2001:db8::" + std::to_string(i + 1)).status, 200);
+  EXPECT_EQ(Ask(kVersionTarget, 0s, "2001:db8::ffff").status, 429);
+  EXPECT_EQ(Ask(kVersionTarget, 0s, "2001:db8:0:1::1").status, 200);
 }
 
 }  // namespace

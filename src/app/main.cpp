@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string_view>
 
 #include "app/main_form.h"
 #include "app/window_icon.h"
@@ -16,8 +17,34 @@
 #define AEROVELL_DATA_DIR_FROM_BIN ""
 #endif
 
-int main() {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: aerovell [--help] [--version]\n"
+    "Plays Aerovell. Started from its build folder it keeps config.dat there; installed,\n"
+    "in $XDG_DATA_HOME/aerovell (~/.local/share/aerovell). AEROVELL_SCORE_HOST=host:port\n"
+    "names another score service.\n"
+    "  -h, --help  this text\n"
+    "  --version   the game's version\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
   using namespace aerovell;
+  // The game itself takes nothing from its command line; these two only
+  // answer the question and end.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("Aerovell %s\n", AEROVELL_VERSION);
+      return 0;
+    }
+  }
+
   TFormOptions options;
   options.ReportStates = std::getenv("AEROVELL_REPORT_STATES") != nullptr;
   if (const char* host = std::getenv(kScoreHostVariable)) {
