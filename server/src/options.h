@@ -25,7 +25,7 @@ inline constexpr const char* kUsage =
     "usage: aerovell-scores [--listen HOST:PORT] [--db FILE] [--max-per-minute N]\n"
     "                       [--max-versions-per-minute N] [--clients-followed N]\n"
     "                       [--max-connections N] [--max-per-address N] [--trust-proxy ADDR]...\n"
-    "                       [--threads N] [--quiet]\n"
+    "                       [--threads N] [--quiet] [--help]\n"
     "  --listen                   address to serve on (default 127.0.0.1:8642; port 0 takes a free\n"
     "                             one; IPv6 as [::1]:8642)\n"
     "  --db                       the SQLite file of the records (default scores.sqlite, created\n"
@@ -42,7 +42,8 @@ inline constexpr const char* kUsage =
     "  --trust-proxy              a proxy whose X-Forwarded-For names the client (may be given\n"
     "                             more than once; off by default)\n"
     "  --threads                  event loops serving the connections (default 4)\n"
-    "  --quiet                    no log line per request\n";
+    "  --quiet                    no log line per request\n"
+    "  -h, --help                 this text\n";
 
 // Parses the arguments after the program name; the error says what was wrong.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);

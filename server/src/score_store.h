@@ -39,6 +39,10 @@ class ScoreStore {
   // A number that changes whenever the records may have changed, by this
   // process or any other, so what is made of them can be kept until then.
   virtual uint64_t Revision() = 0;
+  // What a reload of the service (SIGHUP) does to the store; a line for the
+  // log. A store in a file brings the file up to date so that a plain copy of
+  // it holds every record; others have nothing to do.
+  virtual std::string Reload() { return "nothing to bring up to date"; }
 };
 
 }  // namespace aerovell::scores

@@ -10,6 +10,9 @@
 #include <atomic>
 #include <thread>
 
+#include "online/http_client.h"
+#include "run_tool.h"
+#include "score_store.h"
 #include "score_test_support.h"
 #include "service_process.h"
 #include "sqlite_db.h"
@@ -87,6 +90,34 @@ TEST_F(HttpServiceTest, ARestartKeepsEveryRecord) {
   EXPECT_NE(page.body.find("<td>Anna</td>"), std::string::npos);
   EXPECT_EQ(testing::SubmitAsTheGame(second->Port(), "Third", 1, ""), "OK");
   EXPECT_EQ(second->Stop(SIGTERM), 0);
+  EXPECT_EQ(StoredRows(), 3);
+}
+
+// A reload (SIGHUP) copies the write-ahead log into the database file while
+// the service keeps serving: the file alone, copied then, holds every record.
+TEST_F(HttpServiceTest, AReloadBringsTheDatabaseFileUpToDateAndServingGoesOn) {
+  auto service = Start();
+  ASSERT_EQ(Submit(service->Port(), "Иван", 1500, "Россия"), "OK");
+  ASSERT_EQ(Submit(service->Port(), "Anna", 700, "UK"), "OK");
+  const std::filesystem::path wal = DbPath() + "-wal";
+  ASSERT_GT(std::filesystem::file_size(wal), 0u);
+
+  ASSERT_EQ(::kill(service->Pid(), SIGHUP), 0);
+  for (int i = 0; i < 200 && service->Log().find("reload:") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_NE(service->Log().find("reload: database file brought up to date, 2 records"), std::string::npos)
+      << service->Log();
+  EXPECT_EQ(std::filesystem::file_size(wal), 0u);
+
+  // The main file by itself, as a plain copy would take it.
+  const std::filesystem::path copy = dir_ / "copy.sqlite";
+  std::filesystem::copy_file(DbPath(), copy);
+  {
+    Connection db(copy.string(), SQLITE_OPEN_READONLY);
+    EXPECT_EQ(db.QueryInteger("SELECT count(*) FROM scores"), 2);
+  }
+  EXPECT_EQ(Submit(service->Port(), "Third", 1, ""), "OK");
+  EXPECT_EQ(service->Stop(SIGTERM), 0) << service->Log();
   EXPECT_EQ(StoredRows(), 3);
 }
 
@@ -358,6 +389,12 @@ TEST_F(HttpServiceTest, BadArgumentsAreRefusedWithTheUsage) {
     std::string log;
     EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), args, log), 2) << args[0];
     EXPECT_NE(log.find("usage: aerovell-scores"), std::string::npos) << log;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "scores.sqlite"));
+  for (const char* help : {"--help", "-h"}) {
+    const auto r = aerovell::testing::RunTool(AEROVELL_SCORES_BINARY, {help}, false);
+    EXPECT_EQ(r.code, 0) << help;
+    EXPECT_EQ(aerovell::testing::UsageProblem(r.out, "aerovell-scores"), "") << r.out;
   }
   EXPECT_FALSE(std::filesystem::exists(dir_ / "scores.sqlite"));
 }

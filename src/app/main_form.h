@@ -15,6 +15,7 @@
 #include "game/game_host.h"
 #include "game/game_session.h"
 #include "menu/front_end.h"
+#include "platform/gamepad.h"
 #include "settings/config.h"
 #include "sound/music_player.h"
 #include "sound/wave_collection.h"
@@ -128,6 +129,7 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
 
   TApplication& app_;
   ConfigFile config_file_;
+  GamepadKeys pad_keys_;
   TFormOptions options_;
   bool closed_ = false;
   bool text_input_ = false;

@@ -1,14 +1,18 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,6 +20,7 @@
 #include <SDL_syswm.h>
 
 #include "platform/file_reading.h"
+#include "platform/gamepad.h"
 #include "platform/sdl/vk_keymap.h"
 
 namespace aerovell {
@@ -79,6 +84,20 @@ uint8_t ModsOf(uint16_t sdl_mods) {
   return mods;
 }
 
+std::optional<GamepadButton> PadButtonOf(uint8_t sdl_button) {
+  switch (sdl_button) {
+    case SDL_CONTROLLER_BUTTON_A: return GamepadButton::kA;
+    case SDL_CONTROLLER_BUTTON_B: return GamepadButton::kB;
+    case SDL_CONTROLLER_BUTTON_BACK: return GamepadButton::kBack;
+    case SDL_CONTROLLER_BUTTON_START: return GamepadButton::kStart;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return GamepadButton::kDpadUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return GamepadButton::kDpadDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return GamepadButton::kDpadLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return GamepadButton::kDpadRight;
+    default: return std::nullopt;
+  }
+}
+
 int ButtonOf(uint8_t sdl_button) {
   switch (sdl_button) {
     case SDL_BUTTON_LEFT: return 1;
@@ -103,45 +122,107 @@ bool IsEmulatedGl(SDL_Renderer* renderer) {
   return false;
 }
 
+// True when one of the kernel's graphics devices may be opened: a DRI render
+// or card node, or the NVIDIA driver's control node. Without one no GL runs on
+// a graphics card.
+bool HasGraphicsDevice() {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("renderD", 0) != 0 && name.rfind("card", 0) != 0) continue;
+    const int fd = ::open(entry.path().c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0) {
+      ::close(fd);
+      return true;
+    }
+  }
+  const int fd = ::open("/dev/nvidiactl", O_RDWR | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+// The X connection of a window on X11, and SDL's own libX11 (already loaded)
+// for the few questions SDL does not ask for us; asked through dlsym, so that
+// the game does not link X11 itself. Empty for a window elsewhere.
+class X11Access {
+ public:
+  explicit X11Access(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    library_ = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+    if (library_) display_ = info.info.x11.display;
+  }
+  ~X11Access() {
+    if (library_) dlclose(library_);
+  }
+  X11Access(const X11Access&) = delete;
+  X11Access& operator=(const X11Access&) = delete;
+
+  explicit operator bool() const { return display_ != nullptr; }
+  Display* display() const { return display_; }
+  template <class F>
+  F Find(const char* name) const {
+    return reinterpret_cast<F>(dlsym(library_, name));
+  }
+
+ private:
+  void* library_ = nullptr;
+  Display* display_ = nullptr;
+};
+
+// False for a window on an X server that offers no direct rendering (DRI3,
+// DRI2, or NVIDIA's own GLX), as a virtual X server does: its GL is emulated
+// whatever the machine has. True elsewhere.
+bool X11OffersDirectRendering(SDL_Window* window) {
+  const X11Access x11(window);
+  if (!x11) return true;
+  using QueryExtension = Bool (*)(Display*, const char*, int*, int*, int*);
+  const auto query = x11.Find<QueryExtension>("XQueryExtension");
+  if (!query) return true;
+  for (const char* name : {"DRI3", "DRI2", "NV-GLX"}) {
+    int opcode = 0, event = 0, error = 0;
+    if (query(x11.display(), name, &opcode, &event, &error)) return true;
+  }
+  return false;
+}
+
+// Whether GL may run on a graphics card here. Where it cannot, SDL's GL
+// renderer would run on a GL the processor emulates: loading it costs tens of
+// megabytes and a few hundred milliseconds of the start, and its frames are
+// slower than blitting to the window, so the software renderer is taken at once.
+bool GraphicsCardMayServe(SDL_Window* window) { return HasGraphicsDevice() && X11OffersDirectRendering(window); }
+
 // True for a window on an X server that runs no window manager (a bare X
 // server, a kiosk): nobody is there to honour a full-screen request, and the
 // window would stay its old size while the picture is scaled for the screen.
-// libX11 is SDL's own, already loaded; it is asked through dlsym so that the
-// game does not link X11 itself.
 bool OnX11WithoutWindowManager(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-  void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+  const X11Access x11(window);
   if (!x11) return false;
   using InternAtom = Atom (*)(Display*, const char*, Bool);
   using DefaultRoot = ::Window (*)(Display*);
   using GetProperty = int (*)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*, int*, unsigned long*,
                               unsigned long*, unsigned char**);
   using Free = int (*)(void*);
-  auto intern = reinterpret_cast<InternAtom>(dlsym(x11, "XInternAtom"));
-  auto root = reinterpret_cast<DefaultRoot>(dlsym(x11, "XDefaultRootWindow"));
-  auto get = reinterpret_cast<GetProperty>(dlsym(x11, "XGetWindowProperty"));
-  auto release = reinterpret_cast<Free>(dlsym(x11, "XFree"));
+  const auto intern = x11.Find<InternAtom>("XInternAtom");
+  const auto root = x11.Find<DefaultRoot>("XDefaultRootWindow");
+  const auto get = x11.Find<GetProperty>("XGetWindowProperty");
+  const auto release = x11.Find<Free>("XFree");
+  if (!intern || !root || !get || !release) return false;
+  Display* display = x11.display();
+  // A window manager that follows the desktop conventions names its check window here.
+  const Atom check = intern(display, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == None) return true;
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  constexpr Atom kWindowType = 33;  // XA_WINDOW
   bool without = false;
-  if (intern && root && get && release) {
-    Display* display = info.info.x11.display;
-    // A window manager that follows the desktop conventions names its check window here.
-    const Atom check = intern(display, "_NET_SUPPORTING_WM_CHECK", True);
-    without = check == None;
-    if (!without) {
-      Atom type = None;
-      int format = 0;
-      unsigned long items = 0, after = 0;
-      unsigned char* data = nullptr;
-      constexpr Atom kWindowType = 33;  // XA_WINDOW
-      if (get(display, root(display), check, 0, 1, False, kWindowType, &type, &format, &items, &after, &data) ==
-          Success)
-        without = items == 0;
-      if (data) release(data);
-    }
-  }
-  dlclose(x11);
+  if (get(display, root(display), check, 0, 1, False, kWindowType, &type, &format, &items, &after, &data) == Success)
+    without = items == 0;
+  if (data) release(data);
   return without;
 }
 
@@ -165,6 +246,26 @@ double ProcessAgeMs() {
   clock_gettime(CLOCK_BOOTTIME, &now);
   const double hz = static_cast<double>(sysconf(_SC_CLK_TCK));
   return (now.tv_sec + now.tv_nsec / 1e9 - start_ticks / hz) * 1000.0;
+}
+
+// Processor time the process has used so far, user and system, for the same
+// report: unlike the time since the start, a busy machine does not stretch it.
+double ProcessorTimeMs() {
+  rusage usage{};
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return -1;
+  const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+  return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// How long the main thread was ready to run but waited for a processor: on a
+// busy machine the part of the start that is not the game's own doing.
+double RunQueueWaitMs() {
+  FILE* stat = std::fopen("/proc/self/schedstat", "r");
+  if (!stat) return -1;
+  unsigned long long running = 0, waiting = 0;
+  const bool read = std::fscanf(stat, "%llu %llu", &running, &waiting) == 2;
+  std::fclose(stat);
+  return read ? waiting / 1e6 : -1;
 }
 
 }  // namespace
@@ -202,7 +303,12 @@ SdlPlatform::SdlPlatform(std::string title) : title_(std::move(title)) {
   const char* driver = SDL_GetCurrentVideoDriver();
   const char* own = std::getenv("AEROVELL_OWN_POINTER");
   own_pointer_ = (driver && std::string_view(driver) == "wayland") || (own && std::string_view(own) == "1");
-  if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) OpenJoystick();
+  // The game-controller layer brings the joysticks with it and reads extra
+  // mappings from SDL_GAMECONTROLLERCONFIG itself.
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
+    AttachTestPad();
+    OpenJoystick();
+  }
   QuietSoundLibrary();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) std::fprintf(stderr, "aerovell: sound: %s\n", SDL_GetError());
   SDL_StopTextInput();
@@ -211,19 +317,108 @@ SdlPlatform::SdlPlatform(std::string title) : title_(std::move(title)) {
 SdlPlatform::~SdlPlatform() {
   CloseAudio();
   CloseDisplay();
-  if (joystick_) SDL_JoystickClose(joystick_);
+  CloseJoystick();
+  if (test_pad_fd_ >= 0) ::close(test_pad_fd_);
   if (window_) SDL_DestroyWindow(window_);
   SDL_Quit();
 }
 
+void SdlPlatform::SetWindowIcon(const uint32_t* argb, int size) {
+  icon_.assign(argb, argb + static_cast<size_t>(size) * size);
+  icon_size_ = size;
+  ApplyIcon();
+}
+
+void SdlPlatform::ApplyIcon() {
+  if (!window_ || icon_.empty()) return;
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(icon_.data(), icon_size_, icon_size_, 32, icon_size_ * 4,
+                                                         SDL_PIXELFORMAT_ARGB8888);
+  if (!icon) return;
+  SDL_SetWindowIcon(window_, icon);  // SDL keeps a copy
+  SDL_FreeSurface(icon);
+}
+
 void SdlPlatform::OpenJoystick() {
-  if (!joystick_ && SDL_NumJoysticks() > 0) joystick_ = SDL_JoystickOpen(0);
+  // The first device plays; one SDL knows a mapping for is read as a gamepad.
+  if (joystick_ || SDL_NumJoysticks() <= 0) return;
+  if (SDL_IsGameController(0)) {
+    pad_ = SDL_GameControllerOpen(0);
+    if (pad_) joystick_ = SDL_GameControllerGetJoystick(pad_);
+  }
+  if (!joystick_) joystick_ = SDL_JoystickOpen(0);
+  if (test_pad_index_ >= 0 && joystick_) {
+    char guid[33];
+    SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(joystick_), guid, sizeof guid);
+    std::fprintf(stderr, "aerovell: test pad: %s \"%s\" %s\n", pad_ ? "gamepad" : "joystick",
+                 SDL_JoystickName(joystick_), guid);
+  }
+}
+
+void SdlPlatform::CloseJoystick() {
+  if (pad_) SDL_GameControllerClose(pad_);  // closes its joystick too
+  else if (joystick_) SDL_JoystickClose(joystick_);
+  pad_ = nullptr;
+  joystick_ = nullptr;
+}
+
+// A testing aid: AEROVELL_TEST_PAD=gamepad:FIFO or joystick:FIFO attaches one
+// of SDL's virtual devices (a gamepad in the standard layout, or a joystick
+// SDL has no mapping for) and sets its buttons and axes from the lines written
+// into the named pipe ("b INDEX 0|1", "a INDEX VALUE"; "p 0 0" unplugs it and
+// "p 0 1" plugs it in again). The end-to-end test plays a game with it.
+void SdlPlatform::AttachTestPad() {
+  const char* setting = std::getenv("AEROVELL_TEST_PAD");
+  if (!setting) return;
+  const std::string_view value(setting);
+  const bool gamepad = value.starts_with("gamepad:");
+  if (!gamepad && !value.starts_with("joystick:")) {
+    std::fprintf(stderr, "aerovell: AEROVELL_TEST_PAD: gamepad:FIFO or joystick:FIFO\n");
+    return;
+  }
+  const std::string fifo(value.substr(value.find(':') + 1));
+  test_pad_fd_ = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (test_pad_fd_ < 0) {
+    std::fprintf(stderr, "aerovell: AEROVELL_TEST_PAD: %s: %s\n", fifo.c_str(), std::strerror(errno));
+    return;
+  }
+  test_pad_gamepad_ = gamepad;
+  PlugTestPad(true);
+}
+
+void SdlPlatform::PlugTestPad(bool in) {
+  if (in && test_pad_index_ < 0) {
+    test_pad_index_ = SDL_JoystickAttachVirtual(
+        test_pad_gamepad_ ? SDL_JOYSTICK_TYPE_GAMECONTROLLER : SDL_JOYSTICK_TYPE_UNKNOWN, 6, 15, 0);
+    if (test_pad_index_ < 0) std::fprintf(stderr, "aerovell: AEROVELL_TEST_PAD: %s\n", SDL_GetError());
+  } else if (!in && test_pad_index_ >= 0) {
+    SDL_JoystickDetachVirtual(test_pad_index_);
+    test_pad_index_ = -1;
+    std::fprintf(stderr, "aerovell: test pad: unplugged\n");
+  }
+}
+
+void SdlPlatform::FeedTestPad() {
+  if (test_pad_fd_ < 0) return;
+  char chunk[256];
+  const ssize_t n = ::read(test_pad_fd_, chunk, sizeof chunk);
+  if (n <= 0) return;
+  int rejected = 0;
+  for (const TestPadCommand& command : test_pad_feed_.Take(std::string_view(chunk, static_cast<size_t>(n)), rejected)) {
+    using Kind = TestPadCommand::Kind;
+    if (command.kind == Kind::kPlug) PlugTestPad(command.value == 1);
+    else if (!joystick_ || test_pad_index_ < 0) continue;
+    else if (command.kind == Kind::kAxis)
+      SDL_JoystickSetVirtualAxis(joystick_, command.index, static_cast<Sint16>(command.value));
+    else SDL_JoystickSetVirtualButton(joystick_, command.index, static_cast<Uint8>(command.value));
+  }
+  if (rejected > 0) std::fprintf(stderr, "aerovell: test pad: %d lines ignored\n", rejected);
 }
 
 uint32_t SdlPlatform::TicksMs() { return SDL_GetTicks(); }
 
 bool SdlPlatform::PollEvent(Event& event) {
   RetryAudio();
+  FeedTestPad();
   if (TerminateRequested()) {
     event = Event{};
     event.type = EventType::kTerminate;
@@ -278,11 +473,19 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
     case SDL_JOYDEVICEADDED: OpenJoystick(); return false;
     case SDL_JOYDEVICEREMOVED:
       if (joystick_ && SDL_JoystickInstanceID(joystick_) == in.jdevice.which) {
-        SDL_JoystickClose(joystick_);
-        joystick_ = nullptr;
+        CloseJoystick();
         OpenJoystick();
       }
       return false;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP: {
+      if (!pad_ || SDL_JoystickInstanceID(joystick_) != in.cbutton.which) return false;
+      const std::optional<GamepadButton> button = PadButtonOf(in.cbutton.button);
+      if (!button) return false;
+      out.type = in.type == SDL_CONTROLLERBUTTONDOWN ? EventType::kGamepadButtonDown : EventType::kGamepadButtonUp;
+      out.button = static_cast<int>(*button);
+      return true;
+    }
     case SDL_AUDIODEVICEREMOVED:
       if (!in.adevice.iscapture && in.adevice.which == audio_device_) {
         // The output went away (a headset unplugged): reopen on whatever is there now.
@@ -319,6 +522,7 @@ DisplayResult SdlPlatform::OpenDisplay(bool full_screen, int width, int height) 
                                SDL_WINDOW_RESIZABLE);
     if (!window_) return DisplayResult::kNoWindow;
     SDL_SetWindowMinimumSize(window_, width / 4, height / 4);
+    ApplyIcon();
   }
   SDL_Rect cover{};  // the display the window covers itself, when it must
   if (full_screen) {
@@ -336,12 +540,15 @@ DisplayResult SdlPlatform::OpenDisplay(bool full_screen, int width, int height) 
     SDL_SetWindowSize(window_, width, height);
   }
   full_screen_ = full_screen;
-  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-  if (renderer_ && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && IsEmulatedGl(renderer_)) {
-    // GL emulated on the processor costs far more than blitting the frame straight
-    // to the window, so without a graphics card the plain software path is used.
-    SDL_DestroyRenderer(renderer_);
-    renderer_ = nullptr;
+  // A renderer the player names (SDL_RENDER_DRIVER) is always tried.
+  const bool named = SDL_GetHint(SDL_HINT_RENDER_DRIVER) != nullptr;
+  if (named || GraphicsCardMayServe(window_)) {
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (renderer_ && !named && IsEmulatedGl(renderer_)) {
+      // The card's GL turned out to be emulated after all (an unsupported card).
+      SDL_DestroyRenderer(renderer_);
+      renderer_ = nullptr;
+    }
   }
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer_) return DisplayResult::kNoPrimarySurface;
@@ -386,7 +593,10 @@ void SdlPlatform::Present(const Surface& back, bool wait_vblank) {
     first_frame_reported_ = true;
     // A measuring aid: AEROVELL_REPORT_STARTUP=1 tells how long the first picture took.
     if (std::getenv("AEROVELL_REPORT_STARTUP"))
-      std::fprintf(stderr, "aerovell: first frame presented %.0f ms after the process started\n", ProcessAgeMs());
+      std::fprintf(stderr,
+                   "aerovell: first frame presented %.0f ms after the process started (%.0f ms of processor "
+                   "time, %.0f ms waiting for a processor)\n",
+                   ProcessAgeMs(), ProcessorTimeMs(), RunQueueWaitMs());
   }
 }
 
@@ -463,6 +673,18 @@ JoystickReading SdlPlatform::ReadJoystick() {
   JoystickReading r;
   if (!joystick_) return r;
   SDL_JoystickUpdate();
+  if (pad_) {
+    GamepadReading pad;
+    pad.left_x = SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_LEFTX);
+    pad.left_y = SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_LEFTY);
+    pad.left_trigger = SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_TRIGGERLEFT);
+    pad.right_trigger = SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
+      if (const auto button = PadButtonOf(static_cast<uint8_t>(b)))
+        pad.held[static_cast<size_t>(*button)] =
+            SDL_GameControllerGetButton(pad_, static_cast<SDL_GameControllerButton>(b)) != 0;
+    return JoystickFromGamepad(pad);
+  }
   r.present = true;
   r.axis_min = 0;
   r.axis_max = 65535;
