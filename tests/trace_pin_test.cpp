@@ -50,7 +50,7 @@ const TPinnedRun kRuns[] = {
     {"mouse", 2, "tests/traces/mouse.txt", 1935, TScoreService::Refusing,
      "c90d76e77abc7c2945aa86f2a155fd630d955cf5258aadaf0c30299246c6a51e"},
     {"long_game", 5, "bench/play_input.txt", 8600, TScoreService::Refusing,
-     "2485a53455f021aa1c90373735a00608964f2a15b1cb962f671a33bc134823aa"},
+     "83eda243532598973ebf6aa7cc52604ade8d8f5fdf89d6e197012335c896ab0d"},
     {"send_taken", testing::kAScoreForTheTableSeed, "", 1260, TScoreService::Accepting,
      "6b35a37b1cb32771b39dd376bc20fa8d13b8492b91aea6e65e523562de78f245"},
 };
