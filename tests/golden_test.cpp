@@ -28,7 +28,7 @@ TEST_F(Golden, MainMenuWithEachItemLit) {
   Start();
   for (int k = 1; k <= 6; ++k) {
     form->Cursor.MenuItem = static_cast<uint8_t>(k);
-    form->UpdateMenuHighlight();
+    form->Menus.UpdateMenuHighlight();
     Expect("main_" + std::to_string(k));
   }
 }

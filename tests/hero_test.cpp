@@ -115,7 +115,7 @@ TEST_F(HeroInPlay, TheGunTableByWeaponKind) {
       EXPECT_EQ(static_cast<bool>(shots[i]->Flame), gun.kind >= 4) << "rockets trail a flame";
     }
     Release(vk::kControl);
-    Form().ClearGameField();
+    Form().Game.ClearGameField();
     ShowAgain();
   }
 }
@@ -200,7 +200,7 @@ TEST_F(HeroInPlay, WhatItTouchesCostsHealthUnlessTheShieldIsUp) {
     EXPECT_TRUE(All<TKamikazeSprite>().empty());
     EXPECT_TRUE(All<TParatrooperSprite>().empty());
     EXPECT_EQ(G().Score, score + 10 + 1 + 2) << "what it rams is destroyed and scores";
-    Form().ClearGameField();
+    Form().Game.ClearGameField();
     ShowAgain();
   }
 }

@@ -48,7 +48,7 @@ class PlayTest : public ::testing::Test {
     game = std::make_unique<play::THeadlessGame>(options);
     Form().DXDraw.SurfaceCanvas().TextLog = &texts;
   }
-  TmainForm& Form() { return game->Form(); }
+  TGameCore& Form() { return game->Core(); }
   TPlayState& G() { return Form().Play; }
   TMenuCursor& Cursor() { return Form().Cursor; }
   TPointerInput& Pointer() { return Form().Pointer; }

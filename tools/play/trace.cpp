@@ -73,8 +73,8 @@ std::string PictureKey(const TSprite& sprite) {
   return Cp1251ToUtf8(picture->Name());
 }
 
-std::string TraceLine(TmainForm& form, int frame) {
-  const TPlayState& g = form.Play;
+std::string TraceLine(TGameCore& game, int frame) {
+  const TPlayState& g = game.Play;
   char buffer[512];
   std::string out;
   std::snprintf(buffer, sizeof buffer,
@@ -96,7 +96,7 @@ std::string TraceLine(TmainForm& form, int frame) {
     out += "\"hero\":null,";
   }
   std::map<std::string, int> counts;
-  CountSprites(form.DXSpriteEngine1.Engine(), counts);
+  CountSprites(game.DXSpriteEngine1.Engine(), counts);
   out += "\"sprites\":{";
   bool first = true;
   for (const auto& [key, count] : counts) {
@@ -105,7 +105,7 @@ std::string TraceLine(TmainForm& form, int frame) {
     AppendJsonString(out, key);
     out += ':' + std::to_string(count);
   }
-  const Surface& surface = form.DXDraw.BackSurface();
+  const Surface& surface = game.DXDraw.BackSurface();
   const auto pixels = surface.Pixels();
   std::snprintf(buffer, sizeof buffer, "},\"crc\":%u}", Crc32(pixels.data(), pixels.size_bytes()));
   out += buffer;
