@@ -97,8 +97,8 @@ TEST_F(HttpServiceTest, ARestartKeepsEveryRecord) {
 // the service keeps serving: the file alone, copied then, holds every record.
 TEST_F(HttpServiceTest, AReloadBringsTheDatabaseFileUpToDateAndServingGoesOn) {
   auto service = Start();
-  ASSERT_EQ(Submit(service->Port(), "Иван", 1500, "Россия"), "OK");
-  ASSERT_EQ(Submit(service->Port(), "Anna", 700, "UK"), "OK");
+  ASSERT_EQ(testing::SubmitAsTheGame(service->Port(), "Иван", 1500, "Россия"), "OK");
+  ASSERT_EQ(testing::SubmitAsTheGame(service->Port(), "Anna", 700, "UK"), "OK");
   const std::filesystem::path wal = DbPath() + "-wal";
   ASSERT_GT(std::filesystem::file_size(wal), 0u);
 
@@ -116,7 +116,7 @@ TEST_F(HttpServiceTest, AReloadBringsTheDatabaseFileUpToDateAndServingGoesOn) {
     Connection db(copy.string(), SQLITE_OPEN_READONLY);
     EXPECT_EQ(db.QueryInteger("SELECT count(*) FROM scores"), 2);
   }
-  EXPECT_EQ(Submit(service->Port(), "Third", 1, ""), "OK");
+  EXPECT_EQ(testing::SubmitAsTheGame(service->Port(), "Third", 1, ""), "OK");
   EXPECT_EQ(service->Stop(SIGTERM), 0) << service->Log();
   EXPECT_EQ(StoredRows(), 3);
 }
