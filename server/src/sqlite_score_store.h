@@ -32,6 +32,8 @@ class SqliteScoreStore : public ScoreStore {
   std::vector<ScoreRecord> Best(int limit) override;
   int64_t Count() override;
   uint64_t Revision() override;
+  std::vector<ScoreRecord> RecordsAfter(int64_t after, int limit) override;
+  void Import(const std::function<bool(std::vector<ScoreRecord>&)>& next) override;
 
   // From now on every commit fails as a full disk would make it fail (a seam
   // for the tests of what a failed store leaves behind).
@@ -49,6 +51,7 @@ class SqliteScoreStore : public ScoreStore {
   Statement best_;
   Statement count_;
   Statement data_version_;
+  Statement after_;
 
   Connection checkpointer_;
   std::mutex checkpoint_mutex_;
