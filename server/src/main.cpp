@@ -53,13 +53,18 @@ int Serve(const Options& options, const sigset_t& stop_signals) {
   limits.scores_per_minute = options.max_per_minute;
   limits.versions_per_minute = options.max_versions_per_minute;
   limits.clients_followed = options.clients_followed;
+  // An event loop makes its answers one at a time, waiting on the database
+  // for each: with PostgreSQL more of them keep more transactions in flight,
+  // and concurrent commits share the server's flushes to disk.
+  const bool shared = aerovell::scores::IsPostgresTarget(options.database);
+  const int threads = options.threads > 0 ? options.threads : shared ? 16 : 4;
   aerovell::scores::Stores stores(options.database, limits,
-                                  std::min(static_cast<size_t>(options.threads), kMostConnections));
+                                  std::min(static_cast<size_t>(threads), kMostConnections));
   aerovell::scores::ScoreStore& store = stores.Store();
   aerovell::scores::ScoreService service(store, stores.Values(), stores.Rates());
 
   aerovell::scores::FrontSettings settings;
-  settings.threads = options.threads;
+  settings.threads = threads;
   settings.log_requests = !options.quiet;
   settings.connections.total = FitConnections(options.max_connections);
   settings.connections.per_address = options.max_per_address;

@@ -18,7 +18,7 @@ struct Options {
   size_t max_connections = 1024;
   size_t max_per_address = 16;
   std::vector<std::string> trusted_proxies;  // normal addresses
-  int threads = 4;
+  int threads = 0;  // 0: 4 with an SQLite file, 16 with PostgreSQL (loops there wait on the server)
   bool quiet = false;  // no line per request (the summaries of closed connections stay)
   // --copy-records FROM TO: copy the records and end, serving nothing.
   std::optional<std::pair<std::string, std::string>> copy_records;
@@ -46,7 +46,8 @@ inline constexpr const char* kUsage =
     "                             (default 16)\n"
     "  --trust-proxy              a proxy whose X-Forwarded-For names the client (may be given\n"
     "                             more than once; off by default)\n"
-    "  --threads                  event loops serving the connections (default 4)\n"
+    "  --threads                  event loops serving the connections (default 4 with a file,\n"
+    "                             16 with PostgreSQL, where each waits on the server in turn)\n"
     "  --quiet                    no log line per request\n"
     "  --copy-records FROM TO     copy every record from one database (file or PostgreSQL) into\n"
     "                             another whose table is empty, keeping ids and order, and end\n";
