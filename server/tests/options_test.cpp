@@ -118,7 +118,9 @@ TEST(PostgresTarget, TellsADatabaseFromAFileAndHidesThePassword) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(IsPostgresTarget(c.target), c.postgres) << c.target;
-    if (c.postgres) EXPECT_EQ(DescribePostgresTarget(c.target), c.shown) << c.target;
+    if (c.postgres) {
+      EXPECT_EQ(DescribePostgresTarget(c.target), c.shown) << c.target;
+    }
   }
 }
 

@@ -204,6 +204,10 @@ std::string PgTestServer::Target(const std::string& name) const {
   return "postgresql://aerovell@127.0.0.1:" + std::to_string(port_) + "/" + name;
 }
 
+std::string PgTestServer::SocketTarget(const std::string& name) const {
+  return "host=" + dir_.string() + " port=" + std::to_string(port_) + " user=aerovell dbname=" + name;
+}
+
 std::string PgTestServer::NewDatabase() {
   const std::string name = "t" + std::to_string(++databases_);
   Execute(Target("postgres"), "CREATE DATABASE " + name);

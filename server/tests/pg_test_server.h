@@ -34,6 +34,8 @@ class PgTestServer {
   int Port() const { return port_; }
   // The connection string of database `name` over TCP on the loopback.
   std::string Target(const std::string& name) const;
+  // The same over the server's socket in its folder.
+  std::string SocketTarget(const std::string& name) const;
   // Creates a fresh empty database; its connection string.
   std::string NewDatabase();
   // Runs SQL in database `name` (or the target given whole) as the superuser.
