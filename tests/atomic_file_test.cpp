@@ -107,8 +107,10 @@ TEST(WriteFileAtomically, ReadOnlyFileIsNotReplaced) {
 }
 
 TEST(WriteFileAtomically, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
-  // The folder refuses new files but its config.dat may be written: as the
-  // original does, the file is written over where it stands.
+  // The folder refuses new files but its config.dat may be written: the
+  // player asked for the change and the file allows it, so it is written over
+  // where it stands rather than refused (without the safety of the rename,
+  // which the folder does not allow).
   TempDir dir;
   const auto path = dir / "config.dat";
   WriteFileAtomically(path, Pattern(0x11));
@@ -154,6 +156,44 @@ TEST(WriteFileAtomically, ALinkStaysALinkAndTheFileKeepsItsMode) {
   ASSERT_EQ(::stat((dir / "new.dat").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0644u);
   ::umask(mask);
+}
+
+// Only a regular file is ever replaced: whatever else the name leads to, after
+// following links, stays as it is and the store fails with the reason.
+TEST(WriteFileAtomically, AnythingButARegularFileIsLeftAlone) {
+  const struct {
+    const char* what;
+    mode_t kind;  // what is at "node": 0 for a device node where it can be made, else a pipe
+    bool linked;  // config.dat is a link to it
+    const char* reason;
+  } cases[] = {
+      {"a link to a device node", 0, true, "Not a regular file"},
+      {"a link to a pipe", S_IFIFO, true, "Not a regular file"},
+      {"a pipe", S_IFIFO, false, "Not a regular file"},
+      {"a link to a folder", S_IFDIR, true, "Is a directory"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const auto node = c.linked ? dir / "node" : dir / "config.dat";
+    mode_t kind = c.kind;
+    if (kind == 0) kind = testing::MakeSpecialFile(node);
+    else if (kind == S_IFIFO) kind = ::mkfifo(node.c_str(), 0666) == 0 ? kind : 0;
+    else std::filesystem::create_directory(node);
+    ASSERT_NE(kind, 0u) << "could not be made";
+    if (c.linked) std::filesystem::create_symlink("node", dir / "config.dat");
+    try {
+      WriteFileAtomically(dir / "config.dat", Pattern(0x22));
+      ADD_FAILURE() << "stored";
+    } catch (const EInOutError& e) {
+      EXPECT_EQ(std::string(e.what()), std::string("Cannot write \"config.dat\": ") + c.reason);
+    }
+    EXPECT_EQ(testing::KindAt(node), kind);
+    if (c.linked) {
+      EXPECT_EQ(testing::KindAt(dir / "config.dat"), static_cast<mode_t>(S_IFLNK));
+    }
+    EXPECT_EQ(FilesIn(dir.Path()), c.linked ? 2u : 1u) << "no temporary left";
+  }
 }
 
 TEST(WriteFileAtomically, AFolderThatCannotBeFlushedIsAFailedStore) {

@@ -1,10 +1,15 @@
 #include "settings/config.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 
 #include "platform/file_reading.h"
 #include "platform/sdl/vk_keymap.h"
@@ -253,23 +258,138 @@ TEST(ConfigFile, UnwritableFolderRaisesAnErrorNamingTheFile) {
   EXPECT_EQ(code, 0) << "1: no error, 2: another message, 3: the record was left scrambled";
 }
 
-TEST(ConfigFile, AConfigThatIsAPipeDoesNotBlockTheStart) {
-  // Nobody writes to the pipe: reading it would wait for ever. It is taken as
-  // an unreadable file and replaced by the defaults.
-  TempDir dir;
-  ASSERT_EQ(::mkfifo((dir / "config.dat").c_str(), 0644), 0);
-  const int code = testing::RunInChild(
-      [&] {
-        TConfig config;
-        ConfigFile(dir / "config.dat").ReadOrCreate(config);
-        return config.HotKey == 123 ? 0 : 1;
-      },
-      10);
-  EXPECT_EQ(code, 0) << (code == -1 ? "the read blocked" : "no defaults");
-  struct stat st {};
-  ASSERT_EQ(::stat((dir / "config.dat").c_str(), &st), 0);
-  EXPECT_TRUE(S_ISREG(st.st_mode));
-  EXPECT_EQ(ReadBytes(dir / "config.dat").size(), 158u);
+// Faults of the file layer, made to order: the next opens or reads fail with
+// the given error (a read after `read_before` bytes have come).
+struct InjectedFault {
+  int open_error = 0;
+  int read_error = 0;
+  size_t read_before = 0;
+};
+InjectedFault g_fault;
+size_t g_read_so_far = 0;
+
+int FaultyOpen(const char* path, int flags) {
+  if (g_fault.open_error != 0) {
+    errno = g_fault.open_error;
+    return -1;
+  }
+  g_read_so_far = 0;
+  return ::open(path, flags);
+}
+
+ssize_t FaultyRead(int fd, void* out, size_t size) {
+  if (g_fault.read_error != 0 && g_read_so_far >= g_fault.read_before) {
+    errno = g_fault.read_error;
+    return -1;
+  }
+  if (g_fault.read_error != 0) size = std::min(size, g_fault.read_before - g_read_so_far);
+  const ssize_t n = ::read(fd, out, size);
+  if (n > 0) g_read_so_far += static_cast<size_t>(n);
+  return n;
+}
+
+class ScopedFault {
+ public:
+  explicit ScopedFault(InjectedFault fault) {
+    g_fault = fault;
+    previous_ = SetFileSystemCalls({FaultyOpen, FaultyRead});
+  }
+  ~ScopedFault() {
+    SetFileSystemCalls(previous_);
+    g_fault = {};
+  }
+
+ private:
+  FileSystemCalls previous_;
+};
+
+// The player's ten records are in config.dat: whatever keeps the game from
+// reading it now (a failing disk, a system out of descriptors or memory, the
+// file's rights, something that is not a file) stops the start with the
+// reason, and nothing is written over it. Only a missing or short file gets
+// the defaults (the cases above).
+TEST(ConfigFile, AFileThatCannotBeReadNowIsNeverReplaced) {
+  enum class Setup { kRecord, kWriteOnly, kReadOnly, kFolder, kPipe, kLinkToNode };
+  const struct {
+    const char* what;
+    Setup setup;
+    InjectedFault fault;
+    const char* message;  // after "Cannot ..."
+  } cases[] = {
+      {"EIO at the open", Setup::kRecord, {EIO, 0, 0}, "open \"config.dat\": Input/output error"},
+      {"ENFILE at the open", Setup::kRecord, {ENFILE, 0, 0}, "open \"config.dat\": Too many open files in system"},
+      {"ENOMEM at the open", Setup::kRecord, {ENOMEM, 0, 0}, "open \"config.dat\": Cannot allocate memory"},
+      {"EIO at the first read", Setup::kRecord, {0, EIO, 0}, "read \"config.dat\": Input/output error"},
+      {"EIO after 100 bytes", Setup::kRecord, {0, EIO, 100}, "read \"config.dat\": Input/output error"},
+      {"a write-only file", Setup::kWriteOnly, {}, "open \"config.dat\": Permission denied"},
+      {"a read-only file", Setup::kReadOnly, {}, "open \"config.dat\": Permission denied"},
+      {"a folder", Setup::kFolder, {}, "open \"config.dat\": Is a directory"},
+      {"a pipe nobody writes to", Setup::kPipe, {}, "open \"config.dat\": Not a regular file"},
+      {"a link to a device node", Setup::kLinkToNode, {}, "open \"config.dat\": Not a regular file"},
+  };
+  const std::vector<uint8_t> record(158, 0x5A);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const auto path = dir / "config.dat";
+    mode_t kind = S_IFREG;
+    switch (c.setup) {
+      case Setup::kRecord: WriteBytes(path, record); break;
+      case Setup::kWriteOnly:
+      case Setup::kReadOnly:
+        WriteBytes(path, record);
+        ::chmod(path.c_str(), c.setup == Setup::kWriteOnly ? 0200 : 0444);
+        // The rights are the owner's: as root, the file goes to the unprivileged
+        // user the reader runs as, who may enter the folder but not write to it.
+        if (::geteuid() == 0) {
+          ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        }
+        ::chmod(dir.Path().c_str(), 0755);
+        break;
+      case Setup::kFolder:
+        std::filesystem::create_directory(path);
+        kind = S_IFDIR;
+        break;
+      case Setup::kPipe:
+        ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+        kind = S_IFIFO;
+        break;
+      case Setup::kLinkToNode:
+        kind = testing::MakeSpecialFile(dir / "node");
+        std::filesystem::create_symlink("node", path);
+        break;
+    }
+    ASSERT_NE(kind, 0) << "no device node nor pipe could be made";
+    const bool unprivileged = c.setup == Setup::kWriteOnly || c.setup == Setup::kReadOnly;
+    const std::string expected = std::string("Cannot ") + c.message;
+    // In a child: a read that blocked would otherwise hang the suite.
+    const int code = testing::RunInChild(
+        [&] {
+          ScopedFault fault(c.fault);
+          TConfig config;
+          try {
+            ConfigFile(path).ReadOrCreate(config);
+          } catch (const EInOutError& e) {
+            if (e.what() == expected) return 0;
+            std::fprintf(stderr, "message: %s\n", e.what());
+            return 2;
+          }
+          return 1;
+        },
+        10, unprivileged);
+    EXPECT_EQ(code, 0) << "1: read without an error, 2: another message, -1: blocked";
+    if (c.setup == Setup::kLinkToNode) {
+      EXPECT_EQ(testing::KindAt(path), S_IFLNK);
+      EXPECT_EQ(testing::KindAt(dir / "node"), kind) << "the node is left as it was";
+    } else {
+      EXPECT_EQ(testing::KindAt(path), kind);
+    }
+    if (kind == S_IFREG) {
+      ::chmod(path.c_str(), 0644);
+      EXPECT_EQ(ReadBytes(path), record) << "the player's records are untouched";
+    }
+    EXPECT_FALSE(std::filesystem::exists(TemporaryFileFor(path)));
+  }
 }
 
 TEST(ConfigFile, ATerminateRequestLeavesTheFileAlone) {

@@ -178,29 +178,52 @@ TEST_F(GameLoop, WithNoLivesLeftTheGameGoesOnUntilTheRespawnDelayEnds) {
   EXPECT_FALSE(Hero().Visible);
 }
 
+// The aircraft rams the level's last enemy: the level ends in the lost life's
+// interval. With a life left the next level starts; with the last one gone the
+// game ends there, as when the interval runs out, never with 0 lives in play.
 TEST_F(GameLoop, TheLastEnemyOfALevelAndTheAircraftInTheSameFrame) {
-  StartPlaying();
-  QuietField();
-  G().LevelKills = 9;
-  Hero().Health = 5;
-  auto& enemy = Spawn<TFlyingEnemySprite>(uint16_t{1});
-  enemy.X = Hero().X + 10;
-  enemy.Y = Hero().Y;
-  enemy.ShotCooldown = 100;
-  Frame();  // the aircraft rams it: both go
-  EXPECT_EQ(G().GameState, gsHeroDown);
-  EXPECT_EQ(G().LevelKills, 10);
-  EXPECT_EQ(G().Lives, 2);
-  Frame();
-  EXPECT_EQ(G().GameState, gsLevelIntro) << "the level ends in every state";
-  EXPECT_EQ(G().Level, 2);
-  EXPECT_EQ(G().LevelKills, 0);
-  EXPECT_EQ(G().Lives, 2) << "the lost life stays lost";
-  EXPECT_EQ(Hero().Health, 50);
-  EXPECT_TRUE(All<TFlyingEnemySprite>().empty());
-  while (G().GameState == gsLevelIntro) Frame();
-  EXPECT_TRUE(Hero().Visible);
-  EXPECT_EQ(Hero().Health, 50);
+  for (const int lives : {3, 1}) {
+    SCOPED_TRACE(lives);
+    StartPlaying();
+    QuietField();
+    G().Lives = lives;
+    G().LevelKills = 9;
+    Hero().Health = 5;
+    auto& enemy = Spawn<TFlyingEnemySprite>(uint16_t{1});
+    enemy.X = Hero().X + 10;
+    enemy.Y = Hero().Y;
+    enemy.ShotCooldown = 100;
+    Frame();  // the aircraft rams it: both go
+    EXPECT_EQ(G().GameState, gsHeroDown);
+    EXPECT_EQ(G().LevelKills, 10);
+    EXPECT_EQ(G().Lives, lives - 1);
+    Frame();
+    EXPECT_EQ(G().LevelKills, 0);
+    EXPECT_EQ(G().Lives, lives - 1) << "the lost life stays lost";
+    EXPECT_TRUE(All<TFlyingEnemySprite>().empty()) << "the field is cleared";
+    EXPECT_FALSE(Hero().Visible);
+    if (lives > 1) {
+      EXPECT_EQ(G().GameState, gsLevelIntro) << "the level ends in every state";
+      EXPECT_EQ(G().Level, 2);
+      EXPECT_EQ(Hero().Health, 50);
+      while (G().GameState == gsLevelIntro) Frame();
+      EXPECT_TRUE(Hero().Visible);
+      EXPECT_EQ(Hero().Health, 50);
+    } else {
+      EXPECT_EQ(G().GameState, gsGameOver) << "no level starts without lives";
+      EXPECT_EQ(G().MessageTimer, 1500 - 16) << "the caption's first frame is this one";
+      EXPECT_EQ(TextAt(290, 280), "Конец Игры");
+      EXPECT_EQ(G().Level, 1);
+      EXPECT_EQ(TextAt(270, 4), "0");
+      for (int i = 0; i < 200 && G().GameState == gsGameOver; ++i) {
+        ASSERT_FALSE(Hero().Visible);
+        ASSERT_EQ(G().Lives, 0);
+        Frame();
+      }
+      EXPECT_EQ(G().GameState, gsMenu) << "the few points do not enter the table";
+    }
+    game.reset();
+  }
 }
 
 TEST_F(GameLoop, ClearingTheFieldKeepsTheLongLivedSprites) {

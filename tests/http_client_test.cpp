@@ -41,10 +41,11 @@ struct Outcome {
   std::string error_body;
 };
 
-Outcome Fetch(THTTPClient& client, const std::string& url) {
+Outcome Fetch(THTTPClient& client, const std::string& url,
+              THTTPClient::Deadline deadline = THTTPClient::Deadline::max()) {
   Outcome out;
   try {
-    out.body = client.Get(url);
+    out.body = client.Get(url, deadline);
   } catch (const EHTTPProtocolError& e) {
     out.message = e.what();
     out.protocol = true;
@@ -215,6 +216,9 @@ TEST(HttpClient, FailsOnBrokenAndBoundlessAnswers) {
       {"a code of four digits", {"HTTP/1.1 2000 OK\r\nContent-Length: 2\r\n\r\nOK"}, nullptr},
       {"status line without a number", {"HTTP/1.1 OK\r\nContent-Length: 2\r\n\r\nOK"}, nullptr},
       {"bad chunk size", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nOK\r\n0\r\n\r\n"}, nullptr},
+      {"two different lengths",
+       {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\nContent-Length: 9\r\n\r\nOK|a|b|c|"},
+       "Malformed answer: two different Content-Length values."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -323,6 +327,19 @@ TEST(HttpClient, GivesUpOnAServerThatNeverAnswers) {
       EXPECT_NE(out.message.find("timed out"), std::string::npos) << out.message;
     }
   }
+}
+
+// Requests that must end together share a deadline: one that comes first
+// bounds the request, and one already past sends nothing at all.
+TEST(HttpClient, ASharedDeadlineBoundsTheRequest) {
+  TScriptedHttpServer server({{"", false, true}});
+  THTTPClient client(1000ms, 20000ms);
+  const auto deadline = std::chrono::steady_clock::now() + 300ms;
+  const Outcome out = Fetch(client, server.Url("/first"), deadline);
+  ASSERT_FALSE(out.body);
+  EXPECT_NE(out.message.find("timed out"), std::string::npos) << out.message;
+  EXPECT_THROW(client.Get(server.Url("/second"), deadline), EHTTPError);
+  EXPECT_EQ(server.Requests().size(), 1u) << "nothing is sent past the deadline";
 }
 
 TEST(HttpClient, GivesUpConnectingAfterTheConnectTimeout) {

@@ -43,9 +43,11 @@ TEST(HttpGetTool, ReportsEachFailureOnItsLineAndGoesOn) {
   EXPECT_EQ(r.out, "ERROR HTTP/1.1 404 Not Found\nERROR Unsupported URL scheme: ftp\nOK 0\n\n");
 }
 
-TEST(HttpGetTool, WithoutUrlsShowsItsUsage) {
-  EXPECT_EQ(RunTool({}).code, 2);
-  EXPECT_EQ(RunTool({}).out, "");
+TEST(HttpGetTool, WithoutUrlsOrWithAnUnknownOptionShowsItsUsage) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"--verbose", "http://127.0.0.1:1/"}}) {
+    EXPECT_EQ(RunTool(args).code, 2);
+    EXPECT_EQ(RunTool(args).out, "") << "the usage goes to standard error, nothing is fetched";
+  }
 }
 
 }  // namespace

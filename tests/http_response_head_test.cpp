@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "online/http_error.h"
 
@@ -107,6 +109,43 @@ TEST(HttpResponseHead, ReadsTheHeadersWithoutRegardToCase) {
     EXPECT_EQ(head.ConnectionClose(), c.close);
     EXPECT_EQ(head.SetCookies(), c.cookie ? std::vector<std::string>{c.cookie} : std::vector<std::string>{});
   }
+}
+
+// One length, however often it is said, frames the body; two different ones
+// would let the client and anything between it and the service read two
+// different answers, so the answer is refused.
+TEST(HttpResponseHead, RefusesTwoDifferentLengths) {
+  const struct {
+    std::vector<std::string> headers;
+    bool refused;
+  } cases[] = {
+      {{"Content-Length: 2"}, false},
+      {{"Content-Length: 2", "content-length:  2 "}, false},
+      {{"Content-Length: 2, 2"}, false},
+      {{"Content-Length: 02", "Content-Length: 2"}, false},
+      {{"Content-Length: 2", "Content-Length: 9"}, true},
+      {{"Content-Length: 9", "CONTENT-LENGTH: 2"}, true},
+      {{"Content-Length: 2, 9"}, true},
+      {{"Content-Length: 2", "X: y", "Content-Length: 20"}, true},
+      {{"Content-Length: 2", "Content-Length:"}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.headers.back());
+    THTTPResponseHead head;
+    head.TakeLine("HTTP/1.1 200 OK\r\n");
+    std::string error = "no error";
+    try {
+      for (const std::string& h : c.headers) head.TakeLine(h + "\r\n");
+      head.TakeLine("\r\n");
+    } catch (const EHTTPError& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, c.refused ? "Malformed answer: two different Content-Length values." : "no error");
+  }
+  // The length of a 100 Continue block is its own.
+  EXPECT_EQ(ErrorOf({"HTTP/1.1 100 Continue\r\n", "Content-Length: 0\r\n", "\r\n", "HTTP/1.1 200 OK\r\n",
+                     "Content-Length: 2\r\n", "\r\n"}),
+            "no error");
 }
 
 TEST(HttpResponseHead, BoundsEachLineAndTheWholeBlock) {

@@ -194,11 +194,12 @@ TEST_F(MainFormTest, LosingFocusDuringPlayPausesAndComingBackKeepsThePause) {
   EXPECT_EQ(platform.pointer_warps[0], std::make_pair(400, 300));
 }
 
-TEST_F(MainFormTest, AnUnwritableSettingsFileIsReportedAndTheWindowStillComesUp) {
-  std::filesystem::create_directories(dir / "config.dat");  // a folder cannot be written as a file
+TEST_F(MainFormTest, AnUnreadableSettingsFileIsReportedAndTheWindowStillComesUp) {
+  std::filesystem::create_directories(dir / "config.dat");  // a folder can be neither read nor replaced
   TmainForm& f = Start();
   ASSERT_EQ(platform.message_boxes.size(), 1u);
-  EXPECT_NE(platform.message_boxes[0].second.find("config.dat"), std::string::npos);
+  EXPECT_EQ(platform.message_boxes[0].second, "Cannot open \"config.dat\": Is a directory");
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "config.dat"));
   EXPECT_TRUE(platform.display_open);
   EXPECT_NE(f.Globals.GameState, gsMenu) << "the remaining start-up steps are skipped";
   f.Close();

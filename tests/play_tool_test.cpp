@@ -165,6 +165,26 @@ TEST_F(PlayTool, ErrorsEndWithStatusOneAndAMessage) {
   }
 }
 
+// Paths on the command line are the caller's: a shot named without a folder
+// lands where the tool was started, not in the game folder it plays in.
+TEST_F(PlayTool, ARelativeShotIsWrittenWhereTheToolWasStarted) {
+  testing::ScopedWorkingDir here(dir.Path());
+  const ToolResult r = RunTool(AEROVELL_PLAY, {"--frames", "3", "--shot", "3:shot.png"});
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(testing::LoadPng(dir / "shot.png").Width(), 800);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(AEROVELL_GAME_DIR) / "shot.png"));
+}
+
+// A run that is shorter than asked for says so: its figures cover fewer frames.
+TEST_F(PlayTool, AGameThatQuitsEarlySaysSoOnStandardError) {
+  // Esc on the main menu asks whether to leave; Enter answers "Да".
+  testing::WriteBytes(dir / "quit.txt", Bytes("5 down 0x1B\n6 up 0x1B\n10 down 0x0D\n11 up 0x0D\n"));
+  const ToolResult r = RunTool(AEROVELL_PLAY, {"--frames", "100", "--input", (dir / "quit.txt").string()});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("aerovell-play: the game quit after frame 10 of 100\n"), std::string::npos) << r.out;
+  EXPECT_EQ(RunTool(AEROVELL_PLAY, {"--frames", "10"}).out, "") << "nothing to say when all frames were played";
+}
+
 TEST_F(PlayTool, AGameFolderOfItsOwnKeepsItsSettings) {
   testing::TempDir game;
   std::filesystem::copy(AEROVELL_GAME_DIR, game.Path(), std::filesystem::copy_options::recursive);

@@ -2,7 +2,10 @@
 
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cstdio>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,33 @@ inline ToolResult RunTool(const std::string& binary, const std::vector<std::stri
   const int status = pclose(pipe);
   r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return r;
+}
+
+// What `--help` must print: "usage: PROGRAM ..." first, then one line for each
+// option named anywhere in the text, starting with it ("  --seed N  ..." or
+// "  -h, --help  ..."), and the help option itself. Returns what is wrong, or
+// nothing.
+inline std::string UsageProblem(const std::string& text, const std::string& program) {
+  if (text.rfind("usage: " + program + " ", 0) != 0) return "does not start with \"usage: " + program + "\"";
+  std::map<std::string, int> described;  // option -> lines that start with it
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  -", 0) != 0) continue;
+    std::istringstream words(line);
+    for (std::string word; words >> word && word[0] == '-';) {
+      if (word.back() == ',') word.pop_back();
+      ++described[word];
+    }
+  }
+  std::string problems;
+  for (size_t at = text.find("--"); at != std::string::npos; at = text.find("--", at + 2)) {
+    size_t end = at + 2;
+    while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '-')) ++end;
+    const std::string option = text.substr(at, end - at);
+    if (option.size() > 2 && described[option] != 1) problems += option + " has no line of its own; ";
+  }
+  if (described["--help"] != 1 || described["-h"] != 1) problems += "no line for -h, --help; ";
+  return problems;
 }
 
 }  // namespace aerovell::testing

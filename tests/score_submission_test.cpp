@@ -2,6 +2,7 @@
 // and the two requests of a submission, against a scripted server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <set>
 
 #include "online/score_codec.h"
@@ -230,6 +231,27 @@ TEST_F(Submission, AnyFailureShowsTheMessageFor1500MsAndAsksAgain) {
     EXPECT_EQ(G().MenuItem, 1) << "with its previous selection";
     game.reset();
   }
+}
+
+// Nothing is drawn while the record goes, so the two requests share one bound
+// (the client's 10 s): a service that answers the version late and the record
+// never holds the game that long in all, not 10 s more.
+TEST_F(Submission, BothRequestsTogetherEndWithinOneBound) {
+  using namespace std::chrono;
+  const milliseconds bound = THTTPClient::kDefaultRequestTimeout;
+  const milliseconds late = bound * 6 / 10;
+  TScriptedHttpServer server({{Ok("OK|a|b|c|d|"), false, false, 0, late}, {"", false, true}});
+  ReachNameEntry(900, server.HostPort());
+  EnterName("Ли");
+  const auto start = steady_clock::now();
+  Tap(vk::kReturn);  // "Да"
+  const auto end = steady_clock::now();
+  EXPECT_EQ(G().GameState, gsSubmitFailed);
+  const auto times = server.RequestTimes();
+  ASSERT_EQ(times.size(), 2u) << "the record's request went after the late answer";
+  // Generous margins for a busy machine; one bound is still far from two.
+  EXPECT_LT(end - start, bound + 5s);
+  EXPECT_LT(end - times[1], bound - late + 2s) << "the record's request got only what was left";
 }
 
 TEST_F(Submission, TheEchoValueComesFromTheVersionAnswer) {

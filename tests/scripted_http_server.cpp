@@ -81,6 +81,11 @@ std::vector<std::string> TScriptedHttpServer::Requests() const {
   return requests_;
 }
 
+std::vector<std::chrono::steady_clock::time_point> TScriptedHttpServer::RequestTimes() const {
+  std::lock_guard lock(mutex_);
+  return request_times_;
+}
+
 int TScriptedHttpServer::Connections() const {
   std::lock_guard lock(mutex_);
   return connections_;
@@ -131,6 +136,7 @@ bool TScriptedHttpServer::Serve(Connection& c) {
     {
       std::lock_guard lock(mutex_);
       requests_.push_back(c.received.substr(0, end + 4));
+      request_times_.push_back(std::chrono::steady_clock::now());
     }
     c.received.erase(0, end + 4);
     if (next_reply_ == replies_.size()) return false;

@@ -40,6 +40,8 @@ class TScriptedHttpServer {
   std::string HostPort() const;
 
   std::vector<std::string> Requests() const;
+  // When each request head was complete, in the same order.
+  std::vector<std::chrono::steady_clock::time_point> RequestTimes() const;
   int Connections() const;
 
  private:
@@ -63,6 +65,7 @@ class TScriptedHttpServer {
   std::atomic<bool> stop_{false};
   mutable std::mutex mutex_;
   std::vector<std::string> requests_;
+  std::vector<std::chrono::steady_clock::time_point> request_times_;
   int connections_ = 0;
   std::thread thread_;
 };

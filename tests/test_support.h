@@ -1,6 +1,8 @@
 #pragma once
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,6 +58,22 @@ class ScopedWorkingDir {
  private:
   std::filesystem::path previous_;
 };
+
+// Something at `path` that is not a regular file, made in the test's own
+// folder: a character device node with the null device's numbers (harmless to
+// open) where the system lets the test make one, else a pipe. Returns the kind
+// made (S_IFCHR or S_IFIFO), 0 when neither could be made.
+inline mode_t MakeSpecialFile(const std::filesystem::path& path) {
+  if (::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) return S_IFCHR;
+  if (::mkfifo(path.c_str(), 0666) == 0) return S_IFIFO;
+  return 0;
+}
+
+// The kind of what is at `path` (S_IFREG, S_IFCHR...), links not followed; 0 when nothing is.
+inline mode_t KindAt(const std::filesystem::path& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
 
 // Runs `body` in a child process, for what could hang, exhaust memory or needs
 // other rights than the test's. Returns the child's exit code (what `body`

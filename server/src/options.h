@@ -28,7 +28,7 @@ inline constexpr const char* kUsage =
     "usage: aerovell-scores [--listen HOST:PORT] [--db FILE|CONNINFO] [--max-per-minute N]\n"
     "                       [--max-versions-per-minute N] [--clients-followed N]\n"
     "                       [--max-connections N] [--max-per-address N] [--trust-proxy ADDR]...\n"
-    "                       [--threads N] [--quiet]\n"
+    "                       [--threads N] [--quiet] [--help]\n"
     "       aerovell-scores --copy-records FROM TO\n"
     "  --listen                   address to serve on (default 127.0.0.1:8642; port 0 takes a free\n"
     "                             one; IPv6 as [::1]:8642)\n"
@@ -50,7 +50,8 @@ inline constexpr const char* kUsage =
     "                             16 with PostgreSQL, where each waits on the server in turn)\n"
     "  --quiet                    no log line per request\n"
     "  --copy-records FROM TO     copy every record from one database (file or PostgreSQL) into\n"
-    "                             another whose table is empty, keeping ids and order, and end\n";
+    "                             another whose table is empty, keeping ids and order, and end\n"
+    "  -h, --help                 this text\n";
 
 // Parses the arguments after the program name; the error says what was wrong.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);

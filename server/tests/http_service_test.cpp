@@ -10,6 +10,9 @@
 #include <atomic>
 #include <thread>
 
+#include "online/http_client.h"
+#include "run_tool.h"
+#include "score_store.h"
 #include "score_test_support.h"
 #include "service_process.h"
 #include "sqlite_db.h"
@@ -230,6 +233,12 @@ TEST_F(HttpServiceTest, BadArgumentsAreRefusedWithTheUsage) {
     std::string log;
     EXPECT_EQ(testing::RunServiceToEnd(dir_.Path(), args, log), 2) << args[0];
     EXPECT_NE(log.find("usage: aerovell-scores"), std::string::npos) << log;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "scores.sqlite"));
+  for (const char* help : {"--help", "-h"}) {
+    const auto r = aerovell::testing::RunTool(AEROVELL_SCORES_BINARY, {help}, false);
+    EXPECT_EQ(r.code, 0) << help;
+    EXPECT_EQ(aerovell::testing::UsageProblem(r.out, "aerovell-scores"), "") << r.out;
   }
   EXPECT_FALSE(std::filesystem::exists(dir_ / "scores.sqlite"));
 }

@@ -1,12 +1,36 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string_view>
 
 #include "app/main_form.h"
 #include "platform/sdl/sdl_platform.h"
 
-int main() {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: aerovell [--help] [--version]\n"
+    "Plays Aerovell; settings and records are in config.dat in the working directory.\n"
+    "  -h, --help  this text\n"
+    "  --version   the game's version\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
   using namespace aerovell;
+  // The game itself takes nothing from its command line; these two only
+  // answer the question and end.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("Aerovell %s\n", AEROVELL_VERSION);
+      return 0;
+    }
+  }
   SdlPlatform::InstallSignalHandlers();
   try {
     SdlPlatform platform(TmainForm::kCaption);

@@ -78,7 +78,7 @@ std::string LibraryRootClass(std::span<const uint8_t> file);
 void LoadLibraryBytes(std::span<const uint8_t> file, std::string_view root_class, StreamObject& collection);
 
 // A whole file's bytes, read straight into their buffer.
-using FileBytes = std::vector<uint8_t, NoInitAllocator<uint8_t>>;
+using FileBytes = std::vector<uint8_t, PopulatedAllocator<uint8_t>>;
 // Library files larger than this are refused ("Stream read error"): the
 // game's own are a few megabytes.
 inline constexpr uint64_t kMaxLibraryFileSize = uint64_t{256} << 20;

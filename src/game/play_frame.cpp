@@ -31,8 +31,17 @@ void TGameSession::DXTimer2Timer(int lag_count) {
 void TGameSession::CompleteLevel() {
   TGameGlobals& g = ctx_.Globals;
   if (g.LevelKills < g.Level * 10) return;
-  if (g.Level < 255) ++g.Level;  // a 256th level would divide the spawn delay by zero
   g.LevelKills = 0;
+  if (g.Lives <= 0) {
+    // The crash that took the last life also made the level's last kill: no
+    // level starts without an aircraft; the game ends as the lost life would.
+    ClearGameField();
+    g.MessageTimer = 1500;
+    g.GameState = gsGameOver;
+    ctx_.PlaySound("looser");
+    return;
+  }
+  if (g.Level < 255) ++g.Level;  // a 256th level would divide the spawn delay by zero
   g.MessageTimer = 1500;
   ctx_.PlaySound("nextlevel");
   if (g.HeroSprite) g.HeroSprite->Health = 50;

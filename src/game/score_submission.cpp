@@ -1,5 +1,7 @@
 // Sending a record to the score service: the please-wait frame, the version
 // request, the record's letters, and the answer's verdict.
+#include <chrono>
+
 #include "game/canvas_text.h"
 #include "game/game_session.h"
 #include "game/play_texts.h"
@@ -21,11 +23,14 @@ void TGameSession::SubmitScore() {
   g.GameState = gsSubmitting;
 
   const std::string host = host_.ScoreHost();
+  // The frame waits for both requests: one bound covers them together, and
+  // the record's request gets what the version's left of it.
+  const auto deadline = std::chrono::steady_clock::now() + http_.RequestTimeout();
   // Every failure of the network or the service is the same to the player: the
   // answer stays what it was and does not start with "OK".
   std::string answer;
   try {
-    answer = http_.Get(ScoreServiceUrl(host, "version&prg=Aerovell"));
+    answer = http_.Get(ScoreServiceUrl(host, "version&prg=Aerovell"), deadline);
   } catch (const EHTTPError&) {}
   if (!IsOkAnswer(answer)) {
     g.MessageTimer = 1500;
@@ -35,7 +40,7 @@ void TGameSession::SubmitScore() {
   answer = ScoreInfo(g.PlayerName.Text(), g.Score, EchoValue(answer), ctx_.Config.Country.Text());
   const std::string letters = ScoreLettersOf(answer);
   try {
-    answer = http_.Get(ScoreServiceUrl(host, "hs&prg=Aerovell&inf=" + letters));
+    answer = http_.Get(ScoreServiceUrl(host, "hs&prg=Aerovell&inf=" + letters), deadline);
   } catch (const EHTTPError&) {}
   if (IsOkAnswer(answer)) {
     // As the "Нет" of the question: the menu sound, and back to the menus.

@@ -9,6 +9,12 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// A length as written, without the leading zeros that do not change it.
+std::string_view WithoutLeadingZeros(std::string_view value) {
+  while (value.size() > 1 && value.front() == '0' && IsDigit(value[1])) value.remove_prefix(1);
+  return value;
+}
+
 }  // namespace
 
 void THTTPResponseHead::TakeLine(std::string_view line) {
@@ -35,6 +41,7 @@ void THTTPResponseHead::TakeStatusLine(std::string_view line) {
   expect_status_ = false;
   has_location_ = false;
   connection_close_ = false;
+  content_length_.reset();
   status_line_ = line;
   code_ = -1;
   status_text_.clear();
@@ -68,6 +75,21 @@ void THTTPResponseHead::TakeHeaderLine(std::string_view line) {
     if (EqualsIgnoringAsciiCase(value, "close")) connection_close_ = true;
   } else if (EqualsIgnoringAsciiCase(name, "Set-cookie") || EqualsIgnoringAsciiCase(name, "Set-cookie2")) {
     set_cookies_.emplace_back(value);
+  } else if (EqualsIgnoringAsciiCase(name, "Content-Length")) {
+    TakeContentLength(value);
+  }
+}
+
+// The same length given again (in another header or in a list, "5, 5") is
+// the same answer; a different one is a malformed answer.
+void THTTPResponseHead::TakeContentLength(std::string_view value) {
+  while (true) {
+    const size_t comma = value.find(',');
+    const std::string_view one = WithoutLeadingZeros(TrimBlanks(value.substr(0, comma)));
+    if (!content_length_) content_length_ = one;
+    else if (one != *content_length_) throw EHTTPError("Malformed answer: two different Content-Length values.");
+    if (comma == std::string_view::npos) return;
+    value.remove_prefix(comma + 1);
   }
 }
 

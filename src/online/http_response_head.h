@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +12,9 @@ namespace aerovell {
 // at a time as they arrive: the status of the final answer (after any
 // "100 Continue"), whether it names a Location or asks to close the
 // connection, and every cookie the answer sets. Lines after the final header
-// block (the trailer of a chunked body) only count against the bounds.
+// block (the trailer of a chunked body) only count against the bounds. An
+// answer that gives its length twice, differently, is refused: which one
+// frames the body is anybody's guess, and the two readings give two answers.
 class THTTPResponseHead {
  public:
   // The longest status or header line, without its line end.
@@ -20,7 +23,8 @@ class THTTPResponseHead {
   static constexpr size_t kMaxBytes = 64 * 1024;
 
   // Takes one line as received, with or without its LF (a CR before the LF is
-  // dropped too). Throws EHTTPError when a bound is exceeded.
+  // dropped too). Throws EHTTPError when a bound is exceeded or the answer
+  // names two different Content-Length values.
   void TakeLine(std::string_view line);
 
   // The header block of an answer other than 100 has ended.
@@ -39,6 +43,7 @@ class THTTPResponseHead {
  private:
   void TakeStatusLine(std::string_view line);
   void TakeHeaderLine(std::string_view line);
+  void TakeContentLength(std::string_view value);
 
   size_t bytes_ = 0;
   bool expect_status_ = true;
@@ -48,6 +53,7 @@ class THTTPResponseHead {
   std::string status_text_;
   bool has_location_ = false;
   bool connection_close_ = false;
+  std::optional<std::string> content_length_;  // the value given first, without leading zeros
   std::vector<std::string> set_cookies_;
 };
 

@@ -13,25 +13,42 @@ namespace {
 
 volatile std::sig_atomic_t g_terminate = 0;
 
+FileSystemCalls g_calls;
+
+int SystemOpen(const char* path, int flags) { return g_calls.open ? g_calls.open(path, flags) : ::open(path, flags); }
+
+ssize_t SystemRead(int fd, void* out, size_t size) {
+  return g_calls.read ? g_calls.read(fd, out, size) : ::read(fd, out, size);
+}
+
 }  // namespace
+
+FileSystemCalls SetFileSystemCalls(const FileSystemCalls& calls) noexcept {
+  const FileSystemCalls previous = g_calls;
+  g_calls = calls;
+  return previous;
+}
 
 void RequestTerminate() noexcept { g_terminate = 1; }
 bool TerminateRequested() noexcept { return g_terminate != 0; }
 void ClearTerminateRequest() noexcept { g_terminate = 0; }
 
-int OpenRegularFile(const std::string& path, int flags, std::string& reason) {
+int OpenRegularFile(const std::string& path, int flags, std::string& reason, int* error) {
   int fd;
   do {
-    fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    fd = SystemOpen(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   } while (fd < 0 && errno == EINTR && !TerminateRequested());
   if (fd < 0) {
+    if (error) *error = errno;
     reason = std::strerror(errno);
     return -1;
   }
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    const int error = errno;
-    reason = S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : st.st_mode ? "Not a regular file" : std::strerror(error);
+    const bool other_kind = st.st_mode != 0 && !S_ISDIR(st.st_mode);
+    const int code = S_ISDIR(st.st_mode) ? EISDIR : other_kind ? EINVAL : errno;
+    reason = other_kind ? "Not a regular file" : std::strerror(code);
+    if (error) *error = code;
     ::close(fd);
     return -1;
   }
@@ -40,16 +57,18 @@ int OpenRegularFile(const std::string& path, int flags, std::string& reason) {
   return fd;
 }
 
-size_t ReadUpTo(int fd, uint8_t* out, size_t size, std::string& reason) {
+size_t ReadUpTo(int fd, uint8_t* out, size_t size, std::string& reason, int* error) {
+  if (error) *error = 0;
   size_t got = 0;
   while (got < size) {
-    const ssize_t n = ::read(fd, out + got, size - got);
+    const ssize_t n = SystemRead(fd, out + got, size - got);
     if (n > 0) {
       got += static_cast<size_t>(n);
       continue;
     }
     if (n == 0) break;
     if (errno == EINTR && !TerminateRequested()) continue;
+    if (error) *error = errno;
     reason = std::strerror(errno);
     break;
   }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <sys/mman.h>
+
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <span>
 #include <utility>
@@ -30,7 +33,44 @@ struct NoInitAllocator : std::allocator<T> {
     ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
   }
 };
-using PixelBuffer = std::vector<uint32_t, NoInitAllocator<uint32_t>>;
+
+// For the big buffers that are written whole as soon as they are made (a
+// library file read in, its pictures decoded, the surfaces): their pages are
+// made present in one go when the buffer is mapped, rather than one fault per
+// page while they are first written, which on a virtual machine costs about
+// as much again as the writing itself. Small buffers come from the heap.
+template <class T>
+struct PopulatedAllocator : NoInitAllocator<T> {
+  template <class U>
+  struct rebind {
+    using other = PopulatedAllocator<U>;
+  };
+  static constexpr size_t kMappedBytes = 256 * 1024;
+
+  PopulatedAllocator() = default;
+  template <class U>
+  PopulatedAllocator(const PopulatedAllocator<U>&) noexcept {}
+
+  T* allocate(size_t n) {
+    if (n > SIZE_MAX / sizeof(T)) throw std::bad_array_new_length();
+    const size_t bytes = n * sizeof(T);
+    if (bytes < kMappedBytes) return std::allocator<T>::allocate(n);
+    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    return static_cast<T*>(p);
+  }
+  void deallocate(T* p, size_t n) noexcept {
+    const size_t bytes = n * sizeof(T);
+    if (bytes < kMappedBytes) std::allocator<T>::deallocate(p, n);
+    else ::munmap(p, bytes);
+  }
+};
+template <class T, class U>
+bool operator==(const PopulatedAllocator<T>&, const PopulatedAllocator<U>&) noexcept {
+  return true;
+}
+
+using PixelBuffer = std::vector<uint32_t, PopulatedAllocator<uint32_t>>;
 
 // Game colours are 0x00BBGGRR (255 is pure red); surface pixels are 0x00RRGGBB,
 // the layout the presenter uploads without conversion.

@@ -13,9 +13,11 @@ namespace {
 // Links are followed at most this deep (the kernel's own limit).
 constexpr int kMaxLinks = 40;
 
-[[noreturn]] void Fail(const std::filesystem::path& path, int error) {
-  throw EInOutError("Cannot write \"" + path.filename().string() + "\": " + std::strerror(error));
+[[noreturn]] void Fail(const std::filesystem::path& path, const std::string& reason) {
+  throw EInOutError("Cannot write \"" + path.filename().string() + "\": " + reason);
 }
+
+[[noreturn]] void Fail(const std::filesystem::path& path, int error) { Fail(path, std::strerror(error)); }
 
 bool WriteAll(int fd, const uint8_t* data, size_t size) {
   while (size > 0) {
@@ -75,6 +77,10 @@ void WriteFileAtomically(const std::filesystem::path& path, std::span<const uint
   const std::filesystem::path target = FinalTarget(path);
   struct stat existing {};
   const bool exists = ::stat(target.c_str(), &existing) == 0;
+  // Only a file is ever replaced: renaming over a device, a pipe or a folder
+  // that the name leads to would destroy something that is not ours.
+  if (exists && S_ISDIR(existing.st_mode)) Fail(path, EISDIR);
+  if (exists && !S_ISREG(existing.st_mode)) Fail(path, "Not a regular file");
   if (exists && ::access(target.c_str(), W_OK) != 0) Fail(path, errno);
 
   // A temporary left by an earlier store may have any mode: start afresh, so

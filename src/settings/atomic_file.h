@@ -20,6 +20,8 @@ class EInOutError : public std::runtime_error {
 // behind, and the next store reuses it) is written, flushed to disk and renamed
 // over it, and the folder is flushed too.
 // - A symbolic link stays one: its final target is the file replaced.
+// - Anything but a regular file there (after following links: a device, a
+//   pipe, a folder) is left alone and reported.
 // - The file keeps its permission bits; a new file gets those of any new file.
 // - A file that exists but may not be written is left alone and reported, as
 //   opening it would be.

@@ -164,26 +164,33 @@ void UpdateHotKeyName(uint16_t key, std::string& name) {
 void ConfigFile::ReadOrCreate(TConfig& config) const {
   // A store killed half-way may have left its temporary file.
   RemoveStaleTemporary(path_);
+  const std::string name = "\"" + path_.filename().string() + "\": ";
   std::array<uint8_t, kConfigSize> bytes{};
-  bool read_ok = false;
-  // Only a regular file is read: a pipe or a device named config.dat could
-  // block the start or never end; it is replaced like any unreadable file.
   std::string reason;
-  const int fd = OpenRegularFile(path_.string(), O_RDWR, reason);
+  int error = 0;
+  // Only a regular file is read: a pipe or a device named config.dat could
+  // block the start or never end.
+  const int fd = OpenRegularFile(path_.string(), O_RDWR, reason, &error);
+  size_t got = 0;
   if (fd >= 0) {
-    const size_t got = ReadUpTo(fd, bytes.data(), bytes.size(), reason);
+    got = ReadUpTo(fd, bytes.data(), bytes.size(), reason, &error);
     ::close(fd);
     // Asked to end meanwhile: leave the file alone rather than reset it.
-    if (TerminateRequested())
-      throw EInOutError("Cannot read \"" + path_.filename().string() + "\": " + std::strerror(EINTR));
-    read_ok = got == bytes.size();
+    if (TerminateRequested()) throw EInOutError("Cannot read " + name + std::strerror(EINTR));
+    if (error != 0) throw EInOutError("Cannot read " + name + reason);
+  } else if (error != ENOENT) {
+    // The player's table may well be in there: a file that exists but cannot
+    // be opened now (a failing disk, no descriptors or memory left, no right
+    // to read or write it, not a file at all) is never taken for a missing
+    // one, whose defaults would be stored over it.
+    throw EInOutError("Cannot open " + name + reason);
   }
-  if (read_ok) {
+  if (got == bytes.size()) {
     config = TConfig::FromBytes(bytes);
     ScrambleConfig(config);
     return;
   }
-  // Bytes not named here keep what they held.
+  // Missing, or too short to hold a record. Bytes not named here keep what they held.
   ResetHighScores(config);
   config.Windowed = 1;
   config.MusicOn = 1;

@@ -63,8 +63,10 @@ class ConfigFile {
   explicit ConfigFile(std::filesystem::path path = "config.dat") : path_(std::move(path)) {}
   const std::filesystem::path& Path() const { return path_; }
 
-  // Reads the record into `config` in plain form; a missing, short or unreadable
-  // file is replaced by the defaults. Throws EInOutError when that cannot be written.
+  // Reads the record into `config` in plain form; a missing file or one shorter
+  // than a record is replaced by the defaults. Throws EInOutError, leaving the
+  // file alone, when it exists but cannot be opened or read (or is no regular
+  // file), and when the defaults cannot be written.
   void ReadOrCreate(TConfig& config) const;
   // Writes `config` as it is (callers scramble around it). Throws EInOutError.
   void SaveConfig(const TConfig& config) const;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The real game under Xvfb, played with xdotool: the 800 x 600 "Aerovell" window,
-# the options screen reached by keys (its picture checked), a setting switched,
+# The real game under Xvfb, played with xdotool: the 800 x 600 "Aerovell" window
+# (no GL and no libcurl loaded), the options screen reached by keys (its picture checked), a setting switched,
 # the way back by mouse, the exit question answered yes (exit code 0, the setting
 # in config.dat); then a second run ended by SIGTERM (exit code 0, no
 # temporary files left); a third run records its sound; a fourth runs full
@@ -15,6 +15,12 @@ cd "$1"
 start_game
 geometry=$(xdo getwindowgeometry "$wid" | awk '/Geometry/{print $2}')
 [ "$geometry" = "800x600" ] || fail "window is $geometry"
+# A virtual X server offers no graphics card: the game draws with SDL's
+# software renderer and never loads a GL, and libcurl waits for a record to send.
+maps=$(cat /proc/"$pid"/maps)
+for lib in libGL swrast_dri libLLVM libcurl; do
+  echo "$maps" | grep -q "$lib" && fail "$lib is loaded in the menus"
+done
 
 key Down
 key Return                 # options

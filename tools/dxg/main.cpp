@@ -3,6 +3,7 @@
 //   aerovell-dxg export FILE DIR  each picture as a PNG, each sound as a WAV
 //   aerovell-dxg check FILE       loads the file as the game does: prepares
 //                                 every item and draws every pattern once
+//   aerovell-dxg --help           the usage
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -17,10 +18,17 @@ namespace {
 
 using namespace aerovell;
 
+constexpr const char* kUsage =
+    "usage: aerovell-dxg list FILE\n"
+    "       aerovell-dxg export FILE DIR\n"
+    "       aerovell-dxg check FILE\n"
+    "  list FILE        one line per item of a picture (.dxg) or sound (.dxw) library\n"
+    "  export FILE DIR  each picture as a PNG, each sound as a WAV, into DIR\n"
+    "  check FILE       load the file as the game does: prepare every item, draw every pattern once\n"
+    "  -h, --help       this text\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: aerovell-dxg list FILE\n       aerovell-dxg export FILE DIR\n"
-               "       aerovell-dxg check FILE\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -138,6 +146,10 @@ int CheckWaves(const TWaveCollection& waves) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (argc < 3) return Usage();
   const std::string command = argv[1];
   if (((command == "list" || command == "check") && argc != 3) || (command == "export" && argc != 4) ||

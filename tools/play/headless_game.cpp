@@ -14,6 +14,9 @@ THeadlessGame::THeadlessGame(const Options& options) : app_(platform_) {
   form_options.Seed = options.seed;
   form_options.ScoreHost = options.score_host;
   form_ = std::make_unique<TmainForm>(app_, ConfigFile(options.config_path), form_options);
+  // Without a service of its own a run sends nowhere, so the same seed and
+  // input end the same way on every machine.
+  form_->HTTPClient1.SetOffline(!options.score_host);
   form_->FormCreate();
 }
 

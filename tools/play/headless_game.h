@@ -22,7 +22,7 @@ class THeadlessGame {
   struct Options {
     std::filesystem::path config_path;  // config.dat
     std::optional<uint32_t> seed;
-    std::optional<std::string> score_host;
+    std::optional<std::string> score_host;  // none: every send fails at once, as refused
   };
 
   explicit THeadlessGame(const Options& options);

@@ -1,6 +1,6 @@
 // aerovell-play: plays the real game headless, from its start at the main menu.
 //   aerovell-play [--seed N] [--frames F] [--input FILE] [--dir DIR] [--trace]
-//                 [--shot K:FILE.png]... [--score-host HOST:PORT]
+//                 [--shot K:FILE.png]... [--score-host HOST:PORT] [--help]
 #include <unistd.h>
 
 #include <charconv>
@@ -29,9 +29,18 @@ using namespace aerovell::play;
 
 constexpr const char* kUsage =
     "usage: aerovell-play [--seed N] [--frames F] [--input FILE] [--dir DIR] [--trace]\n"
-    "                     [--shot K:FILE.png]... [--score-host HOST:PORT]\n";
+    "                     [--shot K:FILE.png]... [--score-host HOST:PORT] [--help]\n"
+    "  --seed N                seed of the random generator (default: the clock)\n"
+    "  --frames F              frames to play (default 600); fewer when the game quits\n"
+    "  --input FILE            events to apply, one per line: FRAME EVENT ARGS\n"
+    "  --dir DIR               the game folder, its config.dat used (default: the built one, config.dat apart)\n"
+    "  --trace                 one JSON line per frame on standard output\n"
+    "  --shot K:FILE.png       write frame K as a PNG (FILE relative to where the tool was started)\n"
+    "  --score-host HOST:PORT  the score service records are sent to (default: none, a send fails at once)\n"
+    "  -h, --help              this text\n";
 
 struct Arguments {
+  bool help = false;
   std::optional<uint32_t> seed;
   int frames = 600;
   std::string input;
@@ -64,7 +73,9 @@ Arguments Parse(int argc, char** argv) {
       if (i + 1 >= argc) Fail(arg + " needs a value\n" + kUsage);
       return argv[++i];
     };
-    if (arg == "--seed") {
+    if (arg == "--help" || arg == "-h") {
+      a.help = true;
+    } else if (arg == "--seed") {
       a.seed = static_cast<uint32_t>(Number(value(), "seed", 0, UINT32_MAX));
     } else if (arg == "--frames") {
       a.frames = static_cast<int>(Number(value(), "frame count", 0, 100'000'000));
@@ -78,8 +89,11 @@ Arguments Parse(int argc, char** argv) {
       const std::string shot = value();
       const size_t colon = shot.find(':');
       if (colon == std::string::npos || colon + 1 == shot.size()) Fail("--shot takes K:FILE.png");
-      a.shots[static_cast<int>(Number(shot.substr(0, colon), "shot frame", 1, 100'000'000))].push_back(
-          shot.substr(colon + 1));
+      // Written where the tool was started, as every other path it is given.
+      std::error_code ec;
+      const std::filesystem::path file = std::filesystem::absolute(shot.substr(colon + 1), ec);
+      if (ec) Fail("bad shot file \"" + shot.substr(colon + 1) + "\"");
+      a.shots[static_cast<int>(Number(shot.substr(0, colon), "shot frame", 1, 100'000'000))].push_back(file.string());
     } else if (arg == "--score-host") {
       a.score_host = value();
     } else {
@@ -118,6 +132,10 @@ class TempFolder {
 
 int Play(int argc, char** argv) {
   const Arguments args = Parse(argc, argv);
+  if (args.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   std::vector<TScriptEvent> script;
   if (!args.input.empty()) {
     try {
@@ -156,7 +174,8 @@ int Play(int argc, char** argv) {
     if (game.Form().StartupFailed()) Fail("the game could not start");
     size_t next = 0;
     std::vector<const TScriptEvent*> due;
-    for (int frame = 1; frame <= args.frames && !game.Ended(); ++frame) {
+    int frame = 1;
+    for (; frame <= args.frames && !game.Ended(); ++frame) {
       due.clear();
       while (next < script.size() && script[next].frame < frame) ++next;  // none are skipped: frames start at 1
       while (next < script.size() && script[next].frame == frame) due.push_back(&script[next++]);
@@ -168,6 +187,9 @@ int Play(int argc, char** argv) {
         for (const std::string& path : it->second)
           if (!tools::WritePng(game.Form().DXDraw.BackSurface(), path)) Fail("cannot write \"" + path + "\"");
     }
+    // The run is shorter than asked for: whoever measures or compares it must know.
+    if (frame <= args.frames)
+      std::fprintf(stderr, "aerovell-play: the game quit after frame %d of %d\n", frame - 1, args.frames);
   } catch (const EPlayFailure&) {
     throw;
   } catch (const std::exception& error) {

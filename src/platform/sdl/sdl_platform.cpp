@@ -1,6 +1,8 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -103,45 +105,107 @@ bool IsEmulatedGl(SDL_Renderer* renderer) {
   return false;
 }
 
+// True when one of the kernel's graphics devices may be opened: a DRI render
+// or card node, or the NVIDIA driver's control node. Without one no GL runs on
+// a graphics card.
+bool HasGraphicsDevice() {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("renderD", 0) != 0 && name.rfind("card", 0) != 0) continue;
+    const int fd = ::open(entry.path().c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0) {
+      ::close(fd);
+      return true;
+    }
+  }
+  const int fd = ::open("/dev/nvidiactl", O_RDWR | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+// The X connection of a window on X11, and SDL's own libX11 (already loaded)
+// for the few questions SDL does not ask for us; asked through dlsym, so that
+// the game does not link X11 itself. Empty for a window elsewhere.
+class X11Access {
+ public:
+  explicit X11Access(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    library_ = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+    if (library_) display_ = info.info.x11.display;
+  }
+  ~X11Access() {
+    if (library_) dlclose(library_);
+  }
+  X11Access(const X11Access&) = delete;
+  X11Access& operator=(const X11Access&) = delete;
+
+  explicit operator bool() const { return display_ != nullptr; }
+  Display* display() const { return display_; }
+  template <class F>
+  F Find(const char* name) const {
+    return reinterpret_cast<F>(dlsym(library_, name));
+  }
+
+ private:
+  void* library_ = nullptr;
+  Display* display_ = nullptr;
+};
+
+// False for a window on an X server that offers no direct rendering (DRI3,
+// DRI2, or NVIDIA's own GLX), as a virtual X server does: its GL is emulated
+// whatever the machine has. True elsewhere.
+bool X11OffersDirectRendering(SDL_Window* window) {
+  const X11Access x11(window);
+  if (!x11) return true;
+  using QueryExtension = Bool (*)(Display*, const char*, int*, int*, int*);
+  const auto query = x11.Find<QueryExtension>("XQueryExtension");
+  if (!query) return true;
+  for (const char* name : {"DRI3", "DRI2", "NV-GLX"}) {
+    int opcode = 0, event = 0, error = 0;
+    if (query(x11.display(), name, &opcode, &event, &error)) return true;
+  }
+  return false;
+}
+
+// Whether GL may run on a graphics card here. Where it cannot, SDL's GL
+// renderer would run on a GL the processor emulates: loading it costs tens of
+// megabytes and a few hundred milliseconds of the start, and its frames are
+// slower than blitting to the window, so the software renderer is taken at once.
+bool GraphicsCardMayServe(SDL_Window* window) { return HasGraphicsDevice() && X11OffersDirectRendering(window); }
+
 // True for a window on an X server that runs no window manager (a bare X
 // server, a kiosk): nobody is there to honour a full-screen request, and the
 // window would stay its old size while the picture is scaled for the screen.
-// libX11 is SDL's own, already loaded; it is asked through dlsym so that the
-// game does not link X11 itself.
 bool OnX11WithoutWindowManager(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-  void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+  const X11Access x11(window);
   if (!x11) return false;
   using InternAtom = Atom (*)(Display*, const char*, Bool);
   using DefaultRoot = ::Window (*)(Display*);
   using GetProperty = int (*)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*, int*, unsigned long*,
                               unsigned long*, unsigned char**);
   using Free = int (*)(void*);
-  auto intern = reinterpret_cast<InternAtom>(dlsym(x11, "XInternAtom"));
-  auto root = reinterpret_cast<DefaultRoot>(dlsym(x11, "XDefaultRootWindow"));
-  auto get = reinterpret_cast<GetProperty>(dlsym(x11, "XGetWindowProperty"));
-  auto release = reinterpret_cast<Free>(dlsym(x11, "XFree"));
+  const auto intern = x11.Find<InternAtom>("XInternAtom");
+  const auto root = x11.Find<DefaultRoot>("XDefaultRootWindow");
+  const auto get = x11.Find<GetProperty>("XGetWindowProperty");
+  const auto release = x11.Find<Free>("XFree");
+  if (!intern || !root || !get || !release) return false;
+  Display* display = x11.display();
+  // A window manager that follows the desktop conventions names its check window here.
+  const Atom check = intern(display, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == None) return true;
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  constexpr Atom kWindowType = 33;  // XA_WINDOW
   bool without = false;
-  if (intern && root && get && release) {
-    Display* display = info.info.x11.display;
-    // A window manager that follows the desktop conventions names its check window here.
-    const Atom check = intern(display, "_NET_SUPPORTING_WM_CHECK", True);
-    without = check == None;
-    if (!without) {
-      Atom type = None;
-      int format = 0;
-      unsigned long items = 0, after = 0;
-      unsigned char* data = nullptr;
-      constexpr Atom kWindowType = 33;  // XA_WINDOW
-      if (get(display, root(display), check, 0, 1, False, kWindowType, &type, &format, &items, &after, &data) ==
-          Success)
-        without = items == 0;
-      if (data) release(data);
-    }
-  }
-  dlclose(x11);
+  if (get(display, root(display), check, 0, 1, False, kWindowType, &type, &format, &items, &after, &data) == Success)
+    without = items == 0;
+  if (data) release(data);
   return without;
 }
 
@@ -165,6 +229,26 @@ double ProcessAgeMs() {
   clock_gettime(CLOCK_BOOTTIME, &now);
   const double hz = static_cast<double>(sysconf(_SC_CLK_TCK));
   return (now.tv_sec + now.tv_nsec / 1e9 - start_ticks / hz) * 1000.0;
+}
+
+// Processor time the process has used so far, user and system, for the same
+// report: unlike the time since the start, a busy machine does not stretch it.
+double ProcessorTimeMs() {
+  rusage usage{};
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return -1;
+  const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+  return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// How long the main thread was ready to run but waited for a processor: on a
+// busy machine the part of the start that is not the game's own doing.
+double RunQueueWaitMs() {
+  FILE* stat = std::fopen("/proc/self/schedstat", "r");
+  if (!stat) return -1;
+  unsigned long long running = 0, waiting = 0;
+  const bool read = std::fscanf(stat, "%llu %llu", &running, &waiting) == 2;
+  std::fclose(stat);
+  return read ? waiting / 1e6 : -1;
 }
 
 }  // namespace
@@ -336,12 +420,15 @@ DisplayResult SdlPlatform::OpenDisplay(bool full_screen, int width, int height) 
     SDL_SetWindowSize(window_, width, height);
   }
   full_screen_ = full_screen;
-  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-  if (renderer_ && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && IsEmulatedGl(renderer_)) {
-    // GL emulated on the processor costs far more than blitting the frame straight
-    // to the window, so without a graphics card the plain software path is used.
-    SDL_DestroyRenderer(renderer_);
-    renderer_ = nullptr;
+  // A renderer the player names (SDL_RENDER_DRIVER) is always tried.
+  const bool named = SDL_GetHint(SDL_HINT_RENDER_DRIVER) != nullptr;
+  if (named || GraphicsCardMayServe(window_)) {
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (renderer_ && !named && IsEmulatedGl(renderer_)) {
+      // The card's GL turned out to be emulated after all (an unsupported card).
+      SDL_DestroyRenderer(renderer_);
+      renderer_ = nullptr;
+    }
   }
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer_) return DisplayResult::kNoPrimarySurface;
@@ -386,7 +473,10 @@ void SdlPlatform::Present(const Surface& back, bool wait_vblank) {
     first_frame_reported_ = true;
     // A measuring aid: AEROVELL_REPORT_STARTUP=1 tells how long the first picture took.
     if (std::getenv("AEROVELL_REPORT_STARTUP"))
-      std::fprintf(stderr, "aerovell: first frame presented %.0f ms after the process started\n", ProcessAgeMs());
+      std::fprintf(stderr,
+                   "aerovell: first frame presented %.0f ms after the process started (%.0f ms of processor "
+                   "time, %.0f ms waiting for a processor)\n",
+                   ProcessAgeMs(), ProcessorTimeMs(), RunQueueWaitMs());
   }
 }
 
