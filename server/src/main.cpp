@@ -48,7 +48,7 @@ size_t FitConnections(size_t wanted) {
   return fits;
 }
 
-int Serve(const Options& options, const sigset_t& stop_signals) {
+int Serve(const Options& options, const sigset_t& signals) {
   aerovell::scores::SharedLimits limits;  // 100 000 values outstanding, 16 a client, for 10 minutes
   limits.scores_per_minute = options.max_per_minute;
   limits.versions_per_minute = options.max_versions_per_minute;
@@ -83,10 +83,15 @@ int Serve(const Options& options, const sigset_t& stop_signals) {
       v6 ? "[" : "", options.host.c_str(), v6 ? "]" : "", port, std::string(aerovell::scores::kScriptPath).c_str(),
       stores.Description().c_str(), static_cast<long long>(store.Count()));
 
-  // The stop signals are blocked in every thread (the event loops inherit the
-  // mask) and taken here, outside any signal handler.
+  // The signals are blocked in every thread (the event loops inherit the
+  // mask) and taken here, outside any signal handler. A reload (SIGHUP,
+  // `systemctl reload`) brings the store up to date and serving goes on.
   int signal = 0;
-  sigwait(&stop_signals, &signal);
+  while (sigwait(&signals, &signal) == 0 && signal == SIGHUP) {
+    const std::string done = store.Reload();
+    std::fprintf(stderr, "aerovell-scores: reload: %s, %lld records\n", done.c_str(),
+                 static_cast<long long>(store.Count()));
+  }
   std::fprintf(stderr, "aerovell-scores: stopping (signal %d)\n", signal);
   // Whatever holds the stop up (an answer stuck on a locked database, a slow
   // disk at the last checkpoint), the process is gone within 2 s: every
@@ -120,11 +125,12 @@ int main(int argc, char** argv) {
   }
   // A client that goes away mid-answer must not end the process.
   signal(SIGPIPE, SIG_IGN);
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   try {
     if (options->copy_records) {
@@ -133,7 +139,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "aerovell-scores: copied %lld records\n", static_cast<long long>(copied));
       return 0;
     }
-    return Serve(*options, stop_signals);
+    return Serve(*options, signals);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "aerovell-scores: %s\n", e.what());
     return 1;

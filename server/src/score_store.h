@@ -51,6 +51,11 @@ class ScoreStore {
   // scores by the id, stays as it was where they came from. Throws, storing
   // nothing, when the table is not empty.
   virtual void Import(const std::function<bool(std::vector<ScoreRecord>&)>& next) = 0;
+
+  // What a reload of the service (SIGHUP) does to the store; a line for the
+  // log. A store in a file brings the file up to date so that a plain copy of
+  // it holds every record; others have nothing to do.
+  virtual std::string Reload() { return "nothing to bring up to date"; }
 };
 
 }  // namespace aerovell::scores

@@ -154,6 +154,17 @@ SqliteScoreStore::~SqliteScoreStore() {
   checkpoints_.join();
 }
 
+std::string SqliteScoreStore::Reload() {
+  // The writer is held only for the pages that arrived since the last
+  // periodic checkpoint; the journal is then emptied, so the file alone is whole.
+  std::lock_guard checkpointing(checkpoint_mutex_);
+  std::lock_guard writing(write_mutex_);
+  const int result =
+      sqlite3_wal_checkpoint_v2(checkpointer_.Handle(), nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+  return result == SQLITE_OK ? "database file brought up to date"
+                             : "database busy, its journal is copied in later";
+}
+
 AddOutcome SqliteScoreStore::Add(const ScoreRecord& record, const std::string& p, Clock::time_point now) {
   // The value is taken out first, so a replay racing the original finds it
   // gone; the one INSERT is a transaction of its own (the record is in the

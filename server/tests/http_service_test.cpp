@@ -44,6 +44,34 @@ class HttpServiceTest : public ::testing::Test {
   TempDir dir_;
 };
 
+// A reload (SIGHUP) copies the write-ahead log into the database file while
+// the service keeps serving: the file alone, copied then, holds every record.
+TEST_F(HttpServiceTest, AReloadBringsTheDatabaseFileUpToDateAndServingGoesOn) {
+  auto service = Start();
+  ASSERT_EQ(testing::SubmitAsTheGame(service->Port(), "Иван", 1500, "Россия"), "OK");
+  ASSERT_EQ(testing::SubmitAsTheGame(service->Port(), "Anna", 700, "UK"), "OK");
+  const std::filesystem::path wal = DbPath() + "-wal";
+  ASSERT_GT(std::filesystem::file_size(wal), 0u);
+
+  ASSERT_EQ(::kill(service->Pid(), SIGHUP), 0);
+  for (int i = 0; i < 200 && service->Log().find("reload:") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_NE(service->Log().find("reload: database file brought up to date, 2 records"), std::string::npos)
+      << service->Log();
+  EXPECT_EQ(std::filesystem::file_size(wal), 0u);
+
+  // The main file by itself, as a plain copy would take it.
+  const std::filesystem::path copy = dir_ / "copy.sqlite";
+  std::filesystem::copy_file(DbPath(), copy);
+  {
+    Connection db(copy.string(), SQLITE_OPEN_READONLY);
+    EXPECT_EQ(db.QueryInteger("SELECT count(*) FROM scores"), 2);
+  }
+  EXPECT_EQ(testing::SubmitAsTheGame(service->Port(), "Third", 1, ""), "OK");
+  EXPECT_EQ(service->Stop(SIGTERM), 0) << service->Log();
+  EXPECT_EQ(StoredRows(), 3);
+}
+
 TEST_F(HttpServiceTest, OtherPathsProgramsAndQueriesAreNotFound) {
   auto service = Start();
   for (const char* target :
