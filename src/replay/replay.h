@@ -162,6 +162,13 @@ struct TReplayHeader {
 // not well formed (ticks out of order, a lag count of 1 or 0, a key code 0...).
 std::vector<uint8_t> EncodeReplay(const TReplay& replay);
 
+// The two halves of EncodeReplay, for tests and the fuzzer, which need files
+// whose outside holds around content that may not: the content unpacked (one
+// replay has exactly one), and the file around some content.
+std::vector<uint8_t> EncodeReplayContent(const TReplay& replay);
+std::vector<uint8_t> SealReplay(std::span<const uint8_t> content, uint32_t rules_version,
+                                const std::string& game_version);
+
 // Checks the outside of a file (size, version, lengths, checksum) without
 // unpacking it. Throws EReplayError.
 TReplayHeader ReadReplayHeader(std::span<const uint8_t> bytes);

@@ -62,8 +62,6 @@ bool PrintableAscii(const std::string& s) {
 
 // Everything the writer refuses, checked before a byte is written.
 void CheckWritable(const TReplay& r) {
-  if (r.game_version.size() > kMaxGameVersionLength || !PrintableAscii(r.game_version))
-    Refuse("the game version is not up to 32 printable characters");
   if (r.tick_count > kMaxTicks) Refuse("more than " + std::to_string(kMaxTicks) + " ticks");
   if (r.events.size() > kMaxEvents) Refuse("more than " + std::to_string(kMaxEvents) + " input events");
   if (r.start.input_states > kInputStateMask || r.start.input_states_polled > kInputStateMask)
@@ -318,29 +316,36 @@ std::string Describe(uint32_t rules, const std::string& game_version) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeReplay(const TReplay& replay) {
+std::vector<uint8_t> EncodeReplayContent(const TReplay& replay) {
   CheckWritable(replay);
   TByteWriter content;
   WriteStart(content, replay.start);
   WriteSettings(content, replay.settings);
   WriteTicks(content, replay);
   WriteSummary(content, replay.summary);
-  const std::vector<uint8_t>& plain = content.Out();
-  if (plain.size() > kMaxContentSize) Refuse("its content is larger than " + std::to_string(kMaxContentSize) + " bytes");
+  return std::move(content.Out());
+}
 
-  uLongf packed_size = compressBound(static_cast<uLong>(plain.size()));
+std::vector<uint8_t> SealReplay(std::span<const uint8_t> content, uint32_t rules_version,
+                                const std::string& game_version) {
+  if (game_version.size() > kMaxGameVersionLength || !PrintableAscii(game_version))
+    Refuse("the game version is not up to 32 printable characters");
+  if (content.size() > kMaxContentSize)
+    Refuse("its content is larger than " + std::to_string(kMaxContentSize) + " bytes");
+
+  uLongf packed_size = compressBound(static_cast<uLong>(content.size()));
   std::vector<uint8_t> packed(packed_size);
-  if (compress2(packed.data(), &packed_size, plain.data(), static_cast<uLong>(plain.size()), Z_BEST_COMPRESSION) !=
-      Z_OK)
+  if (compress2(packed.data(), &packed_size, content.data(), static_cast<uLong>(content.size()),
+                Z_BEST_COMPRESSION) != Z_OK)
     Refuse("zlib could not pack it");
   packed.resize(packed_size);
 
   TByteWriter file;
   file.Bytes(kMagic);
   file.U16(kFormatVersion);
-  file.U32(replay.rules_version);
-  file.Text(replay.game_version);
-  file.U32(static_cast<uint32_t>(plain.size()));
+  file.U32(rules_version);
+  file.Text(game_version);
+  file.U32(static_cast<uint32_t>(content.size()));
   file.U32(static_cast<uint32_t>(packed.size()));
   file.Bytes(packed);
   file.U32(Crc32(file.Out()));
@@ -348,6 +353,10 @@ std::vector<uint8_t> EncodeReplay(const TReplay& replay) {
     Refuse("it is " + std::to_string(file.Out().size()) + " bytes, more than the " + std::to_string(kMaxFileSize) +
            " a replay may have");
   return std::move(file.Out());
+}
+
+std::vector<uint8_t> EncodeReplay(const TReplay& replay) {
+  return SealReplay(EncodeReplayContent(replay), replay.rules_version, replay.game_version);
 }
 
 TReplayHeader ReadReplayHeader(std::span<const uint8_t> bytes) {
