@@ -400,7 +400,7 @@ TEST(Replay, ContentBeyondItsBoundsIsRefused) {
          w.SignedVar(40000);
          w.SignedVar(0);
        }),
-       nullptr, "x 40000 out of range"},
+       nullptr, "x step 40000 out of range"},
       {"a varint of eleven bytes", one_tick([](TByteWriter& w) {
          w.Var(1 << 1);
          w.U8(7);

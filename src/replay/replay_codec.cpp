@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "replay/replay.h"
 #include "replay/varint.h"
@@ -89,7 +90,20 @@ void CheckWritable(const TReplay& r) {
   }
 }
 
-void WriteEvent(TByteWriter& w, const TInputEvent& e) {
+// A mouse or a stick moves smoothly, so its positions are written as steps from
+// the one before of the same kind (from the start's at first): small numbers
+// that pack well.
+struct TLastPoints {
+  int32_t mouse_x, mouse_y, joystick_x, joystick_y;
+  explicit TLastPoints(const TInputState& s)
+      : mouse_x(s.pointer_x), mouse_y(s.pointer_y), joystick_x(s.joystick_x), joystick_y(s.joystick_y) {}
+  std::pair<int32_t&, int32_t&> Of(TInputKind kind) {
+    if (kind == TInputKind::kMouseMove) return {mouse_x, mouse_y};
+    return {joystick_x, joystick_y};
+  }
+};
+
+void WriteEvent(TByteWriter& w, const TInputEvent& e, TLastPoints& last) {
   const auto kind = static_cast<uint8_t>(e.kind);
   switch (e.kind) {
     case TInputKind::kKeyDown:
@@ -103,11 +117,15 @@ void WriteEvent(TByteWriter& w, const TInputEvent& e) {
     case TInputKind::kFocus:
     case TInputKind::kPause: w.U8(static_cast<uint8_t>(kind | e.code << 4)); break;
     case TInputKind::kMouseMove:
-    case TInputKind::kJoystickAxes:
+    case TInputKind::kJoystickAxes: {
       w.U8(kind);
-      w.SignedVar(e.x);
-      w.SignedVar(e.y);
+      auto [x, y] = last.Of(e.kind);
+      w.SignedVar(e.x - x);
+      w.SignedVar(e.y - y);
+      x = e.x;
+      y = e.y;
       break;
+    }
     case TInputKind::kJoystickButtons:
       w.U8(kind);
       w.Var(e.buttons);
@@ -116,7 +134,7 @@ void WriteEvent(TByteWriter& w, const TInputEvent& e) {
   }
 }
 
-TInputEvent ReadEvent(TByteReader& r, uint32_t tick) {
+TInputEvent ReadEvent(TByteReader& r, uint32_t tick, TLastPoints& last) {
   TInputEvent e;
   e.tick = tick;
   const uint8_t head = r.U8("input event");
@@ -132,10 +150,15 @@ TInputEvent ReadEvent(TByteReader& r, uint32_t tick) {
     case TInputKind::kFocus:
     case TInputKind::kPause: e.code = inline_code; break;
     case TInputKind::kMouseMove:
-    case TInputKind::kJoystickAxes:
-      e.x = static_cast<int16_t>(r.SignedVar("x", INT16_MIN, INT16_MAX));
-      e.y = static_cast<int16_t>(r.SignedVar("y", INT16_MIN, INT16_MAX));
+    case TInputKind::kJoystickAxes: {
+      // Each step keeps the position within 16 bits.
+      auto [x, y] = last.Of(e.kind);
+      x += static_cast<int32_t>(r.SignedVar("x step", INT16_MIN - x, INT16_MAX - x));
+      y += static_cast<int32_t>(r.SignedVar("y step", INT16_MIN - y, INT16_MAX - y));
+      e.x = static_cast<int16_t>(x);
+      e.y = static_cast<int16_t>(y);
       break;
+    }
     case TInputKind::kJoystickButtons: e.buttons = static_cast<uint32_t>(r.Var("joystick buttons", UINT32_MAX)); break;
     case TInputKind::kClose: break;
   }
@@ -242,6 +265,7 @@ TPlaySettings ReadSettings(TByteReader& r) {
 // the end closes the list.
 void WriteTicks(TByteWriter& w, const TReplay& r) {
   w.Var(r.tick_count);
+  TLastPoints last(r.start.input);
   uint32_t tick = 0;
   size_t e = 0, l = 0;
   while (true) {
@@ -255,13 +279,14 @@ void WriteTicks(TByteWriter& w, const TReplay& r) {
     const bool lagged = l < r.lags.size() && r.lags[l].tick == next;
     w.Var(static_cast<uint64_t>(end - e) << 1 | (lagged ? 1 : 0));
     if (lagged) w.Var(r.lags[l++].count - 2);
-    for (; e < end; ++e) WriteEvent(w, r.events[e]);
+    for (; e < end; ++e) WriteEvent(w, r.events[e], last);
     tick = next + 1;
   }
 }
 
 void ReadTicks(TByteReader& r, TReplay& out) {
   out.tick_count = static_cast<uint32_t>(r.Var("tick count", kMaxTicks));
+  TLastPoints last(out.start.input);
   uint32_t tick = 0;
   while (true) {
     tick += static_cast<uint32_t>(r.Var("quiet ticks", out.tick_count - tick));
@@ -272,7 +297,7 @@ void ReadTicks(TByteReader& r, TReplay& out) {
     if (head & 1) out.lags.push_back({tick, static_cast<uint32_t>(r.Var("move count", kMaxLagCount - 2) + 2)});
     const size_t count = head >> 1;
     if (count > kMaxEvents - out.events.size()) r.Fail("more than " + std::to_string(kMaxEvents) + " input events");
-    for (size_t i = 0; i < count; ++i) out.events.push_back(ReadEvent(r, tick));
+    for (size_t i = 0; i < count; ++i) out.events.push_back(ReadEvent(r, tick, last));
     ++tick;
   }
 }
@@ -336,7 +361,7 @@ std::vector<uint8_t> SealReplay(std::span<const uint8_t> content, uint32_t rules
   uLongf packed_size = compressBound(static_cast<uLong>(content.size()));
   std::vector<uint8_t> packed(packed_size);
   if (compress2(packed.data(), &packed_size, content.data(), static_cast<uLong>(content.size()),
-                Z_BEST_COMPRESSION) != Z_OK)
+                Z_DEFAULT_COMPRESSION) != Z_OK)
     Refuse("zlib could not pack it");
   packed.resize(packed_size);
 
