@@ -59,7 +59,8 @@ void Replay(const uint8_t* data, size_t size) {
     } catch (const replay::EReplayError&) {
       return;  // packed past the file's bound
     }
-    if (CheckFile(file, taken) && replay::EncodeReplayContent(taken) != std::vector<uint8_t>(bytes.begin(), bytes.end()))
+    if (CheckFile(file, taken) &&
+        replay::EncodeReplayContent(taken) != std::vector<uint8_t>(bytes.begin(), bytes.end()))
       __builtin_trap();
   }
 }

@@ -18,9 +18,9 @@ inline constexpr uint16_t kFormatVersion = 1;
 // allocating for it, and the writer refuses to make a file a reader would refuse.
 inline constexpr size_t kMaxFileSize = 256 * 1024;
 inline constexpr size_t kMaxContentSize = 8 * 1024 * 1024;  // unpacked
-inline constexpr uint32_t kMaxTicks = 1'350'000;             // six hours at 62.5 ticks a second
+inline constexpr uint32_t kMaxTicks = 1'350'000;            // six hours at 62.5 ticks a second
 inline constexpr size_t kMaxEvents = 1'000'000;
-inline constexpr size_t kMaxEventsPerTick = 4096;  // a stalled frame gathers a few seconds of mouse moves
+inline constexpr size_t kMaxEventsPerTick = 4096;    // a stalled frame gathers a few seconds of mouse moves
 inline constexpr uint32_t kMaxLagCount = 1'000'000;  // a stall of four and a half hours
 inline constexpr size_t kMaxGameVersionLength = 32;
 inline constexpr size_t kMaxNameLength = 10;  // names and the country, as the records table keeps them
@@ -42,17 +42,17 @@ class EReplayRulesError : public EReplayError {
 
 // What the player did between two ticks, in the order it reached the game.
 enum class TInputKind : uint8_t {
-  kKeyDown = 0,       // code: virtual-key code 1..255
-  kKeyRepeat = 1,     // code: the held key the system repeats
-  kKeyUp = 2,         // code
-  kMouseMove = 3,     // x, y: the pointer as the game reads it, from the centre (400, 300)
-  kMouseDown = 4,     // code: 1 left, 2 right, 3 middle
-  kMouseUp = 5,       // code
-  kJoystickAxes = 6,  // x, y: the axes after the dead zone, -1000..1000
+  kKeyDown = 0,          // code: virtual-key code 1..255
+  kKeyRepeat = 1,        // code: the held key the system repeats
+  kKeyUp = 2,            // code
+  kMouseMove = 3,        // x, y: the pointer as the game reads it, from the centre (400, 300)
+  kMouseDown = 4,        // code: 1 left, 2 right, 3 middle
+  kMouseUp = 5,          // code
+  kJoystickAxes = 6,     // x, y: the axes after the dead zone, -1000..1000
   kJoystickButtons = 7,  // buttons: buttons 1..32 held, as bits 0..31
-  kFocus = 8,         // code: 1 gained, 0 lost
-  kPause = 9,         // code: 1 pause asked, 0 resume asked (the keys' pause goes as keys)
-  kClose = 10,        // the window's close was asked for
+  kFocus = 8,            // code: 1 gained, 0 lost
+  kPause = 9,            // code: 1 pause asked, 0 resume asked (the keys' pause goes as keys)
+  kClose = 10,           // the window's close was asked for
 };
 inline constexpr int kInputKindCount = 11;
 
@@ -69,8 +69,8 @@ struct TInputEvent {
 // What the player holds: the keys, the mouse buttons, the pointer, the
 // joystick, and whether the game has the focus and a pause was asked for.
 struct TInputState {
-  std::bitset<256> keys;  // by virtual-key code
-  uint8_t mouse_buttons = 0;  // bit 0 left, 1 right, 2 middle
+  std::bitset<256> keys;                 // by virtual-key code
+  uint8_t mouse_buttons = 0;             // bit 0 left, 1 right, 2 middle
   int16_t pointer_x = 0, pointer_y = 0;  // from the centre
   int16_t joystick_x = 0, joystick_y = 0;
   uint32_t joystick_buttons = 0;
@@ -142,8 +142,8 @@ struct TReplay {
   TStartState start;
   TPlaySettings settings;
   uint32_t tick_count = 0;
-  std::vector<TLag> lags;            // by tick, each tick once, counts 2 and more
-  std::vector<TInputEvent> events;   // by tick; the order within a tick is kept
+  std::vector<TLag> lags;           // by tick, each tick once, counts 2 and more
+  std::vector<TInputEvent> events;  // by tick; the order within a tick is kept
   TReplaySummary summary;
 
   bool operator==(const TReplay&) const = default;

@@ -22,8 +22,7 @@ constexpr uint64_t kInputStateMask = (uint64_t{1} << kInputStateCount) - 1;
 
 bool UsesCode(TInputKind k) {
   return k == TInputKind::kKeyDown || k == TInputKind::kKeyRepeat || k == TInputKind::kKeyUp ||
-         k == TInputKind::kMouseDown || k == TInputKind::kMouseUp || k == TInputKind::kFocus ||
-         k == TInputKind::kPause;
+         k == TInputKind::kMouseDown || k == TInputKind::kMouseUp || k == TInputKind::kFocus || k == TInputKind::kPause;
 }
 bool UsesPoint(TInputKind k) { return k == TInputKind::kMouseMove || k == TInputKind::kJoystickAxes; }
 
@@ -74,8 +73,7 @@ void CheckWritable(const TReplay& r) {
   if (r.summary.record_rank > 11) Refuse("a record rank beyond 11");
   for (size_t i = 0; i < r.lags.size(); ++i) {
     const TLag& lag = r.lags[i];
-    if (lag.tick >= r.tick_count || (i > 0 && lag.tick <= r.lags[i - 1].tick))
-      Refuse("move counts out of tick order");
+    if (lag.tick >= r.tick_count || (i > 0 && lag.tick <= r.lags[i - 1].tick)) Refuse("move counts out of tick order");
     if (lag.count < 2 || lag.count > kMaxLagCount)
       Refuse("a move count of " + std::to_string(lag.count) + " (a tick's own from 2 to " +
              std::to_string(kMaxLagCount) + ")");
@@ -408,7 +406,8 @@ TReplayHeader ReadReplayHeader(std::span<const uint8_t> bytes) {
   h.packed_size = r.U32("packed size");
   const uint64_t expected = uint64_t{r.Position()} + h.packed_size + kCrcSize;
   if (bytes.size() < expected)
-    throw EReplayError("Replay is truncated: " + std::to_string(bytes.size()) + " bytes of " + std::to_string(expected));
+    throw EReplayError("Replay is truncated: " + std::to_string(bytes.size()) + " bytes of " +
+                       std::to_string(expected));
   if (bytes.size() > expected)
     throw EReplayError("Replay has " + std::to_string(bytes.size() - expected) + " bytes after its end");
   const size_t body_end = bytes.size() - kCrcSize;
@@ -417,8 +416,8 @@ TReplayHeader ReadReplayHeader(std::span<const uint8_t> bytes) {
     throw EReplayError("Replay is damaged: its checksum does not match");
   if (!PrintableAscii(h.game_version)) throw EReplayError("Replay is damaged: its game version is not plain text");
   if (h.content_size > kMaxContentSize)
-    throw EReplayError("Replay is damaged: it claims " + std::to_string(h.content_size) + " bytes of content, at most " +
-                       std::to_string(kMaxContentSize));
+    throw EReplayError("Replay is damaged: it claims " + std::to_string(h.content_size) +
+                       " bytes of content, at most " + std::to_string(kMaxContentSize));
   return h;
 }
 
@@ -426,8 +425,7 @@ TReplay DecodeReplay(std::span<const uint8_t> bytes, uint32_t rules_version) {
   const TReplayHeader h = ReadReplayHeader(bytes);
   if (h.rules_version != rules_version)
     throw EReplayRulesError("This replay was recorded by " + Describe(h.rules_version, h.game_version) +
-                            "; this game plays by rules " + std::to_string(rules_version) +
-                            " and cannot play it");
+                            "; this game plays by rules " + std::to_string(rules_version) + " and cannot play it");
 
   // Unpacked into exactly the size the header gives: more data than that is
   // an error, never a bigger buffer.
@@ -437,8 +435,7 @@ TReplay DecodeReplay(std::span<const uint8_t> bytes, uint32_t rules_version) {
   const uint8_t* packed = bytes.data() + (bytes.size() - kCrcSize - h.packed_size);
   // zlib wants somewhere to write even for nothing.
   uint8_t empty = 0;
-  const int status =
-      uncompress2(plain.empty() ? &empty : plain.data(), &plain_size, packed, &packed_size);
+  const int status = uncompress2(plain.empty() ? &empty : plain.data(), &plain_size, packed, &packed_size);
   if (status != Z_OK) throw EReplayError("Replay is damaged: its packed content does not unpack");
   if (plain_size != h.content_size || packed_size != h.packed_size)
     throw EReplayError("Replay is damaged: its content is not the size its header gives");
