@@ -22,5 +22,7 @@ void TestPad(const uint8_t* data, size_t size);
 // A request head as the score service checks it (its lines as the HTTP
 // library hands them over), and the client a proxy names.
 void RequestHead(const uint8_t* data, size_t size);
+// A replay file: its header, its packed content, and the game in it.
+void Replay(const uint8_t* data, size_t size);
 
 }  // namespace aerovell::fuzz

@@ -54,6 +54,13 @@ Reply ScoreService::Handle(std::string_view target, std::string_view client, std
     Reply reply = Refusal(query.kind, 503, "the score table is not available");
     reply.outcome += std::string(": ") + e.what();
     return reply;
+  } catch (const std::exception& e) {
+    // Anything else (memory, a library's own error) must not unwind through
+    // the HTTP library's C callback, which would end the process: this
+    // request fails and the service goes on.
+    Reply reply = Refusal(query.kind, 500, "the service failed");
+    reply.outcome += std::string(": ") + e.what();
+    return reply;
   }
   return Refusal(query.kind, 404, "not found");
 }

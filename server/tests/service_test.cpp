@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+
+#include "echo_values.h"
+#include "rate_limiter.h"
 #include "store_backend.h"
 
 #include "score_test_support.h"
@@ -205,6 +210,34 @@ TEST_P(ScoreServiceTest, AFailedStoreLeavesTheValueUsable) {
   EXPECT_EQ(Ask(kTableTarget).status, 503);
   place_.Execute("ALTER TABLE kept RENAME TO scores");
   EXPECT_EQ(Ask(ScoreTarget("B", 2, q, "")).body, "OK");
+}
+
+// A store whose every call fails with something other than a database error,
+// as running out of memory would make it fail.
+class ExhaustedStore : public ScoreStore {
+ public:
+  AddOutcome Add(const ScoreRecord&, const std::string&, Clock::time_point) override { throw std::bad_alloc(); }
+  std::vector<ScoreRecord> Best(int) override { throw std::bad_alloc(); }
+  int64_t Count() override { throw std::bad_alloc(); }
+  uint64_t Revision() override { throw std::bad_alloc(); }
+  std::vector<ScoreRecord> RecordsAfter(int64_t, int) override { throw std::bad_alloc(); }
+  void Import(const std::function<bool(std::vector<ScoreRecord>&)>&) override { throw std::bad_alloc(); }
+};
+
+TEST(ScoreServiceFailure, AnyOtherFailureIsAnErrorAnswerNotTheEndOfTheService) {
+  ExhaustedStore store;
+  EchoValues values(100, std::chrono::minutes(10));
+  MemoryRateCounts rates(0, 0);
+  ScoreService service(store, values, rates);
+  const auto now = std::chrono::steady_clock::now();
+  const Reply version = service.Handle(kVersionTarget, "127.0.0.1", now, kWall);
+  ASSERT_EQ(version.status, 200) << "the version needs no store";
+  for (const std::string& target : {ScoreTarget("A", 1, EchoValue(version.body), ""), std::string(kTableTarget)}) {
+    const Reply failed = service.Handle(target, "127.0.0.1", now, kWall);
+    EXPECT_EQ(failed.status, 500) << target;
+    EXPECT_EQ(failed.body, "ERROR the service failed") << target;
+    EXPECT_NE(failed.outcome.find("bad_alloc"), std::string::npos) << failed.outcome;
+  }
 }
 
 class LimitedServiceTest : public ScoreServiceTest {
