@@ -25,6 +25,12 @@ class TActorSprite : public TImageSprite {
   void UsePicture(std::string_view name, TSizeFrom size = TSizeFrom::EffectivePattern) {
     SetSpritePicture(*this, Ctx.Picture(name), size);
   }
+  // Draws with the picture `look` when the library holds one; the size stays
+  // what the picture given before made it, so hits do not change, and a
+  // library without the look still plays with the first picture.
+  void DrawAs(std::string_view look) {
+    if (const int index = Ctx.Images.IndexOf(look); index >= 0) Picture = &Ctx.Images.Item(index);
+  }
   // An explosion centred `offset` pixels up and left of this sprite's centre.
   void SpawnExplosion(std::string_view picture, int offset, int drift);
 

@@ -18,6 +18,9 @@ class TParatrooperSprite final : public TActorSprite {
   uint16_t TrooperWeapon = 1;
 
   void Advance(int move_count) override;
+  // Below the top of the ground strip it is hidden, as if it came down behind
+  // it: it goes on drifting and firing down there until it is removed.
+  void Render() override;
   void Die();
 };
 
