@@ -34,9 +34,11 @@ class TGameSession {
   void AdvanceHeroDown(int lag_count);
   void ShowHero();
   void DrawHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas);
+  void DrawHealthGauge(TDirectDrawSurfaceCanvas& canvas, int32_t health);
   void DrawStateTexts(TDirectDrawSurfaceCanvas& canvas);
   void EndCaption();
   void DrawNameEntryDialog(TDirectDrawSurfaceCanvas& canvas);
+  void DrawFieldBox(const TPictureCollectionItem& box, int x, int y, int width);
   void DrawSubmitQuestion(TDirectDrawSurfaceCanvas& canvas);
 
   TPlayContext& ctx_;

@@ -1,4 +1,5 @@
 // The frame of a running game.
+#include <algorithm>
 #include <cstdio>
 
 #include "actors/bonus.h"
@@ -134,6 +135,27 @@ void TGameSession::DrawHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas) {
   }
   WriteNumber(canvas, 450, 4, g.Score, kGreen);
   WriteNumber(canvas, 270, 4, g.Lives, kGreen);
+  if (const THeroSprite* hero = g.HeroSprite.get()) DrawHealthGauge(canvas, hero->Health);
+}
+
+// The aircraft's health, 50 when whole, as a bar in the free part of the status
+// bar after the score: green, amber below 30, red below 15. Only read.
+void TGameSession::DrawHealthGauge(TDirectDrawSurfaceCanvas& canvas, int32_t health) {
+  constexpr int kLeft = 540, kTop = 8, kFull = 50;
+  const int filled = std::clamp<int32_t>(health, 0, kFull);
+  const TDirectDrawSurfaceCanvas::TBrush text_brush = canvas.Brush;
+  const TDirectDrawSurfaceCanvas::TPen text_pen = canvas.Pen;
+  canvas.Pen.Color = 0xB3A08C;  // the status bar's light rim
+  canvas.Brush.Style = TBrushStyle::bsSolid;
+  canvas.Brush.Color = 0x100D0A;
+  canvas.Rectangle(kLeft, kTop, kLeft + kFull + 2, kTop + 12);
+  if (filled > 0) {
+    canvas.Pen.Style = TPenStyle::psClear;
+    canvas.Brush.Color = health >= 30 ? 0x3CC850 : health >= 15 ? 0x1EB4F0 : 0x2828E6;
+    canvas.Rectangle(kLeft + 1, kTop + 1, kLeft + 1 + filled, kTop + 11);
+  }
+  canvas.Pen = text_pen;
+  canvas.Brush = text_brush;
 }
 
 void TGameSession::DrawStateTexts(TDirectDrawSurfaceCanvas& canvas) {
@@ -143,10 +165,9 @@ void TGameSession::DrawStateTexts(TDirectDrawSurfaceCanvas& canvas) {
   if (g.GameState == gsLevelIntro) {
     g.MessageTimer -= kPlayInterval;
     canvas.Font.Size = 30;
-    canvas.Font.Color = kRed;
     char caption[32];
     const int n = std::snprintf(caption, sizeof caption, "%s%u", t.Level.c_str(), g.Level);
-    canvas.WriteText(320, 280, std::string_view(caption, static_cast<size_t>(n)));
+    WriteOutlinedText(canvas, 320, 280, std::string_view(caption, static_cast<size_t>(n)), kRed);
     if (g.MessageTimer <= 0) {
       g.GameState = gsPlaying;
       ShowHero();
@@ -157,7 +178,7 @@ void TGameSession::DrawStateTexts(TDirectDrawSurfaceCanvas& canvas) {
   if (g.GameState == gsGameOver) {
     g.MessageTimer -= kPlayInterval;
     canvas.Font.Size = 30;
-    WriteText(canvas, 290, 280, t.GameOver, kRed);
+    WriteOutlinedText(canvas, 290, 280, t.GameOver, kRed);
     if (g.MessageTimer <= 0) EndCaption();
   }
   if (g.GameState == gsNameEntry) {
@@ -182,7 +203,7 @@ void TGameSession::DrawStateTexts(TDirectDrawSurfaceCanvas& canvas) {
   }
   if (g.GameState == gsPaused) {
     canvas.Font.Size = 30;
-    WriteText(canvas, 340, 280, t.Paused, kRed);
+    WriteOutlinedText(canvas, 340, 280, t.Paused, kRed);
   }
 }
 
