@@ -117,7 +117,7 @@ RgbImage StatusBar() {
   }
   for (int x : {601, 656, 706}) {
     c.RoundedRect(x, 3, 30, 21, 3);
-    Rgb(c.cr(), 0x1E262E);
+    Rgb(c.cr(), 0x161C22);
     cairo_fill(c.cr());
   }
   // The health gauge the game fills stands at 540 to 592; a red cross before it.
