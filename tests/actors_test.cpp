@@ -24,6 +24,12 @@ using testing::Solid;
 class Actors : public testing::ActorWorld {
  protected:
   TPictureCollectionItem& Picture(const std::string& name) { return images.Items.FindByName(name); }
+  // What an enemy's shot named `name` is drawn with: the enemy's own look when
+  // the library has one; its size stays the named picture's.
+  TPictureCollectionItem& Drawn(const std::string& name) {
+    const int look = images.Items.IndexOf("enemy" + name);
+    return look >= 0 ? images.Items.Item(look) : Picture(name);
+  }
 };
 
 // --- Explosions -------------------------------------------------------------
@@ -287,7 +293,9 @@ TEST_F(Actors, EnemyShotsOfEachKindAndTheFiringHalf) {
     Frame();  // it moves, then fires from where it now is
     TWeaponSprite* shot = Last<TWeaponSprite>();
     ASSERT_NE(shot, nullptr) << c.kind;
-    EXPECT_EQ(shot->Picture, &Picture(c.picture)) << c.kind;
+    EXPECT_EQ(shot->Picture, &Drawn(c.picture)) << c.kind;
+    EXPECT_EQ(shot->Width, Picture(c.picture).Width()) << c.kind;
+    EXPECT_EQ(shot->Height, Picture(c.picture).Height()) << c.kind;
     EXPECT_EQ(shot->X, 495) << c.kind;
     EXPECT_EQ(shot->Y, e.Y + e.Height / 2) << c.kind;
     EXPECT_EQ(shot->Damage, c.damage) << c.kind;
@@ -313,7 +321,7 @@ TEST_F(Actors, KindThreeFiresBulletsAndRocketsEachWithItsSound) {
     TWeaponSprite* s = Last<TWeaponSprite>();
     ASSERT_NE(s, nullptr);
     if (bullet) {
-      EXPECT_EQ(s->Picture, &Picture("machinegun"));
+      EXPECT_EQ(s->Picture, &Drawn("machinegun"));
       EXPECT_EQ(s->X, 495 + 2);
       EXPECT_EQ(s->Y, e.Y + 43);
       EXPECT_EQ(s->Damage, 1);
@@ -601,7 +609,7 @@ TEST_F(Actors, ParatrooperFiresAtItsRateUntilFarBelowTheField) {
       shots.push_back(frame);
       TWeaponSprite* s = Last<TWeaponSprite>();
       ASSERT_NE(s, nullptr);
-      EXPECT_EQ(s->Picture, &Picture(c.shot));
+      EXPECT_EQ(s->Picture, &Drawn(c.shot));
       EXPECT_EQ(s->X, p.X);
       EXPECT_EQ(s->Y, p.Y + c.shot_dy);
       EXPECT_EQ(s->Damage, c.damage);
