@@ -693,6 +693,64 @@ TEST_F(Actors, RocketOutlivingItsFlame) {
   }
 }
 
+// An enemy's bullet or shell looks itself up under a name of its own and falls
+// back to the shared picture when a library lacks it; either way its size, and
+// so what it hits, is the shared picture's.
+TEST_F(Actors, EnemyShotsFallBackToTheSharedPicturesWithoutLooksOfTheirOwn) {
+  const std::vector<tools::PictureEntry> shared = {Entry("machinegun", Solid(10, 3, 0xE0E020)),
+                                                   Entry("shell", Solid(8, 8, 0x909090))};
+  const std::vector<tools::PictureEntry> looks = {Entry("enemymachinegun", Solid(14, 5, 0xF04020)),
+                                                  Entry("enemyshell", Solid(6, 6, 0x302020))};
+  const struct {
+    const char* what;
+    const char* picture;
+    std::function<TImageSprite&(TPlayContext&)> make;
+  } shots[] = {
+      {"aircraft's bullet", "machinegun",
+       [&](TPlayContext& c) -> TImageSprite& {
+         return TSprite::Spawn<TWeaponSprite>(Root(), c, 400, 300, 1, false, "machinegun");
+       }},
+      {"aircraft's shell", "shell",
+       [&](TPlayContext& c) -> TImageSprite& {
+         return TSprite::Spawn<TWeaponSprite>(Root(), c, 400, 300, 3, false, "shell");
+       }},
+      {"soldier's bullet", "machinegun",
+       [&](TPlayContext& c) -> TImageSprite& {
+         return TSprite::Spawn<TGroundEnemyWeaponSprite>(Root(), c, uint8_t{7}, uint16_t{400}, uint16_t{300},
+                                                         uint8_t{192});
+       }},
+  };
+  for (const bool with_looks : {false, true}) {
+    std::vector<tools::PictureEntry> entries = shared;
+    if (with_looks) entries.insert(entries.end(), looks.begin(), looks.end());
+    TDXImageList small;
+    small.SetDXDraw(&draw);
+    small.Items.LoadFromBytes(tools::WritePictureLibrary(entries));
+    TPlayContext small_world{globals, config, random, small.Items, waves.Items, input, Root()};
+    for (const auto& c : shots) {
+      const std::string what = std::string(c.what) + (with_looks ? ", with looks" : ", shared names only");
+      TImageSprite& shot = c.make(small_world);
+      TPictureCollectionItem& named = small.Items.FindByName(c.picture);
+      TPictureCollectionItem& look = small.Items.FindByName(with_looks ? "enemy" + std::string(c.picture) : c.picture);
+      EXPECT_EQ(shot.Picture, &look) << what;
+      EXPECT_EQ(shot.Width, named.Width()) << what;
+      EXPECT_EQ(shot.Height, named.Height()) << what;
+      Redraw();
+      const Rect at = shot.DrawRect();  // where the picture starts: centred on the shot
+      const int area = look.Width() * look.Height();
+      EXPECT_EQ(Lit({at.left, at.top, at.left + look.Width(), at.top + look.Height()}), area) << what << ": the whole picture";
+      EXPECT_EQ(Lit({0, 0, 800, 600}), area) << what;
+      const uint32_t drawn = Back().Pixel(at.left, at.top);
+      draw.FillSurface(0);
+      look.DrawPattern(Back(), 0, 0, 0);
+      EXPECT_EQ(drawn, Back().Pixel(0, 0)) << what;
+      Frames(3);
+      EXPECT_FALSE(shot.IsDead()) << what << ": it flies on";
+      Root().ClearChildren();  // before the small library goes
+    }
+  }
+}
+
 TEST_F(Actors, EnemyProjectilesAndPlayerProjectilesPassThroughEachOther) {
   MakeHero(0, 500);
   const struct {
