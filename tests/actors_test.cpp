@@ -622,6 +622,60 @@ TEST_F(Actors, ParatrooperFiresAtItsRateUntilFarBelowTheField) {
   }
 }
 
+// Below the top of the near layer's ground strip a paratrooper is drawn cut off,
+// as if it came down behind the strip; it is still there, drifting and firing.
+TEST_F(Actors, ParatrooperComesDownBehindTheGroundStrip) {
+  constexpr int kGroundTop = 562;
+  SpawnLandscape(ctx);
+  Redraw();
+  const std::vector<uint32_t> backdrop(Back().Pixels().begin(), Back().Pixels().end());
+  const auto at = [](const std::vector<uint32_t>& pixels, int x, int y) { return pixels[y * 800 + x]; };
+  // The strip the cut is made at: one colour from its top to the bottom of the
+  // field, with trees and hills, not ground, in the row above.
+  const uint32_t ground = at(backdrop, 0, kGroundTop);
+  int ground_above = 0;
+  for (int x = 0; x < 800; ++x) {
+    ground_above += at(backdrop, x, kGroundTop - 1) == ground;
+    for (int y = kGroundTop; y < 600; ++y) ASSERT_EQ(at(backdrop, x, y), ground) << x << ", " << y;
+  }
+  EXPECT_LT(ground_above, 800);
+
+  const struct {
+    int y;
+    bool shows;  // some of it above the strip
+    bool hidden;  // some of it cut off
+  } cases[] = {{440, true, false}, {500, true, false}, {520, true, true}, {540, true, true},
+               {562, false, true}, {590, false, true}};
+  for (const auto& c : cases) {
+    TParatrooperSprite& p = Make<TParatrooperSprite>(400, c.y, 1);
+    Redraw();
+    const std::vector<uint32_t> drawn(Back().Pixels().begin(), Back().Pixels().end());
+    // The whole trooper over the same backdrop, with nothing hiding it.
+    const Rect r = p.DrawRect();
+    p.Picture->DrawPattern(Back(), r.left, r.top, p.CurrentPattern());
+    int shown = 0, in_ground = 0, cut = 0, wrong = 0;
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 800; ++x) {
+        const bool differs = at(drawn, x, y) != at(backdrop, x, y);
+        if (y < kGroundTop) {
+          shown += differs;
+          wrong += at(drawn, x, y) != Back().Pixel(x, y);
+        } else {
+          in_ground += differs;
+          cut += Back().Pixel(x, y) != at(backdrop, x, y);
+        }
+      }
+    EXPECT_EQ(shown > 0, c.shows) << c.y;
+    EXPECT_EQ(wrong, 0) << c.y << ": above the strip it is drawn whole";
+    EXPECT_EQ(in_ground, 0) << c.y << ": nothing of it over the ground";
+    EXPECT_EQ(cut > 0, c.hidden) << c.y;
+    EXPECT_FALSE(p.IsDead()) << c.y;
+    EXPECT_TRUE(p.Visible) << c.y;
+    p.MarkDead();
+    sprites.FlushDead();
+  }
+}
+
 TEST_F(Actors, EnemyRocketDragsItsFlameAndLeavesWithIt) {
   TWeaponSprite& r = Make<TWeaponSprite>(500, 300, 10, true, "rocket1");
   ASSERT_TRUE(r.Flame);
