@@ -40,18 +40,7 @@ void TParatrooperSprite::Advance(int move_count) {
   ShotCooldown = static_cast<uint16_t>(200 / ShotRate);
 }
 
-void TParatrooperSprite::Render() {
-  // The top of the ground strip of the nearest landscape layer (its picture at
-  // y 350 carries the strip from its row 212).
-  constexpr int kGroundTop = 562;
-  if (!Picture || !Engine() || !Engine()->Surface()) return;
-  const Rect at = DrawRect();
-  if (at.bottom <= kGroundTop) return TImageSprite::Render();
-  if (at.top >= kGroundTop || !Picture->Prepared()) return;
-  Rect source = Picture->PatternRect(CurrentPattern());
-  source.bottom -= at.bottom - kGroundTop;
-  if (source.bottom > source.top) BlitKeyed(*Engine()->Surface(), at.left, at.top, Picture->Picture.image, source);
-}
+void TParatrooperSprite::Render() { RenderAboveGround(); }
 
 void TParatrooperSprite::Die() {
   ++Ctx.Globals.LevelKills;
