@@ -623,8 +623,9 @@ TEST_F(Actors, ParatrooperFiresAtItsRateUntilFarBelowTheField) {
 }
 
 // Below the top of the near layer's ground strip a paratrooper is drawn cut off,
-// as if it came down behind the strip; it is still there, drifting and firing.
-TEST_F(Actors, ParatrooperComesDownBehindTheGroundStrip) {
+// as if it came down behind the strip; it is still there, drifting and firing,
+// and the shots it fires from there stay behind the strip too.
+TEST_F(Actors, ParatroopersAndTheirShotsGoBehindTheGroundStrip) {
   constexpr int kGroundTop = 562;
   SpawnLandscape(ctx);
   Redraw();
@@ -640,19 +641,36 @@ TEST_F(Actors, ParatrooperComesDownBehindTheGroundStrip) {
   }
   EXPECT_LT(ground_above, 800);
 
+  const auto trooper = [&](int y) { return [this, y] { Make<TParatrooperSprite>(400, y, 1); }; };
   const struct {
-    int y;
-    bool shows;  // some of it above the strip
+    const char* what;
+    std::function<void()> make;
+    bool shows;   // some of it above the strip
     bool hidden;  // some of it cut off
-  } cases[] = {{440, true, false}, {500, true, false}, {520, true, true}, {540, true, true},
-               {562, false, true}, {590, false, true}};
+  } cases[] = {
+      {"trooper at 440", trooper(440), true, false},
+      {"trooper at 500", trooper(500), true, false},
+      {"trooper at 520", trooper(520), true, true},
+      {"trooper at 540", trooper(540), true, true},
+      {"trooper at 562", trooper(562), false, true},
+      {"trooper at 590", trooper(590), false, true},
+      {"bullet at 561", [this] { Make<TWeaponSprite>(400, 561, 1, false, "machinegun"); }, true, true},
+      {"bullet at 580", [this] { Make<TWeaponSprite>(400, 580, 1, false, "machinegun"); }, false, true},
+      {"rocket and flame at 556", [this] { Make<TWeaponSprite>(400, 556, 5, true, "rocket2"); }, true, true},
+      {"rocket and flame at 575", [this] { Make<TWeaponSprite>(400, 575, 5, true, "rocket2"); }, false, true},
+  };
   for (const auto& c : cases) {
-    TParatrooperSprite& p = Make<TParatrooperSprite>(400, c.y, 1);
+    c.make();
+    std::vector<TImageSprite*> made;
+    for (int i = 0; i < Root().ChildCount(); ++i)
+      if (auto* s = dynamic_cast<TImageSprite*>(&Root().Child(i)); s && !dynamic_cast<TMountain*>(s)) made.push_back(s);
     Redraw();
     const std::vector<uint32_t> drawn(Back().Pixels().begin(), Back().Pixels().end());
-    // The whole trooper over the same backdrop, with nothing hiding it.
-    const Rect r = p.DrawRect();
-    p.Picture->DrawPattern(Back(), r.left, r.top, p.CurrentPattern());
+    // The same over the same backdrop, with nothing hiding it.
+    for (TImageSprite* s : made) {
+      const Rect r = s->DrawRect();
+      s->Picture->DrawPattern(Back(), r.left, r.top, s->CurrentPattern());
+    }
     int shown = 0, in_ground = 0, cut = 0, wrong = 0;
     for (int y = 0; y < 600; ++y)
       for (int x = 0; x < 800; ++x) {
@@ -665,13 +683,15 @@ TEST_F(Actors, ParatrooperComesDownBehindTheGroundStrip) {
           cut += Back().Pixel(x, y) != at(backdrop, x, y);
         }
       }
-    EXPECT_EQ(shown > 0, c.shows) << c.y;
-    EXPECT_EQ(wrong, 0) << c.y << ": above the strip it is drawn whole";
-    EXPECT_EQ(in_ground, 0) << c.y << ": nothing of it over the ground";
-    EXPECT_EQ(cut > 0, c.hidden) << c.y;
-    EXPECT_FALSE(p.IsDead()) << c.y;
-    EXPECT_TRUE(p.Visible) << c.y;
-    p.MarkDead();
+    EXPECT_EQ(shown > 0, c.shows) << c.what;
+    EXPECT_EQ(wrong, 0) << c.what << ": above the strip it is drawn whole";
+    EXPECT_EQ(in_ground, 0) << c.what << ": nothing of it over the ground";
+    EXPECT_EQ(cut > 0, c.hidden) << c.what;
+    for (TImageSprite* s : made) {
+      EXPECT_FALSE(s->IsDead()) << c.what;
+      EXPECT_TRUE(s->Visible) << c.what;
+      s->MarkDead();
+    }
     sprites.FlushDead();
   }
 }
