@@ -4,7 +4,9 @@ TYPE     ?= RelWithDebInfo
 JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps configure build bench clean asan-test golden serve bench-server
+PREFIX   ?= /usr/local
+
+.PHONY: run test deps configure build bench clean asan-test golden serve bench-server install uninstall deb
 
 deps:
 	@scripts/install-deps
@@ -37,6 +39,34 @@ serve: configure
 bench-server: configure
 	@cmake --build $(BUILD) --target aerovell-scores aerovell-scores-load -j $(JOBS)
 	$(BUILD)/server/bench/aerovell-scores-load $(LOAD_FLAGS)
+
+# The game, its data, desktop entry, icons, metadata and manual pages, and the
+# score service, below PREFIX (PREFIX=$$HOME/.local needs no root; DESTDIR
+# stages the whole tree elsewhere).
+install: configure
+	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@cmake --build $(BUILD) --target aerovell aerovell-scores -j $(JOBS)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+
+# Removes what the last `make install` from this build folder put in place.
+uninstall:
+	@test -f $(BUILD)/install_manifest.txt || { echo "uninstall: nothing was installed from $(BUILD)/" >&2; exit 1; }
+	@while IFS= read -r f || [ -n "$$f" ]; do rm -f "$$f" && echo "removed $$f"; done < $(BUILD)/install_manifest.txt
+	@sed -n 's|^\(.*/share/aerovell\)/.*|\1|p' $(BUILD)/install_manifest.txt | sort -u | \
+	  while IFS= read -r d; do [ -d "$$d" ] && find "$$d" -depth -type d -empty -delete; done; true
+	@rm -f $(BUILD)/install_manifest.txt
+
+# The Debian packages aerovell and aerovell-scores, built by dpkg-buildpackage
+# from a copy of the source in $(BUILD)/deb/ (where the .deb files land), then
+# checked: lintian (an error fails), and the packaged unit with systemd-analyze.
+deb: deps
+	rm -rf $(BUILD)/deb && mkdir -p $(BUILD)/deb/aerovell
+	tar -c --exclude=./build --exclude='./build-*' --exclude=./.git . | tar -x -C $(BUILD)/deb/aerovell
+	cd $(BUILD)/deb/aerovell && dpkg-buildpackage -us -uc -b -J$(JOBS)
+	lintian --fail-on error --info $(BUILD)/deb/*.changes
+	mkdir -p $(BUILD)/deb/root && for d in $(BUILD)/deb/*.deb; do dpkg-deb -x "$$d" $(BUILD)/deb/root; done
+	scripts/verify-unit $(BUILD)/deb/root/lib/systemd/system/aerovell-scores.service \
+	  $(BUILD)/deb/root/usr/bin/aerovell-scores $(BUILD)/deb/root/usr/share/man
 
 clean:
 	rm -rf build build-asan

@@ -9,6 +9,7 @@
 #include "online/http_response_head.h"
 #include "online/http_url.h"
 #include "play/input_script.h"
+#include "platform/gamepad.h"
 #include "sound/mixer.h"
 #include "sound/wave_collection.h"
 
@@ -113,6 +114,23 @@ void InputScript(const uint8_t* data, size_t size) {
       if (events[i].key < 0 || events[i].key > 255) __builtin_trap();
     }
   } catch (const play::EScriptError&) {}
+}
+
+void TestPad(const uint8_t* data, size_t size) {
+  if (size == 0) return;
+  const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const size_t cut = std::min<size_t>(data[0], bytes.size());
+  TestPadFeed feed;
+  int rejected = 0;
+  std::vector<TestPadCommand> commands = feed.Take(bytes.substr(0, cut), rejected);
+  const auto rest = feed.Take(bytes.substr(cut), rejected);
+  commands.insert(commands.end(), rest.begin(), rest.end());
+  // Whatever it takes is within the virtual device's bounds.
+  for (const TestPadCommand& c : commands) {
+    if (c.index < 0 || c.index > 31) __builtin_trap();
+    const bool axis = c.kind == TestPadCommand::Kind::kAxis;
+    if (axis ? (c.value < -32768 || c.value > 32767) : (c.value != 0 && c.value != 1)) __builtin_trap();
+  }
 }
 
 }  // namespace aerovell::fuzz

@@ -17,8 +17,12 @@ void SoundLibrary(const uint8_t* data, size_t size);
 void HttpHead(const uint8_t* data, size_t size);
 // An input script of the headless player.
 void InputScript(const uint8_t* data, size_t size);
+// The test pad's feed of the SDL platform, in two pieces cut where the first byte says.
+void TestPad(const uint8_t* data, size_t size);
 // A request head as the score service checks it (its lines as the HTTP
 // library hands them over), and the client a proxy names.
 void RequestHead(const uint8_t* data, size_t size);
+// A replay file: its header, its packed content, and the game in it.
+void Replay(const uint8_t* data, size_t size);
 
 }  // namespace aerovell::fuzz

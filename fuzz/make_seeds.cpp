@@ -6,6 +6,7 @@
 
 #include "bitmap_encoder.h"
 #include "library_writer.h"
+#include "replay/replay.h"
 
 using namespace aerovell::tools;
 
@@ -126,5 +127,40 @@ int main(int, char** argv) {
   rle.insert(rle.end(), {10, 20, 30, 0, 200, 150, 100, 0});
   rle.insert(rle.end(), moves.begin(), moves.end());
   Save(dir + "/bitmap/tdib_rle8_moves_out", PictureData("TDIB", rle));
+
+  // Replays: an empty game, and a short one with every kind of input, move
+  // counts, held keys at the start and a named end.
+  namespace rp = aerovell::replay;
+  std::filesystem::create_directories(dir + "/replay");
+  rp::TReplay empty;
+  empty.rules_version = 1;
+  Save(dir + "/replay/empty", rp::EncodeReplay(empty));
+  rp::TReplay game;
+  game.rules_version = 1;
+  game.game_version = "1.0.0";
+  game.start.random_state = 0xC0FFEE;
+  game.start.enemy_spawn_delay = 12;
+  game.start.bonus_spawn_delay = 300;
+  game.start.shield_time = 4000;
+  game.start.key_latch = true;
+  game.start.input_states = 1u << 4;
+  game.start.input_states_polled = 1u << 4;
+  game.start.input.keys[0x0D] = game.start.input.keys[0x11] = true;
+  game.start.input.joystick_x = -600;
+  game.tick_count = 120;
+  using K = rp::TInputKind;
+  game.events = {{0, K::kKeyUp, 0x0D, 0, 0, 0},       {3, K::kKeyDown, 0x26, 0, 0, 0},
+                 {3, K::kKeyRepeat, 0x26, 0, 0, 0},   {9, K::kMouseMove, 0, 14, -6, 0},
+                 {9, K::kMouseDown, 1, 0, 0, 0},      {10, K::kMouseUp, 1, 0, 0, 0},
+                 {20, K::kJoystickAxes, 0, 1000, 0, 0}, {20, K::kJoystickButtons, 0, 0, 0, 3},
+                 {50, K::kFocus, 0, 0, 0, 0},         {70, K::kFocus, 1, 0, 0, 0},
+                 {71, K::kPause, 1, 0, 0, 0},         {90, K::kPause, 0, 0, 0, 0},
+                 {100, K::kKeyDown, 0x1B, 0, 0, 0},   {119, K::kClose, 0, 0, 0, 0}};
+  game.lags = {{0, 2}, {70, 40}};
+  game.summary = {310, 2, 0, 4, 8, 9, "Ann", "\xD0\xF4"};
+  Save(dir + "/replay/short_game", rp::EncodeReplay(game));
+  // The target also reads its input as a file's unpacked content.
+  Save(dir + "/replay/short_game_content", rp::EncodeReplayContent(game));
+  Save(dir + "/replay/empty_content", rp::EncodeReplayContent(empty));
   return 0;
 }

@@ -21,8 +21,8 @@ class FrontEnd : public ::testing::Test {
     }
     platform.keep_frames = true;
   }
-  TmainForm& Start() {
-    form = std::make_unique<TmainForm>(app, ConfigFile(dir / "config.dat"));
+  TmainForm& Start(TFormOptions options = {}) {
+    form = std::make_unique<TmainForm>(app, ConfigFile(dir / "config.dat"), std::move(options));
     form->FormCreate();
     Frame();
     return *form;

@@ -398,5 +398,19 @@ TEST_F(FrontEnd, TheOnlineTableAndMoreGames) {
             "http://" + ScoreServiceHost() + "/cgi/version.pl?prg=Aerovell&show&type=0");
 }
 
+// An address given at run time (AEROVELL_SCORE_HOST) replaces the build's in
+// the records page link as in the submission.
+TEST_F(FrontEnd, TheOnlineTableFollowsTheRunTimeAddress) {
+  TFormOptions options;
+  options.ScoreHost = "scores.example.org:9000";
+  TmainForm& f = Start(options);
+  f.Globals.MenuItem = 3;
+  Key(vk::kReturn);
+  Key(vk::kDown);
+  Key(vk::kReturn);
+  ASSERT_EQ(platform.shell_opens.size(), 1u);
+  EXPECT_EQ(platform.shell_opens[0].target, "http://scores.example.org:9000/cgi/version.pl?prg=Aerovell&show&type=0");
+}
+
 }  // namespace
 }  // namespace aerovell

@@ -13,11 +13,9 @@ TEST(FuzzCorpus, EveryFileReplaysCleanly) {
   const struct {
     const char* dir;
     void (*run)(const uint8_t*, size_t);
-  } targets[] = {{"object_stream", fuzz::ObjectStream},
-                 {"bitmap", fuzz::Bitmap},
-                 {"sound_library", fuzz::SoundLibrary},
-                 {"http_head", fuzz::HttpHead},
-                 {"input_script", fuzz::InputScript}};
+  } targets[] = {{"object_stream", fuzz::ObjectStream}, {"bitmap", fuzz::Bitmap},
+                 {"sound_library", fuzz::SoundLibrary}, {"http_head", fuzz::HttpHead},
+                 {"input_script", fuzz::InputScript},   {"test_pad", fuzz::TestPad}};
   for (const auto& t : targets) {
     const auto dir = std::filesystem::path(AEROVELL_FUZZ_CORPUS_DIR) / t.dir;
     int files = 0;

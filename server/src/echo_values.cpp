@@ -10,11 +10,8 @@
 #include "online/score_codec.h"
 
 namespace aerovell::scores {
-namespace {
 
-// Letters from the kernel's random source: a value must not be guessable, or a
-// score could be sent without asking for one.
-std::string RandomLetters() {
+std::string NewEchoValue() {
   std::array<unsigned char, EchoValues::kLetters> bytes{};
   size_t filled = 0;
   while (filled < bytes.size()) {
@@ -30,8 +27,6 @@ std::string RandomLetters() {
   return letters;
 }
 
-}  // namespace
-
 EchoValues::EchoValues(size_t capacity, Clock::duration lifetime, size_t per_client)
     : capacity_(capacity > 0 ? capacity : 1),
       lifetime_(lifetime),
@@ -39,10 +34,10 @@ EchoValues::EchoValues(size_t capacity, Clock::duration lifetime, size_t per_cli
       buckets_(per_client_ + 1) {}
 
 std::string EchoValues::Issue(const std::string& client, Clock::time_point now) {
-  std::string value = RandomLetters();
+  std::string value = NewEchoValue();
   std::lock_guard lock(mutex_);
   Expire(now);
-  while (by_value_.count(value)) value = RandomLetters();  // 80 bits: practically never
+  while (by_value_.count(value)) value = NewEchoValue();  // 80 bits: practically never
   Add({value, client, now});
   return value;
 }

@@ -12,6 +12,11 @@
 
 namespace aerovell::scores {
 
+// A fresh value: EchoValues::kLetters letters of the encoding alphabet from the
+// kernel's random source. A value must not be guessable, or a score could be
+// sent without asking for one.
+std::string NewEchoValue();
+
 // The one-time values handed out with the version answer, behind one call, so
 // they can live outside the process (a shared database) when several
 // instances serve together. Spending one belongs to the store, together with

@@ -6,27 +6,26 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
 #include <string_view>
 #include <thread>
 
-#include "echo_values.h"
 #include "http_front.h"
 #include "options.h"
 #include "query.h"
-#include "rate_limiter.h"
 #include "service.h"
-#include "sqlite_score_store.h"
+#include "store_backend.h"
 
 namespace {
 
 using aerovell::scores::Options;
 
-constexpr size_t kOutstandingValues = 100000;
-constexpr size_t kValuesPerClient = 16;
-constexpr std::chrono::minutes kValueLifetime{10};
+// Each event loop makes one answer at a time, so it needs one database
+// connection at most; a few are plenty for a server shared by many instances.
+constexpr size_t kMostConnections = 16;
 // Descriptors besides the connections: the database and its journal, the
 // event loops' own, the listener, stdio, connections being closed.
 constexpr rlim_t kSpareDescriptors = 64;
@@ -49,15 +48,23 @@ size_t FitConnections(size_t wanted) {
   return fits;
 }
 
-int Serve(const Options& options, const sigset_t& stop_signals) {
-  aerovell::scores::EchoValues values(kOutstandingValues, kValueLifetime, kValuesPerClient);
-  aerovell::scores::SqliteScoreStore store(options.database, values);
-  aerovell::scores::MemoryRateCounts rates(options.max_per_minute, options.max_versions_per_minute,
-                                           options.clients_followed);
-  aerovell::scores::ScoreService service(store, values, rates);
+int Serve(const Options& options, const sigset_t& signals) {
+  aerovell::scores::SharedLimits limits;  // 100 000 values outstanding, 16 a client, for 10 minutes
+  limits.scores_per_minute = options.max_per_minute;
+  limits.versions_per_minute = options.max_versions_per_minute;
+  limits.clients_followed = options.clients_followed;
+  // An event loop makes its answers one at a time, waiting on the database
+  // for each: with PostgreSQL more of them keep more transactions in flight,
+  // and concurrent commits share the server's flushes to disk.
+  const bool shared = aerovell::scores::IsPostgresTarget(options.database);
+  const int threads = options.threads > 0 ? options.threads : shared ? 16 : 4;
+  aerovell::scores::Stores stores(options.database, limits,
+                                  std::min(static_cast<size_t>(threads), kMostConnections));
+  aerovell::scores::ScoreStore& store = stores.Store();
+  aerovell::scores::ScoreService service(store, stores.Values(), stores.Rates());
 
   aerovell::scores::FrontSettings settings;
-  settings.threads = options.threads;
+  settings.threads = threads;
   settings.log_requests = !options.quiet;
   settings.connections.total = FitConnections(options.max_connections);
   settings.connections.per_address = options.max_per_address;
@@ -74,20 +81,25 @@ int Serve(const Options& options, const sigset_t& stop_signals) {
   std::fprintf(
       stderr, "aerovell-scores: listening on http://%s%s%s:%d%s?prg=Aerovell&show&type=0 with %s (%lld records)\n",
       v6 ? "[" : "", options.host.c_str(), v6 ? "]" : "", port, std::string(aerovell::scores::kScriptPath).c_str(),
-      options.database.c_str(), static_cast<long long>(store.Count()));
+      stores.Description().c_str(), static_cast<long long>(store.Count()));
 
-  // The stop signals are blocked in every thread (the event loops inherit the
-  // mask) and taken here, outside any signal handler.
+  // The signals are blocked in every thread (the event loops inherit the
+  // mask) and taken here, outside any signal handler. A reload (SIGHUP,
+  // `systemctl reload`) brings the store up to date and serving goes on.
   int signal = 0;
-  sigwait(&stop_signals, &signal);
+  while (sigwait(&signals, &signal) == 0 && signal == SIGHUP) {
+    const std::string done = store.Reload();
+    std::fprintf(stderr, "aerovell-scores: reload: %s, %lld records\n", done.c_str(),
+                 static_cast<long long>(store.Count()));
+  }
   std::fprintf(stderr, "aerovell-scores: stopping (signal %d)\n", signal);
   // Whatever holds the stop up (an answer stuck on a locked database, a slow
   // disk at the last checkpoint), the process is gone within 2 s: every
-  // answered record is in the write-ahead log by then, and the next start
-  // reads it back.
+  // answered record is in SQLite's write-ahead log by then (the next start
+  // reads it back) or committed in PostgreSQL.
   std::thread([] {
     std::this_thread::sleep_for(kStopDeadline);
-    static constexpr char kLine[] = "aerovell-scores: stopped by the clock; the journal keeps every answered record\n";
+    static constexpr char kLine[] = "aerovell-scores: stopped by the clock; every answered record is kept\n";
     [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, kLine, sizeof kLine - 1);
     _exit(0);
   }).detach();
@@ -113,14 +125,21 @@ int main(int argc, char** argv) {
   }
   // A client that goes away mid-answer must not end the process.
   signal(SIGPIPE, SIG_IGN);
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   try {
-    return Serve(*options, stop_signals);
+    if (options->copy_records) {
+      const auto& [from, to] = *options->copy_records;
+      const int64_t copied = aerovell::scores::CopyRecords(from, to);
+      std::fprintf(stderr, "aerovell-scores: copied %lld records\n", static_cast<long long>(copied));
+      return 0;
+    }
+    return Serve(*options, signals);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "aerovell-scores: %s\n", e.what());
     return 1;

@@ -45,6 +45,15 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       options.quiet = true;
       continue;
     }
+    if (name == "--copy-records") {
+      if (i + 2 >= args.size() || args[i + 1].empty() || args[i + 2].empty()) {
+        error = "--copy-records needs FROM and TO";
+        return std::nullopt;
+      }
+      options.copy_records.emplace(args[i + 1], args[i + 2]);
+      i += 2;
+      continue;
+    }
     static const char* const kWithValue[] = {"--listen",           "--db",
                                              "--max-per-minute",   "--max-versions-per-minute",
                                              "--clients-followed", "--max-connections",

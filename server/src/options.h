@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace aerovell::scores {
@@ -17,19 +18,23 @@ struct Options {
   size_t max_connections = 1024;
   size_t max_per_address = 16;
   std::vector<std::string> trusted_proxies;  // normal addresses
-  int threads = 4;
+  int threads = 0;  // 0: 4 with an SQLite file, 16 with PostgreSQL (loops there wait on the server)
   bool quiet = false;  // no line per request (the summaries of closed connections stay)
+  // --copy-records FROM TO: copy the records and end, serving nothing.
+  std::optional<std::pair<std::string, std::string>> copy_records;
 };
 
 inline constexpr const char* kUsage =
-    "usage: aerovell-scores [--listen HOST:PORT] [--db FILE] [--max-per-minute N]\n"
+    "usage: aerovell-scores [--listen HOST:PORT] [--db FILE|CONNINFO] [--max-per-minute N]\n"
     "                       [--max-versions-per-minute N] [--clients-followed N]\n"
     "                       [--max-connections N] [--max-per-address N] [--trust-proxy ADDR]...\n"
     "                       [--threads N] [--quiet] [--help]\n"
+    "       aerovell-scores --copy-records FROM TO\n"
     "  --listen                   address to serve on (default 127.0.0.1:8642; port 0 takes a free\n"
     "                             one; IPv6 as [::1]:8642)\n"
     "  --db                       the SQLite file of the records (default scores.sqlite, created\n"
-    "                             when missing)\n"
+    "                             when missing), or a PostgreSQL database that several instances\n"
+    "                             share: postgresql://USER@HOST:PORT/DBNAME or libpq's key=value words\n"
     "  --max-per-minute           score requests one client may make in a minute (default 30,\n"
     "                             0 for no limit)\n"
     "  --max-versions-per-minute  version queries one client may make in a minute (default 120,\n"
@@ -41,8 +46,11 @@ inline constexpr const char* kUsage =
     "                             (default 16)\n"
     "  --trust-proxy              a proxy whose X-Forwarded-For names the client (may be given\n"
     "                             more than once; off by default)\n"
-    "  --threads                  event loops serving the connections (default 4)\n"
+    "  --threads                  event loops serving the connections (default 4 with a file,\n"
+    "                             16 with PostgreSQL, where each waits on the server in turn)\n"
     "  --quiet                    no log line per request\n"
+    "  --copy-records FROM TO     copy every record from one database (file or PostgreSQL) into\n"
+    "                             another whose table is empty, keeping ids and order, and end\n"
     "  -h, --help                 this text\n";
 
 // Parses the arguments after the program name; the error says what was wrong.

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,22 @@ class ScoreStore {
   // A number that changes whenever the records may have changed, by this
   // process or any other, so what is made of them can be kept until then.
   virtual uint64_t Revision() = 0;
+
+  // Up to `limit` records with an id above `after`, in the order of their ids
+  // (the order they came in), with their ids: a whole table is read this way
+  // in pieces.
+  virtual std::vector<ScoreRecord> RecordsAfter(int64_t after, int limit) = 0;
+  // Stores records with the ids they carry, as one transaction, into a table
+  // that holds none: `next` fills its vector with the next piece and returns
+  // false when there is no more. The order of the table, which settles equal
+  // scores by the id, stays as it was where they came from. Throws, storing
+  // nothing, when the table is not empty.
+  virtual void Import(const std::function<bool(std::vector<ScoreRecord>&)>& next) = 0;
+
+  // What a reload of the service (SIGHUP) does to the store; a line for the
+  // log. A store in a file brings the file up to date so that a plain copy of
+  // it holds every record; others have nothing to do.
+  virtual std::string Reload() { return "nothing to bring up to date"; }
 };
 
 }  // namespace aerovell::scores

@@ -38,10 +38,11 @@ Reply ScoreService::Handle(std::string_view target, std::string_view client, std
   const Query query = ReadTarget(target);
   if (query.kind == QueryKind::kUnknown) return Refusal(QueryKind::kUnknown, 404, "not found");
   const std::string key = ClientKey(client);
-  if (query.kind != QueryKind::kTable &&
-      !rates_.Allow(query.kind == QueryKind::kScore ? Counted::kScore : Counted::kVersion, key, now))
-    return Refusal(query.kind, 429, "too many requests, try again in a minute");
   try {
+    // Shared counts live in the database, so counting can fail as storing can.
+    if (query.kind != QueryKind::kTable &&
+        !rates_.Allow(query.kind == QueryKind::kScore ? Counted::kScore : Counted::kVersion, key, now))
+      return Refusal(query.kind, 429, "too many requests, try again in a minute");
     switch (query.kind) {
       case QueryKind::kVersion: return Version(key, now, wall_seconds);
       case QueryKind::kScore: return Score(query.letters, now, wall_seconds);

@@ -121,6 +121,7 @@ SqliteScoreStore::SqliteScoreStore(const std::string& path, EchoValues& values)
             "ORDER BY score DESC, id LIMIT ?1"),
       count_(reader_, "SELECT count(*) FROM scores"),
       data_version_(reader_, "PRAGMA data_version"),
+      after_(reader_, "SELECT id, name, country, score, created FROM scores WHERE id > ?1 ORDER BY id LIMIT ?2"),
       checkpointer_(path, SQLITE_OPEN_READWRITE) {
   // A connection learns that the file keeps a journal beside it only once it
   // has read the file; until then its checkpoints do nothing.
@@ -153,6 +154,17 @@ SqliteScoreStore::~SqliteScoreStore() {
   checkpoints_.join();
 }
 
+std::string SqliteScoreStore::Reload() {
+  // The writer is held only for the pages that arrived since the last
+  // periodic checkpoint; the journal is then emptied, so the file alone is whole.
+  std::lock_guard checkpointing(checkpoint_mutex_);
+  std::lock_guard writing(write_mutex_);
+  const int result =
+      sqlite3_wal_checkpoint_v2(checkpointer_.Handle(), nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+  return result == SQLITE_OK ? "database file brought up to date"
+                             : "database busy, its journal is copied in later";
+}
+
 AddOutcome SqliteScoreStore::Add(const ScoreRecord& record, const std::string& p, Clock::time_point now) {
   // The value is taken out first, so a replay racing the original finds it
   // gone; the one INSERT is a transaction of its own (the record is in the
@@ -172,16 +184,54 @@ AddOutcome SqliteScoreStore::Add(const ScoreRecord& record, const std::string& p
   return AddOutcome::kStored;
 }
 
-std::vector<ScoreRecord> SqliteScoreStore::Best(int limit) {
+namespace {
+
+std::vector<ScoreRecord> ReadRecords(StatementUse& use, int limit) {
   std::vector<ScoreRecord> rows;
   rows.reserve(static_cast<size_t>(limit > 0 ? limit : 0));
-  std::lock_guard lock(read_mutex_);
-  StatementUse use(best_);
-  use->Bind(1, limit);
   while (use->Step()) {
     rows.push_back({use->Integer(0), use->Text(1), use->Text(2), static_cast<int>(use->Integer(3)), use->Integer(4)});
   }
   return rows;
+}
+
+}  // namespace
+
+std::vector<ScoreRecord> SqliteScoreStore::Best(int limit) {
+  std::lock_guard lock(read_mutex_);
+  StatementUse use(best_);
+  use->Bind(1, limit);
+  return ReadRecords(use, limit);
+}
+
+std::vector<ScoreRecord> SqliteScoreStore::RecordsAfter(int64_t after, int limit) {
+  std::lock_guard lock(read_mutex_);
+  StatementUse use(after_);
+  use->Bind(1, after).Bind(2, limit);
+  return ReadRecords(use, limit);
+}
+
+void SqliteScoreStore::Import(const std::function<bool(std::vector<ScoreRecord>&)>& next) {
+  std::lock_guard lock(write_mutex_);
+  Statement insert(writer_, "INSERT INTO scores(id, name, country, score, created) VALUES (?1, ?2, ?3, ?4, ?5)");
+  writer_.Execute("BEGIN IMMEDIATE");
+  try {
+    if (const int64_t have = writer_.QueryInteger("SELECT count(*) FROM scores"); have != 0)
+      throw DatabaseError("the table already holds " + std::to_string(have) + " records");
+    std::vector<ScoreRecord> piece;
+    while (next(piece)) {
+      for (const auto& r : piece) {
+        StatementUse use(insert);
+        use->Bind(1, r.id).Bind(2, r.name).Bind(3, r.country).Bind(4, r.score).Bind(5, r.created);
+        use->Run();
+      }
+      piece.clear();
+    }
+    writer_.Execute("COMMIT");
+  } catch (...) {
+    sqlite3_exec(writer_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
 }
 
 int64_t SqliteScoreStore::Count() {

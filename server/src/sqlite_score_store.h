@@ -32,6 +32,12 @@ class SqliteScoreStore : public ScoreStore {
   std::vector<ScoreRecord> Best(int limit) override;
   int64_t Count() override;
   uint64_t Revision() override;
+  std::vector<ScoreRecord> RecordsAfter(int64_t after, int limit) override;
+  void Import(const std::function<bool(std::vector<ScoreRecord>&)>& next) override;
+  // Copies the write-ahead log into the database file and empties it, beside
+  // the serving; when readers keep it from finishing, the store's own
+  // checkpoints catch up later.
+  std::string Reload() override;
 
   // From now on every commit fails as a full disk would make it fail (a seam
   // for the tests of what a failed store leaves behind).
@@ -49,6 +55,7 @@ class SqliteScoreStore : public ScoreStore {
   Statement best_;
   Statement count_;
   Statement data_version_;
+  Statement after_;
 
   Connection checkpointer_;
   std::mutex checkpoint_mutex_;

@@ -29,7 +29,7 @@ struct Store {
   SqliteScoreStore sqlite;
 };
 
-TEST(ScoreStore, CreatesAVersionedFileInWalMode) {
+TEST(SqliteScoreStore, CreatesAVersionedFileInWalMode) {
   TempDir dir;
   const std::string path = (dir / "scores.sqlite").string();
   { Store store(path); }
@@ -39,35 +39,7 @@ TEST(ScoreStore, CreatesAVersionedFileInWalMode) {
   EXPECT_EQ(db.QueryInteger("SELECT count(*) FROM scores"), 0);
 }
 
-TEST(ScoreStore, BestIsHighestFirstAndTheEarlierAmongEquals) {
-  TempDir dir;
-  Store store((dir / "s.sqlite").string());
-  store.Add(Record("first 500", 500));
-  store.Add(Record("top", 900));
-  store.Add(Record("second 500", 500, 1600000000));  // an older time does not jump the queue
-  store.Add(Record("zero", 0));
-  store.Add(Record("max", 65535));
-  const auto rows = store.sqlite.Best(100);
-  ASSERT_EQ(rows.size(), 5u);
-  const char* expected[] = {"max", "top", "first 500", "second 500", "zero"};
-  for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].name, expected[i]) << i;
-  EXPECT_EQ(rows[0].score, 65535);
-  EXPECT_EQ(rows[0].country, "Россия");
-  EXPECT_EQ(rows[3].created, 1600000000);
-  EXPECT_EQ(store.sqlite.Best(2).size(), 2u);
-  EXPECT_EQ(store.sqlite.Count(), 5);
-}
-
-TEST(ScoreStore, KeepsItsRecordsAcrossOpenings) {
-  TempDir dir;
-  const std::string path = (dir / "s.sqlite").string();
-  { Store(path).Add(Record("Иван", 1500)); }
-  Store again(path);
-  ASSERT_EQ(again.sqlite.Count(), 1);
-  EXPECT_EQ(again.sqlite.Best(1)[0].name, "Иван");
-}
-
-TEST(ScoreStore, TheTableIsReadOffTheRankIndex) {
+TEST(SqliteScoreStore, TheTableIsReadOffTheRankIndex) {
   TempDir dir;
   const std::string path = (dir / "s.sqlite").string();
   { Store store(path); }
@@ -81,7 +53,7 @@ TEST(ScoreStore, TheTableIsReadOffTheRankIndex) {
   EXPECT_EQ(steps.find("TEMP B-TREE"), std::string::npos) << "sorted afresh: " << steps;
 }
 
-TEST(ScoreStore, AValueIsSpentOnlyWithItsStoredRecord) {
+TEST(SqliteScoreStore, AValueIsSpentOnlyWithItsStoredRecord) {
   TempDir dir;
   Store store((dir / "s.sqlite").string());
   const auto now = Clock::now();
@@ -106,22 +78,7 @@ TEST(ScoreStore, AValueIsSpentOnlyWithItsStoredRecord) {
   EXPECT_EQ(store.sqlite.Count(), 1);
 }
 
-TEST(ScoreStore, TheRevisionChangesWithEveryCommitFromAnywhere) {
-  TempDir dir;
-  const std::string path = (dir / "s.sqlite").string();
-  Store store(path);
-  const uint64_t first = store.sqlite.Revision();
-  EXPECT_EQ(store.sqlite.Revision(), first);
-  store.Add(Record("a", 1));
-  const uint64_t second = store.sqlite.Revision();
-  EXPECT_NE(second, first);
-  Connection(path, SQLITE_OPEN_READWRITE)
-      .Execute("INSERT INTO scores(name, country, score, created) VALUES ('b', '', 2, 0)");
-  EXPECT_NE(store.sqlite.Revision(), second) << "another process wrote";
-}
-
-// Files the store must refuse, each left byte for byte as it was.
-TEST(ScoreStore, RefusesFilesThatAreNotItsOwnAndLeavesThemAlone) {
+TEST(SqliteScoreStore, RefusesFilesThatAreNotItsOwnAndLeavesThemAlone) {
   TempDir dir;
   std::vector<uint8_t> garbage(4096);
   for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<uint8_t>(i * 7 + 3);
@@ -159,7 +116,7 @@ TEST(ScoreStore, RefusesFilesThatAreNotItsOwnAndLeavesThemAlone) {
   }
 }
 
-TEST(ScoreStore, AnEmptyFileBecomesAScoreDatabase) {
+TEST(SqliteScoreStore, AnEmptyFileBecomesAScoreDatabase) {
   TempDir dir;
   const auto path = dir / "empty.sqlite";
   WriteBytes(path, {});
@@ -168,7 +125,7 @@ TEST(ScoreStore, AnEmptyFileBecomesAScoreDatabase) {
   EXPECT_EQ(store.sqlite.Count(), 1);
 }
 
-TEST(ScoreStore, SaysWhyAFileCannotBeWritten) {
+TEST(SqliteScoreStore, SaysWhyAFileCannotBeWritten) {
   TempDir dir;
   const auto missing = dir / "no" / "such" / "scores.sqlite";
   try {

@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "sqlite_score_store.h"
+#include "store_backend.h"
 
 #include "score_test_support.h"
-#include "test_support.h"
+#include "store_place.h"
 
 namespace aerovell::scores {
 namespace {
 
 using namespace std::chrono_literals;
-using aerovell::testing::TempDir;
+using testing::kBothStores;
 using testing::kTableTarget;
 using testing::kVersionTarget;
 using testing::ScoreTarget;
@@ -19,12 +19,22 @@ using testing::ScoreTargetOfInfo;
 
 constexpr int64_t kWall = 1718064000;  // 2024-06-11
 
-class ScoreServiceTest : public ::testing::Test {
+SharedLimits Limits(unsigned scores_per_minute, unsigned versions_per_minute) {
+  SharedLimits limits;
+  limits.values_per_client = 1000;
+  limits.scores_per_minute = scores_per_minute;
+  limits.versions_per_minute = versions_per_minute;
+  return limits;
+}
+
+// The queries on each store: the same answers whichever keeps the records.
+class ScoreServiceTest : public ::testing::TestWithParam<testing::StoreKind> {
  protected:
   explicit ScoreServiceTest(unsigned scores_per_minute = 0, unsigned versions_per_minute = 0)
-      : store_((dir_ / "scores.sqlite").string(), values_),
-        rates_(scores_per_minute, versions_per_minute),
-        service_(store_, values_, rates_) {}
+      : place_(GetParam()),
+        stores_(place_.Target(), Limits(scores_per_minute, versions_per_minute), 2),
+        store_(stores_.Store()),
+        service_(store_, stores_.Values(), stores_.Rates()) {}
 
   Reply Ask(const std::string& target, std::chrono::steady_clock::duration later = {},
             const std::string& client = "127.0.0.1") {
@@ -36,15 +46,14 @@ class ScoreServiceTest : public ::testing::Test {
     return EchoValue(reply.body);
   }
 
-  TempDir dir_;
-  EchoValues values_{100000, std::chrono::minutes(10), 1000};
-  SqliteScoreStore store_;
-  MemoryRateCounts rates_;
+  testing::StorePlace place_;
+  Stores stores_;
+  ScoreStore& store_;
   ScoreService service_;
   const std::chrono::steady_clock::time_point t0_ = std::chrono::steady_clock::now();
 };
 
-TEST_F(ScoreServiceTest, TheVersionAnswerCarriesAFreshEchoValue) {
+TEST_P(ScoreServiceTest, TheVersionAnswerCarriesAFreshEchoValue) {
   const Reply first = Ask(kVersionTarget);
   EXPECT_EQ(first.status, 200);
   EXPECT_EQ(first.kind, QueryKind::kVersion);
@@ -57,7 +66,7 @@ TEST_F(ScoreServiceTest, TheVersionAnswerCarriesAFreshEchoValue) {
   EXPECT_NE(EchoValue(Ask(kVersionTarget).body), p);
 }
 
-TEST_F(ScoreServiceTest, AScoreIsStoredOnceForItsEchoValue) {
+TEST_P(ScoreServiceTest, AScoreIsStoredOnceForItsEchoValue) {
   const std::string target = ScoreTarget("Иван", 1500, FreshP(), "Россия");
   const Reply stored = Ask(target);
   EXPECT_EQ(stored.status, 200);
@@ -74,7 +83,7 @@ TEST_F(ScoreServiceTest, AScoreIsStoredOnceForItsEchoValue) {
   EXPECT_EQ(rows[0].created, kWall);
 }
 
-TEST_F(ScoreServiceTest, EveryDamagedRecordIsRefusedAndNothingStored) {
+TEST_P(ScoreServiceTest, EveryDamagedRecordIsRefusedAndNothingStored) {
   const auto spent = FreshP();
   ASSERT_EQ(Ask(ScoreTarget("Spent", 1, spent, "")).body, "OK");
   const auto late = FreshP();
@@ -130,12 +139,11 @@ TEST_F(ScoreServiceTest, EveryDamagedRecordIsRefusedAndNothingStored) {
     // A damaged record does not cost the player the value it carried.
     EXPECT_EQ(Ask(good(p), c.when).body, "OK") << c.what;
     EXPECT_EQ(store_.Count(), 2) << c.what;
-    Connection((dir_ / "scores.sqlite").string(), SQLITE_OPEN_READWRITE)
-        .Execute("DELETE FROM scores WHERE name = 'Ivan'");
+    place_.Execute("DELETE FROM scores WHERE name = 'Ivan'");
   }
 }
 
-TEST_F(ScoreServiceTest, UnknownQueriesAreNotFound) {
+TEST_P(ScoreServiceTest, UnknownQueriesAreNotFound) {
   for (const char* target : {"/", "/cgi/version.pl?version&prg=Other", "/cgi/version.pl?prg=Aerovell&show&type=1"}) {
     const Reply reply = Ask(target);
     EXPECT_EQ(reply.status, 404) << target;
@@ -143,7 +151,7 @@ TEST_F(ScoreServiceTest, UnknownQueriesAreNotFound) {
   }
 }
 
-TEST_F(ScoreServiceTest, TheTableShowsTheStoredRecords) {
+TEST_P(ScoreServiceTest, TheTableShowsTheStoredRecords) {
   ASSERT_EQ(Ask(ScoreTarget("Иван", 1500, FreshP(), "Россия")).body, "OK");
   ASSERT_EQ(Ask(ScoreTarget("Petr", 2500, FreshP(), "")).body, "OK");
   const Reply page = Ask(kTableTarget);
@@ -155,7 +163,7 @@ TEST_F(ScoreServiceTest, TheTableShowsTheStoredRecords) {
   EXPECT_LT(petr, ivan);
 }
 
-TEST_F(ScoreServiceTest, TheTableIsMadeOncePerChange) {
+TEST_P(ScoreServiceTest, TheTableIsMadeOncePerChange) {
   EXPECT_EQ(Ask(kTableTarget).status, 200);
   EXPECT_EQ(Ask(kTableTarget).status, 200);
   EXPECT_EQ(service_.PagesRendered(), 1u);
@@ -163,38 +171,39 @@ TEST_F(ScoreServiceTest, TheTableIsMadeOncePerChange) {
   const Reply page = Ask(kTableTarget);
   EXPECT_NE(page.body.find("<td>Petr</td>"), std::string::npos);
   EXPECT_EQ(service_.PagesRendered(), 2u);
-  // A record written by another process shows too.
-  Connection((dir_ / "scores.sqlite").string(), SQLITE_OPEN_READWRITE)
-      .Execute("INSERT INTO scores(name, country, score, created) VALUES ('Outside', '', 1, 0)");
+  // A record written by another process shows too, and so does one taken away.
+  place_.Execute("INSERT INTO scores(name, country, score, created) VALUES ('Outside', '', 1, 0)");
   EXPECT_NE(Ask(kTableTarget).body.find("<td>Outside</td>"), std::string::npos);
   EXPECT_EQ(service_.PagesRendered(), 3u);
+  place_.Execute("DELETE FROM scores WHERE name = 'Outside'");
+  EXPECT_EQ(Ask(kTableTarget).body.find("<td>Outside</td>"), std::string::npos);
+  EXPECT_EQ(service_.PagesRendered(), 4u);
+  EXPECT_EQ(Ask(kTableTarget).status, 200);
+  EXPECT_EQ(service_.PagesRendered(), 4u);
 }
 
-TEST_F(ScoreServiceTest, AFailedStoreLeavesTheValueUsable) {
+TEST_P(ScoreServiceTest, AFailedStoreLeavesTheValueUsable) {
   const std::string p = FreshP();
   const std::string target = ScoreTarget("A", 1, p, "");
-  store_.FailCommits(true);
+  place_.RefuseInserts(true);
   const Reply failed = Ask(target);
   EXPECT_EQ(failed.status, 503);
   EXPECT_EQ(failed.body, "ERROR the score table is not available");
-  EXPECT_NE(failed.outcome.find("constraint failed"), std::string::npos) << failed.outcome;
+  EXPECT_NE(failed.outcome.find("refused by the test"), std::string::npos) << failed.outcome;
   EXPECT_EQ(Ask(kVersionTarget).status, 200) << "what needs no write still works";
   EXPECT_EQ(Ask(kTableTarget).status, 200);
-  store_.FailCommits(false);
+  place_.RefuseInserts(false);
   EXPECT_EQ(Ask(target).body, "OK") << "the value was not spent by the failure";
   EXPECT_EQ(store_.Count(), 1);
 
   // A table gone from under the service: the same, and the page says so too.
   const std::string q = FreshP();
-  Connection((dir_ / "scores.sqlite").string(), SQLITE_OPEN_READWRITE).Execute("DROP TABLE scores");
+  place_.Execute("ALTER TABLE scores RENAME TO kept");
   const Reply gone = Ask(ScoreTarget("B", 2, q, ""));
   EXPECT_EQ(gone.status, 503);
-  EXPECT_NE(gone.outcome.find("no such table"), std::string::npos) << gone.outcome;
+  EXPECT_NE(gone.outcome.find("scores"), std::string::npos) << gone.outcome;
   EXPECT_EQ(Ask(kTableTarget).status, 503);
-  Connection((dir_ / "scores.sqlite").string(), SQLITE_OPEN_READWRITE)
-      .Execute(
-          "CREATE TABLE scores(id INTEGER PRIMARY KEY, name TEXT NOT NULL, country TEXT NOT NULL,"
-          " score INTEGER NOT NULL, created INTEGER NOT NULL)");
+  place_.Execute("ALTER TABLE kept RENAME TO scores");
   EXPECT_EQ(Ask(ScoreTarget("B", 2, q, "")).body, "OK");
 }
 
@@ -203,7 +212,7 @@ class LimitedServiceTest : public ScoreServiceTest {
   LimitedServiceTest() : ScoreServiceTest(30, 120) {}
 };
 
-TEST_F(LimitedServiceTest, The31stScoreRequestInAMinuteIsRefused) {
+TEST_P(LimitedServiceTest, The31stScoreRequestInAMinuteIsRefused) {
   std::vector<std::string> ps;
   for (int i = 0; i < 31; ++i) ps.push_back(FreshP(std::chrono::seconds(i)));
   for (int i = 0; i < 30; ++i) ASSERT_EQ(Ask(ScoreTarget("A", 1, ps[i], ""), 40s).body, "OK") << i;
@@ -218,7 +227,7 @@ TEST_F(LimitedServiceTest, The31stScoreRequestInAMinuteIsRefused) {
   EXPECT_EQ(Ask(ScoreTarget("A", 1, ps[30], ""), 100s).body, "OK");
 }
 
-TEST_F(LimitedServiceTest, VersionQueriesHaveTheirOwnLooserLimit) {
+TEST_P(LimitedServiceTest, VersionQueriesHaveTheirOwnLooserLimit) {
   for (int i = 0; i < 120; ++i) ASSERT_EQ(Ask(kVersionTarget).status, 200) << i;
   EXPECT_EQ(Ask(kVersionTarget).status, 429);
   EXPECT_EQ(Ask(kVersionTarget, 0s, "127.0.0.9").status, 200);
@@ -227,6 +236,9 @@ TEST_F(LimitedServiceTest, VersionQueriesHaveTheirOwnLooserLimit) {
   EXPECT_EQ(Ask(kVersionTarget, 0s, "2001:db8::ffff").status, 429);
   EXPECT_EQ(Ask(kVersionTarget, 0s, "2001:db8:0:1::1").status, 200);
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, ScoreServiceTest, kBothStores, testing::StoreKindName);
+INSTANTIATE_TEST_SUITE_P(Stores, LimitedServiceTest, kBothStores, testing::StoreKindName);
 
 }  // namespace
 }  // namespace aerovell::scores

@@ -4,13 +4,26 @@
 #include <string_view>
 
 #include "app/main_form.h"
+#include "app/window_icon.h"
+#include "platform/game_path.h"
 #include "platform/sdl/sdl_platform.h"
+#include "settings/game_folders.h"
+#include "settings/score_service.h"
+
+#ifndef AEROVELL_INSTALL_DATA_DIR
+#define AEROVELL_INSTALL_DATA_DIR ""
+#endif
+#ifndef AEROVELL_DATA_DIR_FROM_BIN
+#define AEROVELL_DATA_DIR_FROM_BIN ""
+#endif
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: aerovell [--help] [--version]\n"
-    "Plays Aerovell; settings and records are in config.dat in the working directory.\n"
+    "Plays Aerovell. Started from its build folder it keeps config.dat there; installed,\n"
+    "in $XDG_DATA_HOME/aerovell (~/.local/share/aerovell). AEROVELL_SCORE_HOST=host:port\n"
+    "names another score service.\n"
     "  -h, --help  this text\n"
     "  --version   the game's version\n";
 
@@ -31,16 +44,39 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+
+  TFormOptions options;
+  options.ReportStates = std::getenv("AEROVELL_REPORT_STATES") != nullptr;
+  if (const char* host = std::getenv(kScoreHostVariable)) {
+    std::string reason;
+    options.ScoreHost = CheckScoreHost(host, reason);
+    if (!options.ScoreHost) {
+      std::fprintf(stderr, "aerovell: %s=\"%.300s\" is no score service address: %s\n", kScoreHostVariable, host,
+                   reason.c_str());
+      return 1;
+    }
+  }
+
+  std::string problem;
+  const GameFolders folders =
+      ChooseGameFolders(StartupClues(AEROVELL_INSTALL_DATA_DIR, AEROVELL_DATA_DIR_FROM_BIN), problem);
+  if (!problem.empty()) std::fprintf(stderr, "aerovell: %s\n", problem.c_str());
+  // A folder that cannot be made is reported here; reading config.dat then
+  // fails with the file's name, on the game's own error screen.
+  if (!folders.user.empty() && !MakePrivateFolder(folders.user, problem))
+    std::fprintf(stderr, "aerovell: %s\n", problem.c_str());
+  SetGameFolder(folders.data);
+
   SdlPlatform::InstallSignalHandlers();
   try {
     SdlPlatform platform(TmainForm::kCaption);
+    const WindowIconPixels icon = WindowIcon();
+    platform.SetWindowIcon(icon.argb, icon.size);
     bool launch_companions = false;
     bool failed = false;
     {
       TApplication application(platform);
-      TFormOptions options;
-      options.ReportStates = std::getenv("AEROVELL_REPORT_STATES") != nullptr;
-      TmainForm form(application, ConfigFile(), options);
+      TmainForm form(application, ConfigFile(folders.ConfigPath()), options);
       form.FormCreate();
       application.Run(form);
       // A signal ends the game quietly: no question, no companion launches.

@@ -8,6 +8,7 @@
 #include "app/startup_error_screen.h"
 #include "game/exit_question.h"
 #include "platform/cp1251.h"
+#include "platform/gamepad.h"
 #include "platform/game_path.h"
 #include "settings/score_service.h"
 
@@ -263,6 +264,18 @@ void TmainForm::DXTimer2Deactivate() {
 }
 
 void TmainForm::HandleEvent(const Event& event) {
+  if (event.type == EventType::kGamepadButtonDown || event.type == EventType::kGamepadButtonUp) {
+    // A pad's presses reach the menus and the play functions as the keys they
+    // stand for; flying, firing and bombing go through the joystick reading.
+    if (event.button < 0 || event.button >= kGamepadButtonCount) return;
+    const auto button = static_cast<GamepadButton>(event.button);
+    Event key;
+    key.type = event.type == EventType::kGamepadButtonDown ? EventType::kKeyDown : EventType::kKeyUp;
+    key.key = key.type == EventType::kKeyDown ? pad_keys_.Press(button, IsPlayState(Globals.GameState))
+                                              : pad_keys_.Release(button);
+    if (key.key != 0) HandleEvent(key);
+    return;
+  }
   if (startup_failed_) {
     // Nothing was read that a command could work on: a store now would write an
     // empty table over the player's. Only closing is left.

@@ -17,6 +17,7 @@
 #include "game/game_state.h"
 #include "game/play_context.h"
 #include "menu/front_end.h"
+#include "platform/gamepad.h"
 #include "settings/config.h"
 #include "sound/music_player.h"
 #include "sound/wave_collection.h"
@@ -129,6 +130,7 @@ class TmainForm : public TDXForm, public EventSink, public TGameHost {
 
   TApplication& app_;
   ConfigFile config_file_;
+  GamepadKeys pad_keys_;
   TFormOptions options_;
   bool closed_ = false;
   bool text_input_ = false;

@@ -18,6 +18,8 @@ enum class EventType : uint8_t {
   kSysCommand,          // code: a system command such as 0xF030 (maximise)
   kCaptionDoubleClick,  // code: the hit-test code (2 for the caption)
   kTerminate,           // SIGINT or SIGTERM: leave at once, quietly
+  kGamepadButtonDown,   // button: a GamepadButton (platform/gamepad.h) of a mapped pad
+  kGamepadButtonUp,     // button
 };
 
 // Modifier bits of key events.

@@ -8,6 +8,11 @@
 namespace aerovell {
 namespace {
 
+std::filesystem::path& Folder() {
+  static std::filesystem::path folder = ".";
+  return folder;
+}
+
 std::filesystem::path MatchComponent(const std::filesystem::path& dir, const std::string& name) {
   std::error_code ec;
   if (std::filesystem::exists(dir / name, ec)) return dir / name;
@@ -34,6 +39,12 @@ std::filesystem::path GamePath(std::string_view game_name, const std::filesystem
   flush();
   return result.lexically_normal();
 }
+
+std::filesystem::path GamePath(std::string_view game_name) { return GamePath(game_name, Folder()); }
+
+void SetGameFolder(std::filesystem::path folder) { Folder() = std::move(folder); }
+
+const std::filesystem::path& GameFolder() { return Folder(); }
 
 bool GameFileExists(std::string_view game_name) {
   std::error_code ec;

@@ -49,14 +49,16 @@ void Canvas::LinearVertical(double y0, uint32_t top, double y1, uint32_t bottom)
   cairo_pattern_destroy(p);
 }
 
-void Canvas::RoundedRect(double x, double y, double w, double h, double r) {
-  cairo_new_sub_path(cr_);
-  cairo_arc(cr_, x + w - r, y + r, r, -M_PI / 2, 0);
-  cairo_arc(cr_, x + w - r, y + h - r, r, 0, M_PI / 2);
-  cairo_arc(cr_, x + r, y + h - r, r, M_PI / 2, M_PI);
-  cairo_arc(cr_, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr_);
+void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r) {
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
+  cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
+  cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
+  cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
+  cairo_close_path(cr);
 }
+
+void Canvas::RoundedRect(double x, double y, double w, double h, double r) { RoundedRectPath(cr_, x, y, w, h, r); }
 
 void Canvas::Ellipse(double cx, double cy, double rx, double ry) {
   cairo_save(cr_);

@@ -29,6 +29,9 @@ class Rng {
   uint32_t state_;
 };
 
+// A rectangle with rounded corners of radius r as the current path's new sub-path.
+void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r);
+
 // A cairo drawing surface with the text and shape helpers the art uses.
 class Canvas {
  public:

@@ -1,11 +1,14 @@
 // mkassets: writes the game's data files into a folder (the build's game folder):
 // data/menu.dxg, data/gamegraphic.dxg, sound/gamesound.dxw, sound/1.xm, sound/2.xm.
-// The same bytes on every run.
+// The same bytes on every run. `mkassets --icons DIR` writes the game's icons
+// instead (PNG sizes, the scalable SVG, and the window's pixels as source).
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 #include "assets.h"
+#include "icon.h"
 #include "library_writer.h"
 
 // The font and text libraries keep caches for the life of the process; under
@@ -33,8 +36,13 @@ bool Save(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) 
 
 int main(int argc, char** argv) {
   using namespace aerovell;
+  if (argc == 3 && std::string_view(argv[1]) == "--icons") {
+    if (mkassets::WriteIcons(argv[2])) return 0;
+    std::fprintf(stderr, "mkassets: cannot write the icons into %s\n", argv[2]);
+    return 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: mkassets GAME_DIR\n");
+    std::fprintf(stderr, "usage: mkassets GAME_DIR | mkassets --icons DIR\n");
     return 2;
   }
   const std::filesystem::path dir = argv[1];

@@ -5,12 +5,14 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,6 +20,7 @@
 #include <SDL_syswm.h>
 
 #include "platform/file_reading.h"
+#include "platform/gamepad.h"
 #include "platform/sdl/vk_keymap.h"
 
 namespace aerovell {
@@ -79,6 +82,20 @@ uint8_t ModsOf(uint16_t sdl_mods) {
   if (sdl_mods & KMOD_CTRL) mods |= kModCtrl;
   if (sdl_mods & KMOD_ALT) mods |= kModAlt;
   return mods;
+}
+
+std::optional<GamepadButton> PadButtonOf(uint8_t sdl_button) {
+  switch (sdl_button) {
+    case SDL_CONTROLLER_BUTTON_A: return GamepadButton::kA;
+    case SDL_CONTROLLER_BUTTON_B: return GamepadButton::kB;
+    case SDL_CONTROLLER_BUTTON_BACK: return GamepadButton::kBack;
+    case SDL_CONTROLLER_BUTTON_START: return GamepadButton::kStart;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return GamepadButton::kDpadUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return GamepadButton::kDpadDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return GamepadButton::kDpadLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return GamepadButton::kDpadRight;
+    default: return std::nullopt;
+  }
 }
 
 int ButtonOf(uint8_t sdl_button) {
@@ -286,7 +303,12 @@ SdlPlatform::SdlPlatform(std::string title) : title_(std::move(title)) {
   const char* driver = SDL_GetCurrentVideoDriver();
   const char* own = std::getenv("AEROVELL_OWN_POINTER");
   own_pointer_ = (driver && std::string_view(driver) == "wayland") || (own && std::string_view(own) == "1");
-  if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) OpenJoystick();
+  // The game-controller layer brings the joysticks with it and reads extra
+  // mappings from SDL_GAMECONTROLLERCONFIG itself.
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
+    AttachTestPad();
+    OpenJoystick();
+  }
   QuietSoundLibrary();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) std::fprintf(stderr, "aerovell: sound: %s\n", SDL_GetError());
   SDL_StopTextInput();
@@ -295,19 +317,108 @@ SdlPlatform::SdlPlatform(std::string title) : title_(std::move(title)) {
 SdlPlatform::~SdlPlatform() {
   CloseAudio();
   CloseDisplay();
-  if (joystick_) SDL_JoystickClose(joystick_);
+  CloseJoystick();
+  if (test_pad_fd_ >= 0) ::close(test_pad_fd_);
   if (window_) SDL_DestroyWindow(window_);
   SDL_Quit();
 }
 
+void SdlPlatform::SetWindowIcon(const uint32_t* argb, int size) {
+  icon_.assign(argb, argb + static_cast<size_t>(size) * size);
+  icon_size_ = size;
+  ApplyIcon();
+}
+
+void SdlPlatform::ApplyIcon() {
+  if (!window_ || icon_.empty()) return;
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(icon_.data(), icon_size_, icon_size_, 32, icon_size_ * 4,
+                                                         SDL_PIXELFORMAT_ARGB8888);
+  if (!icon) return;
+  SDL_SetWindowIcon(window_, icon);  // SDL keeps a copy
+  SDL_FreeSurface(icon);
+}
+
 void SdlPlatform::OpenJoystick() {
-  if (!joystick_ && SDL_NumJoysticks() > 0) joystick_ = SDL_JoystickOpen(0);
+  // The first device plays; one SDL knows a mapping for is read as a gamepad.
+  if (joystick_ || SDL_NumJoysticks() <= 0) return;
+  if (SDL_IsGameController(0)) {
+    pad_ = SDL_GameControllerOpen(0);
+    if (pad_) joystick_ = SDL_GameControllerGetJoystick(pad_);
+  }
+  if (!joystick_) joystick_ = SDL_JoystickOpen(0);
+  if (test_pad_index_ >= 0 && joystick_) {
+    char guid[33];
+    SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(joystick_), guid, sizeof guid);
+    std::fprintf(stderr, "aerovell: test pad: %s \"%s\" %s\n", pad_ ? "gamepad" : "joystick",
+                 SDL_JoystickName(joystick_), guid);
+  }
+}
+
+void SdlPlatform::CloseJoystick() {
+  if (pad_) SDL_GameControllerClose(pad_);  // closes its joystick too
+  else if (joystick_) SDL_JoystickClose(joystick_);
+  pad_ = nullptr;
+  joystick_ = nullptr;
+}
+
+// A testing aid: AEROVELL_TEST_PAD=gamepad:FIFO or joystick:FIFO attaches one
+// of SDL's virtual devices (a gamepad in the standard layout, or a joystick
+// SDL has no mapping for) and sets its buttons and axes from the lines written
+// into the named pipe ("b INDEX 0|1", "a INDEX VALUE"; "p 0 0" unplugs it and
+// "p 0 1" plugs it in again). The end-to-end test plays a game with it.
+void SdlPlatform::AttachTestPad() {
+  const char* setting = std::getenv("AEROVELL_TEST_PAD");
+  if (!setting) return;
+  const std::string_view value(setting);
+  const bool gamepad = value.starts_with("gamepad:");
+  if (!gamepad && !value.starts_with("joystick:")) {
+    std::fprintf(stderr, "aerovell: AEROVELL_TEST_PAD: gamepad:FIFO or joystick:FIFO\n");
+    return;
+  }
+  const std::string fifo(value.substr(value.find(':') + 1));
+  test_pad_fd_ = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (test_pad_fd_ < 0) {
+    std::fprintf(stderr, "aerovell: AEROVELL_TEST_PAD: %s: %s\n", fifo.c_str(), std::strerror(errno));
+    return;
+  }
+  test_pad_gamepad_ = gamepad;
+  PlugTestPad(true);
+}
+
+void SdlPlatform::PlugTestPad(bool in) {
+  if (in && test_pad_index_ < 0) {
+    test_pad_index_ = SDL_JoystickAttachVirtual(
+        test_pad_gamepad_ ? SDL_JOYSTICK_TYPE_GAMECONTROLLER : SDL_JOYSTICK_TYPE_UNKNOWN, 6, 15, 0);
+    if (test_pad_index_ < 0) std::fprintf(stderr, "aerovell: AEROVELL_TEST_PAD: %s\n", SDL_GetError());
+  } else if (!in && test_pad_index_ >= 0) {
+    SDL_JoystickDetachVirtual(test_pad_index_);
+    test_pad_index_ = -1;
+    std::fprintf(stderr, "aerovell: test pad: unplugged\n");
+  }
+}
+
+void SdlPlatform::FeedTestPad() {
+  if (test_pad_fd_ < 0) return;
+  char chunk[256];
+  const ssize_t n = ::read(test_pad_fd_, chunk, sizeof chunk);
+  if (n <= 0) return;
+  int rejected = 0;
+  for (const TestPadCommand& command : test_pad_feed_.Take(std::string_view(chunk, static_cast<size_t>(n)), rejected)) {
+    using Kind = TestPadCommand::Kind;
+    if (command.kind == Kind::kPlug) PlugTestPad(command.value == 1);
+    else if (!joystick_ || test_pad_index_ < 0) continue;
+    else if (command.kind == Kind::kAxis)
+      SDL_JoystickSetVirtualAxis(joystick_, command.index, static_cast<Sint16>(command.value));
+    else SDL_JoystickSetVirtualButton(joystick_, command.index, static_cast<Uint8>(command.value));
+  }
+  if (rejected > 0) std::fprintf(stderr, "aerovell: test pad: %d lines ignored\n", rejected);
 }
 
 uint32_t SdlPlatform::TicksMs() { return SDL_GetTicks(); }
 
 bool SdlPlatform::PollEvent(Event& event) {
   RetryAudio();
+  FeedTestPad();
   if (TerminateRequested()) {
     event = Event{};
     event.type = EventType::kTerminate;
@@ -362,11 +473,19 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
     case SDL_JOYDEVICEADDED: OpenJoystick(); return false;
     case SDL_JOYDEVICEREMOVED:
       if (joystick_ && SDL_JoystickInstanceID(joystick_) == in.jdevice.which) {
-        SDL_JoystickClose(joystick_);
-        joystick_ = nullptr;
+        CloseJoystick();
         OpenJoystick();
       }
       return false;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP: {
+      if (!pad_ || SDL_JoystickInstanceID(joystick_) != in.cbutton.which) return false;
+      const std::optional<GamepadButton> button = PadButtonOf(in.cbutton.button);
+      if (!button) return false;
+      out.type = in.type == SDL_CONTROLLERBUTTONDOWN ? EventType::kGamepadButtonDown : EventType::kGamepadButtonUp;
+      out.button = static_cast<int>(*button);
+      return true;
+    }
     case SDL_AUDIODEVICEREMOVED:
       if (!in.adevice.iscapture && in.adevice.which == audio_device_) {
         // The output went away (a headset unplugged): reopen on whatever is there now.
@@ -403,6 +522,7 @@ DisplayResult SdlPlatform::OpenDisplay(bool full_screen, int width, int height) 
                                SDL_WINDOW_RESIZABLE);
     if (!window_) return DisplayResult::kNoWindow;
     SDL_SetWindowMinimumSize(window_, width / 4, height / 4);
+    ApplyIcon();
   }
   SDL_Rect cover{};  // the display the window covers itself, when it must
   if (full_screen) {
@@ -553,6 +673,18 @@ JoystickReading SdlPlatform::ReadJoystick() {
   JoystickReading r;
   if (!joystick_) return r;
   SDL_JoystickUpdate();
+  if (pad_) {
+    GamepadReading pad;
+    pad.left_x = SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_LEFTX);
+    pad.left_y = SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_LEFTY);
+    pad.left_trigger = SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_TRIGGERLEFT);
+    pad.right_trigger = SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
+      if (const auto button = PadButtonOf(static_cast<uint8_t>(b)))
+        pad.held[static_cast<size_t>(*button)] =
+            SDL_GameControllerGetButton(pad_, static_cast<SDL_GameControllerButton>(b)) != 0;
+    return JoystickFromGamepad(pad);
+  }
   r.present = true;
   r.axis_min = 0;
   r.axis_max = 65535;

@@ -4,7 +4,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/gamepad.h"
 #include "platform/platform.h"
 #include "platform/sdl/ttf_rasterizer.h"
 
@@ -21,6 +23,10 @@ class SdlPlatform final : public Platform {
 
   // SIGINT and SIGTERM become one kTerminate event.
   static void InstallSignalHandlers();
+
+  // The picture the desktop shows for the window (size x size, 0xAARRGGBB),
+  // kept for the window made later.
+  void SetWindowIcon(const uint32_t* argb, int size);
 
   uint32_t TicksMs() override;
   bool PollEvent(Event& event) override;
@@ -52,15 +58,27 @@ class SdlPlatform final : public Platform {
  private:
   bool Translate(const SDL_Event& in, Event& out);
   void OpenJoystick();
+  void CloseJoystick();
+  void AttachTestPad();
+  void FeedTestPad();
+  void PlugTestPad(bool in);
+  void ApplyIcon();
   bool OpenAudioDevice();
   void RetryAudio();
   static void AudioCallback(void* self, Uint8* stream, int bytes);
 
   std::string title_;
+  std::vector<uint32_t> icon_;
+  int icon_size_ = 0;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   SDL_Joystick* joystick_ = nullptr;
+  SDL_GameController* pad_ = nullptr;  // the joystick's gamepad view, when SDL knows its layout
+  int test_pad_fd_ = -1;
+  int test_pad_index_ = -1;
+  bool test_pad_gamepad_ = false;
+  TestPadFeed test_pad_feed_;
   bool full_screen_ = false;
   int cursor_count_ = 0;
   // Where the desktop cannot warp the pointer, a hidden pointer is our own, moved
