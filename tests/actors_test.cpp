@@ -24,6 +24,12 @@ using testing::Solid;
 class Actors : public testing::ActorWorld {
  protected:
   TPictureCollectionItem& Picture(const std::string& name) { return images.Items.FindByName(name); }
+  // What an enemy's shot named `name` is drawn with: the enemy's own look when
+  // the library has one; its size stays the named picture's.
+  TPictureCollectionItem& Drawn(const std::string& name) {
+    const int look = images.Items.IndexOf("enemy" + name);
+    return look >= 0 ? images.Items.Item(look) : Picture(name);
+  }
 };
 
 // --- Explosions -------------------------------------------------------------
@@ -287,7 +293,9 @@ TEST_F(Actors, EnemyShotsOfEachKindAndTheFiringHalf) {
     Frame();  // it moves, then fires from where it now is
     TWeaponSprite* shot = Last<TWeaponSprite>();
     ASSERT_NE(shot, nullptr) << c.kind;
-    EXPECT_EQ(shot->Picture, &Picture(c.picture)) << c.kind;
+    EXPECT_EQ(shot->Picture, &Drawn(c.picture)) << c.kind;
+    EXPECT_EQ(shot->Width, Picture(c.picture).Width()) << c.kind;
+    EXPECT_EQ(shot->Height, Picture(c.picture).Height()) << c.kind;
     EXPECT_EQ(shot->X, 495) << c.kind;
     EXPECT_EQ(shot->Y, e.Y + e.Height / 2) << c.kind;
     EXPECT_EQ(shot->Damage, c.damage) << c.kind;
@@ -313,7 +321,7 @@ TEST_F(Actors, KindThreeFiresBulletsAndRocketsEachWithItsSound) {
     TWeaponSprite* s = Last<TWeaponSprite>();
     ASSERT_NE(s, nullptr);
     if (bullet) {
-      EXPECT_EQ(s->Picture, &Picture("machinegun"));
+      EXPECT_EQ(s->Picture, &Drawn("machinegun"));
       EXPECT_EQ(s->X, 495 + 2);
       EXPECT_EQ(s->Y, e.Y + 43);
       EXPECT_EQ(s->Damage, 1);
@@ -601,7 +609,7 @@ TEST_F(Actors, ParatrooperFiresAtItsRateUntilFarBelowTheField) {
       shots.push_back(frame);
       TWeaponSprite* s = Last<TWeaponSprite>();
       ASSERT_NE(s, nullptr);
-      EXPECT_EQ(s->Picture, &Picture(c.shot));
+      EXPECT_EQ(s->Picture, &Drawn(c.shot));
       EXPECT_EQ(s->X, p.X);
       EXPECT_EQ(s->Y, p.Y + c.shot_dy);
       EXPECT_EQ(s->Damage, c.damage);
@@ -611,6 +619,80 @@ TEST_F(Actors, ParatrooperFiresAtItsRateUntilFarBelowTheField) {
     EXPECT_GT(c.start_y + 2 * shots.back(), 600) << "the last shot comes from below the visible field";
     EXPECT_EQ(marked_at, c.marked_at) << "removed once Y reaches Height + 600";
     EXPECT_GE(c.start_y + 2 * (marked_at - 1), 62 + 600);
+  }
+}
+
+// Below the top of the near layer's ground strip a paratrooper is drawn cut off,
+// as if it came down behind the strip; it is still there, drifting and firing,
+// and the shots it fires from there stay behind the strip too.
+TEST_F(Actors, ParatroopersAndTheirShotsGoBehindTheGroundStrip) {
+  constexpr int kGroundTop = 562;
+  SpawnLandscape(ctx);
+  Redraw();
+  const std::vector<uint32_t> backdrop(Back().Pixels().begin(), Back().Pixels().end());
+  const auto at = [](const std::vector<uint32_t>& pixels, int x, int y) { return pixels[y * 800 + x]; };
+  // The strip the cut is made at: one colour from its top to the bottom of the
+  // field, with trees and hills, not ground, in the row above.
+  const uint32_t ground = at(backdrop, 0, kGroundTop);
+  int ground_above = 0;
+  for (int x = 0; x < 800; ++x) {
+    ground_above += at(backdrop, x, kGroundTop - 1) == ground;
+    for (int y = kGroundTop; y < 600; ++y) ASSERT_EQ(at(backdrop, x, y), ground) << x << ", " << y;
+  }
+  EXPECT_LT(ground_above, 800);
+
+  const auto trooper = [&](int y) { return [this, y] { Make<TParatrooperSprite>(400, y, 1); }; };
+  const struct {
+    const char* what;
+    std::function<void()> make;
+    bool shows;   // some of it above the strip
+    bool hidden;  // some of it cut off
+  } cases[] = {
+      {"trooper at 440", trooper(440), true, false},
+      {"trooper at 500", trooper(500), true, false},
+      {"trooper at 520", trooper(520), true, true},
+      {"trooper at 540", trooper(540), true, true},
+      {"trooper at 562", trooper(562), false, true},
+      {"trooper at 590", trooper(590), false, true},
+      {"bullet at 561", [this] { Make<TWeaponSprite>(400, 561, 1, false, "machinegun"); }, true, true},
+      {"bullet at 580", [this] { Make<TWeaponSprite>(400, 580, 1, false, "machinegun"); }, false, true},
+      {"rocket and flame at 556", [this] { Make<TWeaponSprite>(400, 556, 5, true, "rocket2"); }, true, true},
+      {"rocket and flame at 575", [this] { Make<TWeaponSprite>(400, 575, 5, true, "rocket2"); }, false, true},
+  };
+  for (const auto& c : cases) {
+    c.make();
+    std::vector<TImageSprite*> made;
+    for (int i = 0; i < Root().ChildCount(); ++i)
+      if (auto* s = dynamic_cast<TImageSprite*>(&Root().Child(i)); s && !dynamic_cast<TMountain*>(s)) made.push_back(s);
+    Redraw();
+    const std::vector<uint32_t> drawn(Back().Pixels().begin(), Back().Pixels().end());
+    // The same over the same backdrop, with nothing hiding it.
+    for (TImageSprite* s : made) {
+      const Rect r = s->DrawRect();
+      s->Picture->DrawPattern(Back(), r.left, r.top, s->CurrentPattern());
+    }
+    int shown = 0, in_ground = 0, cut = 0, wrong = 0;
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 800; ++x) {
+        const bool differs = at(drawn, x, y) != at(backdrop, x, y);
+        if (y < kGroundTop) {
+          shown += differs;
+          wrong += at(drawn, x, y) != Back().Pixel(x, y);
+        } else {
+          in_ground += differs;
+          cut += Back().Pixel(x, y) != at(backdrop, x, y);
+        }
+      }
+    EXPECT_EQ(shown > 0, c.shows) << c.what;
+    EXPECT_EQ(wrong, 0) << c.what << ": above the strip it is drawn whole";
+    EXPECT_EQ(in_ground, 0) << c.what << ": nothing of it over the ground";
+    EXPECT_EQ(cut > 0, c.hidden) << c.what;
+    for (TImageSprite* s : made) {
+      EXPECT_FALSE(s->IsDead()) << c.what;
+      EXPECT_TRUE(s->Visible) << c.what;
+      s->MarkDead();
+    }
+    sprites.FlushDead();
   }
 }
 
@@ -682,6 +764,64 @@ TEST_F(Actors, RocketOutlivingItsFlame) {
     EXPECT_TRUE(r.IsDead());
     Frame();
     EXPECT_FALSE(rocket);
+  }
+}
+
+// An enemy's bullet or shell looks itself up under a name of its own and falls
+// back to the shared picture when a library lacks it; either way its size, and
+// so what it hits, is the shared picture's.
+TEST_F(Actors, EnemyShotsFallBackToTheSharedPicturesWithoutLooksOfTheirOwn) {
+  const std::vector<tools::PictureEntry> shared = {Entry("machinegun", Solid(10, 3, 0xE0E020)),
+                                                   Entry("shell", Solid(8, 8, 0x909090))};
+  const std::vector<tools::PictureEntry> looks = {Entry("enemymachinegun", Solid(14, 5, 0xF04020)),
+                                                  Entry("enemyshell", Solid(6, 6, 0x302020))};
+  const struct {
+    const char* what;
+    const char* picture;
+    std::function<TImageSprite&(TPlayContext&)> make;
+  } shots[] = {
+      {"aircraft's bullet", "machinegun",
+       [&](TPlayContext& c) -> TImageSprite& {
+         return TSprite::Spawn<TWeaponSprite>(Root(), c, 400, 300, 1, false, "machinegun");
+       }},
+      {"aircraft's shell", "shell",
+       [&](TPlayContext& c) -> TImageSprite& {
+         return TSprite::Spawn<TWeaponSprite>(Root(), c, 400, 300, 3, false, "shell");
+       }},
+      {"soldier's bullet", "machinegun",
+       [&](TPlayContext& c) -> TImageSprite& {
+         return TSprite::Spawn<TGroundEnemyWeaponSprite>(Root(), c, uint8_t{7}, uint16_t{400}, uint16_t{300},
+                                                         uint8_t{192});
+       }},
+  };
+  for (const bool with_looks : {false, true}) {
+    std::vector<tools::PictureEntry> entries = shared;
+    if (with_looks) entries.insert(entries.end(), looks.begin(), looks.end());
+    TDXImageList small;
+    small.SetDXDraw(&draw);
+    small.Items.LoadFromBytes(tools::WritePictureLibrary(entries));
+    TPlayContext small_world{play, pointer, config, random, small.Items, waves.Items, input, Root()};
+    for (const auto& c : shots) {
+      const std::string what = std::string(c.what) + (with_looks ? ", with looks" : ", shared names only");
+      TImageSprite& shot = c.make(small_world);
+      TPictureCollectionItem& named = small.Items.FindByName(c.picture);
+      TPictureCollectionItem& look = small.Items.FindByName(with_looks ? "enemy" + std::string(c.picture) : c.picture);
+      EXPECT_EQ(shot.Picture, &look) << what;
+      EXPECT_EQ(shot.Width, named.Width()) << what;
+      EXPECT_EQ(shot.Height, named.Height()) << what;
+      Redraw();
+      const Rect at = shot.DrawRect();  // where the picture starts: centred on the shot
+      const int area = look.Width() * look.Height();
+      EXPECT_EQ(Lit({at.left, at.top, at.left + look.Width(), at.top + look.Height()}), area) << what << ": the whole picture";
+      EXPECT_EQ(Lit({0, 0, 800, 600}), area) << what;
+      const uint32_t drawn = Back().Pixel(at.left, at.top);
+      draw.FillSurface(0);
+      look.DrawPattern(Back(), 0, 0, 0);
+      EXPECT_EQ(drawn, Back().Pixel(0, 0)) << what;
+      Frames(3);
+      EXPECT_FALSE(shot.IsDead()) << what << ": it flies on";
+      Root().ClearChildren();  // before the small library goes
+    }
   }
 }
 

@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "engine/picture_collection.h"
+#include "engine/surface_canvas.h"
+#include "game/canvas_text.h"
+#include "platform/font_cache.h"
 #include "platform/cp1251.h"
 #include "platform/sdl/ttf_rasterizer.h"
 #include "sound/wave_collection.h"
@@ -201,6 +204,7 @@ struct FixedText {
   int x, y;  // x < 0: centred on -x
   int size;
   std::vector<uint32_t> colours;  // every colour it is drawn in
+  double required = 0;            // 0: by its colour
 };
 
 // The worst contrast of a text against the pixels behind its ink.
@@ -228,7 +232,7 @@ void CheckTexts(const char* screen, const std::vector<Layer>& layers, const std:
       for (uint32_t colour : t.colours) {
         int x = 0;
         const double c = WorstContrast(art, *font, t, colour, x);
-        EXPECT_GE(c, RequiredContrast(colour))
+        EXPECT_GE(c, t.required > 0 ? t.required : RequiredContrast(colour))
             << screen << ": \"" << t.utf8 << "\" at (" << x << ", " << t.y << ") in " << std::hex << colour
             << " over ground " << ground << std::dec << ": " << c << ":1";
       }
@@ -311,6 +315,64 @@ TEST(GameData, EveryFixedTextStandsOutFromTheArtBehindIt) {
   for (int y : {280, 320})
     for (const auto& a : answers(y)) play.push_back(a);
   CheckTexts("play dialogs", {{&game.Item(1), 185, 120}}, {0x000000, 0xFFFFFF}, play);
+  // The fields' boxes lie under the name and the country value.
+  const TPictureCollectionItem& box = game.FindByName("editfield");
+  CheckTexts("name-entry fields", {{&game.Item(1), 185, 120}, {&box, 400 - box.Width() / 2, 256}, {&box, 445, 316}},
+             {0x000000, 0xFFFFFF},
+             {{"Ваня Иванов|", -400, 260, 14, kBlackOrRed}, {"Нидерланды|", 448, 320, 14, kBlackOrRed}});
+
+  // The head-up display's green numbers on the status bar, at their widest;
+  // numbers that change all the time are read at a glance: 4.5:1, green or not.
+  std::vector<FixedText> hud;
+  for (const auto& [text, x] : std::vector<std::pair<std::string, int>>{
+           {"255", 115}, {"5", 270}, {"-1", 270}, {"65535", 450}, {"15", 630}, {"15", 685}})
+    hud.push_back({text, x, 4, 14, {kTextGreen}, 4.5});
+  CheckTexts("head-up display", {{&game.Item(8), 0, 0}}, {0}, hud);
+}
+
+// The captions of play stand over the scrolling scenery, which can put any of
+// its colours behind them: drawn as the game draws them, every pixel around the
+// red letters must stand out from the red, wherever the layers have scrolled.
+TEST(GameData, PlayCaptionsStandOutFromTheScrollingScenery) {
+  const auto owned = Load("gamegraphic.dxg");
+  const TPictureCollection& game = *owned;
+  TtfRasterizer rasterizer;
+  FontCache fonts(rasterizer);
+  struct Caption {
+    const char* utf8;
+    int x;
+  };
+  const Caption captions[] = {{"Уровень 12", 320}, {"Конец Игры", 290}, {"Пауза", 340}};
+  for (int shift = 0; shift < 1600; shift += 160) {
+    // The layers as TMountain places them after `shift` frames of scrolling.
+    std::vector<Layer> layers = {{&game.Item(0), 0, 0}};
+    const int ys[] = {70, 400, 350}, speeds[] = {1, 2, 3};
+    for (int layer = 0; layer < 3; ++layer) {
+      const int x = -((shift * speeds[layer]) % 1600);
+      layers.push_back({&game.Item(2 + 2 * layer), x < -800 ? x + 1600 : x, ys[layer]});
+      layers.push_back({&game.Item(3 + 2 * layer), x + 800, ys[layer]});
+    }
+    const Surface backdrop = Compose(layers, 0);
+    for (const Caption& c : captions) {
+      const std::string text = Utf8ToCp1251(c.utf8);
+      Surface frame = backdrop;
+      TDirectDrawSurfaceCanvas canvas(frame, fonts);
+      canvas.Font.Size = 30;
+      WriteOutlinedText(canvas, c.x, 280, text, kRed);
+      Surface ink(800, 600);
+      ink.Fill(0);
+      fonts.Get("a_Stamper", 30, 0).Draw(ink, c.x, 280, text, 0xFFFFFF);
+      double worst = 100;
+      for (int y = 1; y < 599; ++y)
+        for (int x = 1; x < 799; ++x) {
+          if ((ink.Pixel(x, y) & 0xFF) < 128) continue;
+          for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+            if ((ink.Pixel(x + dx, y + dy) & 0xFF) == 0)
+              worst = std::min(worst, Contrast(kTextRed, frame.Pixel(x + dx, y + dy)));
+        }
+      EXPECT_GE(worst, 3.0) << c.utf8 << " after " << shift << " frames: " << worst << ":1";
+    }
+  }
 }
 
 TEST(GameData, LandscapePiecesJoinWithoutASeam) {

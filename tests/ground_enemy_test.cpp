@@ -12,6 +12,12 @@ using Sounds = std::map<std::string, int>;
 class GroundUnits : public testing::ActorWorld {
  protected:
   TPictureCollectionItem& Picture(const std::string& name) { return images.Items.FindByName(name); }
+  // What an enemy's shot named `name` is drawn with: the enemy's own look when
+  // the library has one; its size stays the named picture's.
+  TPictureCollectionItem& Drawn(const std::string& name) {
+    const int look = images.Items.IndexOf("enemy" + name);
+    return look >= 0 ? images.Items.Item(look) : Picture(name);
+  }
   // Puts the aircraft's centre at (x, y).
   void AimPoint(THeroSprite& hero, int x, int y) {
     hero.X = x - hero.Width / 2;
@@ -105,7 +111,7 @@ TEST_F(GroundUnits, EachKindAndItsShot) {
     auto* shot = Last<TGroundEnemyWeaponSprite>();
     ASSERT_NE(shot, nullptr);
     EXPECT_EQ(shot->EnemyKind, k.kind);
-    EXPECT_EQ(shot->Picture, &Picture(k.shot));
+    EXPECT_EQ(shot->Picture, &Drawn(k.shot));
     EXPECT_EQ(shot->Damage, k.damage);
     EXPECT_EQ(shot->Z(), 7);
     EXPECT_EQ(TakeSounds(), (Sounds{{k.sound, 1}})) << k.picture;

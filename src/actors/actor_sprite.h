@@ -35,6 +35,17 @@ class TActorSprite : public TImageSprite {
   void UsePicture(std::string_view name, TSizeFrom size = TSizeFrom::EffectivePattern) {
     SetSpritePicture(*this, Ctx.Picture(name), size);
   }
+  // Draws with the picture `look` when the library holds one; the size stays
+  // what the picture given before made it, so hits do not change, and a
+  // library without the look still plays with the first picture.
+  void DrawAs(std::string_view look) {
+    if (const int index = Ctx.Images.IndexOf(look); index >= 0) Picture = &Ctx.Images.Item(index);
+  }
+  // Draws the current pattern down to the top of the ground strip of the
+  // nearest landscape layer (its picture at y 350 carries the strip from its
+  // row 212): what is below it is behind the ground.
+  void RenderAboveGround();
+  static constexpr int kGroundTop = 562;
   // An explosion centred `offset` pixels up and left of this sprite's centre.
   void SpawnExplosion(std::string_view picture, int offset, int drift);
 

@@ -9,6 +9,9 @@ TWeaponSprite::TWeaponSprite(TSprite* parent, TPlayContext& context, int x, int 
     : TActorSprite(parent, context) {
   IsRocket = rocket;
   UsePicture(picture);
+  // The enemies' bullets and shells look unlike the player's of the same name.
+  if (picture == "machinegun") DrawAs("enemymachinegun");
+  else if (picture == "shell") DrawAs("enemyshell");
   X = x;
   Y = y;
   SetZ(7);

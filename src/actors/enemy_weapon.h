@@ -18,6 +18,9 @@ class TWeaponSprite final : public TActorSprite {
   int32_t Damage = 0;
 
   void Advance(int move_count) override;
+  // A trooper behind the ground fires from there: its shots stay hidden until
+  // they leave (they fly below where the player's aircraft can go).
+  void Render() override { RenderAboveGround(); }
   // Hit by the player's aircraft: gone, with an explosion.
   void Explode();
   // It hits the aircraft for its damage (nothing behind the shield) and explodes.

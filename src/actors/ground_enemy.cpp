@@ -118,6 +118,7 @@ TGroundEnemyWeaponSprite::TGroundEnemyWeaponSprite(TSprite* parent, TPlayContext
     Ctx.PlaySound("rocket");
   } else {
     UsePicture(kind == 8 ? "towerweapon" : "machinegun");
+    if (kind != 8) DrawAs("enemymachinegun");  // a soldier's bullet is an enemy's, not the player's
     Damage = kind == 8 ? 5 : 1;
     Ctx.PlaySound("machinegun");
   }

@@ -41,6 +41,8 @@ void TParatrooperSprite::Advance(int move_count) {
   ShotCooldown = static_cast<uint16_t>(200 / ShotRate);
 }
 
+void TParatrooperSprite::Render() { RenderAboveGround(); }
+
 void TParatrooperSprite::TakeHit(int32_t damage) {
   HitPoints -= damage;
   Die();

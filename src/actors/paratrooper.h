@@ -18,6 +18,9 @@ class TParatrooperSprite final : public TEnemySprite {
   void Advance(int move_count) override;
   void TakeHit(int32_t damage) override;
   int32_t CrashDamage() const override { return 0; }
+  // Below the top of the ground strip it is hidden, as if it came down behind
+  // it: it goes on drifting and firing down there until it is removed.
+  void Render() override;
 };
 
 }  // namespace aerovell

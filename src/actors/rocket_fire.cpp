@@ -3,7 +3,7 @@
 namespace aerovell {
 
 TRocketFire::TRocketFire(TSprite* parent, TPlayContext& context, bool player_flame, int x, int y)
-    : TActorSprite(parent, context) {
+    : TActorSprite(parent, context), PlayerFlame(player_flame) {
   UsePicture(player_flame ? "rocketfire1" : "rocketfire");
   X = x;
   Y = y;
@@ -17,6 +17,11 @@ TRocketFire::TRocketFire(TSprite* parent, TPlayContext& context, bool player_fla
 void TRocketFire::Advance(int move_count) {
   TImageSprite::Advance(move_count);
   if (X <= 0 || X >= 799 - Width) MarkDead();
+}
+
+void TRocketFire::Render() {
+  if (PlayerFlame) TImageSprite::Render();
+  else RenderAboveGround();
 }
 
 }  // namespace aerovell

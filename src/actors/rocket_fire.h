@@ -12,6 +12,11 @@ class TRocketFire final : public TActorSprite {
   TRocketFire(TSprite* parent, TPlayContext& context, bool player_flame, int x, int y);
 
   void Advance(int move_count) override;
+  // An enemy rocket's flame hides behind the ground with its rocket.
+  void Render() override;
+
+ private:
+  bool PlayerFlame = false;
 };
 
 }  // namespace aerovell

@@ -27,6 +27,17 @@ void WriteText(TDirectDrawSurfaceCanvas& canvas, int x, int y, std::string_view 
   canvas.WriteText(x, y, text);
 }
 
+void WriteOutlinedText(TDirectDrawSurfaceCanvas& canvas, int x, int y, std::string_view text, uint32_t colour) {
+  auto* const log = canvas.TextLog;
+  canvas.TextLog = nullptr;
+  canvas.Font.Color = kBlack;
+  for (int dy = -2; dy <= 2; ++dy)
+    for (int dx = -2; dx <= 2; ++dx)
+      if ((dx || dy) && (dx * dx + dy * dy < 8)) canvas.WriteText(x + dx, y + dy, text);
+  canvas.TextLog = log;
+  WriteText(canvas, x, y, text, colour);
+}
+
 void WriteNumber(TDirectDrawSurfaceCanvas& canvas, int x, int y, long value, uint32_t colour) {
   char digits[24];
   const int n = std::snprintf(digits, sizeof digits, "%ld", value);

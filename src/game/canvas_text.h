@@ -23,6 +23,10 @@ void SetFrameTextStyle(TDirectDrawSurfaceCanvas& canvas);
 
 void WriteText(TDirectDrawSurfaceCanvas& canvas, int x, int y, std::string_view text, uint32_t colour);
 void WriteNumber(TDirectDrawSurfaceCanvas& canvas, int x, int y, long value, uint32_t colour);
+// A text over the play field's moving scenery: a dark rim two pixels wide
+// first, then the text in its colour, so it reads over sky, hills or smoke.
+// Only the text itself goes to the canvas's text log.
+void WriteOutlinedText(TDirectDrawSurfaceCanvas& canvas, int x, int y, std::string_view text, uint32_t colour);
 // "Да / Нет" on line y, the chosen answer (item 1 "Да", else "Нет") in red.
 void WriteYesNo(TDirectDrawSurfaceCanvas& canvas, int y, uint8_t item);
 // The exit question, the same in the menus and in play.

@@ -39,7 +39,9 @@ class TPlayPainter {
 
  private:
   void PaintHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas);
+  void PaintHealthGauge(TDirectDrawSurfaceCanvas& canvas, int32_t health);
   void PaintNameEntry(TDirectDrawSurfaceCanvas& canvas);
+  void PaintFieldBox(const TPictureCollectionItem& box, int x, int y, int width);
   void PaintSubmitQuestion(TDirectDrawSurfaceCanvas& canvas);
 
   TDXDraw& display_;

@@ -8,6 +8,18 @@ namespace {
 
 constexpr int kChunkFrames = 4096;
 
+// Headroom. The effects are made close to full scale, and held fire stacks a
+// few of them on the music: summed plainly, one sample in twenty was cut off
+// at full scale, which crackles. Levels up to the knee pass untouched; above it
+// the level is bent smoothly towards a ceiling under full scale, so nothing is
+// ever cut off. The gain follows the louder channel's peak at once and lets go
+// over about 30 ms, so a burst is turned down as a whole, not each wave crest.
+constexpr float kKnee = 0.85f * 32768;
+constexpr float kCeiling = 0.985f * 32768;
+constexpr float kReleaseSeconds = 0.03f;
+
+float ReleaseFor(int rate) { return std::exp(-1.0f / (kReleaseSeconds * static_cast<float>(rate))); }
+
 int32_t DecibelGain(int32_t hundredths) {
   if (hundredths >= 0) return 65536;
   if (hundredths <= -10000) return 0;
@@ -21,11 +33,13 @@ inline int32_t SampleAt(const uint8_t* bytes, int bits, int64_t index) {
 
 }  // namespace
 
-Mixer::Mixer() : voices_(kMaxVoices), accumulator_(static_cast<size_t>(kChunkFrames) * 2) {}
+Mixer::Mixer()
+    : release_(ReleaseFor(rate_)), voices_(kMaxVoices), accumulator_(static_cast<size_t>(kChunkFrames) * 2) {}
 
 void Mixer::SetOutputRate(int rate) {
   std::lock_guard lock(mutex_);
   rate_ = std::max(rate, 1);
+  release_ = ReleaseFor(rate_);
 }
 
 Mixer::Voice* Mixer::Get(VoiceId id) {
@@ -174,6 +188,28 @@ void Mixer::MixVoice(Voice& v, int32_t* out, int frames) {
   }
 }
 
+void Mixer::Limit(const int32_t* mixed, int16_t* stereo, int frames) {
+  constexpr float kSpan = kCeiling - kKnee;
+  float envelope = envelope_;
+  for (int i = 0; i < frames; ++i) {
+    const int32_t left = mixed[2 * i], right = mixed[2 * i + 1];
+    const auto peak = static_cast<float>(std::max(std::abs(left), std::abs(right)));
+    envelope = peak >= envelope ? peak : peak + (envelope - peak) * release_;
+    if (envelope <= kKnee) {  // both samples are within the knee too
+      stereo[2 * i] = static_cast<int16_t>(left);
+      stereo[2 * i + 1] = static_cast<int16_t>(right);
+      continue;
+    }
+    // over / (1 + over) rises with slope 1 from the knee and never reaches 1:
+    // the level bends without a corner and stays under the ceiling.
+    const float over = (envelope - kKnee) / kSpan;
+    const float gain = (kKnee + kSpan * over / (1 + over)) / envelope;
+    stereo[2 * i] = static_cast<int16_t>(std::lrint(static_cast<float>(left) * gain));
+    stereo[2 * i + 1] = static_cast<int16_t>(std::lrint(static_cast<float>(right) * gain));
+  }
+  envelope_ = envelope;
+}
+
 void Mixer::RenderAudio(int16_t* stereo, int frames) {
   std::lock_guard lock(mutex_);
   while (frames > 0) {
@@ -183,7 +219,7 @@ void Mixer::RenderAudio(int16_t* stereo, int frames) {
     for (Voice& v : voices_)
       if (v.in_use && v.playing) MixVoice(v, acc, n);
     if (music_) music_->MixInto(acc, n, rate_);
-    for (int i = 0; i < 2 * n; ++i) stereo[i] = static_cast<int16_t>(std::clamp(acc[i], -32768, 32767));
+    Limit(acc, stereo, n);
     stereo += 2 * n;
     frames -= n;
   }

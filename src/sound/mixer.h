@@ -74,6 +74,12 @@ class Mixer final : public AudioRenderer {
   void UpdateGains(Voice& v);
   void MixVoice(Voice& v, int32_t* out, int frames);
 
+  // The limiter after the voices and the music (RenderAudio): the level it
+  // follows, and how much of it is left after one frame of quiet.
+  void Limit(const int32_t* mixed, int16_t* stereo, int frames);
+  float envelope_ = 0;
+  float release_ = 0;
+
   mutable std::mutex mutex_;
   int rate_ = 48000;
   std::vector<Voice> voices_;

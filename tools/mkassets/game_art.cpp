@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -85,7 +86,7 @@ void Silhouette(Canvas& c, double base, const std::vector<std::pair<int, double>
 
 RgbImage StatusBar() {
   Canvas c(800, 28);
-  c.LinearVertical(0, 0x4A5A6A, 28, 0x232B33);
+  c.LinearVertical(0, 0x3A4754, 28, 0x1C2329);
   cairo_paint(c.cr());
   Rgb(c.cr(), 0x8CA0B3);
   cairo_rectangle(c.cr(), 0, 26, 800, 2);
@@ -100,12 +101,30 @@ RgbImage StatusBar() {
     c.TextSize(l.text, 17, w, h);
     c.Text(l.right - w, 3, l.text, 17, 0xF2E6C8);
   }
-  // Slots for the three bonus indicators at 605, 660 and 710.
-  for (int x : {600, 655, 705}) {
-    c.RoundedRect(x, 2, 32, 23, 4);
-    Rgb(c.cr(), 0x11161B, 0.8);
+  // Near-black wells under the game's green numbers, so they stand out 4.5:1:
+  // the level, the lives, the score, and one panel for the three bonus slots at
+  // 605, 660 and 710 with the seconds written after the first two.
+  struct Well {
+    int left, right;
+  };
+  for (const Well& w : {Well{111, 153}, Well{266, 296}, Well{446, 516}, Well{598, 742}}) {
+    c.RoundedRect(w.left, 2, w.right - w.left, 23, 4);
+    Rgb(c.cr(), 0x0A0D10);
+    cairo_fill_preserve(c.cr());
+    Rgb(c.cr(), 0x5C6B7A);
+    cairo_set_line_width(c.cr(), 1);
+    cairo_stroke(c.cr());
+  }
+  for (int x : {601, 656, 706}) {
+    c.RoundedRect(x, 3, 30, 21, 3);
+    Rgb(c.cr(), 0x161C22);
     cairo_fill(c.cr());
   }
+  // The health gauge the game fills stands at 540 to 592; a red cross before it.
+  Rgb(c.cr(), 0xE23B3B);
+  cairo_rectangle(c.cr(), 527, 8, 4, 12);
+  cairo_rectangle(c.cr(), 523, 12, 12, 4);
+  cairo_fill(c.cr());
   return c.ToOpaqueImage(0);
 }
 
@@ -264,13 +283,22 @@ std::vector<tools::PictureEntry> GameGraphics() {
   // By name.
   const Size prop = PropellerSize();
   add("propeller", Frames(3, prop.w, prop.h, DrawPropeller), DibEncoding::kRgb565, "TDIB", true, prop.w, prop.h);
+  // The trail behind a damaged aircraft: the picture stands at its X - 240, so
+  // its last 20 columns lie over the tail. Dark and dense where it leaves the
+  // fuselage, paler and broader the further back it drifts; the patterns roll
+  // the puffs backwards along it.
   add("smoke",
       Frames(8, 260, 24,
              [](cairo_t* cr, int f) {
-               for (int i = 0; i < 14; ++i) {
-                 const double x = 250 - i * 18 - f * 2.25, r = 3 + i * 0.55;
-                 Rgb(cr, 0x9A9A9A, 0.75 - i * 0.045);
-                 cairo_arc(cr, x, 12 + std::sin(i * 1.3 + f) * 2, r, 0, 2 * M_PI);
+               // Puffs 6.5 apart; each pattern moves them 1/8 of that away from
+               // the tail (the game shows the patterns from the last to the
+               // first), so the loop joins without a jump.
+               for (int i = -1; i < 41; ++i) {
+                 const double along = i * 6.5 + (7 - f) * 6.5 / 8, k = std::clamp(along / 260, 0.0, 1.0);
+                 const double r = 3.2 + k * 7.2, y = 8 + k * 4 + std::sin(along * 0.21) * (0.8 + 2.2 * k);
+                 const double grey = (0x2E + k * 0x86) / 255;
+                 cairo_set_source_rgb(cr, grey, grey, grey + 0.02);
+                 cairo_arc(cr, 258 - along, y, r, 0, 2 * M_PI);
                  cairo_fill(cr);
                }
              }),
@@ -284,6 +312,27 @@ std::vector<tools::PictureEntry> GameGraphics() {
                      cairo_arc(cr, -10 + i * 3, 28, 38 - i * 3, -0.8, 0.8);
                      cairo_stroke(cr);
                    }
+                 }),
+      DibEncoding::kRgb24);
+  // The name-entry dialog's two fields: the game draws this box behind the name
+  // and behind the country, wide enough for ten letters and the caret.
+  add("editfield",
+      Projectile(156, 27,
+                 [](cairo_t* cr) {
+                   cairo_new_sub_path(cr);
+                   cairo_arc(cr, 153, 3, 3, -M_PI / 2, 0);
+                   cairo_arc(cr, 153, 24, 3, 0, M_PI / 2);
+                   cairo_arc(cr, 3, 24, 3, M_PI / 2, M_PI);
+                   cairo_arc(cr, 3, 3, 3, M_PI, 3 * M_PI / 2);
+                   cairo_close_path(cr);
+                   Rgb(cr, 0xFFFFFF);
+                   cairo_fill_preserve(cr);
+                   Rgb(cr, 0x2B3A48);
+                   cairo_set_line_width(cr, 2);
+                   cairo_stroke(cr);
+                   Rgb(cr, 0xC9D3DC);  // a shade along the top: the box is sunk in
+                   cairo_rectangle(cr, 2, 2, 152, 2);
+                   cairo_fill(cr);
                  }),
       DibEncoding::kRgb24);
   add("rocketfire", Flame(32, 32, 4, false), DibEncoding::kRgb24, "TDIB", true, 32, 32);
@@ -302,6 +351,36 @@ std::vector<tools::PictureEntry> GameGraphics() {
                    Rgb(cr, 0xC98A2E);
                    cairo_arc(cr, 6, 3, 3, 0, 2 * M_PI);
                    cairo_rectangle(cr, 0, 0.5, 6, 5);
+                   cairo_fill(cr);
+                 }),
+      DibEncoding::kPal8);
+  // The enemies' bullet and shell: the same sizes as the player's, which the
+  // game keeps for the hits, but red-orange tracers with a hot head at the left
+  // (they fly left) and dark shells with a red band, so friend and foe differ
+  // at a glance.
+  add("enemymachinegun",
+      Projectile(10, 3,
+                 [](cairo_t* cr) {
+                   Rgb(cr, 0x8A1E0E);
+                   cairo_rectangle(cr, 4, 0.5, 6, 2);
+                   cairo_fill(cr);
+                   Rgb(cr, 0xFF4A1C);
+                   cairo_rectangle(cr, 0, 0, 6, 3);
+                   cairo_fill(cr);
+                   Rgb(cr, 0xFFB08A);
+                   cairo_rectangle(cr, 0, 1, 2, 1);
+                   cairo_fill(cr);
+                 }),
+      DibEncoding::kPal4);
+  add("enemyshell",
+      Projectile(12, 6,
+                 [](cairo_t* cr) {
+                   Rgb(cr, 0x2A2D31);
+                   cairo_arc(cr, 4, 3, 3, 0, 2 * M_PI);
+                   cairo_rectangle(cr, 4, 0.5, 8, 5);
+                   cairo_fill(cr);
+                   Rgb(cr, 0xE0301E);
+                   cairo_rectangle(cr, 7, 0.5, 2, 5);
                    cairo_fill(cr);
                  }),
       DibEncoding::kPal8);

@@ -81,8 +81,9 @@ void Plane(cairo_t* cr, const PlaneStyle& s, int frame) {
   cairo_close_path(cr);
   Shade(cr, s.body, s.light, cy - h * 0.24, cy + h * 0.24);
   // Canopy.
+  // Smoked amber glass: no enemy shares the player's blue canopy.
   Oval(cr, w * 0.32, cy - h * 0.16, w * 0.09, h * 0.1);
-  Shade(cr, 0x4B7FA8, 0xCFE8F7, cy - h * 0.26, cy - h * 0.06);
+  Shade(cr, 0x9A5A24, 0xF4D29C, cy - h * 0.26, cy - h * 0.06);
   // Wing, seen a little from below.
   Poly(cr, {w * 0.30, cy + h * 0.02, w * 0.58, cy + h * 0.02, w * 0.50, cy + h * 0.40, w * 0.38, cy + h * 0.40});
   Shade(cr, s.wing, s.light, cy, cy + h * 0.4);
@@ -185,7 +186,8 @@ void DrawEnemy(cairo_t* cr, int kind, int frame) {
       break;
     }
     case 4: {
-      Plane(cr, {0x3E5E3A, 0x9BC28F, 0x2F482C, 0xD9D9D9, 120, 56, true}, frame);
+      // Dusky violet: the player's aircraft is the only green one in the sky.
+      Plane(cr, {0x5A4A66, 0xB9A8C8, 0x453852, 0xD9D9D9, 120, 56, true}, frame);
       // The kamikaze bay under the belly.
       Poly(cr, {44, 40, 80, 40, 76, 50, 48, 50});
       Shade(cr, 0x6E2020, 0xD06060, 40, 50);
@@ -205,7 +207,7 @@ void DrawEnemy(cairo_t* cr, int kind, int frame) {
       Poly(cr, {40, cy + 2, 60, cy + 2, 78, cy + 17, 66, cy + 17});
       Shade(cr, 0x9AA0A6, 0xE8ECEF, cy, cy + 17);
       Oval(cr, 24, cy - 5, 8, 3.5);
-      Shade(cr, 0x2F5F86, 0xBFE3FF, cy - 9, cy - 1);
+      Shade(cr, 0x9A5A24, 0xF4D29C, cy - 9, cy - 1);
       Rgb(cr, 0xC62828);
       cairo_rectangle(cr, 50, cy - 2, 30, 3);
       cairo_fill(cr);
