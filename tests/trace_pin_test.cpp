@@ -42,17 +42,17 @@ void PrintTo(const TPinnedRun& run, std::ostream* out) { *out << run.name; }
 
 const TPinnedRun kRuns[] = {
     {"menus", 1, "tests/traces/menus.txt", 910, TScoreService::Refusing,
-     "1e49ee3bbd0018dc7577464f0c230a7e8146a2b8189eec23dba2ebc0acb03a71"},
+     "424118eb488d31a68cfdfda27f7b8854b0655c0dd036a83a58dbfd136d442a9f"},
     {"level_up", 7, "tests/traces/level_up.txt", 3750, TScoreService::Refusing,
-     "c3a728f23fa2762f5317d85ee54564eb6d13d669f016a9465273d42a38fa9595"},
+     "39e9d7354b1e66e01b604d23f9aee03f9344c3b73bc591ac6e0a65d6ade8e260"},
     {"pause_and_send", 3, "tests/traces/pause_and_send.txt", 2358, TScoreService::Refusing,
-     "09a427aa062a1658053b2931bff8303d18e521f7bd4c92893746d302d623bad8"},
+     "a5e3cd8de4e505babe40958d471b9fad520af880570b4a59d1be8b0eadffc4b3"},
     {"mouse", 2, "tests/traces/mouse.txt", 1935, TScoreService::Refusing,
-     "c90d76e77abc7c2945aa86f2a155fd630d955cf5258aadaf0c30299246c6a51e"},
+     "785d397226c72c2e453b637740b0da6bf98e621272d7227ffe8572987fedf801"},
     {"long_game", 5, "bench/play_input.txt", 8600, TScoreService::Refusing,
-     "83eda243532598973ebf6aa7cc52604ade8d8f5fdf89d6e197012335c896ab0d"},
+     "8c854849ee2dfa6748878e91da48d90b710e7e9ace317988ce72307016f094d8"},
     {"send_taken", testing::kAScoreForTheTableSeed, "", 1260, TScoreService::Accepting,
-     "6b35a37b1cb32771b39dd376bc20fa8d13b8492b91aea6e65e523562de78f245"},
+     "f9742fa3c17db887d64a2d0de47cebe72277f70c7f57a6b5afce60f326759b71"},
 };
 
 int Lines(const std::string& text) {
