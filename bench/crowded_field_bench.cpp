@@ -34,7 +34,7 @@ class CrowdedField : public play::TActorWorld {
  public:
   CrowdedField() {
     random.Seed(7);
-    globals.Level = 5;
+    play.Level = 5;
     Build();
     for (int i = 0; i < 400; ++i) {  // until the crowd is spread over the field
       Frame();
@@ -45,9 +45,9 @@ class CrowdedField : public play::TActorWorld {
   // Brings every group back to its number: what left or died is replaced, what
   // the shooters added beyond it is taken away; the sound runs on a frame.
   void Keep() {
-    THeroSprite& hero = *globals.HeroSprite;
+    THeroSprite& hero = *play.HeroSprite;
     hero.Health = 50;
-    globals.MouseLeftDown = true;
+    pointer.MouseLeftDown = true;
     int flying = 0, units[3] = {}, troopers = 0, shots = 0, explosions = 0;
     for (int i = root().ChildCount() - 1; i >= 0; --i) {
       TSprite& s = root().Child(i);
@@ -105,19 +105,19 @@ class CrowdedField : public play::TActorWorld {
     SpawnLandscape(ctx);
     SpawnStatusBar(ctx);
     THeroSprite& hero = Make<THeroSprite>();
-    globals.HeroSprite = &hero;
-    globals.PropellerSprite = &Make<TPropellerSprite>();
-    globals.SmokeSprite = &Make<TSmokeSprite>();
-    globals.ShieldSprite = &Make<TShieldSprite>();
+    play.HeroSprite = &hero;
+    play.PropellerSprite = &Make<TPropellerSprite>();
+    play.SmokeSprite = &Make<TSmokeSprite>();
+    play.ShieldSprite = &Make<TShieldSprite>();
     hero.X = 150;
     hero.Y = 240;
     hero.Visible = true;
-    globals.PropellerSprite->Visible = true;
-    globals.PropellerSprite->X = hero.X + hero.Width;
-    globals.PropellerSprite->Y = hero.Y;
-    globals.ShieldSprite->Visible = true;  // whatever hits it costs nothing
-    globals.ShieldSprite->X = hero.X + hero.Width + globals.PropellerSprite->Width - 9;
-    globals.ShieldSprite->Y = hero.Y - 7;
+    play.PropellerSprite->Visible = true;
+    play.PropellerSprite->X = hero.X + hero.Width;
+    play.PropellerSprite->Y = hero.Y;
+    play.ShieldSprite->Visible = true;  // whatever hits it costs nothing
+    play.ShieldSprite->X = hero.X + hero.Width + play.PropellerSprite->Width - 9;
+    play.ShieldSprite->Y = hero.Y - 7;
   }
 
   TRandom place{11};

@@ -28,7 +28,7 @@ class CrowdedField {
     options.config_path = config_dir_ / "config.dat";
     options.seed = 9;
     game_ = std::make_unique<play::THeadlessGame>(options);
-    game_->Form().Config.SoundOn = 0;
+    game_->Core().Config.SoundOn = 0;
     Run({Key(0x0D, true), Key(0x0D, false)});  // start a game
     while (G().GameState != gsPlaying) Run({});
     Run({Key(0x11, true)});  // and hold fire from now on
@@ -48,7 +48,7 @@ class CrowdedField {
 
   // Brings every group back to its number and keeps the game going.
   void TopUp() {
-    TGameGlobals& g = G();
+    TPlayState& g = G();
     g.WeaponTime = 15000;
     g.ShieldTime = 15000;
     g.LevelKills = 0;
@@ -57,7 +57,7 @@ class CrowdedField {
     hero.X = 200;
     hero.Y = 300;
     int enemies = 0, shots = 0, explosions = 0;
-    TSpriteEngine& root = game_->Form().DXSpriteEngine1.Engine();
+    TSpriteEngine& root = game_->Core().DXSpriteEngine1.Engine();
     for (int i = 0; i < root.ChildCount(); ++i) {
       TSprite& s = root.Child(i);
       if (s.IsDead()) continue;
@@ -68,7 +68,7 @@ class CrowdedField {
         ++shots;
       else if (dynamic_cast<TExplosionSprite*>(&s)) ++explosions;
     }
-    TPlayContext& ctx = game_->Form().Context;
+    TPlayContext& ctx = game_->Core().Context;
     for (; enemies < 40; ++enemies) {
       const int kind = 1 + next_++ % 9;
       if (kind <= 6) {
@@ -92,7 +92,7 @@ class CrowdedField {
   }
 
   void Clear() {
-    game_->Form().ClearGameField();
+    game_->Core().Game.ClearGameField();
     THeroSprite& hero = *G().HeroSprite;
     hero.Visible = true;
     hero.Health = 1'000'000;
@@ -104,7 +104,7 @@ class CrowdedField {
     for (auto& e : events) due.push_back(&e);
     game_->RunFrame(due);
   }
-  TGameGlobals& G() { return game_->Form().Globals; }
+  TPlayState& G() { return game_->Core().Play; }
 
  private:
   static play::TScriptEvent Key(int vk, bool down) {

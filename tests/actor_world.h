@@ -13,12 +13,12 @@
 #include "engine/dx_sprite_engine.h"
 #include "engine/picture_collection.h"
 #include "engine/random.h"
-#include "game/play_context.h"
 #include "library_fixture.h"
 #include "platform/fake/fake_platform.h"
 #include "play/actor_world.h"
 #include "sound/wave_collection.h"
 #include "sound_fixture.h"
+#include "state/play_context.h"
 
 namespace aerovell::testing {
 
@@ -61,10 +61,10 @@ class ActorWorld : public ::testing::Test, public play::TActorWorld {
   // only a target to aim at and home on.
   THeroSprite& MakeHero(int x, int y, bool visible = false) {
     THeroSprite& hero = Make<THeroSprite>();
-    globals.HeroSprite = &hero;
-    globals.PropellerSprite = &Make<TPropellerSprite>();
-    globals.SmokeSprite = &Make<TSmokeSprite>();
-    globals.ShieldSprite = &Make<TShieldSprite>();
+    play.HeroSprite = &hero;
+    play.PropellerSprite = &Make<TPropellerSprite>();
+    play.SmokeSprite = &Make<TSmokeSprite>();
+    play.ShieldSprite = &Make<TShieldSprite>();
     hero.X = x;
     hero.Y = y;
     hero.Health = 50;

@@ -93,7 +93,7 @@ TEST_F(Actors, ExplosionOfOnePatternIsDrawnOnceAndGoneOnItsFirstMove) {
   TDXImageList small;
   small.SetDXDraw(&draw);
   small.Items.LoadFromBytes(tools::WritePictureLibrary({Entry("explosion1", Solid(20, 20, 0x30C030))}));
-  TPlayContext small_world{globals, config, random, small.Items, waves.Items, input, Root()};
+  TPlayContext small_world{play, pointer, config, random, small.Items, waves.Items, input, Root()};
   auto& e = TSprite::Spawn<TExplosionSprite>(Root(), small_world, 100, 100, 4, "explosion1");
   TSpriteRef<TExplosionSprite> ref = &e;
   EXPECT_EQ(e.FrameCount, 1);
@@ -201,7 +201,7 @@ TEST_F(Actors, LandscapeLayersScrollEndlesslyWithoutASeam) {
       for (int x = 0; x < 800; ++x) ASSERT_NE(Back().Pixel(x, 580), 0u) << "seam at x " << x << ", frame " << frame;
     }
   }
-  globals.ScrollSpeed = 2;
+  play.ScrollSpeed = 2;
   const int before = m[4]->X;
   Frame();
   EXPECT_EQ((before - m[4]->X + 1600) % 1600, 6) << "the near layer at twice the scroll speed";
@@ -210,7 +210,7 @@ TEST_F(Actors, LandscapeLayersScrollEndlesslyWithoutASeam) {
 // --- Enemy aircraft ---------------------------------------------------------
 
 TEST_F(Actors, EnemyAircraftOfEachKind) {
-  globals.Level = 3;
+  play.Level = 3;
   const struct {
     uint16_t kind;
     int32_t hit_points;
@@ -362,7 +362,7 @@ TEST_F(Actors, KindSixDropsItsLevelOfParatroopersWithTheLevelsWeapons) {
   std::set<uint16_t> weapons_from_level_3;
   for (int level : {1, 2, 3, 4, 6}) {
     Root().ClearChildren();
-    globals.Level = static_cast<uint8_t>(level);
+    play.Level = static_cast<uint8_t>(level);
     TFlyingEnemySprite& e = Make<TFlyingEnemySprite>(6);
     EXPECT_EQ(e.ParatroopersLeft, level);
     e.ShotCooldown = 0;
@@ -456,8 +456,8 @@ TEST_F(Actors, EnemiesLeavingThroughTheLeftEdgeScoreNothing) {
   };
   MakeHero(100, 100);
   for (const auto& c : cases) {
-    globals.Score = 0;
-    globals.LevelKills = 0;
+    play.Score = 0;
+    play.LevelKills = 0;
     TSpriteRef<TImageSprite> ref = &c.make();
     int frames = 0;
     while (!ref->IsDead() && frames < 20) {
@@ -467,8 +467,8 @@ TEST_F(Actors, EnemiesLeavingThroughTheLeftEdgeScoreNothing) {
     EXPECT_EQ(frames, c.frames) << c.what;
     Frame();
     EXPECT_FALSE(ref) << c.what;
-    EXPECT_EQ(globals.Score, 0) << c.what;
-    EXPECT_EQ(globals.LevelKills, 0) << c.what;
+    EXPECT_EQ(play.Score, 0) << c.what;
+    EXPECT_EQ(play.LevelKills, 0) << c.what;
     EXPECT_EQ(Count<TExplosionSprite>(), 0) << c.what;
   }
 }
@@ -534,13 +534,13 @@ TEST_F(Actors, DieOfEachEnemyClass) {
   for (const auto& c : cases) {
     TImageSprite& s = c.make();
     s.CanMove = false;
-    globals.Score = 65530;
-    globals.LevelKills = 7;
+    play.Score = 65530;
+    play.LevelKills = 7;
     TakeSounds();
     die(s);
     EXPECT_TRUE(s.IsDead()) << c.what;
-    EXPECT_EQ(globals.LevelKills, 8) << c.what;
-    EXPECT_EQ(globals.Score, static_cast<uint16_t>(65530 + c.score)) << c.what;
+    EXPECT_EQ(play.LevelKills, 8) << c.what;
+    EXPECT_EQ(play.Score, static_cast<uint16_t>(65530 + c.score)) << c.what;
     TExplosionSprite* e = Last<TExplosionSprite>();
     ASSERT_NE(e, nullptr) << c.what;
     EXPECT_EQ(e->Picture, &Picture(c.explosion)) << c.what;
@@ -742,7 +742,7 @@ TEST_F(Actors, AircraftHitByEnemyProjectiles) {
     for (const auto& c : cases) {
       Root().ClearChildren();
       THeroSprite& hero = MakeHero(300, 200, true);
-      globals.ShieldSprite->Visible = shield;
+      play.ShieldSprite->Visible = shield;
       TImageSprite& shot = c.make();
       TRocketFire* flame = nullptr;
       if (auto* w = dynamic_cast<TWeaponSprite*>(&shot)) flame = w->Flame.get();
@@ -789,7 +789,7 @@ TEST_F(Actors, AircraftRammingEnemies) {
   };
   for (const auto& c : cases) {
     Root().ClearChildren();
-    globals.Score = 0;
+    play.Score = 0;
     THeroSprite& hero = MakeHero(300, 200, true);
     TImageSprite& enemy = c.make();
     enemy.X = 320;
@@ -798,9 +798,9 @@ TEST_F(Actors, AircraftRammingEnemies) {
     Frame();
     EXPECT_EQ(hero.Health, 50 - c.health_lost) << c.what;
     EXPECT_TRUE(enemy.IsDead()) << c.what;
-    EXPECT_EQ(globals.Score, c.score) << c.what;
-    EXPECT_EQ(globals.LevelKills, 1) << c.what;
-    globals.LevelKills = 0;
+    EXPECT_EQ(play.Score, c.score) << c.what;
+    EXPECT_EQ(play.LevelKills, 1) << c.what;
+    play.LevelKills = 0;
   }
 }
 

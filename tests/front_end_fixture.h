@@ -74,8 +74,8 @@ class FrontEnd : public ::testing::Test {
   // One menu frame, as the timer would run it.
   void Frame() { form->DXTimer1Timer(1); }
   std::vector<uint8_t> File() { return ReadBytes(dir / "config.dat"); }
-  uint8_t Screen() const { return form->Globals.MenuScreen; }
-  uint8_t Item() const { return form->Globals.MenuItem; }
+  TMenuScreen Screen() const { return form->Cursor.MenuScreen; }
+  uint8_t Item() const { return form->Cursor.MenuItem; }
 
   TempDir dir;
   ScopedWorkingDir cwd;

@@ -13,12 +13,12 @@ using testing::FrontEnd;
 
 TEST_F(FrontEnd, StartsOnTheMainMenuWithTheFirstItemLitAndItsMusic) {
   TmainForm& f = Start();
-  EXPECT_EQ(Screen(), 1);
+  EXPECT_EQ(Screen(), msMainMenu);
   EXPECT_EQ(Item(), 1);
   EXPECT_TRUE(f.Menus.State.MenuItemSprites[0]->Visible);
   EXPECT_FALSE(f.Menus.State.MenuItemSprites[1]->Visible);
   EXPECT_TRUE(f.Music.Playing());
-  EXPECT_GT(f.Menus.State.Geometry.W(1, 1), 0) << "the hit box comes from the highlight picture";
+  EXPECT_GT(f.Menus.State.Geometry.W(msMainMenu, 1), 0) << "the hit box comes from the highlight picture";
   EXPECT_EQ(platform.presented_frames, 1);
 }
 
@@ -34,27 +34,31 @@ TEST_F(FrontEnd, KeysWalkEveryScreenAndBack) {
   Key(vk::kDown);
   EXPECT_EQ(Item(), 1);
 
-  for (uint8_t screen : {2, 3, 4}) {
-    SCOPED_TRACE(static_cast<int>(screen));
-    while (Item() != screen) Key(vk::kDown);
+  const struct {
+    uint8_t item;
+    TMenuScreen screen;
+  } kSubScreens[] = {{2, msOptions}, {3, msRecords}, {4, msHelp}};
+  for (const auto& [item, screen] : kSubScreens) {
+    SCOPED_TRACE(item);
+    while (Item() != item) Key(vk::kDown);
     Key(vk::kReturn);
     EXPECT_EQ(Screen(), screen);
     EXPECT_EQ(Item(), 1);
     EXPECT_TRUE(f.Menus.State.SubBackgroundSprite);
     Frame();
     Key(vk::kEscape);
-    EXPECT_EQ(Screen(), 1);
-    EXPECT_EQ(Item(), screen) << "back on the item that opened it";
+    EXPECT_EQ(Screen(), msMainMenu);
+    EXPECT_EQ(Item(), item) << "back on the item that opened it";
     EXPECT_FALSE(f.Menus.State.SubBackgroundSprite);
-    EXPECT_TRUE(f.Menus.State.MenuItemSprites[screen - 1]->Visible);
+    EXPECT_TRUE(f.Menus.State.MenuItemSprites[item - 1]->Visible);
   }
 }
 
 TEST_F(FrontEnd, HelpPagesStopAtBothEndsAndRestartAtOne) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 4;
+  f.Cursor.MenuItem = 4;
   Key(vk::kReturn);
-  ASSERT_EQ(Screen(), 4);
+  ASSERT_EQ(Screen(), msHelp);
   EXPECT_EQ(f.Menus.State.HelpSprite->Picture, &f.DXImageList1.Items.Item(9));
   Key(vk::kRight);
   Key(vk::kReturn);  // "Предыдущий" on page 1 keeps it
@@ -81,9 +85,9 @@ TEST_F(FrontEnd, AHeldKeyActsOnce) {
 
 TEST_F(FrontEnd, EachOptionSwitchesAndIsStored) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);
-  ASSERT_EQ(Screen(), 2);
+  ASSERT_EQ(Screen(), msOptions);
   // Mode: Enter and Left both switch; the file holds each value scrambled.
   Key(vk::kReturn);
   EXPECT_TRUE(platform.full_screen);
@@ -107,18 +111,18 @@ TEST_F(FrontEnd, EachOptionSwitchesAndIsStored) {
   // Left on the country row does nothing.
   Key(vk::kDown);
   Key(vk::kLeft);
-  EXPECT_FALSE(f.Globals.NameEditing);
+  EXPECT_FALSE(f.Cursor.NameEditing);
   // Back stores once more and returns.
-  f.Globals.MenuItem = 6;
+  f.Cursor.MenuItem = 6;
   Key(vk::kReturn);
-  EXPECT_EQ(Screen(), 1);
+  EXPECT_EQ(Screen(), msMainMenu);
   EXPECT_EQ(File()[2], 1);
 }
 
 TEST_F(FrontEnd, MusicThatCannotLoadTurnsItselfOff) {
   TmainForm& f = Start();
   std::filesystem::remove(dir / "sound" / "1.xm");
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);
   Key(vk::kDown);
   Key(vk::kReturn);  // off
@@ -131,11 +135,11 @@ TEST_F(FrontEnd, MusicThatCannotLoadTurnsItselfOff) {
 
 TEST_F(FrontEnd, TypingTheCountry) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);
   for (int i = 0; i < 3; ++i) Key(vk::kDown);
   Key(vk::kReturn);
-  ASSERT_TRUE(f.Globals.NameEditing);
+  ASSERT_TRUE(f.Cursor.NameEditing);
   EXPECT_TRUE(platform.text_input) << "text input is on while a field is edited";
   Type("Рос");
   Type("сия ЁёZ9!");  // Ё, ё and ! are refused
@@ -150,9 +154,9 @@ TEST_F(FrontEnd, TypingTheCountry) {
   Type("ж");
   // Esc ends the editing, stores the country and goes back.
   Key(vk::kEscape);
-  EXPECT_FALSE(f.Globals.NameEditing);
+  EXPECT_FALSE(f.Cursor.NameEditing);
   EXPECT_FALSE(platform.text_input);
-  EXPECT_EQ(Screen(), 1);
+  EXPECT_EQ(Screen(), msMainMenu);
   const auto bytes = File();
   EXPECT_EQ(bytes[6], 1);
   EXPECT_EQ(bytes[7], static_cast<uint8_t>(~0xE6));  // "ж", complemented
@@ -160,19 +164,19 @@ TEST_F(FrontEnd, TypingTheCountry) {
 
 TEST_F(FrontEnd, CapturingTheHotKey) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);
-  f.Globals.MenuItem = 5;
+  f.Cursor.MenuItem = 5;
   Key(vk::kReturn);
-  ASSERT_EQ(Screen(), 7);
-  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  ASSERT_EQ(Screen(), msHotKeyCapture);
+  EXPECT_TRUE(f.Play.ClosingWindowSprite->Visible);
   Key(vk::kControl);  // never captured
   Key(vk::kEscape);   // nor does Esc leave the capture
-  EXPECT_EQ(Screen(), 7);
+  EXPECT_EQ(Screen(), msHotKeyCapture);
   EXPECT_EQ(platform.minimize_calls, 0);
   Key(vk::kF1 + 4);  // F5
-  EXPECT_EQ(Screen(), 2);
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_EQ(Screen(), msOptions);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
   EXPECT_EQ(f.HotKeyName(), "F5");
   EXPECT_EQ(File()[4], 0x7B) << "stored only when the options are left";
   Key(vk::kEscape);
@@ -185,9 +189,9 @@ TEST_F(FrontEnd, CapturingTheHotKey) {
 // the panel between the rows, where no text is, stays above 4.5:1.
 TEST_F(FrontEnd, TheRecordsTableIsReadable) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 3;
+  f.Cursor.MenuItem = 3;
   Key(vk::kReturn);
-  ASSERT_EQ(Screen(), 3);
+  ASSERT_EQ(Screen(), msRecords);
   Frame();
   auto luminance = [](uint32_t pixel) {
     auto channel = [](uint32_t v) {
@@ -207,39 +211,39 @@ TEST_F(FrontEnd, TheRecordsTableIsReadable) {
 TEST_F(FrontEnd, ClearingTheRecords) {
   TmainForm& f = Start();
   f.Config.HighScores[0].Score = 5000;
-  f.Globals.MenuItem = 3;
+  f.Cursor.MenuItem = 3;
   Key(vk::kReturn);
   Key(vk::kDown);
   Key(vk::kDown);
   Key(vk::kReturn);
-  ASSERT_EQ(Screen(), 6);
+  ASSERT_EQ(Screen(), msClearRecordsQuestion);
   Key(vk::kRight);
   Key(vk::kReturn);  // "Нет"
-  EXPECT_EQ(Screen(), 3);
+  EXPECT_EQ(Screen(), msRecords);
   EXPECT_EQ(f.Config.HighScores[0].Score, 5000);
   EXPECT_EQ(Item(), 2) << "the answer's item stays selected";
   Key(vk::kDown);
   Key(vk::kReturn);  // item 3 again: the question
   Key(vk::kReturn);  // "Да"
-  EXPECT_EQ(Screen(), 3);
+  EXPECT_EQ(Screen(), msRecords);
   EXPECT_EQ(Item(), 1) << "the item stays 1: Назад... is selected";
   EXPECT_EQ(f.Config.HighScores[0].Score, 1000);
   EXPECT_EQ(File()[18 + 12], static_cast<uint8_t>(~(1000 & 0xFF)));
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
 }
 
 TEST_F(FrontEnd, TheExitQuestionBothWays) {
   TmainForm& f = Start();
   Key(vk::kDown);
   Key(vk::kEscape);
-  ASSERT_EQ(Screen(), 5);
-  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  ASSERT_EQ(Screen(), msExitQuestion);
+  EXPECT_TRUE(f.Play.ClosingWindowSprite->Visible);
   Key(vk::kRight);
   Key(vk::kReturn);  // "Нет"
-  EXPECT_EQ(Screen(), 1);
+  EXPECT_EQ(Screen(), msMainMenu);
   EXPECT_EQ(Item(), 2);
-  EXPECT_EQ(f.Globals.GameState, gsMenu);
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_EQ(f.Play.GameState, gsMenu);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
   EXPECT_FALSE(f.Closed());
   Key(vk::kEscape);
   Key(vk::kReturn);  // "Да"
@@ -259,44 +263,44 @@ TEST_F(FrontEnd, TheExitQuestionReturnsToTheScreenAsItWas) {
   Key(vk::kDown);
   close_box();
   close_box();
-  ASSERT_EQ(Screen(), 5);
+  ASSERT_EQ(Screen(), msExitQuestion);
   Key(vk::kEscape);  // "Нет"
-  EXPECT_EQ(Screen(), 1);
+  EXPECT_EQ(Screen(), msMainMenu);
   EXPECT_EQ(Item(), 2);
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
 
   // Over the hot-key capture: it comes back with its frame, and a key still
   // returns to the options.
   Key(vk::kReturn);  // options
-  f.Globals.MenuItem = 5;
+  f.Cursor.MenuItem = 5;
   Key(vk::kReturn);
-  ASSERT_EQ(Screen(), 7);
+  ASSERT_EQ(Screen(), msHotKeyCapture);
   close_box();
-  ASSERT_EQ(Screen(), 5);
+  ASSERT_EQ(Screen(), msExitQuestion);
   Key(vk::kRight);
   Key(vk::kReturn);  // "Нет"
-  EXPECT_EQ(Screen(), 7);
-  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_EQ(Screen(), msHotKeyCapture);
+  EXPECT_TRUE(f.Play.ClosingWindowSprite->Visible);
   Key(vk::kF1 + 7);  // F8
-  EXPECT_EQ(Screen(), 2);
+  EXPECT_EQ(Screen(), msOptions);
   EXPECT_EQ(f.HotKeyName(), "F8");
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
 
   // Over the clear-records question the same.
   Key(vk::kEscape);
-  f.Globals.MenuItem = 3;
+  f.Cursor.MenuItem = 3;
   Key(vk::kReturn);  // records
-  f.Globals.MenuItem = 3;
+  f.Cursor.MenuItem = 3;
   Key(vk::kReturn);  // the clear-records question
-  ASSERT_EQ(Screen(), 6);
+  ASSERT_EQ(Screen(), msClearRecordsQuestion);
   close_box();
   Key(vk::kEscape);  // "Нет" to leaving
-  EXPECT_EQ(Screen(), 6);
-  EXPECT_TRUE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_EQ(Screen(), msClearRecordsQuestion);
+  EXPECT_TRUE(f.Play.ClosingWindowSprite->Visible);
   EXPECT_EQ(Item(), 1);
   Key(vk::kEscape);  // "Нет" to clearing
-  EXPECT_EQ(Screen(), 3);
-  EXPECT_FALSE(f.Globals.ClosingWindowSprite->Visible);
+  EXPECT_EQ(Screen(), msRecords);
+  EXPECT_FALSE(f.Play.ClosingWindowSprite->Visible);
 }
 
 TEST_F(FrontEnd, AltEnterCountsWhenAltGoesUpFirst) {
@@ -306,11 +310,11 @@ TEST_F(FrontEnd, AltEnterCountsWhenAltGoesUpFirst) {
   Up(vk::kMenu);
   Up(vk::kReturn);  // Alt already released
   EXPECT_TRUE(platform.full_screen);
-  EXPECT_EQ(Screen(), 1) << "and it did not choose";
+  EXPECT_EQ(Screen(), msMainMenu) << "and it did not choose";
   Key(vk::kDown);
   Key(vk::kReturn);  // a plain Enter afterwards is a plain Enter
   EXPECT_TRUE(platform.full_screen);
-  EXPECT_EQ(Screen(), 2);
+  EXPECT_EQ(Screen(), msOptions);
 }
 
 // In a folder that refuses the store, the player sees the error once and the
@@ -319,7 +323,7 @@ TEST_F(FrontEnd, AFailedStoreDoesNotTrapThePlayer) {
   TmainForm& f = Start();
   std::filesystem::remove(dir / "config.dat");
   std::filesystem::create_directory(dir / "config.dat");  // nothing can replace a folder
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);  // options
   Key(vk::kDown);
   Key(vk::kDown);
@@ -327,7 +331,7 @@ TEST_F(FrontEnd, AFailedStoreDoesNotTrapThePlayer) {
   EXPECT_EQ(f.Config.SoundOn, 0);
   EXPECT_EQ(platform.message_boxes.size(), 1u);
   Key(vk::kEscape);  // leaving stores again
-  EXPECT_EQ(Screen(), 1) << "the options could be left";
+  EXPECT_EQ(Screen(), msMainMenu) << "the options could be left";
   EXPECT_EQ(platform.message_boxes.size(), 1u) << "the error is shown once";
   std::filesystem::remove(dir / "config.dat");
   Key(vk::kReturn);
@@ -344,9 +348,9 @@ TEST_F(FrontEnd, AltEnterOnReleaseInEveryState) {
   };
   alt_enter();
   EXPECT_TRUE(platform.full_screen);
-  EXPECT_EQ(Screen(), 1) << "Enter with Alt does not choose";
+  EXPECT_EQ(Screen(), msMainMenu) << "Enter with Alt does not choose";
   EXPECT_EQ(File()[0], 1);
-  f.Globals.MenuItem = 2;
+  f.Cursor.MenuItem = 2;
   Key(vk::kReturn);
   alt_enter();
   EXPECT_FALSE(platform.full_screen);
@@ -355,7 +359,7 @@ TEST_F(FrontEnd, AltEnterOnReleaseInEveryState) {
   alt_enter();
   EXPECT_TRUE(platform.full_screen);
   EXPECT_EQ(File()[0], 1);
-  f.Globals.GameState = gsGameOver;  // the game's states too
+  f.Play.GameState = gsGameOver;  // the game's states too
   alt_enter();
   EXPECT_FALSE(platform.full_screen);
 }
@@ -363,33 +367,33 @@ TEST_F(FrontEnd, AltEnterOnReleaseInEveryState) {
 TEST_F(FrontEnd, TheMouseSelectsAndChooses) {
   TmainForm& f = Start();
   const auto& g = f.Menus.State.Geometry;
-  Move(g.X(1, 3) + 5, g.Y(1, 3) + 5);
+  Move(g.X(msMainMenu, 3) + 5, g.Y(msMainMenu, 3) + 5);
   EXPECT_EQ(Item(), 3);
   EXPECT_TRUE(f.Menus.State.MenuItemSprites[2]->Visible);
   Move(700, 50);  // over nothing: the selection stays, a click does nothing
   EXPECT_EQ(Item(), 3);
   Click(700, 50);
-  EXPECT_EQ(Screen(), 1);
-  Click(g.X(1, 2) + g.W(1, 2), g.Y(1, 2) + g.H(1, 2));  // the edges count
-  ASSERT_EQ(Screen(), 2);
+  EXPECT_EQ(Screen(), msMainMenu);
+  Click(g.X(msMainMenu, 2) + g.W(msMainMenu, 2), g.Y(msMainMenu, 2) + g.H(msMainMenu, 2));  // the edges count
+  ASSERT_EQ(Screen(), msOptions);
   Move(600, 310);  // the options rows reach to x 630 whatever their width
   EXPECT_EQ(Item(), 3);
   Move(631, 310);
   EXPECT_FALSE(f.Menus.State.MouseOverItem);
   Click(150, 420);  // "Назад..."
-  EXPECT_EQ(Screen(), 1);
+  EXPECT_EQ(Screen(), msMainMenu);
 }
 
 TEST_F(FrontEnd, TheOnlineTableAndMoreGames) {
   TmainForm& f = Start();
-  f.Globals.MenuItem = 5;
+  f.Cursor.MenuItem = 5;
   Key(vk::kReturn);
   EXPECT_TRUE(platform.shell_opens.empty()) << "no moregames.url, nothing happens";
   testing::WriteBytes(dir / "moregames.url", {'x'});
   Key(vk::kReturn);
   ASSERT_EQ(platform.shell_opens.size(), 1u);
   EXPECT_NE(platform.shell_opens[0].target.find("moregames.url"), std::string::npos);
-  f.Globals.MenuItem = 3;
+  f.Cursor.MenuItem = 3;
   Key(vk::kReturn);
   Key(vk::kDown);
   Key(vk::kReturn);
@@ -404,7 +408,7 @@ TEST_F(FrontEnd, TheOnlineTableFollowsTheRunTimeAddress) {
   TFormOptions options;
   options.ScoreHost = "scores.example.org:9000";
   TmainForm& f = Start(options);
-  f.Globals.MenuItem = 3;
+  f.Cursor.MenuItem = 3;
   Key(vk::kReturn);
   Key(vk::kDown);
   Key(vk::kReturn);

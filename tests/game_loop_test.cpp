@@ -233,7 +233,7 @@ TEST_F(GameLoop, ClearingTheFieldKeepsTheLongLivedSprites) {
   Spawn<TBonusSprite>();
   Spawn<TExplosionSprite>(100, 100, 4, std::string_view("explosion1"));
   const int before = Root().ChildCount();
-  Form().ClearGameField();
+  Form().Game.ClearGameField();
   Frame();
   EXPECT_EQ(Root().ChildCount(), before - 3);
   EXPECT_EQ(All<TMountain>().size(), 6u);
@@ -257,7 +257,7 @@ TEST_F(GameLoop, LevelsAllowTheirEnemyKindsAndSpawnAtTheirPace) {
     G().Level = static_cast<uint8_t>(l.level);
     std::set<int> seen;
     for (int i = 0; i < 400; ++i) {
-      Form().CreateEnemy();
+      Form().Game.CreateEnemy();
       TSprite& s = Root().Child(Root().ChildCount() - 1);
       if (auto* f = dynamic_cast<TFlyingEnemySprite*>(&s)) seen.insert(f->EnemyKind);
       else if (auto* u = dynamic_cast<TGroundEnemySprite*>(&s)) seen.insert(u->EnemyKind);
@@ -321,7 +321,7 @@ TEST_F(GameLoop, AScoreEqualToTheTenthEntryDoesNotQualify) {
   EXPECT_TRUE(Form().DXTimer1.Running());
   EXPECT_FALSE(Form().DXTimer2.Enabled());
   EXPECT_FALSE(G().HeroSprite) << "the play field is gone, and with it every reference into it";
-  EXPECT_EQ(G().MenuScreen, msMainMenu);
+  EXPECT_EQ(Cursor().MenuScreen, msMainMenu);
   EXPECT_GE(Platform().cursor_count, 0);
   Frame();
   EXPECT_TRUE(Form().DXTimer1.Running()) << "the menus run on";
@@ -336,8 +336,8 @@ TEST_F(GameLoop, AQualifyingScoreOpensTheNameEntry) {
   Frames(1 + 190 + 93);
   EXPECT_EQ(G().GameState, gsNameEntry);
   EXPECT_EQ(G().RecordRank, 10);
-  EXPECT_EQ(G().MenuScreen, msNameEntry);
-  EXPECT_TRUE(G().NameEditing);
+  EXPECT_EQ(Cursor().MenuScreen, msNameEntry);
+  EXPECT_TRUE(Cursor().NameEditing);
   EXPECT_TRUE(G().ClosingWindowSprite->Visible);
 }
 
@@ -396,8 +396,8 @@ TEST_F(BrokenGame, AFrameThatFailsEndsTheRunOnceWithAnErrorStatus) {
                  {Wave("menu", 1, Riff(Constant(441, 5000))), Wave("looser", 1, Riff(Constant(441, 5000)))}));
   Boot();
   Tap(vk::kReturn);
-  for (int i = 0; i < 200 && game->Form().Globals.GameState != gsPlaying; ++i) Frame();
-  game->Form().Config.SoundOn = 1;
+  for (int i = 0; i < 200 && game->Core().Play.GameState != gsPlaying; ++i) Frame();
+  game->Core().Config.SoundOn = 1;
   Frame({PlayTest::KeyEvent(vk::kControl, true)});
   EXPECT_TRUE(game->Failed());
   EXPECT_TRUE(game->Ended()) << "no second tick fails the same way";

@@ -190,20 +190,20 @@ class Gamepad : public PlayTest {
 TEST_F(Gamepad, TheMenusWorkWithTheDpadAAndB) {
   Boot();
   Push(B::kDpadDown);
-  EXPECT_EQ(G().MenuItem, 2);
+  EXPECT_EQ(Cursor().MenuItem, 2);
   Push(B::kA);  // "Настройки"
-  EXPECT_EQ(G().MenuScreen, msOptions);
+  EXPECT_EQ(Cursor().MenuScreen, msOptions);
   Push(B::kDpadDown);
   Push(B::kDpadDown);  // the sound row
   const uint8_t sound = Ctx().Config.SoundOn;
   Push(B::kDpadRight);
   EXPECT_NE(Ctx().Config.SoundOn, sound) << "Right switches the setting as on the keyboard";
   Push(B::kB);
-  EXPECT_EQ(G().MenuScreen, msMainMenu) << "B goes back";
+  EXPECT_EQ(Cursor().MenuScreen, msMainMenu) << "B goes back";
   Push(B::kBack);
-  EXPECT_EQ(G().MenuScreen, msExitQuestion) << "Back asks to leave";
+  EXPECT_EQ(Cursor().MenuScreen, msExitQuestion) << "Back asks to leave";
   Push(B::kB);
-  EXPECT_EQ(G().MenuScreen, msMainMenu) << "B answers \"Нет\"";
+  EXPECT_EQ(Cursor().MenuScreen, msMainMenu) << "B answers \"Нет\"";
   EXPECT_FALSE(Form().Closed());
   Push(B::kBack);
   Push(B::kA);  // "Да"
@@ -287,7 +287,7 @@ TEST_F(Gamepad, AWholeGameOnThePad) {
   Push(B::kDpadRight);  // "Нет"
   Push(B::kA);
   EXPECT_EQ(G().GameState, gsMenu);
-  EXPECT_EQ(G().MenuScreen, msMainMenu);
+  EXPECT_EQ(Cursor().MenuScreen, msMainMenu);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ class Golden : public testing::FrontEnd {
     testing::ExpectGolden(platform.last_frame, name);
   }
   void Open(int main_item) {
-    form->Globals.MenuItem = static_cast<uint8_t>(main_item);
+    form->Cursor.MenuItem = static_cast<uint8_t>(main_item);
     Key(vk::kReturn);
   }
 };
@@ -27,8 +27,8 @@ class Golden : public testing::FrontEnd {
 TEST_F(Golden, MainMenuWithEachItemLit) {
   Start();
   for (int k = 1; k <= 6; ++k) {
-    form->Globals.MenuItem = static_cast<uint8_t>(k);
-    form->UpdateMenuHighlight();
+    form->Cursor.MenuItem = static_cast<uint8_t>(k);
+    form->Menus.UpdateMenuHighlight();
     Expect("main_" + std::to_string(k));
   }
 }
@@ -50,7 +50,7 @@ TEST_F(Golden, OptionsInEveryState) {
   Key(vk::kDown);
   Key(vk::kReturn);
   Type("Россия");
-  f.Globals.BlinkCounter = 20;  // the bar is shown
+  f.Cursor.BlinkCounter = 20;  // the bar is shown
   Expect("options_country_editing");
   Key(vk::kReturn);
   Key(vk::kDown);
@@ -79,7 +79,7 @@ TEST_F(Golden, RecordsHelpAndQuestions) {
   }
   Key(vk::kEscape);
   Open(2);
-  f.Globals.MenuItem = 5;
+  f.Cursor.MenuItem = 5;
   Key(vk::kReturn);
   Expect("question_hot_key");
   Key(vk::kF1);

@@ -345,8 +345,8 @@ TEST_F(GroundUnits, ShotsLeaveTheFieldOnEverySide) {
   }
 }
 
-// The engine keeps its bounds when its surface goes: a unit or rocket drawn then
-// draws nothing, and the gun still follows the aircraft.
+// The engine keeps its bounds when its surface goes: the gun still follows the
+// aircraft, and a unit or rocket drawn then draws nothing.
 TEST_F(GroundUnits, WithoutASurfaceNothingIsDrawn) {
   THeroSprite& hero = MakeHero(0, 0);
   TGroundEnemySprite& tower = Make<TGroundEnemySprite>(8);
@@ -355,6 +355,7 @@ TEST_F(GroundUnits, WithoutASurfaceNothingIsDrawn) {
   Make<TGroundEnemyWeaponSprite>(9, 400, 300, 0);
   AimPoint(hero, 420, 246);  // straight above the pivot
   Root().SetSurface(nullptr);
+  Root().PrepareSprites();
   Root().DrawSprites();
   EXPECT_EQ(tower.AimAngle, 0);
 }

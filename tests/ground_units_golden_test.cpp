@@ -21,9 +21,9 @@ class GoldenGroundUnits : public testing::ActorWorld {
   }
   THeroSprite& FlyingHero(int x, int y) {
     THeroSprite& hero = MakeHero(x, y, true);
-    globals.PropellerSprite->Visible = true;
-    globals.PropellerSprite->X = x + hero.Width;
-    globals.PropellerSprite->Y = y;
+    play.PropellerSprite->Visible = true;
+    play.PropellerSprite->X = x + hero.Width;
+    play.PropellerSprite->Y = y;
     return hero;
   }
   // Units at the given places that have just aimed and now fire at once.

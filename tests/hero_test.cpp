@@ -115,7 +115,7 @@ TEST_F(HeroInPlay, TheGunTableByWeaponKind) {
       EXPECT_EQ(static_cast<bool>(shots[i]->Flame), gun.kind >= 4) << "rockets trail a flame";
     }
     Release(vk::kControl);
-    Form().ClearGameField();
+    Form().Game.ClearGameField();
     ShowAgain();
   }
 }
@@ -133,13 +133,13 @@ TEST_F(HeroInPlay, KeysOvershootABoundOnceAndMouseStepsClampToIt) {
     int key;
     int x, y;          // start
     int key_x, key_y;  // after one key step, then it stops
-    uint8_t TGameGlobals::*step;
+    uint8_t TPointerInput::*step;
     int mouse_x, mouse_y;  // after a large mouse step from the start
   } cases[] = {
-      {vk::kLeft, 9, 200, 1, 200, &TGameGlobals::MouseStepLeft, 5, 200},
-      {vk::kRight, 695, 200, 703, 200, &TGameGlobals::MouseStepRight, 795 - 96, 200},
-      {vk::kUp, 300, 44, 300, 36, &TGameGlobals::MouseStepUp, 300, 40},
-      {vk::kDown, 300, 476, 300, 484, &TGameGlobals::MouseStepDown, 300, 520 - 40},
+      {vk::kLeft, 9, 200, 1, 200, &TPointerInput::MouseStepLeft, 5, 200},
+      {vk::kRight, 695, 200, 703, 200, &TPointerInput::MouseStepRight, 795 - 96, 200},
+      {vk::kUp, 300, 44, 300, 36, &TPointerInput::MouseStepUp, 300, 40},
+      {vk::kDown, 300, 476, 300, 484, &TPointerInput::MouseStepDown, 300, 520 - 40},
   };
   for (const auto& c : cases) {
     Hero().X = c.x;
@@ -155,11 +155,11 @@ TEST_F(HeroInPlay, KeysOvershootABoundOnceAndMouseStepsClampToIt) {
     Hero().Y = c.y;
     G().PropellerSprite->X = Hero().X + Hero().Width;
     G().PropellerSprite->Y = Hero().Y;
-    G().*c.step = 200;
+    Pointer().*c.step = 200;
     Frame();
     EXPECT_EQ(Hero().X, c.mouse_x) << c.key;
     EXPECT_EQ(Hero().Y, c.mouse_y) << c.key;
-    EXPECT_EQ(G().*c.step, 0) << "a mouse step is used once";
+    EXPECT_EQ(Pointer().*c.step, 0) << "a mouse step is used once";
     EXPECT_EQ(G().PropellerSprite->X, Hero().X + Hero().Width);
     EXPECT_EQ(G().PropellerSprite->Y, Hero().Y);
   }
@@ -173,7 +173,7 @@ TEST_F(HeroInPlay, TiltFollowsTheVerticalInputAndHoldsFor30Frames) {
   EXPECT_EQ(Hero().FrameIndex, THeroSprite::kClimbing);
   Frame();
   EXPECT_EQ(Hero().FrameIndex, THeroSprite::kLevelFlight);
-  G().MouseStepDown = 3;
+  Pointer().MouseStepDown = 3;
   Frame();
   EXPECT_EQ(Hero().FrameIndex, THeroSprite::kDiving);
 }
@@ -200,7 +200,7 @@ TEST_F(HeroInPlay, WhatItTouchesCostsHealthUnlessTheShieldIsUp) {
     EXPECT_TRUE(All<TKamikazeSprite>().empty());
     EXPECT_TRUE(All<TParatrooperSprite>().empty());
     EXPECT_EQ(G().Score, score + 10 + 1 + 2) << "what it rams is destroyed and scores";
-    Form().ClearGameField();
+    Form().Game.ClearGameField();
     ShowAgain();
   }
 }

@@ -51,8 +51,8 @@ TEST_F(MainFormTest, StartUpOpensTheWindowAndRunsTheMenuTimer) {
   EXPECT_EQ(ReadBytes(dir / "config.dat").size(), 158u);
   EXPECT_TRUE(platform.display_open);
   EXPECT_FALSE(platform.full_screen);
-  EXPECT_EQ(f.Globals.GameState, gsMenu);
-  EXPECT_EQ(f.Globals.StateBeforePause, gsMenu);
+  EXPECT_EQ(f.Play.GameState, gsMenu);
+  EXPECT_EQ(f.Play.StateBeforePause, gsMenu);
   EXPECT_EQ(f.HotKeyName(), "F12");
   EXPECT_EQ(f.DXInput1.Keyboard.KeyAssignments[isButton1][0], 0x11u) << "Ctrl fires";
   EXPECT_TRUE(f.DXTimer1.Running());
@@ -110,12 +110,12 @@ TEST_F(MainFormTest, ClosingFromTheMenusAsksFirstAndOpensPlayUrlTwice) {
   TmainForm& f = Start();
   f.Close();
   EXPECT_FALSE(f.Closed());
-  EXPECT_EQ(f.Globals.MenuScreen, 5);
-  EXPECT_EQ(f.Globals.MenuItem, 1);
-  EXPECT_EQ(f.Globals.GameState, gsMenu);
+  EXPECT_EQ(f.Cursor.MenuScreen, msExitQuestion);
+  EXPECT_EQ(f.Cursor.MenuItem, 1);
+  EXPECT_EQ(f.Play.GameState, gsMenu);
   EXPECT_TRUE(platform.shell_opens.empty());
 
-  f.Globals.ExitConfirmed = true;
+  f.Play.ExitConfirmed = true;
   f.Close();
   EXPECT_TRUE(f.Closed());
   EXPECT_TRUE(app.Terminated());
@@ -138,23 +138,23 @@ TEST_F(MainFormTest, CompanionsAreSkippedWhenAbsent) {
 
 TEST_F(MainFormTest, ClosingDuringPlayEndsTheGameInsteadOfTheWindow) {
   TmainForm& f = Start();
-  f.Globals.GameState = gsPlaying;
-  f.Globals.MenuScreen = 2;
+  f.Play.GameState = gsPlaying;
+  f.Cursor.MenuScreen = msOptions;
   platform.cursor_count = -3;
   f.Close();
-  EXPECT_EQ(f.Globals.GameState, gsExitConfirm);
-  EXPECT_EQ(f.Globals.SavedState, gsPlaying);
-  EXPECT_EQ(f.Globals.SavedScreen, 2);
+  EXPECT_EQ(f.Play.GameState, gsExitConfirm);
+  EXPECT_EQ(f.Play.SavedState, gsPlaying);
+  EXPECT_EQ(f.Cursor.SavedScreen, msOptions);
   EXPECT_GE(platform.cursor_count, 0) << "the pointer is shown for the question";
-  f.Globals.ExitConfirmed = true;
+  f.Play.ExitConfirmed = true;
   f.Close();
   EXPECT_FALSE(f.Closed());
-  EXPECT_EQ(f.Globals.GameState, gsGameOver);
-  EXPECT_EQ(f.Globals.MessageTimer, 1500);
-  EXPECT_FALSE(f.Globals.ExitConfirmed);
+  EXPECT_EQ(f.Play.GameState, gsGameOver);
+  EXPECT_EQ(f.Play.MessageTimer, 1500);
+  EXPECT_FALSE(f.Play.ExitConfirmed);
   f.Close();
-  EXPECT_EQ(f.Globals.GameState, gsGameOver) << "closing during the game-over caption does nothing";
-  EXPECT_EQ(f.Globals.MenuScreen, 5);
+  EXPECT_EQ(f.Play.GameState, gsGameOver) << "closing during the game-over caption does nothing";
+  EXPECT_EQ(f.Cursor.MenuScreen, msExitQuestion);
   EXPECT_FALSE(f.Closed());
 }
 
@@ -174,20 +174,20 @@ TEST_F(MainFormTest, LosingFocusDuringPlayPausesAndComingBackKeepsThePause) {
   TmainForm& f = Start();
   f.DXTimer1.SetEnabled(false);
   f.DXTimer2.SetEnabled(true);
-  f.Globals.GameState = gsPlaying;
+  f.Play.GameState = gsPlaying;
   platform.cursor_count = -1;
   app.Deactivate();
-  EXPECT_EQ(f.Globals.GameState, gsPaused);
-  EXPECT_EQ(f.Globals.StateBeforePause, gsPlaying);
+  EXPECT_EQ(f.Play.GameState, gsPaused);
+  EXPECT_EQ(f.Play.StateBeforePause, gsPlaying);
   EXPECT_GE(platform.cursor_count, 0);
   EXPECT_EQ(app.IdleHandler(), &f.DXTimer2) << "the play timer keeps running in the background";
   app.Activate();
-  EXPECT_EQ(f.Globals.GameState, gsPaused);
+  EXPECT_EQ(f.Play.GameState, gsPaused);
   EXPECT_TRUE(platform.pointer_warps.empty());
 
-  f.Globals.GameState = gsPlaying;
+  f.Play.GameState = gsPlaying;
   app.Deactivate();
-  f.Globals.GameState = gsPlaying;  // the pause was ended meanwhile
+  f.Play.GameState = gsPlaying;  // the pause was ended meanwhile
   app.Activate();
   EXPECT_LT(platform.cursor_count, 0);
   ASSERT_EQ(platform.pointer_warps.size(), 1u);
@@ -201,7 +201,7 @@ TEST_F(MainFormTest, AnUnreadableSettingsFileIsReportedAndTheWindowStillComesUp)
   EXPECT_EQ(platform.message_boxes[0].second, "Cannot open \"config.dat\": Is a directory");
   EXPECT_TRUE(std::filesystem::is_directory(dir / "config.dat"));
   EXPECT_TRUE(platform.display_open);
-  EXPECT_NE(f.Globals.GameState, gsMenu) << "the remaining start-up steps are skipped";
+  EXPECT_NE(f.Play.GameState, gsMenu) << "the remaining start-up steps are skipped";
   f.Close();
   EXPECT_TRUE(f.Closed());
 }
@@ -237,7 +237,7 @@ TEST_F(MainFormTest, AfterAStartUpErrorNothingIsStored) {
   enter.mods = 0;
   Send(enter);
   EXPECT_EQ(ReadBytes(dir / "config.dat"), std::vector<uint8_t>(158, 0x55)) << "the file is as it was";
-  EXPECT_NE(f.Globals.GameState, gsLevelIntro) << "and no game starts behind the error";
+  EXPECT_NE(f.Play.GameState, gsLevelIntro) << "and no game starts behind the error";
   Send(Of(EventType::kCloseRequest));
   EXPECT_TRUE(f.Closed());
 }
@@ -268,9 +268,9 @@ TEST_F(MainFormTest, AStartUpErrorIsShownInTheWindowToo) {
 TEST_F(MainFormTest, LeavingARunningGamePlaysTheLoserSound) {
   TmainForm& f = Start();
   f.StopMusic();  // only the effect is to be heard
-  f.Globals.GameState = gsPlaying;
+  f.Play.GameState = gsPlaying;
   f.Close();
-  f.Globals.ExitConfirmed = true;
+  f.Play.ExitConfirmed = true;
   f.Close();
   const auto out = platform.PullAudio(100);
   EXPECT_EQ(out[0], 9000);
@@ -291,7 +291,7 @@ TEST_F(MainFormTest, FocusStartsAndStopsTheMusic) {
   // In play the module is "sound\2.xm", which is missing here: say so, music off.
   f.DXTimer1.SetEnabled(false);
   f.DXTimer2.SetEnabled(true);
-  f.Globals.GameState = gsPaused;
+  f.Play.GameState = gsPaused;
   app.Activate();
   ASSERT_EQ(platform.message_boxes.size(), 1u);
   EXPECT_EQ(platform.message_boxes[0].second, "Не могу загрузить музыку");
@@ -312,7 +312,7 @@ TEST_F(MainFormTest, ASignalEndsTheLoopQuietly) {
   EXPECT_TRUE(app.TerminatedBySignal());
   EXPECT_LT(platform.TicksMs(), 1000u + 200u);
   EXPECT_TRUE(platform.shell_opens.empty());
-  EXPECT_EQ(f.Globals.MenuScreen, 1) << "no question was asked";
+  EXPECT_EQ(f.Cursor.MenuScreen, msMainMenu) << "no question was asked";
 }
 
 }  // namespace

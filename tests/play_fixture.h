@@ -48,8 +48,10 @@ class PlayTest : public ::testing::Test {
     game = std::make_unique<play::THeadlessGame>(options);
     Form().DXDraw.SurfaceCanvas().TextLog = &texts;
   }
-  TmainForm& Form() { return game->Form(); }
-  TGameGlobals& G() { return Form().Globals; }
+  TGameCore& Form() { return game->Core(); }
+  TPlayState& G() { return Form().Play; }
+  TMenuCursor& Cursor() { return Form().Cursor; }
+  TPointerInput& Pointer() { return Form().Pointer; }
   THeroSprite& Hero() { return *G().HeroSprite; }
   TPlayContext& Ctx() { return Form().Context; }
   TSpriteEngine& Root() { return Form().DXSpriteEngine1.Engine(); }

@@ -90,7 +90,7 @@ TEST_F(GoldenPlay, TheNameEntryAndTheSubmitQuestion) {
   type.kind = play::TScriptEvent::Kind::kType;
   type.text = "Иван";
   Frame({type});
-  while (G().BlinkCounter % 32 != 4) Frame();  // the cursor shows
+  while (Cursor().BlinkCounter % 32 != 4) Frame();  // the cursor shows
   ExpectGolden(Form().DXDraw.BackSurface(), "play_name_entry");
   Tap(vk::kReturn);
   ASSERT_EQ(G().GameState, gsSubmitQuestion);

@@ -87,7 +87,7 @@ TEST_F(PlayInput, TheExitQuestionInPlayBothWays) {
   EXPECT_TRUE(G().ClosingWindowSprite->Visible);
   EXPECT_GE(Platform().cursor_count, 0);
   Tap(vk::kRight);
-  EXPECT_EQ(G().MenuItem, 2);
+  EXPECT_EQ(Cursor().MenuItem, 2);
   Tap(vk::kReturn);
   EXPECT_EQ(G().GameState, gsPlaying) << "\"Нет\" goes back to the game";
   EXPECT_FALSE(G().ClosingWindowSprite->Visible);
@@ -119,7 +119,7 @@ TEST_F(PlayInput, TheMouseSteersByStepsFromTheCentre) {
   // A key already steering that way wins over the mouse.
   Frame({KeyEvent(vk::kRight, true)});
   Frame({MoveTo(700, 300)});
-  EXPECT_EQ(G().MouseStepRight, 0);
+  EXPECT_EQ(Pointer().MouseStepRight, 0);
   EXPECT_EQ(Hero().X, 316) << "only the key's 8 a frame";
   Frame({KeyEvent(vk::kRight, false)});
   // The step is kept in a byte: 650 pixels away halve to 325, which wraps to 69.
@@ -131,7 +131,7 @@ TEST_F(PlayInput, TheMouseSteersByStepsFromTheCentre) {
 TEST_F(PlayInput, TheMouseOutsidePlayStaysAPointer) {
   StartGame();
   Frame({MoveTo(500, 300)});
-  EXPECT_EQ(G().MouseStepRight, 0) << "no steering during the caption";
+  EXPECT_EQ(Pointer().MouseStepRight, 0) << "no steering during the caption";
 }
 
 TEST_F(PlayInput, MouseButtonsFireTheGunAndTheBomb) {

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <sstream>
 
-#include "game/game_state.h"
 #include "online/score_codec.h"
+#include "platform/cp1251.h"
 #include "play_online_script.h"
 #include "run_tool.h"
 #include "scripted_http_server.h"
-#include "platform/cp1251.h"
 #include "settings/config.h"
+#include "state/play_state.h"
 #include "test_support.h"
 
 namespace aerovell {
@@ -24,14 +24,14 @@ std::string Ok(const std::string& body) {
 }
 
 // The frames at which the traced state changed, with the new state.
-std::vector<std::pair<int, int>> StateChanges(const std::string& trace) {
-  std::vector<std::pair<int, int>> changes;
+std::vector<std::pair<int, TGameState>> StateChanges(const std::string& trace) {
+  std::vector<std::pair<int, TGameState>> changes;
   std::istringstream in(trace);
   int previous = -1;
   for (std::string line; std::getline(in, line);) {
     const int frame = std::stoi(line.substr(line.find("\"frame\":") + 8));
     const int state = std::stoi(line.substr(line.find("\"state\":") + 8));
-    if (state != previous) changes.emplace_back(frame, state);
+    if (state != previous) changes.emplace_back(frame, static_cast<TGameState>(state));
     previous = state;
   }
   return changes;

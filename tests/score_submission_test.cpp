@@ -100,11 +100,11 @@ TEST_F(Submission, TypingIntoTheNameAndTheCountry) {
   Tap(vk::kBack);
   EXPECT_EQ(Cp1251ToUtf8(G().PlayerName.Text()), "Птр 12 ab");
   Tap(vk::kDown);  // the country: the editing goes on there
-  EXPECT_TRUE(G().NameEditing);
+  EXPECT_TRUE(Cursor().NameEditing);
   Type("Русь");
   EXPECT_EQ(Cp1251ToUtf8(Form().Config.Country.Text()), "Русь");
   Tap(vk::kDown);  // "OK": moving to it ends the editing
-  EXPECT_FALSE(G().NameEditing);
+  EXPECT_FALSE(Cursor().NameEditing);
   Type("x");
   EXPECT_EQ(Cp1251ToUtf8(Form().Config.Country.Text()), "Русь");
 }
@@ -118,10 +118,10 @@ TEST_F(Submission, TheCloseBoxDoesNothingDuringTheDialogs) {
   close.type = EventType::kCloseRequest;
   Form().HandleEvent(close);
   EXPECT_EQ(G().GameState, gsNameEntry);
-  EXPECT_EQ(G().MenuScreen, msNameEntry);
+  EXPECT_EQ(Cursor().MenuScreen, msNameEntry);
   EnterName("");
   Form().HandleEvent(close);
-  EXPECT_EQ(G().MenuScreen, msSubmitQuestion);
+  EXPECT_EQ(Cursor().MenuScreen, msSubmitQuestion);
   Tap(vk::kReturn);  // "Да": the record goes (and fails here), the window stays
   EXPECT_FALSE(Form().Closed());
   EXPECT_EQ(G().GameState, gsSubmitFailed);
@@ -133,8 +133,8 @@ TEST_F(Submission, OkInsertsTheEntryAndStoresItWithTheCountry) {
   ReachNameEntry(101);
   Form().Config.Country.Assign(Utf8ToCp1251("Чехия"));
   EnterName("Мария");
-  EXPECT_EQ(G().MenuScreen, msSubmitQuestion);
-  EXPECT_EQ(G().MenuItem, 1);
+  EXPECT_EQ(Cursor().MenuScreen, msSubmitQuestion);
+  EXPECT_EQ(Cursor().MenuItem, 1);
   EXPECT_EQ(Form().Config.HighScores[9].Score, 101) << "place 10; the old 100 is gone";
   EXPECT_EQ(Name(10), "Мария");
   TConfig stored;
@@ -156,20 +156,20 @@ TEST_F(Submission, CancelLeavesTheTableAsItWas) {
   ReachNameEntry(5000);
   Type("Ян");
   for (int i = 0; i < 3; ++i) Tap(vk::kDown);
-  ASSERT_EQ(G().MenuItem, 4);
+  ASSERT_EQ(Cursor().MenuItem, 4);
   Tap(vk::kReturn);  // "Отмена"
   EXPECT_EQ(G().GameState, gsMenu);
-  EXPECT_EQ(G().MenuItem, 1);
+  EXPECT_EQ(Cursor().MenuItem, 1);
   EXPECT_EQ(Form().Config.HighScores[0].Score, 1000);
 }
 
 TEST_F(Submission, TheDialogsByMouse) {
   ReachNameEntry(700);
   Frame({MoveTo(420, 365)});  // over "Отмена" (410..510); "OK" is 325..355
-  EXPECT_EQ(G().MenuItem, 4);
+  EXPECT_EQ(Cursor().MenuItem, 4);
   Frame({MoveTo(340, 368)});
-  EXPECT_EQ(G().MenuItem, 3);
-  EXPECT_FALSE(G().NameEditing);
+  EXPECT_EQ(Cursor().MenuItem, 3);
+  EXPECT_FALSE(Cursor().NameEditing);
   play::TScriptEvent click;
   click.kind = play::TScriptEvent::Kind::kClick;
   Frame({click});
@@ -228,7 +228,7 @@ TEST_F(Submission, AnyFailureShowsTheMessageFor1500MsAndAsksAgain) {
     EXPECT_EQ(G().GameState, gsSubmitFailed);
     Frame();
     EXPECT_EQ(G().GameState, gsSubmitQuestion) << "after 1500 ms the question again";
-    EXPECT_EQ(G().MenuItem, 1) << "with its previous selection";
+    EXPECT_EQ(Cursor().MenuItem, 1) << "with its previous selection";
     game.reset();
   }
 }

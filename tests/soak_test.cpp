@@ -19,7 +19,7 @@ class RandomPlayer {
  public:
   explicit RandomPlayer(uint32_t seed) : random_(seed) {}
 
-  std::vector<play::TScriptEvent> Next(const TGameGlobals& g, const TSprite& root) {
+  std::vector<play::TScriptEvent> Next(const TPlayState& g, const TSprite& root) {
     std::vector<play::TScriptEvent> events;
     // A pause or a question is answered after a while, as a player would.
     if ((g.GameState == gsPaused || g.GameState == gsExitConfirm) && random_.Random(60) == 0) {
@@ -78,7 +78,7 @@ class RandomPlayer {
   }
 
  private:
-  void Hunt(const TGameGlobals& g, const TSprite& root, std::vector<play::TScriptEvent>& events) {
+  void Hunt(const TPlayState& g, const TSprite& root, std::vector<play::TScriptEvent>& events) {
     const THeroSprite& hero = *g.HeroSprite;
     int target = -1;
     for (int i = 0; i < root.ChildCount() && target < 0; ++i)
@@ -119,9 +119,9 @@ TEST_P(Soak, RandomInputPlaysOnWithoutFault) {
       game.reset();
       Boot(GetParam() + static_cast<uint32_t>(restarts));
     }
-    const uint8_t before = G().GameState;
+    const TGameState before = G().GameState;
     Frame(player.Next(G(), Root()));
-    const TGameGlobals& g = G();
+    const TPlayState& g = G();
     if (before == gsMenu && g.GameState != gsMenu && g.GameState != gsExitConfirm) ++games;
     // A completed level starts the next one, or ends the game when the last
     // life went with its last kill.

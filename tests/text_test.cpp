@@ -24,7 +24,8 @@ Rect InkBox(const Surface& s, uint32_t background) {
 class CanvasTest : public ::testing::Test {
  protected:
   Surface surface{200, 80};
-  FontCache fonts{SharedTestFonts()};
+  TtfRasterizer rasterizer;
+  FontCache fonts{rasterizer};
   TDirectDrawSurfaceCanvas canvas{surface, fonts};
 };
 

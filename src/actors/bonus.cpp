@@ -1,5 +1,7 @@
 #include "actors/bonus.h"
 
+#include "actors/hero.h"
+
 namespace aerovell {
 
 TBonusKind BonusKindOfDraw(int r) {
@@ -30,6 +32,12 @@ void TBonusSprite::Advance(int move_count) {
   if (X <= -Width || Y >= Height + 600) MarkDead();
   X -= 3;
   Y += 2;
+}
+
+void TBonusSprite::TouchAircraft(THeroSprite& hero) {
+  MarkDead();
+  Ctx.PlaySound("bonus");
+  hero.TakeBonus(BonusKind);
 }
 
 TBonusIndicatorSprite::TBonusIndicatorSprite(TSprite* parent, TPlayContext& context, uint16_t x,

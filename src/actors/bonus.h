@@ -18,6 +18,8 @@ class TBonusSprite final : public TActorSprite {
   uint16_t BonusKind = bkWeapon;
 
   void Advance(int move_count) override;
+  // Caught: gone with its sound, and the aircraft takes what it holds.
+  void TouchAircraft(THeroSprite& hero) override;
 };
 
 // A status-bar picture shown while a bonus is active.
@@ -26,6 +28,7 @@ class TBonusIndicatorSprite final : public TActorSprite {
   TBonusIndicatorSprite(TSprite* parent, TPlayContext& context, uint16_t x, std::string_view picture);
   // The pick-up indicator shows the latest pick-up's picture; its size stays.
   void ShowPicture(std::string_view picture) { Picture = &Ctx.Picture(picture); }
+  bool Transient() const override { return false; }
 };
 
 }  // namespace aerovell

@@ -1,5 +1,7 @@
 #include "actors/enemy_weapon.h"
 
+#include "actors/hero.h"
+
 namespace aerovell {
 
 TWeaponSprite::TWeaponSprite(TSprite* parent, TPlayContext& context, int x, int y, int damage, bool rocket,
@@ -26,6 +28,11 @@ void TWeaponSprite::Advance(int move_count) {
   // The flame trails on the right: the rocket flies left.
   if (IsRocket && Flame) Flame->X = X + Width;
   if (X < -Width) MarkDead();
+}
+
+void TWeaponSprite::TouchAircraft(THeroSprite& hero) {
+  hero.TakeDamage(Damage);
+  Explode();
 }
 
 void TWeaponSprite::Explode() {

@@ -20,6 +20,8 @@ class TWeaponSprite final : public TActorSprite {
   void Advance(int move_count) override;
   // Hit by the player's aircraft: gone, with an explosion.
   void Explode();
+  // It hits the aircraft for its damage (nothing behind the shield) and explodes.
+  void TouchAircraft(THeroSprite& hero) override;
 };
 
 }  // namespace aerovell

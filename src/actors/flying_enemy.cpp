@@ -25,7 +25,7 @@ const TFlyingKind& KindOf(uint16_t kind) { return kKinds[(kind >= 1 && kind <= 6
 }  // namespace
 
 TFlyingEnemySprite::TFlyingEnemySprite(TSprite* parent, TPlayContext& context, uint16_t kind)
-    : TActorSprite(parent, context) {
+    : TEnemySprite(parent, context) {
   FrameStart = 0;
   X = 800;
   Y = 50 + Ctx.Random.Random(350);
@@ -40,8 +40,9 @@ TFlyingEnemySprite::TFlyingEnemySprite(TSprite* parent, TPlayContext& context, u
   HitPoints = k.hit_points;
   ShotRate = k.shot_rate;
   if (kind == 4) KamikazeLeft = 5;
-  if (kind == 6) ParatroopersLeft = Ctx.Globals.Level;
+  if (kind == 6) ParatroopersLeft = Ctx.Play.Level;
   ScoreValue = static_cast<uint16_t>(HitPoints);
+  Explosion = {k.explosion, k.explosion_offset, 4};
   ShotCooldown = static_cast<uint16_t>(Ctx.Random.Random(200 / ShotRate));
 }
 
@@ -83,7 +84,7 @@ void TFlyingEnemySprite::Act() {
     case 5: TSprite::Spawn<TWeaponSprite>(root, Ctx, X, Y + Height / 2, 20, true, "rocket1"); break;
     case 6:
       if (ParatroopersLeft > 0) {
-        const uint16_t weapon = Ctx.Globals.Level <= 2 ? 1 : static_cast<uint16_t>(1 + Ctx.Random.Random(2));
+        const uint16_t weapon = Ctx.Play.Level <= 2 ? 1 : static_cast<uint16_t>(1 + Ctx.Random.Random(2));
         TSprite::Spawn<TParatrooperSprite>(root, Ctx, X + 30, Y, weapon);
         --ParatroopersLeft;
       }
@@ -92,17 +93,11 @@ void TFlyingEnemySprite::Act() {
   }
 }
 
-void TFlyingEnemySprite::Die() {
-  ++Ctx.Globals.LevelKills;
-  MarkDead();
-  const TFlyingKind& k = KindOf(EnemyKind);
-  SpawnExplosion(k.explosion, k.explosion_offset, 4);
-  Ctx.Globals.Score = static_cast<uint16_t>(Ctx.Globals.Score + ScoreValue);
-}
-
 TKamikazeSprite::TKamikazeSprite(TSprite* parent, TPlayContext& context, const TFlyingEnemySprite& carrier)
-    : TActorSprite(parent, context) {
+    : TEnemySprite(parent, context) {
   UsePicture("kamikaze");
+  ScoreValue = 1;
+  Explosion = {"explosion1", 80, 0};  // it stays where the kamikaze died
   X = carrier.X;
   Y = carrier.Y + carrier.Height / 2;
   SetZ(7);
@@ -112,16 +107,9 @@ TKamikazeSprite::TKamikazeSprite(TSprite* parent, TPlayContext& context, const T
 void TKamikazeSprite::Advance(int move_count) {
   TImageSprite::Advance(move_count);
   // Level with the aircraft it shivers by a pixel.
-  if (const THeroSprite* hero = Ctx.Globals.HeroSprite.get()) Y += hero->Y > Y ? 1 : -1;
+  if (const THeroSprite* hero = Ctx.Play.HeroSprite.get()) Y += hero->Y > Y ? 1 : -1;
   X -= 10;
   if (X < -Width) MarkDead();
-}
-
-void TKamikazeSprite::Die() {
-  ++Ctx.Globals.LevelKills;
-  MarkDead();
-  SpawnExplosion("explosion1", 80, 0);  // it stays where the kamikaze died
-  Ctx.Globals.Score = static_cast<uint16_t>(Ctx.Globals.Score + 1);
 }
 
 }  // namespace aerovell

@@ -40,7 +40,7 @@ uint8_t GunAngle(int dx, int dy) {
 }
 
 TGroundEnemySprite::TGroundEnemySprite(TSprite* parent, TPlayContext& context, uint8_t kind)
-    : TActorSprite(parent, context) {
+    : TEnemySprite(parent, context) {
   EnemyKind = kind;
   const TGroundKind& k = KindOf(kind);
   UsePicture(k.picture);
@@ -54,6 +54,7 @@ TGroundEnemySprite::TGroundEnemySprite(TSprite* parent, TPlayContext& context, u
   Y = k.y;
   HitPoints = k.hit_points;
   ScoreValue = static_cast<uint16_t>(HitPoints);
+  Explosion = {k.explosion, k.explosion_offset, 3};
   X = 800;
   SetZ(7);
   Visible = true;
@@ -61,10 +62,10 @@ TGroundEnemySprite::TGroundEnemySprite(TSprite* parent, TPlayContext& context, u
   ShotCooldown = static_cast<uint16_t>(Ctx.Random.Random(200 / 9));
 }
 
-void TGroundEnemySprite::Render() {
+void TGroundEnemySprite::Prepare() {
   const int pivot_x = X + GunOffsetX, pivot_y = Y + GunOffsetY;
   uint8_t a = AimAngle;
-  if (const THeroSprite* hero = Ctx.Globals.HeroSprite.get())
+  if (const THeroSprite* hero = Ctx.Play.HeroSprite.get())
     a = GunAngle(hero->X + hero->Width / 2 - pivot_x, pivot_y - (hero->Y + hero->Height / 2));
   if (EnemyKind == 7) {
     // The soldier turns round when the aim crosses over from one side to the other.
@@ -76,12 +77,15 @@ void TGroundEnemySprite::Render() {
       GunImage = "soldiergun2";
     }
   }
+  AimAngle = a;
+}
+
+void TGroundEnemySprite::Render() {
   TImageSprite::Render();
   // Like the body, the gun is drawn only where there is a surface to draw on.
   if (Surface* surface = Engine()->Surface())
-    Ctx.Picture(GunImage).DrawPatternRotated(*surface, pivot_x, pivot_y, GunWidth, GunHeight, 0, GunPivotX, GunPivotY,
-                                             a);
-  AimAngle = a;
+    Ctx.Picture(GunImage).DrawPatternRotated(*surface, X + GunOffsetX, Y + GunOffsetY, GunWidth, GunHeight, 0,
+                                             GunPivotX, GunPivotY, AimAngle);
 }
 
 void TGroundEnemySprite::Advance(int move_count) {
@@ -101,14 +105,6 @@ void TGroundEnemySprite::Advance(int move_count) {
   const auto muzzle_y = static_cast<uint16_t>(Y + GunOffsetY - static_cast<int>(std::nearbyint(d * Cos256(AimAngle))));
   TSprite::Spawn<TGroundEnemyWeaponSprite>(Ctx.Sprites, Ctx, EnemyKind, muzzle_x, muzzle_y, AimAngle);
   ShotCooldown = static_cast<uint16_t>(200 / ShotRate);
-}
-
-void TGroundEnemySprite::Die() {
-  Ctx.Globals.Score = static_cast<uint16_t>(Ctx.Globals.Score + ScoreValue);
-  ++Ctx.Globals.LevelKills;
-  MarkDead();
-  const TGroundKind& k = KindOf(EnemyKind);
-  SpawnExplosion(k.explosion, k.explosion_offset, 3);
 }
 
 TGroundEnemyWeaponSprite::TGroundEnemyWeaponSprite(TSprite* parent, TPlayContext& context, uint8_t kind, uint16_t x,
@@ -138,7 +134,7 @@ void TGroundEnemyWeaponSprite::Advance(int move_count) {
   if (EnemyKind == 9 && FlameFrame == 10) FlameFrame = 0;
   else ++FlameFrame;
   if (X <= -Width || X > Width + 800 || Y < -Height || Y > Height + 600) MarkDead();
-  X += VelocityX - 3 * Ctx.Globals.ScrollSpeed;
+  X += VelocityX - 3 * Ctx.Play.ScrollSpeed;
   Y += VelocityY;
 }
 
@@ -153,6 +149,11 @@ void TGroundEnemyWeaponSprite::Render() {
       .DrawPatternRotated(surface, X - 3 * VelocityX, Y - 3 * VelocityY, 36, 36, FlameFrame, 1.0, 0.4,
                           (AimAngle - 64) & 255);
   Picture->DrawPatternRotated(surface, X, Y, 11, 62, 0, 5.0 / 11, 29.0 / 62, AimAngle);
+}
+
+void TGroundEnemyWeaponSprite::TouchAircraft(THeroSprite& hero) {
+  hero.TakeDamage(Damage);
+  Explode();
 }
 
 void TGroundEnemyWeaponSprite::Explode() {

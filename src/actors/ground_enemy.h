@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "actors/actor_sprite.h"
+#include "actors/enemy.h"
 
 namespace aerovell {
 
@@ -13,14 +13,12 @@ namespace aerovell {
 uint8_t GunAngle(int dx, int dy);
 
 // A soldier (7), gun tower (8) or rocket launcher "nru" (9) rolling in with the
-// ground. Its gun turns to aim at the player's aircraft; the aim is worked out when
-// the unit is drawn and kept for its next shot.
-class TGroundEnemySprite final : public TActorSprite {
+// ground. Its gun turns to aim at the player's aircraft; the aim is worked out
+// before each picture, while the unit is in view, and kept for its next shot.
+class TGroundEnemySprite final : public TEnemySprite {
  public:
   TGroundEnemySprite(TSprite* parent, TPlayContext& context, uint8_t kind);
 
-  int32_t HitPoints = 0;
-  uint16_t ScoreValue = 0;
   uint16_t ShotRate = 9;
   uint16_t ShotCooldown = 0;
   uint16_t FirePhase = 0;
@@ -31,9 +29,10 @@ class TGroundEnemySprite final : public TActorSprite {
   double GunPivotX = 0, GunPivotY = 0;
   uint8_t EnemyKind = 7;
 
+  // Aims the gun at the aircraft; a soldier turns round when the aim crosses over.
+  void Prepare() override;
   void Render() override;
   void Advance(int move_count) override;
-  void Die();
 };
 
 // A ground unit's shot, flying along its gun's angle and drifting with the ground.
@@ -52,6 +51,8 @@ class TGroundEnemyWeaponSprite final : public TActorSprite {
   void Render() override;
   void Advance(int move_count) override;
   void Explode();
+  // It hits the aircraft for its damage (nothing behind the shield) and explodes.
+  void TouchAircraft(THeroSprite& hero) override;
 };
 
 }  // namespace aerovell

@@ -3,11 +3,8 @@
 #include <algorithm>
 
 #include "actors/bonus.h"
-#include "actors/enemy_weapon.h"
-#include "actors/flying_enemy.h"
-#include "actors/ground_enemy.h"
+#include "actors/enemy.h"
 #include "actors/hero_weapon.h"
-#include "actors/paratrooper.h"
 #include "actors/scenery.h"
 
 namespace aerovell {
@@ -34,32 +31,36 @@ THeroSprite::THeroSprite(TSprite* parent, TPlayContext& context) : TActorSprite(
   WeaponKind = 1;
 }
 
+void THeroSprite::TakeDamage(int32_t damage) {
+  if (!Shielded()) Health -= damage;
+}
+
 bool THeroSprite::Shielded() const {
-  const TShieldSprite* shield = Ctx.Globals.ShieldSprite.get();
+  const TShieldSprite* shield = Ctx.Play.ShieldSprite.get();
   return shield && shield->Visible;
 }
 
 int THeroSprite::ShieldX() const {
-  const TPropellerSprite* propeller = Ctx.Globals.PropellerSprite.get();
+  const TPropellerSprite* propeller = Ctx.Play.PropellerSprite.get();
   return X + Width + (propeller ? propeller->Width : 0) - 9;
 }
 
 void THeroSprite::PlaceShield() {
-  TGameGlobals& g = Ctx.Globals;
+  TPlayState& g = Ctx.Play;
   if (!g.ShieldSprite) return;
   g.ShieldSprite->X = ShieldX();
   g.ShieldSprite->Y = Y - 7;
 }
 
 void THeroSprite::PlaceCompanionsHorizontally() {
-  TGameGlobals& g = Ctx.Globals;
+  TPlayState& g = Ctx.Play;
   if (g.PropellerSprite) g.PropellerSprite->X = X + Width;
   if (g.ShieldSprite && g.ShieldSprite->Visible) g.ShieldSprite->X = ShieldX();
   if (g.SmokeSprite && g.SmokeSprite->Visible) g.SmokeSprite->X = X - 240;
 }
 
 void THeroSprite::PlaceCompanionsVertically() {
-  TGameGlobals& g = Ctx.Globals;
+  TPlayState& g = Ctx.Play;
   if (g.PropellerSprite) g.PropellerSprite->Y = Y;
   if (g.ShieldSprite && g.ShieldSprite->Visible) g.ShieldSprite->Y = Y - 7;
   if (g.SmokeSprite && g.SmokeSprite->Visible) g.SmokeSprite->Y = Y + 16;
@@ -72,34 +73,34 @@ void THeroSprite::Advance(int move_count) {
     Die();
     return;
   }
-  TGameGlobals& g = Ctx.Globals;
-  const bool up = Ctx.Held(isUp) || g.MouseStepUp > 0;
-  const bool down = Ctx.Held(isDown) || g.MouseStepDown > 0;
+  TPointerInput& p = Ctx.Pointer;
+  const bool up = Ctx.Held(isUp) || p.MouseStepUp > 0;
+  const bool down = Ctx.Held(isDown) || p.MouseStepDown > 0;
   // A mouse step clamps to the bound; a key step of 8 may overshoot it once.
-  if (X > kLeftBound && (Ctx.Held(isLeft) || g.MouseStepLeft > 0)) {
-    if (g.MouseStepLeft > 0) {
-      X = std::max(X - g.MouseStepLeft, kLeftBound);
-      g.MouseStepLeft = 0;
+  if (X > kLeftBound && (Ctx.Held(isLeft) || p.MouseStepLeft > 0)) {
+    if (p.MouseStepLeft > 0) {
+      X = std::max(X - p.MouseStepLeft, kLeftBound);
+      p.MouseStepLeft = 0;
     } else {
       X -= kHeroSpeed;
     }
     PlaceCompanionsHorizontally();
   }
-  if (X < kRightBound - Width && (Ctx.Held(isRight) || g.MouseStepRight > 0)) {
-    if (g.MouseStepRight > 0) {
-      X = std::min(X + g.MouseStepRight, kRightBound - Width);
-      g.MouseStepRight = 0;
+  if (X < kRightBound - Width && (Ctx.Held(isRight) || p.MouseStepRight > 0)) {
+    if (p.MouseStepRight > 0) {
+      X = std::min(X + p.MouseStepRight, kRightBound - Width);
+      p.MouseStepRight = 0;
     } else {
       X += kHeroSpeed;
     }
     PlaceCompanionsHorizontally();
   }
   if (Y > kTopBound && up) {
-    Y = g.MouseStepUp > 0 ? std::max(Y - g.MouseStepUp, kTopBound) : Y - kHeroSpeed;
+    Y = p.MouseStepUp > 0 ? std::max(Y - p.MouseStepUp, kTopBound) : Y - kHeroSpeed;
     PlaceCompanionsVertically();
   }
   if (Y < kBottomBound - Height && down) {
-    Y = g.MouseStepDown > 0 ? std::min(Y + g.MouseStepDown, kBottomBound - Height) : Y + kHeroSpeed;
+    Y = p.MouseStepDown > 0 ? std::min(Y + p.MouseStepDown, kBottomBound - Height) : Y + kHeroSpeed;
     PlaceCompanionsVertically();
   }
   if (up) {
@@ -113,17 +114,17 @@ void THeroSprite::Advance(int move_count) {
   } else {
     FrameIndex = kLevelFlight;
   }
-  g.MouseStepDown = 0;
-  g.MouseStepUp = 0;
+  p.MouseStepDown = 0;
+  p.MouseStepUp = 0;
   // The cooldowns count down before the triggers are read: a held trigger fires
   // every 200 div rate frames.
   if (FireCooldown > 0) --FireCooldown;
   if (BombCooldown > 0) --BombCooldown;
-  if ((Ctx.Held(isButton1) || g.MouseLeftDown) && FireCooldown == 0) {
+  if ((Ctx.Held(isButton1) || p.MouseLeftDown) && FireCooldown == 0) {
     FireMainGun();
     FireCooldown = 200 / FireRate;  // also for a gun that fires nothing
   }
-  if ((Ctx.Held(isButton2) || g.MouseRightDown) && BombCooldown == 0 && HasBomb) {
+  if ((Ctx.Held(isButton2) || p.MouseRightDown) && BombCooldown == 0 && HasBomb) {
     TSprite::Spawn<THeroWeaponSprite>(Ctx.Sprites, Ctx, X + Width / 2 - 20, Y + Height / 2, hwBomb, hdDown);
     BombCooldown = 200 / BombRate;
   }
@@ -156,30 +157,9 @@ void THeroSprite::FireMainGun() {
 
 void THeroSprite::OnCollision(TSprite& other, bool&) {
   if (!Visible) return;  // after a crash nothing more: one crash, one life
-  const bool shielded = Shielded();
-  if (auto* shot = dynamic_cast<TWeaponSprite*>(&other)) {
-    if (!shielded) Health -= shot->Damage;
-    shot->Explode();
-  } else if (auto* ground_shot = dynamic_cast<TGroundEnemyWeaponSprite*>(&other)) {
-    if (!shielded) Health -= ground_shot->Damage;
-    ground_shot->Explode();
-  } else if (auto* enemy = dynamic_cast<TFlyingEnemySprite*>(&other)) {
-    if (!shielded) Health -= enemy->HitPoints;
-    enemy->Die();
-  } else if (auto* unit = dynamic_cast<TGroundEnemySprite*>(&other)) {
-    if (!shielded) Health -= unit->HitPoints;
-    unit->Die();
-  } else if (auto* bonus = dynamic_cast<TBonusSprite*>(&other)) {
-    bonus->MarkDead();
-    Ctx.PlaySound("bonus");
-    TakeBonus(bonus->BonusKind);
-  } else if (auto* kamikaze = dynamic_cast<TKamikazeSprite*>(&other)) {
-    if (!shielded) Health -= 1;
-    kamikaze->Die();
-  } else if (auto* trooper = dynamic_cast<TParatrooperSprite*>(&other)) {
-    trooper->Die();  // ramming a paratrooper does not hurt
-  }
-  TGameGlobals& g = Ctx.Globals;
+  // Shots hit it, enemies crash into it, bonuses are caught; each says how.
+  if (auto* actor = dynamic_cast<TActorSprite*>(&other)) actor->TouchAircraft(*this);
+  TPlayState& g = Ctx.Play;
   if (g.SmokeSprite && !g.SmokeSprite->Visible && Health < 40) {
     g.SmokeSprite->Visible = true;
     g.SmokeSprite->X = X - 240;
@@ -189,7 +169,7 @@ void THeroSprite::OnCollision(TSprite& other, bool&) {
 }
 
 void THeroSprite::TakeBonus(uint16_t kind) {
-  TGameGlobals& g = Ctx.Globals;
+  TPlayState& g = Ctx.Play;
   auto show_pickup = [&](std::string_view picture) {
     if (!g.PickupIndicator) return;
     g.PickupIndicator->ShowPicture(picture);
@@ -226,11 +206,7 @@ void THeroSprite::TakeBonus(uint16_t kind) {
       TSpriteEngine& root = Ctx.Sprites;
       const int n = root.ChildCount();
       for (int i = 0; i < n; ++i) {
-        TSprite& s = root.Child(i);
-        if (auto* enemy = dynamic_cast<TFlyingEnemySprite*>(&s)) enemy->Die();
-        else if (auto* kamikaze = dynamic_cast<TKamikazeSprite*>(&s)) kamikaze->Die();
-        else if (auto* trooper = dynamic_cast<TParatrooperSprite*>(&s)) trooper->Die();
-        else if (auto* unit = dynamic_cast<TGroundEnemySprite*>(&s)) unit->Die();
+        if (auto* enemy = dynamic_cast<TEnemySprite*>(&root.Child(i))) enemy->Die();
       }
       break;
     }
@@ -249,7 +225,7 @@ void THeroSprite::TakeBonus(uint16_t kind) {
 }
 
 void THeroSprite::Die() {
-  TGameGlobals& g = Ctx.Globals;
+  TPlayState& g = Ctx.Play;
   Visible = false;
   if (g.PropellerSprite) g.PropellerSprite->Visible = false;
   if (g.SmokeSprite) g.SmokeSprite->Visible = false;
@@ -269,7 +245,7 @@ void THeroSprite::Die() {
 
 TPropellerSprite::TPropellerSprite(TSprite* parent, TPlayContext& context) : TActorSprite(parent, context) {
   UsePicture("propeller", TSizeFrom::StoredPattern);
-  const THeroSprite& hero = *Ctx.Globals.HeroSprite;
+  const THeroSprite& hero = *Ctx.Play.HeroSprite;
   X = hero.X + hero.Width;
   Y = hero.Y;
   SetZ(7);
@@ -281,7 +257,7 @@ TPropellerSprite::TPropellerSprite(TSprite* parent, TPlayContext& context) : TAc
 
 TSmokeSprite::TSmokeSprite(TSprite* parent, TPlayContext& context) : TActorSprite(parent, context) {
   UsePicture("smoke", TSizeFrom::StoredPattern);
-  const THeroSprite& hero = *Ctx.Globals.HeroSprite;
+  const THeroSprite& hero = *Ctx.Play.HeroSprite;
   X = hero.X - 260;
   Y = hero.Y + 16;
   SetZ(7);
@@ -298,7 +274,7 @@ void TSmokeSprite::Advance(int) {
 
 TShieldSprite::TShieldSprite(TSprite* parent, TPlayContext& context) : TActorSprite(parent, context) {
   UsePicture("shield");
-  const THeroSprite& hero = *Ctx.Globals.HeroSprite;
+  const THeroSprite& hero = *Ctx.Play.HeroSprite;
   X = hero.ShieldX();
   Y = hero.Y - 7;
   SetZ(7);

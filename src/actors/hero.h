@@ -22,9 +22,14 @@ class THeroSprite final : public TActorSprite {
 
   void OnCollision(TSprite& other, bool& stop) override;
   void Advance(int move_count) override;
+  bool Transient() const override { return false; }
   void Die();
   // Where the shield goes: in front of the propeller, at the aircraft's nose.
   int ShieldX() const;
+  // Damage from a shot or a crash; the shield takes it all while it is up.
+  void TakeDamage(int32_t damage);
+  // A caught bonus of this kind takes effect.
+  void TakeBonus(uint16_t kind);
 
   // Picture patterns.
   static constexpr int kLevelFlight = 0, kDiving = 1, kClimbing = 2;
@@ -34,7 +39,6 @@ class THeroSprite final : public TActorSprite {
   void PlaceCompanionsVertically();
   void PlaceShield();
   void FireMainGun();
-  void TakeBonus(uint16_t kind);
   bool Shielded() const;
 };
 
@@ -42,6 +46,7 @@ class THeroSprite final : public TActorSprite {
 class TPropellerSprite final : public TActorSprite {
  public:
   TPropellerSprite(TSprite* parent, TPlayContext& context);
+  bool Transient() const override { return false; }
 };
 
 // Smoke trailing behind a damaged aircraft, its patterns played backwards.
@@ -49,12 +54,14 @@ class TSmokeSprite final : public TActorSprite {
  public:
   TSmokeSprite(TSprite* parent, TPlayContext& context);
   void Advance(int move_count) override;
+  bool Transient() const override { return false; }
 };
 
 // The shield picture shown while the shield bonus runs.
 class TShieldSprite final : public TActorSprite {
  public:
   TShieldSprite(TSprite* parent, TPlayContext& context);
+  bool Transient() const override { return false; }
 };
 
 }  // namespace aerovell

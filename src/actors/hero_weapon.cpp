@@ -1,8 +1,6 @@
 #include "actors/hero_weapon.h"
 
-#include "actors/flying_enemy.h"
-#include "actors/ground_enemy.h"
-#include "actors/paratrooper.h"
+#include "actors/enemy.h"
 
 namespace aerovell {
 namespace {
@@ -65,21 +63,9 @@ void THeroWeaponSprite::Advance(int move_count) {
 void THeroWeaponSprite::OnCollision(TSprite& other, bool&) {
   // Every enemy this projectile touches in a pass is hit, each with an explosion,
   // even one that an earlier hit of the pass already destroyed.
-  if (auto* enemy = dynamic_cast<TFlyingEnemySprite*>(&other)) {
+  if (auto* enemy = dynamic_cast<TEnemySprite*>(&other)) {
     Explode();
-    enemy->HitPoints -= Damage;
-    if (enemy->HitPoints <= 0) enemy->Die();
-  } else if (auto* kamikaze = dynamic_cast<TKamikazeSprite*>(&other)) {
-    Explode();
-    kamikaze->Die();
-  } else if (auto* unit = dynamic_cast<TGroundEnemySprite*>(&other)) {
-    Explode();
-    unit->HitPoints -= Damage;
-    if (unit->HitPoints <= 0) unit->Die();
-  } else if (auto* trooper = dynamic_cast<TParatrooperSprite*>(&other)) {
-    Explode();
-    trooper->HitPoints -= Damage;
-    trooper->Die();  // any hit kills a paratrooper
+    enemy->TakeHit(Damage);
   }
   // Everything else (the aircraft, enemy shots, bonuses, scenery) is passed through.
 }

@@ -5,7 +5,7 @@
 namespace aerovell {
 
 TParatrooperSprite::TParatrooperSprite(TSprite* parent, TPlayContext& context, int x, int y, uint16_t weapon)
-    : TActorSprite(parent, context) {
+    : TEnemySprite(parent, context) {
   X = x;
   Y = y;
   SetZ(7);
@@ -22,6 +22,7 @@ TParatrooperSprite::TParatrooperSprite(TSprite* parent, TPlayContext& context, i
     ShotRate = 6;
   }
   ScoreValue = static_cast<uint16_t>(HitPoints);
+  Explosion = {"bloodexplosion", 36, 3};
   ShotCooldown = static_cast<uint16_t>(200 / ShotRate);  // the first shot after a full cooldown
 }
 
@@ -40,11 +41,9 @@ void TParatrooperSprite::Advance(int move_count) {
   ShotCooldown = static_cast<uint16_t>(200 / ShotRate);
 }
 
-void TParatrooperSprite::Die() {
-  ++Ctx.Globals.LevelKills;
-  MarkDead();
-  SpawnExplosion("bloodexplosion", 36, 3);
-  Ctx.Globals.Score = static_cast<uint16_t>(Ctx.Globals.Score + ScoreValue);
+void TParatrooperSprite::TakeHit(int32_t damage) {
+  HitPoints -= damage;
+  Die();
 }
 
 }  // namespace aerovell

@@ -15,7 +15,7 @@ TMountain::TMountain(TSprite* parent, TPlayContext& context, int picture_index, 
 
 void TMountain::Advance(int move_count) {
   TImageSprite::Advance(move_count);
-  X -= Ctx.Globals.ScrollSpeed * ScrollFactor;
+  X -= Ctx.Play.ScrollSpeed * ScrollFactor;
   if (X + Width < 0) X += 2 * Width;
 }
 

@@ -41,6 +41,7 @@ class TMountain final : public TActorSprite {
   uint16_t ScrollFactor = 1;
 
   void Advance(int move_count) override;
+  bool Transient() const override { return false; }
 };
 
 // The full-screen background, one cell of the picture's pattern 0; in play it

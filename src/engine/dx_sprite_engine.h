@@ -22,6 +22,7 @@ class TCustomDXSpriteEngine {
 
   void MoveSprites(int move_count) { engine_->MoveAll(move_count); }
   void FlushDead() { engine_->FlushDead(); }
+  void PrepareSprites() { engine_->PrepareSprites(); }
   void DrawSprites() {
     if (dxdraw_ && dxdraw_->Initialized()) engine_->DrawSprites();
   }

@@ -81,6 +81,13 @@ void TSprite::MoveAll(int move_count) {
   for (size_t i = 0; i < n; ++i) children_[i]->MoveAll(move_count);
 }
 
+void TSprite::PrepareAll() {
+  if (!Visible) return;
+  if (engine_ && Overlaps(GetBounds(), engine_->SurfaceBounds())) Prepare();
+  const size_t n = draw_order_.size();
+  for (size_t i = 0; i < n; ++i) draw_order_[i]->PrepareAll();
+}
+
 void TSprite::DrawAll() {
   if (!Visible) return;
   if (engine_ && Overlaps(GetBounds(), engine_->SurfaceBounds())) Render();

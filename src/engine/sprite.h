@@ -48,6 +48,9 @@ class TSprite {
 
   void MarkDead();
   void MoveAll(int move_count);
+  // Before a picture: every sprite that DrawAll would render, in its order,
+  // settles what it is drawn with (Prepare). Runs whether or not anything is drawn.
+  void PrepareAll();
   void DrawAll();
   int Collide();
 
@@ -55,6 +58,8 @@ class TSprite {
   int32_t WorldY() const { return parent_ ? Y + parent_->WorldY() : Y; }
 
   virtual void OnCollision(TSprite& other, bool& stop);
+  virtual void Prepare() {}
+  // Draws the sprite as it stands; changes nothing.
   virtual void Render() {}
   virtual void Advance(int move_count);
   virtual Rect GetBounds() const;
@@ -107,6 +112,7 @@ class TSpriteEngine final : public TSprite {
   const std::vector<TSprite*>& DeadSprites() const { return dead_sprites_; }
 
   void FlushDead();
+  void PrepareSprites() { PrepareAll(); }
   void DrawSprites() { DrawAll(); }
   void SetSurface(class Surface* surface);
 

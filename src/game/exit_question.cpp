@@ -4,27 +4,27 @@
 
 namespace aerovell {
 
-void SetDialogFrameVisible(TGameGlobals& g, bool visible) {
-  if (g.ClosingWindowSprite) g.ClosingWindowSprite->Visible = visible;
+void SetDialogFrameVisible(TPlayState& play, bool visible) {
+  if (play.ClosingWindowSprite) play.ClosingWindowSprite->Visible = visible;
 }
 
-void OpenExitQuestion(TGameGlobals& g) {
-  g.SavedState = g.GameState;
-  g.SavedReturnScreen = g.SavedScreen;
-  g.SavedScreen = g.MenuScreen;
-  g.SavedItem = g.MenuItem;
-  g.SavedFrameVisible = g.ClosingWindowSprite && g.ClosingWindowSprite->Visible;
-  g.MenuScreen = msExitQuestion;
-  g.MenuItem = 1;
-  SetDialogFrameVisible(g, true);
+void OpenExitQuestion(TPlayState& play, TMenuCursor& cursor) {
+  play.SavedState = play.GameState;
+  cursor.SavedReturnScreen = cursor.SavedScreen;
+  cursor.SavedScreen = cursor.MenuScreen;
+  cursor.SavedItem = cursor.MenuItem;
+  cursor.SavedFrameVisible = play.ClosingWindowSprite && play.ClosingWindowSprite->Visible;
+  cursor.MenuScreen = msExitQuestion;
+  cursor.MenuItem = 1;
+  SetDialogFrameVisible(play, true);
 }
 
-void RestoreBeforeExitQuestion(TGameGlobals& g) {
-  g.GameState = g.SavedState;
-  g.MenuScreen = g.SavedScreen;
-  g.MenuItem = g.SavedItem;
-  g.SavedScreen = g.SavedReturnScreen;
-  SetDialogFrameVisible(g, g.SavedFrameVisible);
+void RestoreBeforeExitQuestion(TPlayState& play, TMenuCursor& cursor) {
+  play.GameState = play.SavedState;
+  cursor.MenuScreen = cursor.SavedScreen;
+  cursor.MenuItem = cursor.SavedItem;
+  cursor.SavedScreen = cursor.SavedReturnScreen;
+  SetDialogFrameVisible(play, cursor.SavedFrameVisible);
 }
 
 }  // namespace aerovell

@@ -16,11 +16,8 @@ namespace {
 
 // The actors that live only until the next life or level.
 bool IsTransient(TSprite& s) {
-  return dynamic_cast<TFlyingEnemySprite*>(&s) || dynamic_cast<TBonusSprite*>(&s) || dynamic_cast<TWeaponSprite*>(&s) ||
-         dynamic_cast<THeroWeaponSprite*>(&s) || dynamic_cast<TKamikazeSprite*>(&s) ||
-         dynamic_cast<TParatrooperSprite*>(&s) || dynamic_cast<TGroundEnemySprite*>(&s) ||
-         dynamic_cast<TGroundEnemyWeaponSprite*>(&s) || dynamic_cast<TRocketFire*>(&s) ||
-         dynamic_cast<TExplosionSprite*>(&s);
+  const auto* actor = dynamic_cast<const TActorSprite*>(&s);
+  return actor && actor->Transient();
 }
 
 // The kinds each of the first four levels allows; from level 5 on, all nine.
@@ -36,13 +33,48 @@ bool KindAllowed(int level, int kind) {
 
 }  // namespace
 
-TGameSession::TGameSession(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
-                           TDXInput& input, THTTPClient& http)
-    : ctx_(context), host_(host), display_(display), sprites_(sprites), input_(input), http_(http) {}
+TGameSession::TGameSession(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display,
+                           TDXSpriteEngine& sprites, TDXInput& input, THTTPClient& http, TDXTimer& menu_timer,
+                           TDXTimer& play_timer)
+    : ctx_(context),
+      cursor_(cursor),
+      host_(host),
+      sprites_(sprites),
+      input_(input),
+      http_(http),
+      menu_timer_(menu_timer),
+      play_timer_(play_timer),
+      painter_(display, sprites, context, cursor) {}
+
+void TGameSession::StartGame() {
+  menu_timer_.SetEnabled(false);
+  play_timer_.SetEnabled(true);
+  ctx_.Play.GameState = gsPlaying;
+  CreateGameField();
+}
+
+void TGameSession::BackToMenus() {
+  ctx_.Play.GameState = gsMenu;
+  ctx_.Sprites.ClearChildren();
+  play_timer_.SetEnabled(false);
+  if (menus_) menus_->CreateMenuField();
+  menu_timer_.SetEnabled(true);
+}
+
+void TGameSession::ConfirmRecord() {
+  TPlayState& g = ctx_.Play;
+  NewEntry.Name = g.PlayerName;
+  NewEntry.Score = g.Score;
+  InsertHighScore(ctx_.Config, NewEntry);
+  host_.StoreConfig();
+  g.GameState = gsSubmitQuestion;
+  cursor_.MenuScreen = msSubmitQuestion;
+  cursor_.MenuItem = 1;
+}
 
 void TGameSession::CreateGameField() {
   TSpriteEngine& root = ctx_.Sprites;
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   root.ClearChildren();
   ctx_.Images.LoadLibraryFile(GamePath("data\\gamegraphic.dxg").string());
 
@@ -84,7 +116,7 @@ void TGameSession::ClearGameField() {
   TSpriteEngine& root = ctx_.Sprites;
   for (int i = root.ChildCount() - 1; i >= 0; --i)
     if (TSprite& s = root.Child(i); IsTransient(s)) s.MarkDead();
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   if (THeroSprite* hero = g.HeroSprite.get()) {
     hero->Visible = false;
     hero->X = 4;
@@ -103,7 +135,7 @@ void TGameSession::ClearGameField() {
 void TGameSession::CreateEnemy() {
   int kind;
   do kind = 1 + ctx_.Random.Random(9);
-  while (!KindAllowed(ctx_.Globals.Level, kind));
+  while (!KindAllowed(ctx_.Play.Level, kind));
   if (kind <= 6) TSprite::Spawn<TFlyingEnemySprite>(ctx_.Sprites, ctx_, static_cast<uint16_t>(kind));
   else TSprite::Spawn<TGroundEnemySprite>(ctx_.Sprites, ctx_, static_cast<uint8_t>(kind));
 }

@@ -5,8 +5,8 @@
 namespace aerovell {
 
 // What the menus and the play field ask of the main window, which owns the
-// display, the timers, the music and the settings file. The window implements
-// it; the rest of the game sees only this.
+// display, the music and the settings file. The window implements it; the rest
+// of the game sees only this.
 class TGameHost {
  public:
   virtual ~TGameHost() = default;
@@ -31,16 +31,6 @@ class TGameHost {
   // The score service, "host" or "host:port": records go there and the online
   // table is opened there.
   virtual std::string ScoreHost() const = 0;
-
-  // The main menu's "start game": the play timer takes over and the field is built.
-  virtual void StartGame() = 0;
-  // The game's end: clear the tree, stop the play timer, build the menu field,
-  // start the menu timer, in that order.
-  virtual void BackToMenus() = 0;
-  // Sends the new record to the score service (blocks until it is answered).
-  virtual void SubmitScore() = 0;
-  // The menus' one dispatcher of choices, for the game's end to choose an answer.
-  virtual void ExecuteMenuItem() = 0;
 };
 
 }  // namespace aerovell

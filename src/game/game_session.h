@@ -2,9 +2,12 @@
 
 #include "engine/dx_draw.h"
 #include "engine/dx_sprite_engine.h"
+#include "engine/dx_timer.h"
 #include "game/game_host.h"
-#include "game/play_context.h"
+#include "game/menus_link.h"
+#include "game/play_painter.h"
 #include "online/http_client.h"
+#include "state/play_context.h"
 
 namespace aerovell {
 
@@ -13,8 +16,19 @@ namespace aerovell {
 // dialogs of the game's end.
 class TGameSession {
  public:
-  TGameSession(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites, TDXInput& input,
-               THTTPClient& http);
+  // The record being added to the table: the typed name and the score.
+  HighScoreEntry NewEntry;
+
+  TGameSession(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
+               TDXInput& input, THTTPClient& http, TDXTimer& menu_timer, TDXTimer& play_timer);
+
+  // The menus, for the way back when a game is over.
+  void AttachMenus(TMenusLink& menus) { menus_ = &menus; }
+  // The main menu's "start game": the play timer takes over and the field is built.
+  void StartGame();
+  // The game's end: clear the tree, stop the play timer, build the menu field,
+  // start the menu timer, in that order.
+  void BackToMenus();
 
   // Replaces the menu field by the play field and starts a game at level 1.
   void CreateGameField();
@@ -24,6 +38,17 @@ class TGameSession {
   void CreateEnemy();
   // The frame of a running game.
   void DXTimer2Timer(int lag_count);
+  // Keys in play: P pauses and plays on, Esc asks whether to leave, the hot key
+  // pauses and minimises.
+  void PlayKeyDown(uint16_t key);
+  // The pointer is held at the centre in play; each move away from it is a step.
+  void SteerByMouse();
+  // The mouse's buttons fire (left) and drop bombs (right), in every state.
+  void MouseButtonDown(int button);
+  void MouseButtonUp(int button);
+  // "OK" in the name entry: the new record goes into the table, which is
+  // stored, and the question whether to send it follows.
+  void ConfirmRecord();
   // Sends the new record to the score service: a version request whose answer
   // carries a value to echo, then the record. Blocks until both are answered.
   void SubmitScore();
@@ -33,18 +58,20 @@ class TGameSession {
   void AdvancePlay(int lag_count);
   void AdvanceHeroDown(int lag_count);
   void ShowHero();
-  void DrawHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas);
-  void DrawStateTexts(TDirectDrawSurfaceCanvas& canvas);
+  void CountDownBonuses();
+  void StepStateTexts();
   void EndCaption();
-  void DrawNameEntryDialog(TDirectDrawSurfaceCanvas& canvas);
-  void DrawSubmitQuestion(TDirectDrawSurfaceCanvas& canvas);
 
   TPlayContext& ctx_;
+  TMenuCursor& cursor_;
   TGameHost& host_;
-  TDXDraw& display_;
   TDXSpriteEngine& sprites_;
   TDXInput& input_;
   THTTPClient& http_;
+  TDXTimer& menu_timer_;
+  TDXTimer& play_timer_;
+  TMenusLink* menus_ = nullptr;
+  TPlayPainter painter_;
 };
 
 // The frame interval the millisecond timers of play count down by.

@@ -1,35 +1,29 @@
 // The frame of a running game.
-#include <cstdio>
-
 #include "actors/bonus.h"
 #include "actors/hero.h"
 #include "actors/scenery.h"
-#include "game/canvas_text.h"
 #include "game/game_session.h"
-#include "game/play_texts.h"
 
 namespace aerovell {
 
 void TGameSession::DXTimer2Timer(int lag_count) {
-  if (!display_.DisplayReady()) return;  // nothing happens in this tick, not even the timers
-  TDirectDrawSurfaceCanvas& canvas = display_.SurfaceCanvas();
-  SetFrameTextStyle(canvas);
+  if (!painter_.Ready()) return;  // nothing happens in this tick, not even the timers
   input_.Update();
   sprites_.FlushDead();
   CompleteLevel();
-  if (ctx_.Globals.GameState == gsPlaying) AdvancePlay(lag_count);
-  if (ctx_.Globals.GameState == gsHeroDown) AdvanceHeroDown(lag_count);
-  display_.FillSurface(0);
-  sprites_.DrawSprites();
-  DrawHeadUpDisplay(canvas);
-  DrawStateTexts(canvas);
-  canvas.Release();
-  display_.PresentFrame();
+  if (ctx_.Play.GameState == gsPlaying) AdvancePlay(lag_count);
+  if (ctx_.Play.GameState == gsHeroDown) AdvanceHeroDown(lag_count);
+  sprites_.PrepareSprites();
+  // The picture shows the field and the bonus seconds before they count down.
+  painter_.PaintField();
+  CountDownBonuses();
+  StepStateTexts();
+  painter_.Present();
 }
 
 // Tested in every state: only play and the lost-life interval let enemies die.
 void TGameSession::CompleteLevel() {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   if (g.LevelKills < g.Level * 10) return;
   g.LevelKills = 0;
   if (g.Lives <= 0) {
@@ -50,7 +44,7 @@ void TGameSession::CompleteLevel() {
 }
 
 void TGameSession::AdvancePlay(int lag_count) {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   sprites_.MoveSprites(lag_count);
   if (g.EnemySpawnDelay != 0) {
     --g.EnemySpawnDelay;
@@ -67,7 +61,7 @@ void TGameSession::AdvancePlay(int lag_count) {
 }
 
 void TGameSession::AdvanceHeroDown(int lag_count) {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   sprites_.MoveSprites(lag_count);
   if (g.RespawnDelay != 0) {
     --g.RespawnDelay;
@@ -87,7 +81,7 @@ void TGameSession::AdvanceHeroDown(int lag_count) {
 }
 
 void TGameSession::ShowHero() {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   THeroSprite* hero = g.HeroSprite.get();
   if (!hero) return;
   hero->Visible = true;
@@ -98,15 +92,12 @@ void TGameSession::ShowHero() {
   }
 }
 
-void TGameSession::DrawHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas) {
-  TGameGlobals& g = ctx_.Globals;
+// The bonus timers run in play only; a bonus that has run out goes.
+void TGameSession::CountDownBonuses() {
+  TPlayState& g = ctx_.Play;
   const bool playing = g.GameState == gsPlaying;
-  canvas.Font.Size = 14;
-  WriteNumber(canvas, 115, 4, g.Level, kGreen);
   if (THeroSprite* hero = g.HeroSprite.get(); hero && (hero->WeaponKind > 1 || hero->HasBomb)) {
     if (g.WeaponTime > 0 || g.BombTime > 0) {
-      // The weapon's seconds while it lasts, then the bomb's.
-      WriteNumber(canvas, 630, 4, (g.WeaponTime > 0 ? g.WeaponTime : g.BombTime) / 1000, kGreen);
       if (playing) {
         if (g.WeaponTime > 0) g.WeaponTime -= kPlayInterval;
         if (g.BombTime > 0) g.BombTime -= kPlayInterval;
@@ -121,7 +112,6 @@ void TGameSession::DrawHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas) {
   }
   if (TShieldSprite* shield = g.ShieldSprite.get(); shield && shield->Visible) {
     if (g.ShieldTime > 0) {
-      WriteNumber(canvas, 685, 4, g.ShieldTime / 1000, kGreen);
       if (playing) g.ShieldTime -= kPlayInterval;
     } else {
       shield->Visible = false;
@@ -132,21 +122,15 @@ void TGameSession::DrawHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas) {
     if (g.PickupTime > 0) g.PickupTime -= kPlayInterval;
     else pickup->Visible = false;
   }
-  WriteNumber(canvas, 450, 4, g.Score, kGreen);
-  WriteNumber(canvas, 270, 4, g.Lives, kGreen);
 }
 
-void TGameSession::DrawStateTexts(TDirectDrawSurfaceCanvas& canvas) {
-  // Each test sees the state the ones before it left, in this frame already.
-  TGameGlobals& g = ctx_.Globals;
-  const TPlayTexts& t = PlayTexts();
+void TGameSession::StepStateTexts() {
+  // Each test sees the state the ones before it left, in this frame already,
+  // and the picture shows every state the frame passed through.
+  TPlayState& g = ctx_.Play;
   if (g.GameState == gsLevelIntro) {
     g.MessageTimer -= kPlayInterval;
-    canvas.Font.Size = 30;
-    canvas.Font.Color = kRed;
-    char caption[32];
-    const int n = std::snprintf(caption, sizeof caption, "%s%u", t.Level.c_str(), g.Level);
-    canvas.WriteText(320, 280, std::string_view(caption, static_cast<size_t>(n)));
+    painter_.PaintStateText(TStateText::LevelCaption);
     if (g.MessageTimer <= 0) {
       g.GameState = gsPlaying;
       ShowHero();
@@ -156,50 +140,38 @@ void TGameSession::DrawStateTexts(TDirectDrawSurfaceCanvas& canvas) {
   }
   if (g.GameState == gsGameOver) {
     g.MessageTimer -= kPlayInterval;
-    canvas.Font.Size = 30;
-    WriteText(canvas, 290, 280, t.GameOver, kRed);
+    painter_.PaintStateText(TStateText::GameOverCaption);
     if (g.MessageTimer <= 0) EndCaption();
   }
   if (g.GameState == gsNameEntry) {
-    ++g.BlinkCounter;
-    DrawNameEntryDialog(canvas);
+    ++cursor_.BlinkCounter;
+    painter_.PaintStateText(TStateText::NameEntry);
   }
-  if (g.GameState == gsSubmitQuestion) DrawSubmitQuestion(canvas);
-  if (g.GameState == gsSubmitting) {
-    canvas.Font.Size = 14;
-    WriteText(canvas, 250, 240, t.PleaseWait, kRed);
-  }
+  if (g.GameState == gsSubmitQuestion) painter_.PaintStateText(TStateText::SubmitQuestion);
+  if (g.GameState == gsSubmitting) painter_.PaintStateText(TStateText::PleaseWait);
   if (g.GameState == gsSubmitFailed) {
-    canvas.Font.Size = 14;
-    WriteText(canvas, 270, 240, t.CannotConnect, kRed);
-    WriteText(canvas, 270, 275, t.ToServer, kRed);
+    painter_.PaintStateText(TStateText::CannotConnect);
     g.MessageTimer -= kPlayInterval;
     if (g.MessageTimer <= 0) g.GameState = gsSubmitQuestion;
   }
-  if (g.GameState == gsExitConfirm) {
-    canvas.Font.Size = 14;
-    WriteExitQuestion(canvas, g.MenuItem);
-  }
-  if (g.GameState == gsPaused) {
-    canvas.Font.Size = 30;
-    WriteText(canvas, 340, 280, t.Paused, kRed);
-  }
+  if (g.GameState == gsExitConfirm) painter_.PaintStateText(TStateText::ExitQuestion);
+  if (g.GameState == gsPaused) painter_.PaintStateText(TStateText::Paused);
 }
 
 // The game-over caption has run out: into the table, or back to the menus.
 void TGameSession::EndCaption() {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   g.RecordRank = static_cast<uint8_t>(FindRecordRank(ctx_.Config, g.Score));
   host_.SetCursorVisible(true);
   if (g.RecordRank == 11) {
-    host_.BackToMenus();
+    BackToMenus();
     return;
   }
   g.GameState = gsNameEntry;
   if (g.ClosingWindowSprite) g.ClosingWindowSprite->Visible = true;
-  g.MenuScreen = msNameEntry;
-  g.MenuItem = 1;
-  g.NameEditing = true;  // typing goes into the name at once
+  cursor_.MenuScreen = msNameEntry;
+  cursor_.MenuItem = 1;
+  cursor_.NameEditing = true;  // typing goes into the name at once
 }
 
 }  // namespace aerovell

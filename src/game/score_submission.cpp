@@ -2,24 +2,15 @@
 // request, the record's letters, and the answer's verdict.
 #include <chrono>
 
-#include "game/canvas_text.h"
 #include "game/game_session.h"
-#include "game/play_texts.h"
 #include "online/score_codec.h"
 #include "settings/score_service.h"
 
 namespace aerovell {
 void TGameSession::SubmitScore() {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   // Nothing else is drawn until both answers are in: say so first.
-  display_.FillSurface(0);
-  sprites_.DrawSprites();
-  TDirectDrawSurfaceCanvas& canvas = display_.SurfaceCanvas();
-  canvas.Font.Name = "a_Stamper";
-  canvas.Font.Size = 14;
-  WriteText(canvas, 250, 220, PlayTexts().PleaseWait, kRed);
-  canvas.Release();
-  display_.PresentFrame();
+  painter_.PaintPleaseWait();
   g.GameState = gsSubmitting;
 
   const std::string host = host_.ScoreHost();
@@ -44,9 +35,8 @@ void TGameSession::SubmitScore() {
   } catch (const EHTTPError&) {}
   if (IsOkAnswer(answer)) {
     // As the "Нет" of the question: the menu sound, and back to the menus.
-    g.GameState = gsSubmitQuestion;
-    g.MenuItem = 2;
-    host_.ExecuteMenuItem();
+    ctx_.PlaySound("menu");
+    BackToMenus();
     return;
   }
   g.MessageTimer = 1500;

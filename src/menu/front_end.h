@@ -1,44 +1,26 @@
 #pragma once
 
-#include <array>
-#include <string>
-
-#include "actors/scenery.h"
 #include "engine/dx_draw.h"
 #include "engine/dx_sprite_engine.h"
 #include "game/game_host.h"
-#include "game/play_context.h"
-#include "menu/menu_tables.h"
+#include "game/game_session.h"
+#include "menu/menu_painter.h"
+#include "menu/menu_state.h"
+#include "state/play_context.h"
 
 namespace aerovell {
-
-// The state of the front end besides the shared game state.
-struct TMenuState {
-  TItemGeometry Geometry;
-  uint8_t HelpPage = 1;
-  uint8_t MainMenuItem = 1;
-  bool KeyLatch = false;
-  bool MouseOverItem = false;
-  bool AltAtEnterPress = false;  // Alt+Enter counts when Alt goes up before Enter
-  std::string HotKeyName;
-  HighScoreEntry NewEntry;
-  // The menu field's sprites, owned by the sprite engine.
-  TSpriteRef<TMenuBackground> MenuBackgroundSprite;
-  std::array<TSpriteRef<TMenuItem>, 6> MenuItemSprites;
-  TSpriteRef<TSubBackground> SubBackgroundSprite;
-  TSpriteRef<THelpImageSprite> HelpSprite;
-};
 
 // The menus and the keyboard and mouse: the menu field and frame, the one
 // dispatcher of choices, and the key and mouse handlers of every state (play's
 // pause, exit question, hot key and mouse steering included).
-class TFrontEnd {
+class TFrontEnd final : public TMenusLink {
  public:
-  TFrontEnd(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites, TDXInput& input);
+  TFrontEnd(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TGameSession& game, TDXDraw& display,
+            TDXSpriteEngine& sprites, TDXInput& input);
 
   TMenuState State;
 
-  void CreateMenuField();
+  void CreateMenuField() override;
   void CreateMainMenu();
   void DestroyMenu();
   void CreateSubMenu();
@@ -55,19 +37,18 @@ class TFrontEnd {
   void DXDrawMouseUp(int button);
 
  private:
-  void DrawMenuScreen(TDirectDrawSurfaceCanvas& canvas);
   void BackToMainMenu();
   void MoveSelection(bool next);
   void AnswerExitQuestion(uint8_t item);
-  void PlayKeyDown(uint16_t key);
-  void SteerByMouse();
   TShortString10* EditedField();
 
   TPlayContext& ctx_;
+  TMenuCursor& cursor_;
   TGameHost& host_;
-  TDXDraw& display_;
+  TGameSession& game_;
   TDXSpriteEngine& sprites_;
   TDXInput& input_;
+  TMenuPainter painter_;
 };
 
 }  // namespace aerovell

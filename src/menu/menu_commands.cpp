@@ -14,39 +14,39 @@ void Toggle(uint8_t& flag) { flag = static_cast<uint8_t>(1 - flag); }
 void TFrontEnd::BackToMainMenu() {
   if (THelpImageSprite* help = State.HelpSprite.get()) TSprite::Destroy(help);
   if (TSubBackground* frame = State.SubBackgroundSprite.get()) TSprite::Destroy(frame);
-  ctx_.Globals.MenuScreen = msMainMenu;
-  ctx_.Globals.MenuItem = State.MainMenuItem;
+  cursor_.MenuScreen = msMainMenu;
+  cursor_.MenuItem = State.MainMenuItem;
   CreateMainMenu();
 }
 
 void TFrontEnd::AnswerExitQuestion(uint8_t item) {
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   if (item == 1) {
     g.ExitConfirmed = true;
-    g.MenuScreen = g.SavedScreen;
+    cursor_.MenuScreen = cursor_.SavedScreen;
     host_.RequestClose();
   } else if (item == 2) {
-    RestoreBeforeExitQuestion(g);
+    RestoreBeforeExitQuestion(g, cursor_);
     if (g.GameState == gsPlaying) host_.SetCursorVisible(false);
   }
 }
 
 void TFrontEnd::ExecuteMenuItem() {
   ctx_.PlaySound("menu");
-  TGameGlobals& g = ctx_.Globals;
+  TPlayState& g = ctx_.Play;
   TConfig& config = ctx_.Config;
-  const uint8_t item = g.MenuItem;
-  switch (g.MenuScreen) {
+  const uint8_t item = cursor_.MenuItem;
+  switch (cursor_.MenuScreen) {
     case msMainMenu:
       if (item == 1) {
-        host_.StartGame();
-      } else if (item >= 2 && item <= 4) {
+        game_.StartGame();
+      } else if (const std::optional<TMenuScreen> screen = SubScreenOf(item)) {
         DestroyMenu();
-        g.MenuScreen = item;  // options, records or help
+        cursor_.MenuScreen = *screen;
         State.MainMenuItem = item;
-        g.MenuItem = 1;
+        cursor_.MenuItem = 1;
         CreateSubMenu();
-        if (item == msHelp) {
+        if (*screen == msHelp) {
           State.HelpPage = 1;
           auto& help = TSprite::Spawn<THelpImageSprite>(ctx_.Sprites);
           SetSpritePicture(help, ctx_.Images.Item(mpFirstHelpPage));
@@ -79,10 +79,10 @@ void TFrontEnd::ExecuteMenuItem() {
           Toggle(config.SoundOn);
           host_.StoreConfig();
           break;
-        case 4: g.NameEditing = !g.NameEditing; break;
+        case 4: cursor_.NameEditing = !cursor_.NameEditing; break;
         case 5:
-          g.SavedScreen = g.MenuScreen;
-          g.MenuScreen = msHotKeyCapture;
+          cursor_.SavedScreen = cursor_.MenuScreen;
+          cursor_.MenuScreen = msHotKeyCapture;
           SetDialogFrameVisible(g, true);
           break;
         case 6:
@@ -97,9 +97,9 @@ void TFrontEnd::ExecuteMenuItem() {
       } else if (item == 2) {
         host_.ShellOpen(ScoreServiceUrl(host_.ScoreHost(), "prg=Aerovell&show&type=0"));
       } else if (item == 3) {
-        g.SavedScreen = g.MenuScreen;
-        g.MenuScreen = msClearRecordsQuestion;
-        g.MenuItem = 1;
+        cursor_.SavedScreen = cursor_.MenuScreen;
+        cursor_.MenuScreen = msClearRecordsQuestion;
+        cursor_.MenuItem = 1;
         SetDialogFrameVisible(g, true);
       }
       break;
@@ -120,37 +120,31 @@ void TFrontEnd::ExecuteMenuItem() {
         host_.StoreConfig();
       }
       if (item == 1 || item == 2) {
-        g.MenuScreen = g.SavedScreen;
+        cursor_.MenuScreen = cursor_.SavedScreen;
         SetDialogFrameVisible(g, false);
       }
       break;
     case msNameEntry:
       if (item == 1) {
         // Choosing the name while it is edited confirms it, as "OK" does.
-        if (g.NameEditing) {
-          g.MenuItem = 3;
+        if (cursor_.NameEditing) {
+          cursor_.MenuItem = 3;
           ExecuteMenuItem();
-          g.NameEditing = !g.NameEditing;
+          cursor_.NameEditing = !cursor_.NameEditing;
         } else {
-          g.NameEditing = true;
+          cursor_.NameEditing = true;
         }
       } else if (item == 2) {
-        g.NameEditing = !g.NameEditing;
+        cursor_.NameEditing = !cursor_.NameEditing;
       } else if (item == 3) {
-        State.NewEntry.Name = g.PlayerName;
-        State.NewEntry.Score = g.Score;
-        InsertHighScore(config, State.NewEntry);
-        host_.StoreConfig();
-        g.GameState = gsSubmitQuestion;
-        g.MenuScreen = msSubmitQuestion;
-        g.MenuItem = 1;
+        game_.ConfirmRecord();
       } else if (item == 4) {
-        host_.BackToMenus();
+        game_.BackToMenus();
       }
       break;
     case msSubmitQuestion:
-      if (item == 1) host_.SubmitScore();
-      else if (item == 2) host_.BackToMenus();
+      if (item == 1) game_.SubmitScore();
+      else if (item == 2) game_.BackToMenus();
       break;
     default: break;
   }

@@ -4,9 +4,17 @@
 
 namespace aerovell {
 
-TFrontEnd::TFrontEnd(TPlayContext& context, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
-                     TDXInput& input)
-    : ctx_(context), host_(host), display_(display), sprites_(sprites), input_(input) {}
+TFrontEnd::TFrontEnd(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TGameSession& game, TDXDraw& display,
+                     TDXSpriteEngine& sprites, TDXInput& input)
+    : ctx_(context),
+      cursor_(cursor),
+      host_(host),
+      game_(game),
+      sprites_(sprites),
+      input_(input),
+      painter_(display, sprites, State, cursor, context.Config) {
+  game.AttachMenus(*this);
+}
 
 void TFrontEnd::CreateMenuField() {
   ctx_.Images.LoadLibraryFile(GamePath("data\\menu.dxg").string());
@@ -19,12 +27,12 @@ void TFrontEnd::CreateMenuField() {
   frame.Y = 120;
   frame.SetZ(3);
   frame.Visible = false;
-  ctx_.Globals.ClosingWindowSprite = &frame;
+  ctx_.Play.ClosingWindowSprite = &frame;
 
-  ctx_.Globals.MenuScreen = msMainMenu;
-  ctx_.Globals.MenuItem = 1;
+  cursor_.MenuScreen = msMainMenu;
+  cursor_.MenuItem = 1;
   CreateMainMenu();
-  if (ctx_.Globals.GameState == gsMenu && ctx_.Config.MusicOn) host_.StartMusic("sound\\1.xm");
+  if (ctx_.Play.GameState == gsMenu && ctx_.Config.MusicOn) host_.StartMusic("sound\\1.xm");
 }
 
 void TFrontEnd::CreateMainMenu() {
@@ -34,7 +42,7 @@ void TFrontEnd::CreateMainMenu() {
     item.X = State.Geometry.X(msMainMenu, k);
     item.Y = State.Geometry.Y(msMainMenu, k);
     item.SetZ(1);
-    item.Visible = k == ctx_.Globals.MenuItem;
+    item.Visible = k == cursor_.MenuItem;
     // The highlight pictures give the main menu's hit rectangles.
     State.Geometry.ItemWidth[TItemGeometry::Index(msMainMenu, k)] = static_cast<uint16_t>(item.Width);
     State.Geometry.ItemHeight[TItemGeometry::Index(msMainMenu, k)] = static_cast<uint16_t>(item.Height);
@@ -43,7 +51,7 @@ void TFrontEnd::CreateMainMenu() {
 }
 
 void TFrontEnd::DestroyMenu() {
-  const int count = MenuItemCount(ctx_.Globals.MenuScreen);
+  const int count = MenuItemCount(cursor_.MenuScreen);
   for (int k = 0; k < count && k < 6; ++k)
     if (TMenuItem* item = State.MenuItemSprites[static_cast<size_t>(k)].get()) TSprite::Destroy(item);
 }
@@ -58,9 +66,10 @@ void TFrontEnd::CreateSubMenu() {
 }
 
 void TFrontEnd::UpdateMenuHighlight() {
-  const uint8_t screen = ctx_.Globals.MenuScreen, item = ctx_.Globals.MenuItem;
+  const TMenuScreen screen = cursor_.MenuScreen;
+  const uint8_t item = cursor_.MenuItem;
   if ((screen == msOptions && item != 4) || (screen == msNameEntry && item > 2)) {
-    ctx_.Globals.NameEditing = false;  // moving off a text field ends its editing
+    cursor_.NameEditing = false;  // moving off a text field ends its editing
     return;
   }
   if (screen != msMainMenu) return;

@@ -1,27 +1,21 @@
 // Keyboard and mouse: selection, choosing and leaving in the menus, the hot key
-// and its capture, typing into text fields, Alt+Enter, and in play the pause, the
-// exit question, the hot key, mouse steering and the mouse's fire buttons.
+// and its capture, typing into text fields, Alt+Enter; the keys and the mouse of
+// play are handed to the game.
 #include "game/exit_question.h"
 #include "menu/front_end.h"
 
 namespace aerovell {
-namespace {
-
-constexpr uint16_t kVkP = 0x50;
-
-}  // namespace
-
 TShortString10* TFrontEnd::EditedField() {
-  TGameGlobals& g = ctx_.Globals;
-  if (g.MenuScreen == msOptions) return &ctx_.Config.Country;
-  if (g.MenuScreen == msNameEntry && g.MenuItem == 1) return &g.PlayerName;
-  if (g.MenuScreen == msNameEntry && g.MenuItem == 2) return &ctx_.Config.Country;
+  TPlayState& g = ctx_.Play;
+  if (cursor_.MenuScreen == msOptions) return &ctx_.Config.Country;
+  if (cursor_.MenuScreen == msNameEntry && cursor_.MenuItem == 1) return &g.PlayerName;
+  if (cursor_.MenuScreen == msNameEntry && cursor_.MenuItem == 2) return &ctx_.Config.Country;
   return nullptr;
 }
 
 void TFrontEnd::MoveSelection(bool next) {
-  const int count = MenuItemCount(ctx_.Globals.MenuScreen);
-  uint8_t& item = ctx_.Globals.MenuItem;
+  const int count = MenuItemCount(cursor_.MenuScreen);
+  uint8_t& item = cursor_.MenuItem;
   if (next) item = item + 1 <= count ? static_cast<uint8_t>(item + 1) : 1;
   else item = item <= 1 ? static_cast<uint8_t>(count) : static_cast<uint8_t>(item - 1);
   ctx_.PlaySound("menu");
@@ -29,16 +23,16 @@ void TFrontEnd::MoveSelection(bool next) {
 }
 
 void TFrontEnd::FormKeyDown(uint16_t key, uint8_t mods) {
-  TGameGlobals& g = ctx_.Globals;
-  if (g.NameEditing && key == vk::kBack) {
+  TPlayState& g = ctx_.Play;
+  if (cursor_.NameEditing && key == vk::kBack) {
     // Backspace repeats while held, latch or not.
     if (TShortString10* field = EditedField(); field && field->Length > 0) --field->Length;
   }
   // Alt at any press of Enter counts for its release (the latch may hide the press).
   if (key == vk::kReturn && (mods & kModAlt)) State.AltAtEnterPress = true;
   if (!State.KeyLatch && IsMenuState(g.GameState)) {
-    const uint8_t screen = g.MenuScreen;
-    const bool switch_row = screen == msOptions && g.MenuItem >= 1 && g.MenuItem <= 3;
+    const TMenuScreen screen = cursor_.MenuScreen;
+    const bool switch_row = screen == msOptions && cursor_.MenuItem >= 1 && cursor_.MenuItem <= 3;
     const bool list_screen = screen == msRecords || screen == msHelp || screen == msExitQuestion ||
                              screen == msClearRecordsQuestion || screen == msNameEntry || screen == msSubmitQuestion;
     switch (key) {
@@ -56,14 +50,14 @@ void TFrontEnd::FormKeyDown(uint16_t key, uint8_t mods) {
         if (screen == msMainMenu) {
           host_.RequestClose();
         } else if (screen == msOptions) {
-          g.MenuItem = 6;
-          g.NameEditing = false;
+          cursor_.MenuItem = 6;
+          cursor_.NameEditing = false;
           ExecuteMenuItem();
         } else if (screen == msRecords || screen == msHelp) {
-          g.MenuItem = 1;
+          cursor_.MenuItem = 1;
           ExecuteMenuItem();
         } else if (screen == msExitQuestion || screen == msClearRecordsQuestion) {
-          g.MenuItem = 2;
+          cursor_.MenuItem = 2;
           ExecuteMenuItem();
         }
         break;
@@ -71,41 +65,16 @@ void TFrontEnd::FormKeyDown(uint16_t key, uint8_t mods) {
         if (screen == msHotKeyCapture && key != vk::kShift && key != vk::kControl && key != vk::kMenu) {
           ctx_.Config.HotKey = key;
           SetDialogFrameVisible(g, false);
-          g.MenuScreen = g.SavedScreen;
+          cursor_.MenuScreen = cursor_.SavedScreen;
           UpdateHotKeyName(ctx_.Config.HotKey, State.HotKeyName);
         } else if (key == ctx_.Config.HotKey) {
           host_.MinimizeWindow();
         }
     }
   } else if (!State.KeyLatch && IsPlayState(g.GameState)) {
-    PlayKeyDown(key);
+    game_.PlayKeyDown(key);
   }
   State.KeyLatch = true;
-}
-
-void TFrontEnd::PlayKeyDown(uint16_t key) {
-  TGameGlobals& g = ctx_.Globals;
-  if (key == vk::kEscape) {
-    host_.RequestClose();  // the in-game exit question
-  } else if (key == kVkP) {
-    if (IsPausableState(g.GameState)) {
-      host_.SetCursorVisible(true);
-      g.StateBeforePause = g.GameState;
-      g.GameState = gsPaused;
-    } else if (g.GameState == gsPaused) {
-      g.GameState = g.StateBeforePause;
-      if (g.GameState == gsPlaying) host_.SetCursorVisible(false);
-      host_.MovePointerToCentre();
-    }
-  } else if (key == ctx_.Config.HotKey) {
-    if (ctx_.Config.MusicOn) host_.StopMusic();
-    host_.SetCursorVisible(true);
-    if (g.GameState != gsPaused) {
-      g.StateBeforePause = g.GameState;
-      g.GameState = gsPaused;
-    }
-    host_.MinimizeWindow();
-  }
 }
 
 void TFrontEnd::FormKeyUp(uint16_t key, uint8_t mods) {
@@ -122,7 +91,7 @@ void TFrontEnd::FormKeyUp(uint16_t key, uint8_t mods) {
 }
 
 void TFrontEnd::FormKeyPress(uint8_t c) {
-  if (!ctx_.Globals.NameEditing) return;
+  if (!cursor_.NameEditing) return;
   // Space, digits, Latin and Cyrillic letters; Ё, ё and punctuation are refused.
   const bool accepted =
       c == 0x20 || (c >= 0x30 && c <= 0x39) || (c >= 0x41 && c <= 0x5A) || (c >= 0x61 && c <= 0x7A) || c >= 0xC0;
@@ -132,11 +101,11 @@ void TFrontEnd::FormKeyPress(uint8_t c) {
 }
 
 void TFrontEnd::DXDrawMouseMove(int x, int y) {
-  TGameGlobals& g = ctx_.Globals;
-  if (g.GameState == gsPlaying) return SteerByMouse();
+  TPlayState& g = ctx_.Play;
+  if (g.GameState == gsPlaying) return game_.SteerByMouse();
   if (!IsMenuState(g.GameState)) return;
   State.MouseOverItem = false;
-  const uint8_t screen = g.MenuScreen;
+  const TMenuScreen screen = cursor_.MenuScreen;
   const TItemGeometry& geometry = State.Geometry;
   for (int k = 1; k <= MenuItemCount(screen); ++k) {
     // The options' rows reach to x 630 whatever their width.
@@ -144,54 +113,20 @@ void TFrontEnd::DXDrawMouseMove(int x, int y) {
     if (x < geometry.X(screen, k) || x > right || y < geometry.Y(screen, k) ||
         y > geometry.Y(screen, k) + geometry.H(screen, k))
       continue;
-    if (k != g.MenuItem) ctx_.PlaySound("menu");
-    g.MenuItem = static_cast<uint8_t>(k);
+    if (k != cursor_.MenuItem) ctx_.PlaySound("menu");
+    cursor_.MenuItem = static_cast<uint8_t>(k);
     State.MouseOverItem = true;
     UpdateMenuHighlight();
     return;
   }
 }
 
-void TFrontEnd::SteerByMouse() {
-  // The pointer is held at the centre; each move away from it is a step, halved
-  // and kept in a byte, in the direction no key is already steering.
-  TGameGlobals& g = ctx_.Globals;
-  int px = 400, py = 300;
-  host_.PointerPosition(px, py);
-  if (px > 400 && !ctx_.Held(isRight)) {
-    g.MouseStepLeft = 0;
-    g.MouseStepRight = static_cast<uint8_t>((px - 400) / 2);
-    host_.MovePointerToCentre();
-  }
-  if (px < 400 && !ctx_.Held(isLeft)) {
-    g.MouseStepLeft = static_cast<uint8_t>((400 - px) / 2);
-    g.MouseStepRight = 0;
-    host_.MovePointerToCentre();
-  }
-  if (py > 300 && !ctx_.Held(isDown)) {
-    g.MouseStepUp = 0;
-    g.MouseStepDown = static_cast<uint8_t>((py - 300) / 2);
-    host_.MovePointerToCentre();
-  }
-  if (py < 300 && !ctx_.Held(isUp)) {
-    g.MouseStepUp = static_cast<uint8_t>((300 - py) / 2);
-    g.MouseStepDown = 0;
-    host_.MovePointerToCentre();
-  }
-}
-
 void TFrontEnd::DXDrawClick() {
-  if (IsMenuState(ctx_.Globals.GameState) && State.MouseOverItem) ExecuteMenuItem();
+  if (IsMenuState(ctx_.Play.GameState) && State.MouseOverItem) ExecuteMenuItem();
 }
 
-void TFrontEnd::DXDrawMouseDown(int button) {
-  if (button == 1) ctx_.Globals.MouseLeftDown = true;
-  if (button == 2) ctx_.Globals.MouseRightDown = true;
-}
+void TFrontEnd::DXDrawMouseDown(int button) { game_.MouseButtonDown(button); }
 
-void TFrontEnd::DXDrawMouseUp(int button) {
-  if (button == 1) ctx_.Globals.MouseLeftDown = false;
-  if (button == 2) ctx_.Globals.MouseRightDown = false;
-}
+void TFrontEnd::DXDrawMouseUp(int button) { game_.MouseButtonUp(button); }
 
 }  // namespace aerovell

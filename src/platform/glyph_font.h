@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,10 @@ class GlyphFont {
   int LineHeight() const { return line_height_; }
   const std::string& Family() const { return family_; }
   const Glyph& At(uint8_t code) const { return glyphs_[code]; }
+  // A glyph's coverage, `width` bytes a row.
+  std::span<const uint8_t> Mask(const Glyph& g) const {
+    return {masks_.data() + g.offset, static_cast<size_t>(g.width) * g.height};
+  }
 
   int Measure(std::string_view cp1251) const;
 

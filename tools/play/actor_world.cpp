@@ -15,8 +15,8 @@ TActorWorld::TActorWorld(std::span<const uint8_t> sound_library) {
   if (sound_library.empty()) waves.Items.LoadLibraryFile(std::string(AEROVELL_GAME_DIR) + "/sound/gamesound.dxw");
   else waves.Items.LoadFromBytes(sound_library);
   config.SoundOn = 1;
-  globals.Level = 1;
-  globals.ScrollSpeed = 1;
+  play.Level = 1;
+  play.ScrollSpeed = 1;
 }
 
 void TActorWorld::Frame(bool drawing) {
@@ -26,6 +26,7 @@ void TActorWorld::Frame(bool drawing) {
 }
 
 void TActorWorld::Redraw() {
+  sprites.PrepareSprites();
   draw.FillSurface(0);
   sprites.DrawSprites();
 }

@@ -8,10 +8,10 @@
 #include "engine/dx_sprite_engine.h"
 #include "engine/picture_collection.h"
 #include "engine/random.h"
-#include "game/play_context.h"
 #include "platform/fake/fake_platform.h"
 #include "settings/config.h"
 #include "sound/wave_collection.h"
+#include "state/play_context.h"
 
 namespace aerovell::play {
 
@@ -26,7 +26,7 @@ class TActorWorld {
 
   // One play frame: free the dead, move, clear, draw.
   void Frame(bool drawing = true);
-  // Only the drawing half: what the current positions look like.
+  // Only the picture: what the current positions look like (the units aim first).
   void Redraw();
 
   TSpriteEngine& Root() { return sprites.Engine(); }
@@ -41,8 +41,9 @@ class TActorWorld {
   TDXInput input{platform};
   TConfig config;
   TRandom random{20240611};
-  TGameGlobals globals;
-  TPlayContext ctx{globals, config, random, images.Items, waves.Items, input, sprites.Engine()};
+  TPlayState play;
+  TPointerInput pointer;
+  TPlayContext ctx{play, pointer, config, random, images.Items, waves.Items, input, sprites.Engine()};
 };
 
 }  // namespace aerovell::play

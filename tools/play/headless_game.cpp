@@ -13,11 +13,11 @@ THeadlessGame::THeadlessGame(const Options& options) : app_(platform_) {
   TFormOptions form_options;
   form_options.Seed = options.seed;
   form_options.ScoreHost = options.score_host;
-  form_ = std::make_unique<TmainForm>(app_, ConfigFile(options.config_path), form_options);
+  core_ = std::make_unique<TGameCore>(app_, window_, ConfigFile(options.config_path), form_options);
   // Without a service of its own a run sends nowhere, so the same seed and
   // input end the same way on every machine.
-  form_->HTTPClient1.SetOffline(!options.score_host);
-  form_->FormCreate();
+  core_->HTTPClient1.SetOffline(!options.score_host);
+  core_->FormCreate();
 }
 
 THeadlessGame::~THeadlessGame() = default;
@@ -101,7 +101,7 @@ void THeadlessGame::RunFrame(const std::vector<const TScriptEvent*>& events) {
   ++frame_;
   platform_.Advance(kFrameMs);
   for (const TScriptEvent* e : events) Apply(*e);
-  app_.ProcessEvents(*form_);
+  app_.ProcessEvents(*core_);
   app_.Tick();
 }
 

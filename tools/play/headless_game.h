@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
+#include "core/game_core.h"
+#include "engine/dx_form.h"
 #include "platform/fake/fake_platform.h"
 #include "play/input_script.h"
 
@@ -35,7 +36,7 @@ class THeadlessGame {
   bool Ended() const { return app_.Terminated(); }
   bool Failed() const { return app_.Failed(); }
 
-  TmainForm& Form() { return *form_; }
+  TGameCore& Core() { return *core_; }
   FakePlatform& Platform() { return platform_; }
 
   static constexpr uint32_t kFrameMs = 16;
@@ -47,7 +48,8 @@ class THeadlessGame {
 
   FakePlatform platform_;
   TApplication app_;
-  std::unique_ptr<TmainForm> form_;
+  TDXForm window_{platform_};  // nothing is shown: a bare form stands for the window
+  std::unique_ptr<TGameCore> core_;
   int frame_ = 0;
 };
 

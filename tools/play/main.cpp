@@ -171,7 +171,7 @@ int Play(int argc, char** argv) {
         std::fprintf(stderr, "aerovell-play: message: %s\n", shown[boxes].second.c_str());
     };
     report_boxes();
-    if (game.Form().StartupFailed()) Fail("the game could not start");
+    if (game.Core().StartupFailed()) Fail("the game could not start");
     size_t next = 0;
     std::vector<const TScriptEvent*> due;
     int frame = 1;
@@ -182,10 +182,10 @@ int Play(int argc, char** argv) {
       game.RunFrame(due);
       report_boxes();
       if (game.Failed()) Fail("frame " + std::to_string(frame) + " failed");
-      if (args.trace) std::puts(TraceLine(game.Form(), frame).c_str());
+      if (args.trace) std::puts(TraceLine(game.Core(), frame).c_str());
       if (auto it = args.shots.find(frame); it != args.shots.end())
         for (const std::string& path : it->second)
-          if (!tools::WritePng(game.Form().DXDraw.BackSurface(), path)) Fail("cannot write \"" + path + "\"");
+          if (!tools::WritePng(game.Core().DXDraw.BackSurface(), path)) Fail("cannot write \"" + path + "\"");
     }
     // The run is shorter than asked for: whoever measures or compares it must know.
     if (frame <= args.frames)

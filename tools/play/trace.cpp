@@ -73,16 +73,17 @@ std::string PictureKey(const TSprite& sprite) {
   return Cp1251ToUtf8(picture->Name());
 }
 
-std::string TraceLine(TmainForm& form, int frame) {
-  const TGameGlobals& g = form.Globals;
+std::string TraceLine(TGameCore& game, int frame) {
+  const TPlayState& g = game.Play;
   char buffer[512];
   std::string out;
   std::snprintf(buffer, sizeof buffer,
                 "{\"frame\":%d,\"state\":%u,\"level\":%u,\"score\":%u,\"lives\":%d,\"kills\":%u,\"message\":%d,"
                 "\"respawn\":%d,\"enemyDelay\":%u,\"bonusDelay\":%u,\"weaponTime\":%d,\"bombTime\":%d,"
                 "\"shieldTime\":%d,\"pickupTime\":%d,",
-                frame, g.GameState, g.Level, g.Score, g.Lives, g.LevelKills, g.MessageTimer, g.RespawnDelay,
-                g.EnemySpawnDelay, g.BonusSpawnDelay, g.WeaponTime, g.BombTime, g.ShieldTime, g.PickupTime);
+                frame, static_cast<unsigned>(g.GameState), g.Level, g.Score, g.Lives, g.LevelKills, g.MessageTimer,
+                g.RespawnDelay, g.EnemySpawnDelay, g.BonusSpawnDelay, g.WeaponTime, g.BombTime, g.ShieldTime,
+                g.PickupTime);
   out += buffer;
   if (const THeroSprite* hero = g.HeroSprite.get()) {
     std::snprintf(buffer, sizeof buffer,
@@ -95,7 +96,7 @@ std::string TraceLine(TmainForm& form, int frame) {
     out += "\"hero\":null,";
   }
   std::map<std::string, int> counts;
-  CountSprites(form.DXSpriteEngine1.Engine(), counts);
+  CountSprites(game.DXSpriteEngine1.Engine(), counts);
   out += "\"sprites\":{";
   bool first = true;
   for (const auto& [key, count] : counts) {
@@ -104,7 +105,7 @@ std::string TraceLine(TmainForm& form, int frame) {
     AppendJsonString(out, key);
     out += ':' + std::to_string(count);
   }
-  const Surface& surface = form.DXDraw.BackSurface();
+  const Surface& surface = game.DXDraw.BackSurface();
   const auto pixels = surface.Pixels();
   std::snprintf(buffer, sizeof buffer, "},\"crc\":%u}", Crc32(pixels.data(), pixels.size_bytes()));
   out += buffer;

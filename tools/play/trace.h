@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/main_form.h"
+#include "core/game_core.h"
 
 namespace aerovell::play {
 
@@ -14,7 +14,7 @@ uint32_t Crc32(const void* data, size_t size, uint32_t crc = 0);
 // One frame of the game as a JSON object on one line: the state, the counters
 // and timers, the player's aircraft, the live sprites counted by picture, and the
 // CRC-32 of the back surface as presented.
-std::string TraceLine(TmainForm& form, int frame);
+std::string TraceLine(TGameCore& game, int frame);
 
 // The key a sprite is counted under: its picture's name, or "#N" for the pictures
 // the game takes by position.

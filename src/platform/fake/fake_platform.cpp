@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "platform/sdl/ttf_rasterizer.h"
+#include "platform/fake/baked_fonts.h"
 
 namespace aerovell {
 
 FontRasterizer& SharedTestFonts() {
-  static TtfRasterizer fonts;
+  static BakedFontRasterizer fonts;
   return fonts;
 }
 

@@ -11,7 +11,8 @@ namespace aerovell {
 
 // A platform for tests: a virtual clock that only moves when the game waits,
 // events scripted at given times, and a record of everything the game did to the
-// machine. Fonts are the real rasteriser's, so rendered frames are real pixels.
+// machine. Fonts are the real rasteriser's, baked at build time, so rendered
+// frames are real pixels; it needs no SDL.
 class FakePlatform final : public Platform {
  public:
   struct ScriptedEvent {
@@ -117,7 +118,8 @@ class FakePlatform final : public Platform {
   FontRasterizer* fonts_;
 };
 
-// The rasteriser the fake uses when none is given: the real one, shared.
+// The rasteriser the fake uses when none is given: the game's faces as the real
+// rasteriser made them at build time (the pinned fallback face), shared.
 FontRasterizer& SharedTestFonts();
 
 }  // namespace aerovell

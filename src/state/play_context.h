@@ -6,9 +6,9 @@
 #include "engine/picture_collection.h"
 #include "engine/random.h"
 #include "engine/sprite.h"
-#include "game/game_state.h"
 #include "settings/config.h"
 #include "sound/wave_collection.h"
+#include "state/play_state.h"
 
 namespace aerovell {
 
@@ -16,7 +16,8 @@ namespace aerovell {
 // the main window: so a test can build an engine, a context and a few actors and
 // run frames without a window.
 struct TPlayContext {
-  TGameGlobals& Globals;
+  TPlayState& Play;
+  TPointerInput& Pointer;
   TConfig& Config;
   TRandom& Random;
   TPictureCollection& Images;

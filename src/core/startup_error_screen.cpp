@@ -1,4 +1,4 @@
-#include "app/startup_error_screen.h"
+#include "core/startup_error_screen.h"
 
 #include <string_view>
 #include <vector>
