@@ -24,6 +24,8 @@ class TReplayDriver {
   void Step();
   // Ticks played so far.
   uint32_t Tick() const { return cursor_.Tick(); }
+  // The move count of the tick Step plays next.
+  uint32_t NextLagCount() const { return cursor_.LagCount(); }
   const replay::TReplay& Replay() const { return replay_; }
 
   // How the game played again ended, as a replay's summary.
