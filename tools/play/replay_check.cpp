@@ -18,11 +18,13 @@ replay::TReplaySummary ReplayFinalResult(std::span<const uint8_t> bytes, const s
   const std::filesystem::path temp = pattern;
   struct Cleanup {
     std::filesystem::path path;
+    std::filesystem::path game_folder;
     ~Cleanup() {
       std::error_code ec;
       std::filesystem::remove_all(path, ec);
+      SetGameFolder(game_folder);
     }
-  } cleanup{temp};
+  } cleanup{temp, GameFolder()};
   SetGameFolder(game_dir);
   THeadlessGame::Options options;
   options.config_path = temp / "config.dat";
