@@ -50,7 +50,7 @@ Recorded RecordRun(uint32_t seed, const std::string& script, int frames, const s
     due.clear();
     while (next < events.size() && events[next].frame == frame) due.push_back(&events[next++]);
     game.RunFrame(due);
-    r.trace.push_back(WithoutFrame(play::TraceLine(game.Core(), frame)));
+    if (drawing) r.trace.push_back(WithoutFrame(play::TraceLine(game.Core(), frame)));
   }
   game.StopRecording();
   EXPECT_TRUE(game.FirstGame().has_value());

@@ -81,6 +81,7 @@ int Watch(aerovell::SdlPlatform& platform, const aerovell::replay::TReplay& repl
   TApplication application(seam);
   TmainForm form(application, ConfigFile(folder.ConfigPath()), options);
   form.HTTPClient1.SetOffline(true);
+  SeamOnCore(seam, form);
   form.FormCreate();
   if (form.StartupFailed()) return 1;
   TReplayDriver driver(application, form, seam, replay);
@@ -203,6 +204,7 @@ int main(int argc, char** argv) {
       TInputSeam seam(platform);
       TApplication application(seam);
       TmainForm form(application, ConfigFile(folders.ConfigPath()), options);
+      SeamOnCore(seam, form);
       form.FormCreate();
       TGameRecorder recorder(form, seam, kGameVersion);
       recorder.OnGameRecorded = [&](const replay::TReplay& game) { KeepReplay(game, folders, form.Config); };

@@ -29,7 +29,6 @@ TGameRecorder::TGameRecorder(TGameCore& core, TInputSeam& seam, std::string game
   };
   core_.OnPlayTick = [this](int lag) { Tick(lag); };
   seam_.OnInput = [this](const TInputEvent& e) { Input(e); };
-  seam_.InPlay = [this] { return IsPlayState(core_.Play.GameState); };
 }
 
 TGameRecorder::~TGameRecorder() {
@@ -44,7 +43,6 @@ TGameRecorder::~TGameRecorder() {
   core_.Game.OnBackToMenus = nullptr;
   core_.OnPlayTick = nullptr;
   seam_.OnInput = nullptr;
-  seam_.InPlay = nullptr;
 }
 
 replay::TStartState TGameRecorder::CaptureStartState(const TGameCore& core, const TInputSeam& seam) {

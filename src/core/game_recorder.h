@@ -54,6 +54,11 @@ class TGameRecorder {
   TGameState end_state_{};
 };
 
+// Tells the seam what it needs of the core running on it: whether a game is on.
+inline void SeamOnCore(TInputSeam& seam, const TGameCore& core) {
+  seam.InPlay = [&core] { return IsPlayState(core.Play.GameState); };
+}
+
 // A new game takes these over from the start state of a replay, before it starts.
 void ApplyStartState(TGameCore& core, TInputSeam& seam, const replay::TStartState& start);
 void ApplySettings(TConfig& config, const replay::TPlaySettings& settings);

@@ -31,7 +31,9 @@ JoystickReading ReadingOf(int x, int y, uint32_t buttons) {
 }  // namespace
 
 TInputSeam::TInputSeam(Platform& machine) : machine_(machine) {
-  held_.focused = machine_.IsForeground();
+  // As the application, the game starts as the active one (there is no window
+  // to ask yet) until the desktop says otherwise.
+  held_.focused = true;
   fed_.reserve(64);
 }
 

@@ -24,6 +24,7 @@ class TInputSeam : public Platform {
   // Hears each input event as the game gets it (the recorder).
   std::function<void(const replay::TInputEvent&)> OnInput;
   // Whether a game is on the field: a pad's buttons stand for other keys there.
+  // Whoever makes the core on the seam tells it (see SeamOnCore).
   std::function<bool()> InPlay;
 
   const replay::TInputState& Held() const { return held_; }

@@ -17,6 +17,7 @@ THeadlessGame::THeadlessGame(const Options& options) : app_(seam_) {
   // Without a service of its own a run sends nowhere, so the same seed and
   // input end the same way on every machine.
   core_->HTTPClient1.SetOffline(!options.score_host);
+  SeamOnCore(seam_, *core_);
   core_->FormCreate();
   if (options.record) {
     recorder_ = std::make_unique<TGameRecorder>(*core_, seam_, kGameVersion);
