@@ -1,9 +1,19 @@
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <exception>
+#include <fstream>
+#include <iterator>
 #include <string_view>
 
 #include "app/main_form.h"
+#include "core/game_recorder.h"
+#include "core/input_seam.h"
+#include "core/replay_driver.h"
+#include "core/replay_folder.h"
+#include "core/rules_version.h"
 #include "app/window_icon.h"
 #include "platform/game_path.h"
 #include "platform/sdl/sdl_platform.h"
@@ -20,21 +30,128 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: aerovell [--help] [--version]\n"
-    "Plays Aerovell. Started from its build folder it keeps config.dat there; installed,\n"
-    "in $XDG_DATA_HOME/aerovell (~/.local/share/aerovell). AEROVELL_SCORE_HOST=host:port\n"
-    "names another score service.\n"
-    "  -h, --help  this text\n"
-    "  --version   the game's version\n";
+    "usage: aerovell [--help] [--version] [--replay FILE]\n"
+    "Plays Aerovell. Started from its build folder it keeps config.dat and the replays of\n"
+    "its games (replays/) there; installed, in $XDG_DATA_HOME/aerovell\n"
+    "(~/.local/share/aerovell). AEROVELL_SCORE_HOST=host:port names another score service.\n"
+    "  -h, --help     this text\n"
+    "  --version      the game's version\n"
+    "  --replay FILE  watch a replay's game: Esc leaves, P pauses, F plays at double speed\n";
+
+constexpr uint16_t kVkF = 0x46;
+constexpr uint16_t kVkP = 0x50;
+
+// A replay file's bytes, read no further than the largest replay.
+std::vector<uint8_t> ReadReplayFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read \"" + path + "\"");
+  std::vector<uint8_t> bytes(aerovell::replay::kMaxFileSize + 1);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+// A settings file of the watched game's own, with the watcher's window mode.
+class WatchFolder {
+ public:
+  explicit WatchFolder(const std::filesystem::path& player_config) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "aerovell-watch-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    path_ = pattern;
+    std::error_code ec;
+    std::filesystem::copy_file(player_config, ConfigPath(), ec);
+  }
+  ~WatchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  std::filesystem::path ConfigPath() const { return path_ / "config.dat"; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Plays the replay in the window as it was played: Esc or the close box
+// leaves, P pauses, F switches double speed. The game hears none of these.
+int Watch(aerovell::SdlPlatform& platform, const aerovell::replay::TReplay& replay,
+          const aerovell::GameFolders& folders, aerovell::TFormOptions options) {
+  using namespace aerovell;
+  WatchFolder folder(folders.ConfigPath());
+  TInputSeam seam(platform);
+  TApplication application(seam);
+  TmainForm form(application, ConfigFile(folder.ConfigPath()), options);
+  form.HTTPClient1.SetOffline(true);
+  SeamOnCore(seam, form);
+  form.FormCreate();
+  if (form.StartupFailed()) return 1;
+  TReplayDriver driver(application, form, seam, replay);
+  driver.Start();
+  bool paused = false;
+  int speed = 1;
+  uint32_t due = platform.TicksMs();
+  for (;;) {
+    Event e;
+    const uint32_t now = platform.TicksMs();
+    const int wait = driver.Done() || paused ? 100 : std::max(0, static_cast<int>(due - now));
+    if (platform.WaitEvent(e, wait)) {
+      if (e.type == EventType::kTerminate || e.type == EventType::kCloseRequest) break;
+      if (e.type == EventType::kKeyDown && !e.repeat) {
+        if (e.key == vk::kEscape) break;
+        if (e.key == kVkP) paused = !paused, due = platform.TicksMs();
+        if (e.key == kVkF) speed = speed == 1 ? 2 : 1;
+      }
+      continue;
+    }
+    if (paused || driver.Done() || static_cast<int>(platform.TicksMs() - due) < 0) continue;
+    // At double speed two ticks share a frame and only the second is drawn.
+    for (int i = 0; i < speed && !driver.Done(); ++i) {
+      form.Game.Drawing = i + 1 == speed;
+      due += driver.NextLagCount() * kReplayTickMs / static_cast<uint32_t>(speed);
+      driver.Step();
+    }
+    form.Game.Drawing = true;
+    if (application.Failed()) return 1;
+  }
+  return 0;
+}
+
+// Keeps each game the player plays in the replay folder; a failure to write
+// is told on standard error and changes nothing of the game.
+void KeepReplay(const aerovell::replay::TReplay& replay, const aerovell::GameFolders& folders,
+                const aerovell::TConfig& config) {
+  using namespace aerovell;
+  std::array<uint16_t, kHighScoreCount> table{};
+  for (int i = 0; i < kHighScoreCount; ++i) table[static_cast<size_t>(i)] = config.HighScores[i].Score;
+  try {
+    StoreReplay(folders.user / "replays", replay, table, std::time(nullptr));
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "aerovell: the replay of this game is not kept: %s\n", error.what());
+  }
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace aerovell;
-  // The game itself takes nothing from its command line; these two only
-  // answer the question and end.
+  // The game itself takes nothing from its command line but a replay to watch;
+  // these two only answer the question and end.
+  std::optional<replay::TReplay> watched;
+  std::string replay_error;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (arg == "--replay") {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "aerovell: --replay needs a file\n%s", kUsage);
+        return 1;
+      }
+      const std::string path = argv[++i];
+      try {
+        watched = replay::DecodeReplay(ReadReplayFile(path), kRulesVersion);
+      } catch (const std::exception& error) {
+        replay_error = path + ": " + error.what();
+      }
+      continue;
+    }
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
@@ -43,7 +160,10 @@ int main(int argc, char** argv) {
       std::printf("Aerovell %s\n", AEROVELL_VERSION);
       return 0;
     }
+    std::fprintf(stderr, "aerovell: unknown argument \"%.200s\"\n%s", argv[i], kUsage);
+    return 1;
   }
+
 
   TFormOptions options;
   options.ReportStates = std::getenv("AEROVELL_REPORT_STATES") != nullptr;
@@ -72,12 +192,22 @@ int main(int argc, char** argv) {
     SdlPlatform platform(TmainForm::kCaption);
     const WindowIconPixels icon = WindowIcon();
     platform.SetWindowIcon(icon.argb, icon.size);
+    if (!replay_error.empty()) {
+      // Refused before the game starts: said in a box and on standard error.
+      platform.MessageBox(TmainForm::kCaption, replay_error);
+      return 1;
+    }
+    if (watched) return Watch(platform, *watched, folders, options);
     bool launch_companions = false;
     bool failed = false;
     {
-      TApplication application(platform);
+      TInputSeam seam(platform);
+      TApplication application(seam);
       TmainForm form(application, ConfigFile(folders.ConfigPath()), options);
+      SeamOnCore(seam, form);
       form.FormCreate();
+      TGameRecorder recorder(form, seam, kGameVersion);
+      recorder.OnGameRecorded = [&](const replay::TReplay& game) { KeepReplay(game, folders, form.Config); };
       application.Run(form);
       // A signal ends the game quietly: no question, no companion launches.
       launch_companions = !application.TerminatedBySignal() && !application.Failed();

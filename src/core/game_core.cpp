@@ -63,6 +63,7 @@ TGameCore::TGameCore(TApplication& application, TDXForm& window, ConfigFile conf
   DXTimer2.SetEnabled(false);
   DXTimer2.OnTimer = [this](TCustomDXTimer&, int lag) {
     DXTimer2Timer(lag);
+    if (OnPlayTick) OnPlayTick(lag);
     ReportState();
   };
   DXTimer2.OnActivate = [this](TCustomDXTimer&) { DXTimer2Activate(); };

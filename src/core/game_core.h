@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -75,6 +76,9 @@ class TGameCore : public EventSink, public TGameHost {
   TPlayContext Context;
   TGameSession Game;
   TFrontEnd Menus;
+
+  // Told after each tick of the play timer with its move count: the recorder's beat.
+  std::function<void(int lag_count)> OnPlayTick;
 
   // Start-up: the sounds, the seed, the settings, the display, the main menu.
   void FormCreate();

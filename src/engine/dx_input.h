@@ -66,6 +66,13 @@ class TDXInput {
   TJoystick Joystick;
 
   const TDXInputStates& States() const { return states_; }
+  // What the last poll found held, which the transition rule compares with.
+  const TDXInputStates& Polled() const { return previous_; }
+  // Both as a game played again starts from them.
+  void Restore(const TDXInputStates& states, const TDXInputStates& polled) {
+    states_ = states;
+    previous_ = polled;
+  }
   void Update();
 
  private:

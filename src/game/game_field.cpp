@@ -47,6 +47,7 @@ TGameSession::TGameSession(TPlayContext& context, TMenuCursor& cursor, TGameHost
       painter_(display, sprites, context, cursor) {}
 
 void TGameSession::StartGame() {
+  if (OnGameStart) OnGameStart();
   menu_timer_.SetEnabled(false);
   play_timer_.SetEnabled(true);
   ctx_.Play.GameState = gsPlaying;
@@ -54,6 +55,7 @@ void TGameSession::StartGame() {
 }
 
 void TGameSession::BackToMenus() {
+  if (OnBackToMenus) OnBackToMenus();
   ctx_.Play.GameState = gsMenu;
   ctx_.Sprites.ClearChildren();
   play_timer_.SetEnabled(false);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "engine/dx_draw.h"
 #include "engine/dx_sprite_engine.h"
 #include "engine/dx_timer.h"
@@ -18,6 +20,13 @@ class TGameSession {
  public:
   // The record being added to the table: the typed name and the score.
   HighScoreEntry NewEntry;
+  // Told as a game starts, before anything of it is made, and as a game goes
+  // back to the menus: the recorder's moments.
+  std::function<void()> OnGameStart;
+  std::function<void()> OnBackToMenus;
+  // Off, a play frame changes the game but draws nothing: a replay checked or
+  // measured needs no pictures.
+  bool Drawing = true;
 
   TGameSession(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
                TDXInput& input, THTTPClient& http, TDXTimer& menu_timer, TDXTimer& play_timer);

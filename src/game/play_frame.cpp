@@ -15,10 +15,10 @@ void TGameSession::DXTimer2Timer(int lag_count) {
   if (ctx_.Play.GameState == gsHeroDown) AdvanceHeroDown(lag_count);
   sprites_.PrepareSprites();
   // The picture shows the field and the bonus seconds before they count down.
-  painter_.PaintField();
+  if (Drawing) painter_.PaintField();
   CountDownBonuses();
   StepStateTexts();
-  painter_.Present();
+  if (Drawing) painter_.Present();
 }
 
 // Tested in every state: only play and the lost-life interval let enemies die.
@@ -130,7 +130,7 @@ void TGameSession::StepStateTexts() {
   TPlayState& g = ctx_.Play;
   if (g.GameState == gsLevelIntro) {
     g.MessageTimer -= kPlayInterval;
-    painter_.PaintStateText(TStateText::LevelCaption);
+    if (Drawing) painter_.PaintStateText(TStateText::LevelCaption);
     if (g.MessageTimer <= 0) {
       g.GameState = gsPlaying;
       ShowHero();
@@ -140,22 +140,22 @@ void TGameSession::StepStateTexts() {
   }
   if (g.GameState == gsGameOver) {
     g.MessageTimer -= kPlayInterval;
-    painter_.PaintStateText(TStateText::GameOverCaption);
+    if (Drawing) painter_.PaintStateText(TStateText::GameOverCaption);
     if (g.MessageTimer <= 0) EndCaption();
   }
   if (g.GameState == gsNameEntry) {
     ++cursor_.BlinkCounter;
-    painter_.PaintStateText(TStateText::NameEntry);
+    if (Drawing) painter_.PaintStateText(TStateText::NameEntry);
   }
-  if (g.GameState == gsSubmitQuestion) painter_.PaintStateText(TStateText::SubmitQuestion);
-  if (g.GameState == gsSubmitting) painter_.PaintStateText(TStateText::PleaseWait);
+  if (g.GameState == gsSubmitQuestion && Drawing) painter_.PaintStateText(TStateText::SubmitQuestion);
+  if (g.GameState == gsSubmitting && Drawing) painter_.PaintStateText(TStateText::PleaseWait);
   if (g.GameState == gsSubmitFailed) {
-    painter_.PaintStateText(TStateText::CannotConnect);
+    if (Drawing) painter_.PaintStateText(TStateText::CannotConnect);
     g.MessageTimer -= kPlayInterval;
     if (g.MessageTimer <= 0) g.GameState = gsSubmitQuestion;
   }
-  if (g.GameState == gsExitConfirm) painter_.PaintStateText(TStateText::ExitQuestion);
-  if (g.GameState == gsPaused) painter_.PaintStateText(TStateText::Paused);
+  if (g.GameState == gsExitConfirm && Drawing) painter_.PaintStateText(TStateText::ExitQuestion);
+  if (g.GameState == gsPaused && Drawing) painter_.PaintStateText(TStateText::Paused);
 }
 
 // The game-over caption has run out: into the table, or back to the menus.

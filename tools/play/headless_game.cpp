@@ -6,7 +6,7 @@
 
 namespace aerovell::play {
 
-THeadlessGame::THeadlessGame(const Options& options) : app_(platform_) {
+THeadlessGame::THeadlessGame(const Options& options) : app_(seam_) {
   platform_.audio_available = false;
   // Nobody sees a box here: each message goes to the player's standard error.
   app_.OnException = [](const std::exception& error) { std::fprintf(stderr, "aerovell-play: %s\n", error.what()); };
@@ -17,10 +17,35 @@ THeadlessGame::THeadlessGame(const Options& options) : app_(platform_) {
   // Without a service of its own a run sends nowhere, so the same seed and
   // input end the same way on every machine.
   core_->HTTPClient1.SetOffline(!options.score_host);
+  SeamOnCore(seam_, *core_);
   core_->FormCreate();
+  if (options.record) {
+    recorder_ = std::make_unique<TGameRecorder>(*core_, seam_, kGameVersion);
+    core_->Game.OnGameStart = [this, start = core_->Game.OnGameStart] {
+      if (first_game_frame_ == 0) first_game_frame_ = frame_;
+      start();
+    };
+    recorder_->OnGameRecorded = [this](const replay::TReplay& replay) {
+      if (!first_game_) first_game_ = replay;
+    };
+  }
 }
 
-THeadlessGame::~THeadlessGame() = default;
+THeadlessGame::~THeadlessGame() {
+  // The recorder keeps a game still on as it stands; it goes before the core.
+  recorder_.reset();
+  driver_.reset();
+}
+
+void THeadlessGame::StartReplay(const replay::TReplay& replay) {
+  driver_ = std::make_unique<TReplayDriver>(app_, *core_, seam_, replay);
+  driver_->Start();
+}
+
+void THeadlessGame::ReplayFrame() {
+  ++frame_;
+  driver_->Step();
+}
 
 uint8_t THeadlessGame::HeldModifiers() const {
   uint8_t mods = 0;

@@ -1,6 +1,7 @@
 // aerovell-play: plays the real game headless, from its start at the main menu.
 //   aerovell-play [--seed N] [--frames F] [--input FILE] [--dir DIR] [--trace]
-//                 [--shot K:FILE.png]... [--score-host HOST:PORT] [--help]
+//                 [--shot K:FILE.png]... [--score-host HOST:PORT] [--record FILE]
+//                 [--replay FILE] [--help]
 #include <unistd.h>
 
 #include <charconv>
@@ -14,7 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "core/rules_version.h"
 #include "play/headless_game.h"
+#include "replay/replay.h"
+#include "settings/atomic_file.h"
 #include "play/trace.h"
 #include "png/png_writer.h"
 
@@ -29,7 +33,8 @@ using namespace aerovell::play;
 
 constexpr const char* kUsage =
     "usage: aerovell-play [--seed N] [--frames F] [--input FILE] [--dir DIR] [--trace]\n"
-    "                     [--shot K:FILE.png]... [--score-host HOST:PORT] [--help]\n"
+    "                     [--shot K:FILE.png]... [--score-host HOST:PORT] [--record FILE]\n"
+    "                     [--replay FILE] [--help]\n"
     "  --seed N                seed of the random generator (default: the clock)\n"
     "  --frames F              frames to play (default 600); fewer when the game quits\n"
     "  --input FILE            events to apply, one per line: FRAME EVENT ARGS\n"
@@ -37,6 +42,9 @@ constexpr const char* kUsage =
     "  --trace                 one JSON line per frame on standard output\n"
     "  --shot K:FILE.png       write frame K as a PNG (FILE relative to where the tool was started)\n"
     "  --score-host HOST:PORT  the score service records are sent to (default: none, a send fails at once)\n"
+    "  --record FILE           keep the run's first game as a replay in FILE (its start frame on standard error)\n"
+    "  --replay FILE           play a replay's game from its start instead (frames are its ticks; --trace\n"
+    "                          and --shot count them from 1; --seed, --frames and --input do not apply)\n"
     "  -h, --help              this text\n";
 
 struct Arguments {
@@ -48,6 +56,8 @@ struct Arguments {
   bool trace = false;
   std::map<int, std::vector<std::string>> shots;
   std::optional<std::string> score_host;
+  std::string record;
+  std::string replay;
 };
 
 // Ends the run with status 1 and the message, once everything made so far
@@ -96,6 +106,10 @@ Arguments Parse(int argc, char** argv) {
       a.shots[static_cast<int>(Number(shot.substr(0, colon), "shot frame", 1, 100'000'000))].push_back(file.string());
     } else if (arg == "--score-host") {
       a.score_host = value();
+    } else if (arg == "--record") {
+      a.record = std::filesystem::absolute(value()).string();
+    } else if (arg == "--replay") {
+      a.replay = std::filesystem::absolute(value()).string();
     } else {
       Fail("unknown argument \"" + arg + "\"\n" + kUsage);
     }
@@ -144,11 +158,23 @@ int Play(int argc, char** argv) {
       Fail(args.input + ": " + error.what());
     }
   }
+  if (!args.replay.empty() && (!args.input.empty() || !args.record.empty()))
+    Fail("--replay plays a recorded game: it takes no --input or --record");
+  std::optional<replay::TReplay> replayed;
+  if (!args.replay.empty()) {
+    const std::string bytes = ReadText(args.replay);
+    try {
+      replayed = replay::DecodeReplay({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, kRulesVersion);
+    } catch (const replay::EReplayError& error) {
+      Fail(args.replay + ": " + error.what());
+    }
+  }
   std::optional<TempFolder> temp;
   std::filesystem::path game_dir;
   THeadlessGame::Options options;
   options.seed = args.seed;
   options.score_host = args.score_host;
+  options.record = !args.record.empty();
   std::error_code ec;
   if (!args.dir.empty()) {
     game_dir = std::filesystem::absolute(args.dir, ec);
@@ -172,6 +198,28 @@ int Play(int argc, char** argv) {
     };
     report_boxes();
     if (game.Core().StartupFailed()) Fail("the game could not start");
+    auto after_frame = [&](int frame) {
+      report_boxes();
+      if (game.Failed()) Fail("frame " + std::to_string(frame) + " failed");
+      if (args.trace) std::puts(TraceLine(game.Core(), frame).c_str());
+      if (auto it = args.shots.find(frame); it != args.shots.end())
+        for (const std::string& path : it->second)
+          if (!tools::WritePng(game.Core().DXDraw.BackSurface(), path)) Fail("cannot write \"" + path + "\"");
+    };
+    if (replayed) {
+      game.StartReplay(*replayed);
+      while (!game.ReplayDone()) {
+        game.ReplayFrame();
+        after_frame(game.Frame());
+      }
+      const replay::TReplaySummary result = game.ReplayResult();
+      std::fprintf(stderr, "aerovell-play: replayed %d ticks of %u: score %u, level %u, lives %d, state %u\n",
+                   game.Frame(), replayed->tick_count, result.score, result.level, result.lives, result.end_state);
+      if (static_cast<uint32_t>(game.Frame()) != replayed->tick_count || result.score != replayed->summary.score)
+        Fail("the game played again ended otherwise than recorded (score " +
+             std::to_string(replayed->summary.score) + ")");
+      return 0;
+    }
     size_t next = 0;
     std::vector<const TScriptEvent*> due;
     int frame = 1;
@@ -180,16 +228,20 @@ int Play(int argc, char** argv) {
       while (next < script.size() && script[next].frame < frame) ++next;  // none are skipped: frames start at 1
       while (next < script.size() && script[next].frame == frame) due.push_back(&script[next++]);
       game.RunFrame(due);
-      report_boxes();
-      if (game.Failed()) Fail("frame " + std::to_string(frame) + " failed");
-      if (args.trace) std::puts(TraceLine(game.Core(), frame).c_str());
-      if (auto it = args.shots.find(frame); it != args.shots.end())
-        for (const std::string& path : it->second)
-          if (!tools::WritePng(game.Core().DXDraw.BackSurface(), path)) Fail("cannot write \"" + path + "\"");
+      after_frame(frame);
     }
     // The run is shorter than asked for: whoever measures or compares it must know.
     if (frame <= args.frames)
       std::fprintf(stderr, "aerovell-play: the game quit after frame %d of %d\n", frame - 1, args.frames);
+    if (!args.record.empty()) {
+      game.StopRecording();
+      if (!game.FirstGame()) Fail("no game was started to record");
+      const replay::TReplay& first = *game.FirstGame();
+      WriteFileAtomically(args.record, replay::EncodeReplay(first));
+      // Tick K of the replay is frame START + K of this run.
+      std::fprintf(stderr, "aerovell-play: recorded the game started in frame %d: %u ticks, score %u\n",
+                   game.FirstGameFrame(), first.tick_count, first.summary.score);
+    }
   } catch (const EPlayFailure&) {
     throw;
   } catch (const std::exception& error) {
