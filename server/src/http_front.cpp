@@ -22,9 +22,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Every route serves GET without a body today; the replay upload will name
-// its own route here.
-RouteRules RulesFor(std::string_view /*target*/) { return {}; }
+// Every route serves GET without a body but the replay upload, a POST of at
+// most the largest replay.
+RouteRules RulesFor(std::string_view target) {
+  if (ReadTarget(target).kind == QueryKind::kReplay) return {"POST", kMaxReplayBytes};
+  return {};
+}
 
 std::string LogTime() {
   const auto now = std::chrono::system_clock::now();
@@ -118,9 +121,11 @@ struct ConnectionState {
   bool answered = false;
   std::string client;
   Clock::time_point start;
+  std::string body;  // of a POST, bounded by its route's largest
 
   void NewRequest(const char* uri) {
     target = uri;
+    body.clear();
     head_seen = false;
     answered = false;
     client = held->address;
@@ -181,7 +186,7 @@ struct HttpFront::Callbacks {
   }
 
   static MHD_Result Access(void* cls, MHD_Connection* connection, const char*, const char* method, const char* version,
-                           const char*, size_t* upload_size, void** request_context) {
+                           const char* upload_data, size_t* upload_size, void** request_context) {
     HttpFront& front = Front(cls);
     auto* state = static_cast<ConnectionState*>(*request_context);
     if (!state) return MHD_NO;  // a connection refused at its start: dropped
@@ -190,7 +195,10 @@ struct HttpFront::Callbacks {
       // anything is done for it.
       state->head_seen = true;
       state->start = Clock::now();
-      front.table_.HeadArrived(state->held);
+      const RouteRules route = RulesFor(state->target);
+      // A body must be in within the head's time too, so the clock of a
+      // request that takes one runs on until its body is through.
+      if (route.max_body == 0) front.table_.HeadArrived(state->held);
       RequestHead head;
       head.method = method;
       head.target = state->target;
@@ -199,7 +207,7 @@ struct HttpFront::Callbacks {
       const auto* size = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
       head.wire_bytes = size ? size->header_size : 0;
       const QueryKind kind = ReadTarget(state->target).kind;
-      if (auto refusal = CheckHead(head, RulesFor(state->target), front.settings_.head)) {
+      if (auto refusal = CheckHead(head, route, front.settings_.head)) {
         // Answered before any body is read; the library then closes the
         // connection, so nothing after this head is taken as a request.
         return Answer(front, connection, *state, Refusal(kind, refusal->status, refusal->reason), true);
@@ -213,11 +221,23 @@ struct HttpFront::Callbacks {
       }
       return MHD_YES;  // the answer comes with the next call, once the (empty) body is through
     }
-    if (*upload_size != 0) return MHD_NO;  // no route takes a body yet: CheckHead refused every one
+    if (*upload_size != 0) {
+      // CheckHead let a body through only for a route that takes one, and no
+      // larger than its Content-Length, which bounds it; this is the last guard.
+      const RouteRules route = RulesFor(state->target);
+      if (state->body.size() + *upload_size > route.max_body) return MHD_NO;
+      state->body.append(upload_data, *upload_size);
+      *upload_size = 0;
+      return MHD_YES;
+    }
+    if (RulesFor(state->target).max_body != 0) front.table_.HeadArrived(state->held);
     const auto wall = std::chrono::system_clock::now();
     Reply reply =
         front.service_.Handle(state->target, state->client, Clock::now(),
-                              std::chrono::duration_cast<std::chrono::seconds>(wall.time_since_epoch()).count());
+                              std::chrono::duration_cast<std::chrono::seconds>(wall.time_since_epoch()).count(),
+                              state->body);
+    state->body.clear();
+    state->body.shrink_to_fit();
     const bool last = state->requests + 1 >= front.settings_.connections.requests_per_connection;
     return Answer(front, connection, *state, std::move(reply), last);
   }
@@ -233,7 +253,11 @@ struct HttpFront::Callbacks {
     if (reply.kind == QueryKind::kTable && reply.status == 200)
       MHD_add_response_header(response, "Content-Security-Policy",
                               "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'");
-    if (reply.status == 405) MHD_add_response_header(response, "Allow", "GET");
+    if (reply.status == 405)
+      MHD_add_response_header(response, "Allow", std::string(RulesFor(state.target).method).c_str());
+    if (!reply.download_name.empty())
+      MHD_add_response_header(response, "Content-Disposition",
+                              ("attachment; filename=\"" + reply.download_name + "\"").c_str());
     if (close) MHD_add_response_header(response, "Connection", "close");
     const MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned>(reply.status), response);
     MHD_destroy_response(response);

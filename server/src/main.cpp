@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <cstdio>
 #include <exception>
 #include <string_view>
@@ -16,6 +19,7 @@
 #include "http_front.h"
 #include "options.h"
 #include "query.h"
+#include "replay_verifier.h"
 #include "service.h"
 #include "store_backend.h"
 
@@ -62,6 +66,22 @@ int Serve(const Options& options, const sigset_t& signals) {
                                   std::min(static_cast<size_t>(threads), kMostConnections));
   aerovell::scores::ScoreStore& store = stores.Store();
   aerovell::scores::ScoreService service(store, stores.Values(), stores.Rates());
+  std::optional<aerovell::scores::ReplayVerifier> verifier;
+  if (options.replay_workers > 0) {
+    aerovell::scores::VerifierSettings check;
+    std::error_code ec;
+    check.program = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    check.game_dir = options.game_data.empty() ? std::string(AEROVELL_GAME_DIR) : options.game_data;
+    check.workers = options.replay_workers;
+    check.cpu_ms = options.replay_cpu_ms;
+    if (ec) {
+      std::fprintf(stderr, "aerovell-scores: cannot find its own program (%s): replays are not checked\n",
+                   ec.message().c_str());
+    } else {
+      verifier.emplace(check);
+      service.SetReplayChecker(&*verifier);
+    }
+  }
 
   aerovell::scores::FrontSettings settings;
   settings.threads = threads;
@@ -111,6 +131,9 @@ int Serve(const Options& options, const sigset_t& signals) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The child that plays one replay again for the service.
+  if (argc == 4 && std::string_view(argv[1]) == "--check-replay")
+    return aerovell::scores::CheckReplayProcess(argv[2], std::atoi(argv[3]));
   for (int i = 1; i < argc; ++i) {
     if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
       std::fputs(aerovell::scores::kUsage, stdout);

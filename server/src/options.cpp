@@ -58,7 +58,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
                                              "--max-per-minute",   "--max-versions-per-minute",
                                              "--clients-followed", "--max-connections",
                                              "--max-per-address",  "--trust-proxy",
-                                             "--threads"};
+                                             "--threads",          "--game-data",
+                                             "--replay-workers",   "--replay-cpu-ms"};
     if (std::find(std::begin(kWithValue), std::end(kWithValue), name) == std::end(kWithValue)) {
       error = "unknown argument " + name;
       return std::nullopt;
@@ -88,6 +89,13 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       const auto address = NormalAddress(value);
       ok = address.has_value();
       if (ok) options.trusted_proxies.push_back(*address);
+    } else if (name == "--game-data") {
+      ok = !value.empty();
+      options.game_data = value;
+    } else if (name == "--replay-workers") {
+      ok = ReadNumber<size_t>(value, 0, 64, options.replay_workers);
+    } else if (name == "--replay-cpu-ms") {
+      ok = ReadNumber(value, 1, 3600000, options.replay_cpu_ms);
     } else {
       ok = ReadNumber(value, 1, 256, options.threads);
     }

@@ -20,6 +20,11 @@ struct Options {
   std::vector<std::string> trusted_proxies;  // normal addresses
   int threads = 0;  // 0: 4 with an SQLite file, 16 with PostgreSQL (loops there wait on the server)
   bool quiet = false;  // no line per request (the summaries of closed connections stay)
+  // The game's data, which the game core needs to play replays again (empty:
+  // the one this service was built beside).
+  std::string game_data;
+  size_t replay_workers = 2;    // replays played at once (0: none checked, 503)
+  int replay_cpu_ms = 5000;     // CPU time of one replay
   // --copy-records FROM TO: copy the records and end, serving nothing.
   std::optional<std::pair<std::string, std::string>> copy_records;
 };
@@ -28,7 +33,8 @@ inline constexpr const char* kUsage =
     "usage: aerovell-scores [--listen HOST:PORT] [--db FILE|CONNINFO] [--max-per-minute N]\n"
     "                       [--max-versions-per-minute N] [--clients-followed N]\n"
     "                       [--max-connections N] [--max-per-address N] [--trust-proxy ADDR]...\n"
-    "                       [--threads N] [--quiet] [--help]\n"
+    "                       [--threads N] [--game-data DIR] [--replay-workers N]\n"
+    "                       [--replay-cpu-ms N] [--quiet] [--help]\n"
     "       aerovell-scores --copy-records FROM TO\n"
     "  --listen                   address to serve on (default 127.0.0.1:8642; port 0 takes a free\n"
     "                             one; IPv6 as [::1]:8642)\n"
@@ -48,6 +54,11 @@ inline constexpr const char* kUsage =
     "                             more than once; off by default)\n"
     "  --threads                  event loops serving the connections (default 4 with a file,\n"
     "                             16 with PostgreSQL, where each waits on the server in turn)\n"
+    "  --game-data                the game's folder (with data/), to play replays again (default:\n"
+    "                             the one built beside the service)\n"
+    "  --replay-workers           replays played again at once, each in a process of its own\n"
+    "                             (default 2; 0: replays are not checked)\n"
+    "  --replay-cpu-ms            CPU time one replay may take, in milliseconds (default 5000)\n"
     "  --quiet                    no log line per request\n"
     "  --copy-records FROM TO     copy every record from one database (file or PostgreSQL) into\n"
     "                             another whose table is empty, keeping ids and order, and end\n"

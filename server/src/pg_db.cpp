@@ -67,6 +67,7 @@ std::string DescribePostgresTarget(const std::string& target) {
 PgResult::PgResult(pg_result* result) : result_(result) {}
 void PgResult::Clearer::operator()(pg_result* r) const { PQclear(r); }
 int PgResult::Rows() const { return result_ ? PQntuples(result_.get()) : 0; }
+int PgResult::Columns() const { return result_ ? PQnfields(result_.get()) : 0; }
 bool PgResult::Null(int row, int column) const { return PQgetisnull(result_.get(), row, column) != 0; }
 std::string PgResult::Text(int row, int column) const {
   return std::string(PQgetvalue(result_.get(), row, column),

@@ -42,6 +42,7 @@ class PgResult {
   PgResult() = default;
   explicit PgResult(pg_result* result);
   int Rows() const;
+  int Columns() const;
   bool Null(int row, int column) const;
   std::string Text(int row, int column) const;
   int64_t Integer(int row, int column) const;

@@ -45,6 +45,13 @@ constexpr std::array<const char*, kPgSchemaVersion> kMigrations = {
     "  seen bigint NOT NULL,"
     "  PRIMARY KEY (what, client, minute));"
     "CREATE INDEX rate_counts_by_minute ON rate_counts(minute, what, seen);",
+    // Version 2: the value a record was paid with ties the game's replay to
+    // it; a record whose replay played again to its score is verified, and
+    // keeps the replay for anyone to watch.
+    "ALTER TABLE scores ADD COLUMN p text, ADD COLUMN verified boolean NOT NULL DEFAULT false,"
+    "  ADD COLUMN replay bytea;"
+    "CREATE UNIQUE INDEX scores_by_value ON scores(p) WHERE p IS NOT NULL;"
+    "CREATE INDEX scores_verified_by_rank ON scores(score DESC, id) WHERE verified;",
 };
 
 // Held while the schema is read and written, so instances starting together
@@ -57,8 +64,8 @@ const std::vector<PgStatement> kStatements = {
     // finds it gone.
     {"add",
      "WITH spent AS (DELETE FROM echo_values WHERE p = $1 AND issued > $2::bigint RETURNING p) "
-     "INSERT INTO scores(name, country, score, created) "
-     "SELECT $3::text, $4::text, $5::integer, $6::bigint FROM spent RETURNING id"},
+     "INSERT INTO scores(name, country, score, created, p) "
+     "SELECT $3::text, $4::text, $5::integer, $6::bigint, p FROM spent RETURNING id"},
     // A client's own oldest values go when it holds too many.
     {"issue",
      "WITH added AS (INSERT INTO echo_values(p, client, issued) VALUES ($1, $2, $3::bigint) "
@@ -72,9 +79,20 @@ const std::vector<PgStatement> kStatements = {
      "VALUES ($1::smallint, $2, $3::bigint, 1, $4::bigint) "
      "ON CONFLICT (what, client, minute) DO UPDATE SET count = r.count + 1, seen = excluded.seen "
      "WHERE r.count < $5::integer RETURNING count"},
-    {"best", "SELECT id, name, country, score, created FROM scores ORDER BY score DESC, id LIMIT $1::integer"},
+    {"best",
+     "SELECT id, name, country, score, created, verified FROM scores ORDER BY score DESC, id LIMIT $1::integer"},
+    {"best_verified",
+     "SELECT id, name, country, score, created, verified FROM scores WHERE verified "
+     "ORDER BY score DESC, id LIMIT $1::integer"},
     {"after",
-     "SELECT id, name, country, score, created FROM scores WHERE id > $1::bigint ORDER BY id LIMIT $2::integer"},
+     "SELECT id, name, country, score, created, verified FROM scores WHERE id > $1::bigint "
+     "ORDER BY id LIMIT $2::integer"},
+    {"of_value", "SELECT id, name, country, score, created, verified FROM scores WHERE p = $1"},
+    // The replay travels as hex text, so no byte of it meets the text protocol.
+    {"verify",
+     "UPDATE scores SET verified = true, replay = decode($2, 'hex') WHERE id = $1::bigint AND NOT verified "
+     "RETURNING id"},
+    {"replay", "SELECT encode(replay, 'hex') FROM scores WHERE id = $1::bigint AND verified"},
     {"count", "SELECT count(*) FROM scores"},
     {"revision", "SELECT coalesce((SELECT max(id) FROM scores), 0), (SELECT n FROM score_changes)"},
 };
@@ -115,7 +133,7 @@ std::vector<ScoreRecord> ReadRecords(const PgResult& rows) {
   records.reserve(static_cast<size_t>(rows.Rows()));
   for (int i = 0; i < rows.Rows(); ++i)
     records.push_back({rows.Integer(i, 0), rows.Text(i, 1), rows.Text(i, 2), static_cast<int>(rows.Integer(i, 3)),
-                       rows.Integer(i, 4)});
+                       rows.Integer(i, 4), rows.Columns() > 5 && rows.Text(i, 5) == "t"});
   return records;
 }
 
@@ -247,6 +265,55 @@ AddOutcome PgScoreStore::Add(const ScoreRecord& record, const std::string& p, Cl
 
 std::vector<ScoreRecord> PgScoreStore::Best(int limit) {
   return ReadRecords(pool_.With([&](PgConnection& db) { return db.Run("best", {std::to_string(limit)}); }, true));
+}
+
+std::vector<ScoreRecord> PgScoreStore::BestVerified(int limit) {
+  return ReadRecords(
+      pool_.With([&](PgConnection& db) { return db.Run("best_verified", {std::to_string(limit)}); }, true));
+}
+
+std::optional<ScoreRecord> PgScoreStore::RecordOfValue(const std::string& p) {
+  auto rows = ReadRecords(pool_.With([&](PgConnection& db) { return db.Run("of_value", {p}); }, true));
+  if (rows.empty()) return std::nullopt;
+  return rows.front();
+}
+
+namespace {
+
+std::string Hex(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (unsigned char c : bytes) {
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  throw DatabaseError("the database sent a replay that is not hex");
+}
+
+}  // namespace
+
+bool PgScoreStore::MarkVerified(int64_t id, const std::string& replay) {
+  return pool_.With([&](PgConnection& db) { return db.Run("verify", {std::to_string(id), Hex(replay)}); }).Rows() ==
+         1;
+}
+
+std::optional<std::string> PgScoreStore::VerifiedReplay(int64_t id) {
+  const PgResult r = pool_.With([&](PgConnection& db) { return db.Run("replay", {std::to_string(id)}); }, true);
+  if (r.Rows() != 1) return std::nullopt;
+  const std::string hex = r.Text(0, 0);
+  if (hex.size() % 2 != 0) throw DatabaseError("the database sent a replay of an odd length");
+  std::string bytes(hex.size() / 2, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<char>(HexDigit(hex[2 * i]) * 16 + HexDigit(hex[2 * i + 1]));
+  return bytes;
 }
 
 int64_t PgScoreStore::Count() {

@@ -15,7 +15,7 @@
 namespace aerovell::scores {
 
 // The schema this build writes in PostgreSQL; older ones are brought up to it.
-inline constexpr int kPgSchemaVersion = 1;
+inline constexpr int kPgSchemaVersion = 2;
 
 // The limits the instances keep together, in the database.
 struct SharedLimits {
@@ -50,6 +50,10 @@ class PgScoreStore : public ScoreStore, public OneTimeValues, public RateCounts 
   // ScoreStore
   AddOutcome Add(const ScoreRecord& record, const std::string& p, Clock::time_point now) override;
   std::vector<ScoreRecord> Best(int limit) override;
+  std::vector<ScoreRecord> BestVerified(int limit) override;
+  std::optional<ScoreRecord> RecordOfValue(const std::string& p) override;
+  bool MarkVerified(int64_t id, const std::string& replay) override;
+  std::optional<std::string> VerifiedReplay(int64_t id) override;
   int64_t Count() override;
   uint64_t Revision() override;
   std::vector<ScoreRecord> RecordsAfter(int64_t after, int limit) override;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ struct ScoreRecord {
   std::string country;
   int score = 0;
   int64_t created = 0;
+  // A replay of the game was played again here and ended with this score and name.
+  bool verified = false;
 };
 
 enum class AddOutcome { kStored, kUnknownValue };
@@ -36,7 +39,18 @@ class ScoreStore {
   virtual AddOutcome Add(const ScoreRecord& record, const std::string& p, Clock::time_point now) = 0;
   // The best `limit` records: highest score first, the earlier record first among equals.
   virtual std::vector<ScoreRecord> Best(int limit) = 0;
+  // The best `limit` verified records, in the same order.
+  virtual std::vector<ScoreRecord> BestVerified(int limit) = 0;
   virtual int64_t Count() = 0;
+
+  // The record stored with the one-time value `p` (kept with the record once
+  // spent, so the game's replay can be tied to it), if any.
+  virtual std::optional<ScoreRecord> RecordOfValue(const std::string& p) = 0;
+  // Marks record `id` verified and keeps its replay, unless it is verified
+  // already: false then, and nothing changes.
+  virtual bool MarkVerified(int64_t id, const std::string& replay) = 0;
+  // The replay of a verified record; nothing for any other id.
+  virtual std::optional<std::string> VerifiedReplay(int64_t id) = 0;
   // A number that changes whenever the records may have changed, by this
   // process or any other, so what is made of them can be kept until then.
   virtual uint64_t Revision() = 0;

@@ -1,5 +1,7 @@
 #include "service.h"
 
+#include <algorithm>
+#include <cctype>
 #include <ctime>
 
 #include "client_address.h"
@@ -34,19 +36,23 @@ ScoreService::ScoreService(ScoreStore& store, OneTimeValues& values, RateCounts&
     : store_(store), values_(values), rates_(rates) {}
 
 Reply ScoreService::Handle(std::string_view target, std::string_view client, std::chrono::steady_clock::time_point now,
-                           int64_t wall_seconds) {
+                           int64_t wall_seconds, std::string_view body) {
   const Query query = ReadTarget(target);
   if (query.kind == QueryKind::kUnknown) return Refusal(QueryKind::kUnknown, 404, "not found");
   const std::string key = ClientKey(client);
   try {
     // Shared counts live in the database, so counting can fail as storing can.
-    if (query.kind != QueryKind::kTable &&
+    // A replay counts with the version queries: a game sends one after each
+    // record, and it must not use up the player's score requests.
+    if (query.kind != QueryKind::kTable && query.kind != QueryKind::kReplayFile &&
         !rates_.Allow(query.kind == QueryKind::kScore ? Counted::kScore : Counted::kVersion, key, now))
       return Refusal(query.kind, 429, "too many requests, try again in a minute");
     switch (query.kind) {
       case QueryKind::kVersion: return Version(key, now, wall_seconds);
       case QueryKind::kScore: return Score(query.letters, now, wall_seconds);
-      case QueryKind::kTable: return Table();
+      case QueryKind::kTable: return Table(query.verified_only);
+      case QueryKind::kReplay: return Replay(query.p, body);
+      case QueryKind::kReplayFile: return ReplayFile(query.id);
       case QueryKind::kUnknown: break;
     }
   } catch (const DatabaseError& e) {
@@ -68,6 +74,47 @@ Reply ScoreService::Handle(std::string_view target, std::string_view client, std
 size_t ScoreService::PagesRendered() {
   std::lock_guard lock(page_mutex_);
   return pages_rendered_;
+}
+
+Reply ScoreService::Replay(const std::string& p, std::string_view body) {
+  constexpr QueryKind kKind = QueryKind::kReplay;
+  if (p.empty() || p.size() > 64 ||
+      !std::all_of(p.begin(), p.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
+    return Refusal(kKind, 400, "unreadable echo value");
+  if (body.empty()) return Refusal(kKind, 400, "no replay sent");
+  if (body.size() > kMaxReplayBytes) return Refusal(kKind, 413, "the replay is larger than 256 KiB");
+  if (!checker_) return Refusal(kKind, 503, "replays are not checked here");
+  const auto record = store_.RecordOfValue(p);
+  if (!record) return Refusal(kKind, 400, "no record was stored with this echo value");
+  if (record->verified) return Refusal(kKind, 400, "the record is verified already");
+
+  const std::string bytes(body);
+  const ReplayVerdict verdict = checker_->Check(bytes);
+  if (verdict.kind == ReplayVerdict::Kind::kBusy) return Refusal(kKind, 503, verdict.reason);
+  if (verdict.kind == ReplayVerdict::Kind::kRefused) return Refusal(kKind, 400, "the replay is refused: " + verdict.reason);
+  if (verdict.score != record->score)
+    return Refusal(kKind, 400,
+                   "the replay ends with " + std::to_string(verdict.score) + ", the record has " +
+                       std::to_string(record->score));
+  if (verdict.name != record->name) return Refusal(kKind, 400, "the replay ends with another name than the record's");
+  if (!store_.MarkVerified(record->id, bytes)) return Refusal(kKind, 400, "the record is verified already");
+  Reply reply;
+  reply.kind = kKind;
+  reply.body = "OK";
+  reply.outcome = "OK verified record " + std::to_string(record->id);
+  return reply;
+}
+
+Reply ScoreService::ReplayFile(int64_t id) {
+  const auto bytes = store_.VerifiedReplay(id);
+  if (!bytes) return Refusal(QueryKind::kReplayFile, 404, "no verified record with this id");
+  Reply reply;
+  reply.kind = QueryKind::kReplayFile;
+  reply.content_type = "application/octet-stream";
+  reply.body = *bytes;
+  reply.outcome = "OK";
+  reply.download_name = "aerovell-" + std::to_string(id) + ".avr";
+  return reply;
 }
 
 Reply ScoreService::Version(const std::string& client, std::chrono::steady_clock::time_point now,
@@ -106,7 +153,7 @@ Reply ScoreService::Score(const std::string& letters, std::chrono::steady_clock:
   return reply;
 }
 
-Reply ScoreService::Table() {
+Reply ScoreService::Table(bool verified_only) {
   // Read the revision before the rows: a record stored in between makes the
   // next request render again rather than the page miss it.
   const uint64_t revision = store_.Revision();
@@ -115,12 +162,14 @@ Reply ScoreService::Table() {
   reply.content_type = "text/html; charset=utf-8";
   reply.outcome = "OK";
   std::lock_guard lock(page_mutex_);
-  if (page_revision_ != revision) {
-    page_ = RenderTablePage(store_.Best(kTableRows));
-    page_revision_ = revision;
+  const int which = verified_only ? 1 : 0;
+  if (page_revision_[which] != revision) {
+    page_[which] = RenderTablePage(verified_only ? store_.BestVerified(kTableRows) : store_.Best(kTableRows),
+                                   verified_only);
+    page_revision_[which] = revision;
     ++pages_rendered_;
   }
-  reply.body = page_;
+  reply.body = page_[which];
   return reply;
 }
 

@@ -10,6 +10,7 @@
 #include "echo_values.h"
 #include "query.h"
 #include "rate_limiter.h"
+#include "replay_verifier.h"
 #include "score_store.h"
 
 namespace aerovell::scores {
@@ -24,6 +25,7 @@ struct Reply {
   std::string body;
   QueryKind kind = QueryKind::kUnknown;
   std::string outcome;  // "OK" or the reason for a refusal
+  std::string download_name;  // a file to save rather than show, by this name
 };
 
 // An answer that refuses: status, "ERROR <reason>" and the reason for the log.
@@ -40,8 +42,12 @@ class ScoreService {
 
   // `target` is the request target exactly as received, `client` the client's
   // address; `wall_seconds` is the time stored with a record.
+  // `body` is what a POST carried (a replay), empty otherwise.
   Reply Handle(std::string_view target, std::string_view client, std::chrono::steady_clock::time_point now,
-               int64_t wall_seconds);
+               int64_t wall_seconds, std::string_view body = {});
+
+  // Who plays replays again; without one a replay is answered 503.
+  void SetReplayChecker(ReplayChecker* checker) { checker_ = checker; }
 
   // How often the table page was made (it is made again only after a change).
   size_t PagesRendered();
@@ -49,15 +55,19 @@ class ScoreService {
  private:
   Reply Version(const std::string& client, std::chrono::steady_clock::time_point now, int64_t wall_seconds);
   Reply Score(const std::string& letters, std::chrono::steady_clock::time_point now, int64_t wall_seconds);
-  Reply Table();
+  Reply Table(bool verified_only);
+  Reply Replay(const std::string& p, std::string_view body);
+  Reply ReplayFile(int64_t id);
 
   ScoreStore& store_;
   OneTimeValues& values_;
   RateCounts& rates_;
 
   std::mutex page_mutex_;
-  std::optional<uint64_t> page_revision_;
-  std::string page_;
+  ReplayChecker* checker_ = nullptr;
+  // The whole table and the verified records' one, each made once per change.
+  std::optional<uint64_t> page_revision_[2];
+  std::string page_[2];
   size_t pages_rendered_ = 0;
 };
 

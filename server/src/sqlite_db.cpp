@@ -71,6 +71,12 @@ Statement& Statement::Bind(int index, std::string_view text) {
   return *this;
 }
 
+Statement& Statement::BindBlob(int index, std::string_view bytes) {
+  if (sqlite3_bind_blob64(stmt_.get(), index, bytes.data(), bytes.size(), SQLITE_TRANSIENT) != SQLITE_OK)
+    connection_.Fail("cannot bind");
+  return *this;
+}
+
 bool Statement::Step() {
   const int rc = sqlite3_step(stmt_.get());
   if (rc == SQLITE_ROW) return true;
@@ -91,6 +97,16 @@ std::string Statement::Text(int column) const {
   const auto* text = sqlite3_column_text(stmt_.get(), column);
   const int size = sqlite3_column_bytes(stmt_.get(), column);
   return text ? std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(size)) : std::string();
+}
+
+}  // namespace aerovell::scores
+
+namespace aerovell::scores {
+
+std::string Statement::Blob(int column) const {
+  const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_.get(), column));
+  const int size = sqlite3_column_bytes(stmt_.get(), column);
+  return bytes ? std::string(bytes, static_cast<size_t>(size)) : std::string();
 }
 
 }  // namespace aerovell::scores

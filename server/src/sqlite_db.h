@@ -41,6 +41,7 @@ class Statement {
 
   Statement& Bind(int index, int64_t value);
   Statement& Bind(int index, std::string_view text);
+  Statement& BindBlob(int index, std::string_view bytes);
   // Advances to the next row: true while there is one; throws on failure.
   bool Step();
   // Runs a statement that yields no rows.
@@ -50,6 +51,7 @@ class Statement {
 
   int64_t Integer(int column) const { return sqlite3_column_int64(stmt_.get(), column); }
   std::string Text(int column) const;
+  std::string Blob(int column) const;
 
  private:
   struct Finalizer {

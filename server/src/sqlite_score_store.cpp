@@ -22,6 +22,14 @@ constexpr std::array<const char*, kSchemaVersion> kMigrations = {
     "  created INTEGER NOT NULL);"
     // The table page reads its 100 rows straight off this index.
     "CREATE INDEX scores_by_rank ON scores(score DESC, id);",
+    // Version 2: the value a record was paid with ties the game's replay to
+    // it; a record whose replay played again to its score is verified, and
+    // keeps the replay for anyone to watch.
+    "ALTER TABLE scores ADD COLUMN p TEXT;"
+    "ALTER TABLE scores ADD COLUMN verified INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE scores ADD COLUMN replay BLOB;"
+    "CREATE UNIQUE INDEX scores_by_value ON scores(p) WHERE p IS NOT NULL;"
+    "CREATE INDEX scores_verified_by_rank ON scores(score DESC, id) WHERE verified = 1;",
 };
 
 constexpr int kBusyMilliseconds = 5000;
@@ -114,14 +122,21 @@ int RefuseCommit(void*) { return 1; }
 SqliteScoreStore::SqliteScoreStore(const std::string& path, EchoValues& values)
     : values_(values),
       writer_(OpenWriter(path)),
-      insert_(writer_, "INSERT INTO scores(name, country, score, created) VALUES (?1, ?2, ?3, ?4)"),
+      insert_(writer_, "INSERT INTO scores(name, country, score, created, p) VALUES (?1, ?2, ?3, ?4, ?5)"),
+      verify_(writer_, "UPDATE scores SET verified = 1, replay = ?2 WHERE id = ?1 AND verified = 0"),
       reader_(OpenReader(path)),
       best_(reader_,
-            "SELECT id, name, country, score, created FROM scores "
+            "SELECT id, name, country, score, created, verified FROM scores "
             "ORDER BY score DESC, id LIMIT ?1"),
+      best_verified_(reader_,
+                     "SELECT id, name, country, score, created, verified FROM scores WHERE verified = 1 "
+                     "ORDER BY score DESC, id LIMIT ?1"),
+      of_value_(reader_, "SELECT id, name, country, score, created, verified FROM scores WHERE p = ?1"),
+      replay_(reader_, "SELECT replay FROM scores WHERE id = ?1 AND verified = 1"),
       count_(reader_, "SELECT count(*) FROM scores"),
       data_version_(reader_, "PRAGMA data_version"),
-      after_(reader_, "SELECT id, name, country, score, created FROM scores WHERE id > ?1 ORDER BY id LIMIT ?2"),
+      after_(reader_,
+             "SELECT id, name, country, score, created, verified FROM scores WHERE id > ?1 ORDER BY id LIMIT ?2"),
       checkpointer_(path, SQLITE_OPEN_READWRITE) {
   // A connection learns that the file keeps a journal beside it only once it
   // has read the file; until then its checkpoints do nothing.
@@ -175,7 +190,7 @@ AddOutcome SqliteScoreStore::Add(const ScoreRecord& record, const std::string& p
   try {
     std::lock_guard lock(write_mutex_);
     StatementUse use(insert_);
-    use->Bind(1, record.name).Bind(2, record.country).Bind(3, record.score).Bind(4, record.created);
+    use->Bind(1, record.name).Bind(2, record.country).Bind(3, record.score).Bind(4, record.created).Bind(5, p);
     use->Run();
   } catch (...) {
     values_.PutBack(std::move(*taken), now);
@@ -190,7 +205,8 @@ std::vector<ScoreRecord> ReadRecords(StatementUse& use, int limit) {
   std::vector<ScoreRecord> rows;
   rows.reserve(static_cast<size_t>(limit > 0 ? limit : 0));
   while (use->Step()) {
-    rows.push_back({use->Integer(0), use->Text(1), use->Text(2), static_cast<int>(use->Integer(3)), use->Integer(4)});
+    rows.push_back({use->Integer(0), use->Text(1), use->Text(2), static_cast<int>(use->Integer(3)), use->Integer(4),
+                    use->Integer(5) != 0});
   }
   return rows;
 }
@@ -202,6 +218,38 @@ std::vector<ScoreRecord> SqliteScoreStore::Best(int limit) {
   StatementUse use(best_);
   use->Bind(1, limit);
   return ReadRecords(use, limit);
+}
+
+std::vector<ScoreRecord> SqliteScoreStore::BestVerified(int limit) {
+  std::lock_guard lock(read_mutex_);
+  StatementUse use(best_verified_);
+  use->Bind(1, limit);
+  return ReadRecords(use, limit);
+}
+
+std::optional<ScoreRecord> SqliteScoreStore::RecordOfValue(const std::string& p) {
+  std::lock_guard lock(read_mutex_);
+  StatementUse use(of_value_);
+  use->Bind(1, p);
+  auto rows = ReadRecords(use, 1);
+  if (rows.empty()) return std::nullopt;
+  return rows.front();
+}
+
+bool SqliteScoreStore::MarkVerified(int64_t id, const std::string& replay) {
+  std::lock_guard lock(write_mutex_);
+  StatementUse use(verify_);
+  use->Bind(1, id).BindBlob(2, replay);
+  use->Run();
+  return sqlite3_changes(writer_.Handle()) == 1;
+}
+
+std::optional<std::string> SqliteScoreStore::VerifiedReplay(int64_t id) {
+  std::lock_guard lock(read_mutex_);
+  StatementUse use(replay_);
+  use->Bind(1, id);
+  if (!use->Step()) return std::nullopt;
+  return use->Blob(0);
 }
 
 std::vector<ScoreRecord> SqliteScoreStore::RecordsAfter(int64_t after, int limit) {

@@ -12,7 +12,7 @@
 namespace aerovell::scores {
 
 // The schema this build writes; older files are brought up to it on opening.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 // The records in one SQLite file, in WAL mode: one connection writes (one
 // record, one transaction), another reads, so the table page never waits for
@@ -30,6 +30,10 @@ class SqliteScoreStore : public ScoreStore {
 
   AddOutcome Add(const ScoreRecord& record, const std::string& p, Clock::time_point now) override;
   std::vector<ScoreRecord> Best(int limit) override;
+  std::vector<ScoreRecord> BestVerified(int limit) override;
+  std::optional<ScoreRecord> RecordOfValue(const std::string& p) override;
+  bool MarkVerified(int64_t id, const std::string& replay) override;
+  std::optional<std::string> VerifiedReplay(int64_t id) override;
   int64_t Count() override;
   uint64_t Revision() override;
   std::vector<ScoreRecord> RecordsAfter(int64_t after, int limit) override;
@@ -49,10 +53,14 @@ class SqliteScoreStore : public ScoreStore {
   std::mutex write_mutex_;
   Connection writer_;
   Statement insert_;
+  Statement verify_;
 
   std::mutex read_mutex_;
   Connection reader_;
   Statement best_;
+  Statement best_verified_;
+  Statement of_value_;
+  Statement replay_;
   Statement count_;
   Statement data_version_;
   Statement after_;

@@ -22,6 +22,8 @@ tr:nth-child(even) td { background: #1b3a5a; }
 td.n, th.n { text-align: right; white-space: nowrap; font-variant-numeric: tabular-nums; }
 td.d { white-space: nowrap; }
 p.empty { padding: 1rem; background: #17324f; }
+p.lists a, td.v a { color: #9fd3ff; }
+td.v { white-space: nowrap; }
 @media (max-width: 30rem) {
   body { padding: .5rem; font-size: 14px; }
   th, td { padding: .35rem .3rem; }
@@ -34,8 +36,15 @@ p.empty { padding: 1rem; background: #17324f; }
 <h1>Aerovell — лучшие пилоты</h1>
 )";
 
+constexpr std::string_view kAllLink =
+    "<p class=\"lists\"><a href=\"/cgi/version.pl?prg=Aerovell&amp;show&amp;type=0\">Все рекорды</a> · "
+    "<b>Только проверенные</b></p>\n";
+constexpr std::string_view kVerifiedLink =
+    "<p class=\"lists\"><b>Все рекорды</b> · "
+    "<a href=\"/cgi/version.pl?prg=Aerovell&amp;show&amp;type=0&amp;verified\">Только проверенные</a></p>\n";
+
 constexpr std::string_view kTableHead = R"(<table>
-<thead><tr><th class="n">Место</th><th>Имя</th><th>Страна</th><th class="n">Очки</th><th class="d">Дата</th></tr></thead>
+<thead><tr><th class="n">Место</th><th>Имя</th><th>Страна</th><th class="n">Очки</th><th class="d">Дата</th><th class="v">Проверен</th></tr></thead>
 <tbody>
 )";
 
@@ -68,10 +77,11 @@ std::string DateText(int64_t seconds) {
   return text;
 }
 
-std::string RenderTablePage(const std::vector<ScoreRecord>& rows) {
+std::string RenderTablePage(const std::vector<ScoreRecord>& rows, bool verified_only) {
   std::string page;
   page.reserve(kHead.size() + kTableHead.size() + rows.size() * 160 + 64);
   page += kHead;
+  page += verified_only ? kAllLink : kVerifiedLink;
   if (rows.empty()) {
     page += "<p class=\"empty\">Рекордов пока нет.</p>\n";
   } else {
@@ -88,6 +98,13 @@ std::string RenderTablePage(const std::vector<ScoreRecord>& rows) {
       page += std::to_string(row.score);
       page += "</td><td class=\"d\">";
       page += HtmlEscape(DateText(row.created));
+      page += "</td><td class=\"v\">";
+      if (row.verified) {
+        // The replay, which anyone may watch with the game to see the score made.
+        page += "✓ <a href=\"/cgi/version.pl?rpfile&amp;prg=Aerovell&amp;id=";
+        page += std::to_string(row.id);
+        page += "\" download>запись</a>";
+      }
       page += "</td></tr>\n";
     }
     page += "</tbody>\n</table>\n";

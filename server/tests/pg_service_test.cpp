@@ -254,7 +254,7 @@ TEST_F(PgInstances, AForeignOrNewerDatabaseIsRefusedAndLeftAsItWas) {
        "CREATE TABLE score_schema(version integer); INSERT INTO score_schema VALUES (7);"
        "CREATE TABLE scores(id integer); INSERT INTO scores VALUES (1)",
        {"score_schema", "scores"},
-       "has schema 7, newer than this service's 1"},
+       "has schema 7, newer than this service's 2"},
       {"a version table without records", "CREATE TABLE score_schema(version integer); INSERT INTO score_schema VALUES (1)",
        {"score_schema"}, "holds tables but is no score database"},
   };
@@ -283,7 +283,7 @@ TEST_F(PgInstances, AnEmptyDatabaseGetsTheVersionedSchemaOnce) {
   const std::string made = Fingerprint(place_.Target(), {"score_schema"});
   EXPECT_NE(made.find("scores:r"), std::string::npos) << made;
   EXPECT_NE(made.find("scores_by_rank:i"), std::string::npos) << made;
-  EXPECT_NE(made.find("|(1)"), std::string::npos) << "version 1: " << made;
+  EXPECT_NE(made.find("|(2)"), std::string::npos) << "version 2: " << made;
   { Stores second(place_.Target(), SharedLimits{}, 1); }
   EXPECT_EQ(Fingerprint(place_.Target(), {"score_schema"}), made);
 }

@@ -47,5 +47,40 @@ TEST(ReadTarget, KnowsTheThreeQueriesAsTheGameWritesThem) {
   }
 }
 
+TEST(ReadTarget, KnowsTheReplayQueriesAndTheVerifiedTable) {
+  const struct {
+    std::string target;
+    QueryKind kind;
+    std::string p;
+    bool verified_only;
+    int64_t id;
+  } cases[] = {
+      {"/cgi/version.pl?prg=Aerovell&show&type=0&verified", QueryKind::kTable, "", true, 0},
+      {"/cgi/version.pl?verified&prg=Aerovell&show&type=0", QueryKind::kTable, "", true, 0},
+      {"/cgi/version.pl?prg=Aerovell&show&type=0", QueryKind::kTable, "", false, 0},
+      {"/cgi/version.pl?rp&prg=Aerovell&p=ABCDEFGH23456789", QueryKind::kReplay, "ABCDEFGH23456789", false, 0},
+      {"/cgi/version.pl?p=AB&rp&prg=Aerovell", QueryKind::kReplay, "AB", false, 0},
+      {"/cgi/version.pl?rp&prg=Aerovell&p=", QueryKind::kReplay, "", false, 0},  // the service refuses it
+      {"/cgi/version.pl?rpfile&prg=Aerovell&id=42", QueryKind::kReplayFile, "", false, 42},
+      // Anything else is unknown.
+      {"/cgi/version.pl?rp&prg=Aerovell", QueryKind::kUnknown, "", false, 0},
+      {"/cgi/version.pl?rp&prg=Aerovell&p=A&p=B", QueryKind::kUnknown, "", false, 0},
+      {"/cgi/version.pl?rp&prg=Aerovell&p=A&id=1", QueryKind::kUnknown, "", false, 0},
+      {"/cgi/version.pl?rpfile&prg=Aerovell&id=", QueryKind::kUnknown, "", false, 0},
+      {"/cgi/version.pl?rpfile&prg=Aerovell&id=042", QueryKind::kUnknown, "", false, 0},
+      {"/cgi/version.pl?rpfile&prg=Aerovell&id=-1", QueryKind::kUnknown, "", false, 0},
+      {"/cgi/version.pl?rpfile&prg=Aerovell&id=1x", QueryKind::kUnknown, "", false, 0},
+      {"/cgi/version.pl?rpfile&prg=Aerovell&id=9999999999999999999", QueryKind::kUnknown, "", false, 0},
+      {"/cgi/version.pl?prg=Aerovell&show&type=0&verified&verified", QueryKind::kUnknown, "", false, 0},
+  };
+  for (const auto& c : cases) {
+    const Query q = ReadTarget(c.target);
+    EXPECT_EQ(q.kind, c.kind) << c.target;
+    EXPECT_EQ(q.p, c.p) << c.target;
+    EXPECT_EQ(q.verified_only, c.verified_only) << c.target;
+    EXPECT_EQ(q.id, c.id) << c.target;
+  }
+}
+
 }  // namespace
 }  // namespace aerovell::scores

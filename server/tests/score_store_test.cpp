@@ -39,6 +39,57 @@ TEST(SqliteScoreStore, CreatesAVersionedFileInWalMode) {
   EXPECT_EQ(db.QueryInteger("SELECT count(*) FROM scores"), 0);
 }
 
+// A file of the first schema, as the service before verified records left it,
+// with a record: brought up to date at the start, the record kept and unverified.
+TEST(SqliteScoreStore, AFileOfTheFirstSchemaIsUpgradedWithItsRecords) {
+  TempDir dir;
+  const std::string path = (dir / "old.sqlite").string();
+  Connection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)
+      .Execute(
+          "CREATE TABLE scores(id INTEGER PRIMARY KEY, name TEXT NOT NULL, country TEXT NOT NULL,"
+          "  score INTEGER NOT NULL CHECK (score BETWEEN 0 AND 65535), created INTEGER NOT NULL);"
+          "CREATE INDEX scores_by_rank ON scores(score DESC, id);"
+          "INSERT INTO scores(name, country, score, created) VALUES ('Иван', 'Россия', 1200, 1700000000);"
+          "PRAGMA user_version=1");
+  Store store(path);
+  const auto best = store.sqlite.Best(10);
+  ASSERT_EQ(best.size(), 1u);
+  EXPECT_EQ(best[0].name, "Иван");
+  EXPECT_FALSE(best[0].verified);
+  EXPECT_TRUE(store.sqlite.BestVerified(10).empty());
+  EXPECT_EQ(Connection(path, SQLITE_OPEN_READONLY).QueryInteger("PRAGMA user_version"), kSchemaVersion);
+}
+
+// The value a record was paid with finds it; it is verified once, with its
+// replay kept, and only a verified record gives its replay out.
+TEST(SqliteScoreStore, ARecordFoundByItsValueIsVerifiedOnce) {
+  TempDir dir;
+  Store store((dir / "s.sqlite").string());
+  const auto now = Clock::now();
+  const std::string p = store.values.Issue("a", now);
+  ASSERT_EQ(store.sqlite.Add(Record("Иван", 500), p, now), AddOutcome::kStored);
+  ASSERT_EQ(store.Add(Record("Олег", 900)), AddOutcome::kStored);
+  EXPECT_FALSE(store.sqlite.RecordOfValue("NOSUCHVALUE").has_value());
+  const auto record = store.sqlite.RecordOfValue(p);
+  ASSERT_TRUE(record.has_value());
+  EXPECT_EQ(record->name, "Иван");
+  EXPECT_FALSE(record->verified);
+  EXPECT_FALSE(store.sqlite.VerifiedReplay(record->id).has_value());
+
+  const std::string replay("AVRP\0\x01\xff", 7);  // any bytes, NUL included, come back as they went
+  EXPECT_TRUE(store.sqlite.MarkVerified(record->id, replay));
+  EXPECT_FALSE(store.sqlite.MarkVerified(record->id, "other")) << "verified once only";
+  EXPECT_EQ(store.sqlite.VerifiedReplay(record->id), replay);
+  EXPECT_TRUE(store.sqlite.RecordOfValue(p)->verified);
+  const auto verified = store.sqlite.BestVerified(10);
+  ASSERT_EQ(verified.size(), 1u);
+  EXPECT_EQ(verified[0].name, "Иван");
+  const auto all = store.sqlite.Best(10);
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_FALSE(all[0].verified);
+  EXPECT_TRUE(all[1].verified);
+}
+
 TEST(SqliteScoreStore, TheTableIsReadOffTheRankIndex) {
   TempDir dir;
   const std::string path = (dir / "s.sqlite").string();

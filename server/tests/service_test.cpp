@@ -218,6 +218,10 @@ class ExhaustedStore : public ScoreStore {
  public:
   AddOutcome Add(const ScoreRecord&, const std::string&, Clock::time_point) override { throw std::bad_alloc(); }
   std::vector<ScoreRecord> Best(int) override { throw std::bad_alloc(); }
+  std::vector<ScoreRecord> BestVerified(int) override { throw std::bad_alloc(); }
+  std::optional<ScoreRecord> RecordOfValue(const std::string&) override { throw std::bad_alloc(); }
+  bool MarkVerified(int64_t, const std::string&) override { throw std::bad_alloc(); }
+  std::optional<std::string> VerifiedReplay(int64_t) override { throw std::bad_alloc(); }
   int64_t Count() override { throw std::bad_alloc(); }
   uint64_t Revision() override { throw std::bad_alloc(); }
   std::vector<ScoreRecord> RecordsAfter(int64_t, int) override { throw std::bad_alloc(); }

@@ -47,6 +47,41 @@ TEST_P(StoreCases, BestIsHighestFirstAndTheEarlierAmongEquals) {
   EXPECT_EQ(stores->Store().Count(), 5);
 }
 
+// The value a record was paid with finds it; it is verified once, its replay
+// kept byte for byte (a NUL and high bytes too), and only a verified record
+// gives its replay out or appears among the verified ones.
+TEST_P(StoreCases, ARecordFoundByItsValueIsVerifiedOnceWithItsReplay) {
+  auto stores = Open();
+  ScoreStore& store = stores->Store();
+  const auto now = Clock::now();
+  const std::string p = stores->Values().Issue("127.0.0.1", now);
+  ASSERT_EQ(store.Add(Record("Иван", 500), p, now), AddOutcome::kStored);
+  ASSERT_EQ(Add(*stores, Record("Олег", 900)), AddOutcome::kStored);
+  EXPECT_FALSE(store.RecordOfValue("NOSUCHVALUE").has_value());
+  const auto record = store.RecordOfValue(p);
+  ASSERT_TRUE(record.has_value());
+  EXPECT_EQ(record->name, "Иван");
+  EXPECT_EQ(record->score, 500);
+  EXPECT_FALSE(record->verified);
+  EXPECT_FALSE(store.VerifiedReplay(record->id).has_value());
+  EXPECT_TRUE(store.BestVerified(10).empty());
+
+  const uint64_t before = store.Revision();
+  const std::string replay("AVRP\0\x01\xff\x80", 8);
+  EXPECT_TRUE(store.MarkVerified(record->id, replay));
+  EXPECT_NE(store.Revision(), before) << "the page must show the mark";
+  EXPECT_FALSE(store.MarkVerified(record->id, "other")) << "verified once only";
+  EXPECT_EQ(store.VerifiedReplay(record->id), replay);
+  EXPECT_TRUE(store.RecordOfValue(p)->verified);
+  const auto verified = store.BestVerified(10);
+  ASSERT_EQ(verified.size(), 1u);
+  EXPECT_EQ(verified[0].name, "Иван");
+  const auto all = store.Best(10);
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_FALSE(all[0].verified);
+  EXPECT_TRUE(all[1].verified);
+}
+
 TEST_P(StoreCases, KeepsItsRecordsAcrossOpenings) {
   Add(*Open(), Record("Иван", 1500));
   auto again = Open();

@@ -17,19 +17,27 @@ TEST(HtmlEscape, EscapesEveryCharacterWithAMeaningInHtml) {
 TEST(TablePage, ListsTheRowsWithPlaceNameCountryScoreAndDate) {
   const std::vector<ScoreRecord> rows = {
       {7, "Иван", "Россия", 1500, 1718064000},  // 2024-06-11
-      {3, "<b>&", "\"x'", 900, 0},
+      {3, "<b>&", "\"x'", 900, 0, true},
   };
   const std::string page = RenderTablePage(rows);
   EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
   EXPECT_NE(page.find("name=\"viewport\""), std::string::npos);
   EXPECT_EQ(page.find("<script"), std::string::npos);
   EXPECT_NE(page.find("<tr><td class=\"n\">1</td><td>Иван</td><td>Россия</td><td class=\"n\">1500</td>"
-                      "<td class=\"d\">2024-06-11</td></tr>"),
+                      "<td class=\"d\">2024-06-11</td><td class=\"v\"></td></tr>"),
             std::string::npos)
       << page;
   EXPECT_NE(page.find("<td class=\"n\">2</td><td>&lt;b&gt;&amp;</td><td>&quot;x&#39;</td>"), std::string::npos);
   EXPECT_EQ(page.find("<b>&"), std::string::npos);
   EXPECT_NE(page.find("1970-01-01"), std::string::npos);
+  // Only the verified record is marked, with a link to its replay by its id.
+  EXPECT_NE(page.find("<td class=\"v\">✓ <a href=\"/cgi/version.pl?rpfile&amp;prg=Aerovell&amp;id=3\" download>"),
+            std::string::npos)
+      << page;
+  EXPECT_EQ(page.find("id=7"), std::string::npos);
+  EXPECT_NE(page.find("show&amp;type=0&amp;verified\">Только проверенные</a>"), std::string::npos);
+  const std::string verified = RenderTablePage({rows[1]}, true);
+  EXPECT_NE(verified.find("show&amp;type=0\">Все рекорды</a>"), std::string::npos) << verified;
 }
 
 TEST(TablePage, SaysSoWhenThereAreNoRecords) {

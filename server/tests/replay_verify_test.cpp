@@ -1,0 +1,166 @@
+// Verified records on the real service: a headless game of the real game code
+// sends its record and is recorded; the replay, sent for that record, is
+// played again by the service and the record marked verified. Replays that
+// lie, belong elsewhere, are cut short or too large are refused, and one that
+// would play for hours is stopped by its CPU limit.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "play_online_script.h"
+#include "replay/replay.h"
+#include "replay_verifier.h"
+#include "run_tool.h"
+#include "score_test_support.h"
+#include "service_process.h"
+#include "sqlite_db.h"
+#include "test_support.h"
+
+namespace aerovell::scores {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string ReplayTarget(const std::string& p) { return "/cgi/version.pl?rp&prg=Aerovell&p=" + p; }
+
+// A POST of `body` as the game sends it; the status and the body of the answer.
+testing::HttpAnswer Post(int port, const std::string& target, const std::string& body) {
+  const std::string request = "POST " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
+                              "application/octet-stream\r\nContent-Length: " +
+                              std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+  const std::string answer = testing::RawExchange(port, request, 1 << 20, std::chrono::seconds(60));
+  testing::HttpAnswer out;
+  if (answer.rfind("HTTP/1.1 ", 0) == 0) out.status = std::stoi(answer.substr(9, 3));
+  if (const size_t end = answer.find("\r\n\r\n"); end != std::string::npos) out.body = answer.substr(end + 4);
+  return out;
+}
+
+std::string Text(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
+
+Bytes Reencoded(const Bytes& bytes, const std::function<void(replay::TReplay&)>& change) {
+  const auto header = replay::ReadReplayHeader(bytes);
+  replay::TReplay r = replay::DecodeReplay(bytes, header.rules_version);
+  change(r);
+  return replay::EncodeReplay(r);
+}
+
+// The game of the online script, played by aerovell-play against `port` and
+// recorded into `file`; with `port` 0 nothing is sent.
+void PlayRecorded(int port, uint32_t seed, const std::filesystem::path& file) {
+  aerovell::testing::TempDir game;
+  std::filesystem::copy(AEROVELL_GAME_DIR, game.Path(), std::filesystem::copy_options::recursive);
+  std::filesystem::remove(game / "config.dat");
+  aerovell::testing::WriteBytes(game / "input.txt", aerovell::testing::AScoreForTheTableScript());
+  std::vector<std::string> args = {"--seed", std::to_string(seed), "--frames", "1260", "--input",
+                                   (game / "input.txt").string(), "--dir", game.Path().string(), "--record",
+                                   file.string()};
+  if (port != 0) {
+    args.push_back("--score-host");
+    args.push_back("127.0.0.1:" + std::to_string(port));
+  }
+  const auto played = aerovell::testing::RunTool(AEROVELL_PLAY, args);
+  ASSERT_EQ(played.code, 0) << played.out;
+}
+
+TEST(VerifiedRecords, OnlyTheTrueReplayOfTheRecordVerifiesIt) {
+  aerovell::testing::TempDir dir;
+  testing::ServiceProcess service(dir.Path(), {"--db", "scores.sqlite", "--game-data", AEROVELL_GAME_DIR});
+  ASSERT_GT(service.Port(), 0) << service.Log();
+  const int port = service.Port();
+
+  ASSERT_NO_FATAL_FAILURE(PlayRecorded(port, aerovell::testing::kAScoreForTheTableSeed,
+                                       dir / "true.avr"));
+  ASSERT_NO_FATAL_FAILURE(PlayRecorded(0, aerovell::testing::kAScoreForTheTableSeed + 1,
+                                       dir / "other.avr"));
+  const Bytes truth = aerovell::testing::ReadBytes(dir / "true.avr");
+  const Bytes other = aerovell::testing::ReadBytes(dir / "other.avr");
+  std::string p;
+  {
+    Connection db((dir / "scores.sqlite").string(), SQLITE_OPEN_READONLY);
+    p = db.QueryText("SELECT p FROM scores WHERE name = 'Иван'");
+  }
+  ASSERT_EQ(p.size(), 16u);
+
+  Bytes edited_score = Reencoded(truth, [](replay::TReplay& r) { r.summary.score += 100; });
+  Bytes flipped = truth;
+  flipped[flipped.size() / 2] ^= 0x40;
+  const Bytes truncated(truth.begin(), truth.begin() + static_cast<long>(truth.size() - 7));
+  const std::string oversized(kMaxReplayBytes + 1, 'A');
+
+  struct Case {
+    const char* what;
+    std::string target;
+    std::string body;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"its summary's score edited", ReplayTarget(p), Text(edited_score), 400, "ERROR the replay is refused"},
+      {"a byte changed", ReplayTarget(p), Text(flipped), 400, "ERROR the replay is refused"},
+      {"another game", ReplayTarget(p), Text(other), 400, "ERROR the replay ends with"},
+      {"cut short", ReplayTarget(p), Text(truncated), 400, "ERROR the replay is refused"},
+      {"over 256 KiB", ReplayTarget(p), oversized, 413, "ERROR request body larger than"},
+      {"no record with that value", ReplayTarget("AAAAAAAAAAAAAAAA"), Text(truth), 400,
+       "ERROR no record was stored with this echo value"},
+      {"nothing sent", ReplayTarget(p), "", 400, "ERROR no replay sent"},
+  };
+  for (const auto& c : cases) {
+    const testing::HttpAnswer answer = Post(port, c.target, c.body);
+    EXPECT_EQ(answer.status, c.status) << c.what << ": " << answer.body;
+    EXPECT_EQ(answer.body.rfind(c.says, 0), 0u) << c.what << ": " << answer.body;
+  }
+  EXPECT_EQ(testing::Get(port, "/cgi/version.pl?prg=Aerovell&show&type=0&verified").body.find("Иван"),
+            std::string::npos)
+      << "no refusal may verify the record";
+  EXPECT_EQ(testing::Get(port, ReplayTarget(p)).status, 405) << "the replay is sent by POST only";
+
+  const testing::HttpAnswer verified = Post(port, ReplayTarget(p), Text(truth));
+  EXPECT_EQ(verified.status, 200) << verified.body << service.Log();
+  EXPECT_EQ(verified.body, "OK");
+  const testing::HttpAnswer again = Post(port, ReplayTarget(p), Text(truth));
+  EXPECT_EQ(again.body, "ERROR the record is verified already");
+
+  const std::string only_verified = testing::Get(port, "/cgi/version.pl?prg=Aerovell&show&type=0&verified").body;
+  EXPECT_NE(only_verified.find("<td>Иван</td>"), std::string::npos) << only_verified;
+  const std::string page = testing::Get(port, testing::kTableTarget).body;
+  EXPECT_NE(page.find("rpfile&amp;prg=Aerovell&amp;id=1\" download>"), std::string::npos) << page;
+  const testing::HttpAnswer download = testing::Get(port, "/cgi/version.pl?rpfile&prg=Aerovell&id=1");
+  EXPECT_EQ(download.status, 200);
+  EXPECT_EQ(download.body, Text(truth)) << "the replay offered is the one that was verified";
+  EXPECT_EQ(testing::Get(port, "/cgi/version.pl?rpfile&prg=Aerovell&id=2").status, 404);
+  EXPECT_EQ(service.Stop(SIGTERM), 0);
+}
+
+// A replay that needs more CPU than its limit is stopped there and refused,
+// and the service answers a player all the while. (The game played again ends
+// when its game ends or pauses, so no replay plays longer than a real game
+// could; the limit here, 1 ms, is below what starting the game alone takes.)
+TEST(VerifiedRecords, AReplayOverItsCpuLimitIsStoppedAndRefused) {
+  aerovell::testing::TempDir dir;
+  testing::ServiceProcess service(dir.Path(), {"--db", "scores.sqlite", "--game-data", AEROVELL_GAME_DIR,
+                                               "--replay-cpu-ms", "1", "--max-per-minute", "0",
+                                               "--max-versions-per-minute", "0"});
+  ASSERT_GT(service.Port(), 0) << service.Log();
+  const int port = service.Port();
+  ASSERT_NO_FATAL_FAILURE(PlayRecorded(port, aerovell::testing::kAScoreForTheTableSeed,
+                                       dir / "true.avr"));
+  std::string p;
+  {
+    Connection db((dir / "scores.sqlite").string(), SQLITE_OPEN_READONLY);
+    p = db.QueryText("SELECT p FROM scores");
+  }
+  const testing::HttpAnswer answer = Post(port, ReplayTarget(p), Text(aerovell::testing::ReadBytes(dir / "true.avr")));
+  EXPECT_EQ(answer.status, 400) << answer.body;
+  EXPECT_EQ(answer.body, "ERROR the replay is refused: the replay took more than 1 ms of CPU to play");
+  EXPECT_EQ(testing::SubmitAsTheGame(port, "Петр", 10, ""), "OK") << "the service goes on";
+  EXPECT_EQ(testing::Get(port, "/cgi/version.pl?prg=Aerovell&show&type=0&verified").body.find("Иван"),
+            std::string::npos);
+  EXPECT_EQ(service.Stop(SIGTERM), 0);
+}
+
+}  // namespace
+}  // namespace aerovell::scores
