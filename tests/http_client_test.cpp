@@ -89,6 +89,27 @@ TEST(HttpClient, PutsExactlyTheGamesRequestOnTheWire) {
   EXPECT_EQ(second.Requests().at(0), RequestHead("/x", second.HostPort()));
 }
 
+// The replay's POST: its body as given, no 100-continue round trip, and the
+// handle back to the game's exact GET for the next request.
+TEST(HttpClient, PostsABodyAndThenGetsAsBefore) {
+  TScriptedReply closing = Ok("OK");
+  closing.close = true;  // the body is not read by this server: a fresh connection after it
+  TScriptedHttpServer server({closing, Ok("OK")});
+  THTTPClient client;
+  const std::string body("AVRP\0\x01\xff binary", 15);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  EXPECT_EQ(client.Post(server.Url("/cgi/version.pl?rp&prg=Aerovell&p=ABC"), body, deadline), "OK");
+  EXPECT_EQ(client.Get(server.Url("/cgi/version.pl?version&prg=Aerovell")), "OK");
+  const auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  const std::string& post = requests[0];
+  EXPECT_EQ(post.rfind("POST /cgi/version.pl?rp&prg=Aerovell&p=ABC HTTP/1.1\r\n", 0), 0u) << post;
+  EXPECT_NE(post.find("\r\nContent-Length: 15\r\n"), std::string::npos) << post;
+  EXPECT_NE(post.find("\r\nContent-Type: application/octet-stream\r\n"), std::string::npos) << post;
+  EXPECT_EQ(post.find("Expect"), std::string::npos) << post;
+  EXPECT_EQ(requests[1], RequestHead("/cgi/version.pl?version&prg=Aerovell", server.HostPort()));
+}
+
 TEST(HttpClient, ReadsTheBodiesOfSuccessfulAnswers) {
   const std::string mib(THTTPClient::kMaxBodyBytes, 'm');
   const struct {

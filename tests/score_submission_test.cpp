@@ -195,6 +195,10 @@ TEST_F(Submission, YesSendsTheRecordAndGoesBackToTheMenus) {
   const auto info = DecodeScoreLetters(letters);
   ASSERT_TRUE(info) << info.error;
   EXPECT_EQ(Cp1251ToUtf8(*info.value), "type=0|name=Иван|score=1500|key=X|p=7|add=Россия|z=0000");
+  // The replay's request waits for the recorder's game, addressed by the same
+  // value; a failed submission leaves none (below).
+  ASSERT_TRUE(Form().Game.PendingReplay.has_value());
+  EXPECT_EQ(Form().Game.PendingReplay->url, "http://" + server.HostPort() + "/cgi/version.pl?rp&prg=Aerovell&p=7");
 }
 
 TEST_F(Submission, AnyFailureShowsTheMessageFor1500MsAndAsksAgain) {
@@ -218,6 +222,7 @@ TEST_F(Submission, AnyFailureShowsTheMessageFor1500MsAndAsksAgain) {
     EnterName("Ли");
     Tap(vk::kReturn);  // "Да"
     ASSERT_EQ(G().GameState, gsSubmitFailed);
+    EXPECT_FALSE(Form().Game.PendingReplay.has_value()) << "no replay for a record not stored";
     if (server) {
       EXPECT_EQ(server->Requests().size(), c.requests);
     }

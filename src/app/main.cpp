@@ -207,7 +207,10 @@ int main(int argc, char** argv) {
       SeamOnCore(seam, form);
       form.FormCreate();
       TGameRecorder recorder(form, seam, kGameVersion);
-      recorder.OnGameRecorded = [&](const replay::TReplay& game) { KeepReplay(game, folders, form.Config); };
+      recorder.OnGameRecorded = [&](const replay::TReplay& game) {
+        KeepReplay(game, folders, form.Config);
+        SendReplayOfRecord(form, game);
+      };
       application.Run(form);
       // A signal ends the game quietly: no question, no companion launches.
       launch_companions = !application.TerminatedBySignal() && !application.Failed();

@@ -59,6 +59,12 @@ inline void SeamOnCore(TInputSeam& seam, const TGameCore& core) {
   seam.InPlay = [&core] { return IsPlayState(core.Play.GameState); };
 }
 
+// Sends a game just handed over by the recorder to the score service when the
+// game's record was stored a moment ago (the session's PendingReplay): the
+// third request, a POST within the record's own bound. Whatever fails, the
+// player sees nothing of it.
+void SendReplayOfRecord(TGameCore& core, const replay::TReplay& game);
+
 // A new game takes these over from the start state of a replay, before it starts.
 void ApplyStartState(TGameCore& core, TInputSeam& seam, const replay::TStartState& start);
 void ApplySettings(TConfig& config, const replay::TPlaySettings& settings);

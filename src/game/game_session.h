@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "engine/dx_draw.h"
 #include "engine/dx_sprite_engine.h"
@@ -27,6 +29,14 @@ class TGameSession {
   // Off, a play frame changes the game but draws nothing: a replay checked or
   // measured needs no pictures.
   bool Drawing = true;
+  // After a record is stored: where its game's replay goes, and by when (the
+  // bound of the record's own requests). The recorder's owner sends it once
+  // the game is handed over (SendReplayOfRecord); any failure is silent.
+  struct TReplayUpload {
+    std::string url;
+    THTTPClient::Deadline deadline;
+  };
+  std::optional<TReplayUpload> PendingReplay;
 
   TGameSession(TPlayContext& context, TMenuCursor& cursor, TGameHost& host, TDXDraw& display, TDXSpriteEngine& sprites,
                TDXInput& input, THTTPClient& http, TDXTimer& menu_timer, TDXTimer& play_timer);

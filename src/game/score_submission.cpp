@@ -14,6 +14,7 @@ void TGameSession::SubmitScore() {
   g.GameState = gsSubmitting;
 
   const std::string host = host_.ScoreHost();
+  PendingReplay.reset();
   // The frame waits for both requests: one bound covers them together, and
   // the record's request gets what the version's left of it.
   const auto deadline = std::chrono::steady_clock::now() + http_.RequestTimeout();
@@ -28,12 +29,16 @@ void TGameSession::SubmitScore() {
     g.GameState = gsSubmitFailed;
     return;
   }
-  answer = ScoreInfo(g.PlayerName.Text(), g.Score, EchoValue(answer), ctx_.Config.Country.Text());
+  const std::string p = EchoValue(answer);
+  answer = ScoreInfo(g.PlayerName.Text(), g.Score, p, ctx_.Config.Country.Text());
   const std::string letters = ScoreLettersOf(answer);
   try {
     answer = http_.Get(ScoreServiceUrl(host, "hs&prg=Aerovell&inf=" + letters), deadline);
   } catch (const EHTTPError&) {}
   if (IsOkAnswer(answer)) {
+    // The third request, the game's replay for the record just stored, goes
+    // once the recorder hands the game over, within the same bound.
+    PendingReplay = TReplayUpload{ScoreServiceUrl(host, "rp&prg=Aerovell&p=" + p), deadline};
     // As the "Нет" of the question: the menu sound, and back to the menus.
     ctx_.PlaySound("menu");
     BackToMenus();

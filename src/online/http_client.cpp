@@ -175,7 +175,13 @@ void THTTPClient::Open() {
 
 std::string THTTPClient::Get(const std::string& url) { return Get(url, Deadline::max()); }
 
-std::string THTTPClient::Get(const std::string& url, Deadline deadline) {
+std::string THTTPClient::Get(const std::string& url, Deadline deadline) { return Request(url, deadline, nullptr); }
+
+std::string THTTPClient::Post(const std::string& url, const std::string& body, Deadline deadline) {
+  return Request(url, deadline, &body);
+}
+
+std::string THTTPClient::Request(const std::string& url, Deadline deadline, const std::string* body) {
   const THTTPUrl split = SplitUrl(url);
   if (offline_) throw EHTTPError("Couldn't connect to server (offline)");
   std::chrono::milliseconds limit = request_timeout_;
@@ -192,16 +198,24 @@ std::string THTTPClient::Get(const std::string& url, Deadline deadline) {
   // after the request line, and adds nothing of its own when each of these
   // is given.
   Slist headers;
-  Append(headers, "Content-Type: text/html");
+  Append(headers, body ? "Content-Type: application/octet-stream" : "Content-Type: text/html");
   Append(headers, "Host: " + split.HostHeader());
   Append(headers, "Accept: text/html, */*");
   Append(headers, "User-Agent: Mozilla/3.0 (compatible; Aerovell)");
   if (const std::string cookies = cookies_.CookieHeader(split.host); !cookies.empty())
     Append(headers, "Cookie: " + cookies);
 
+  // A body goes at once: no "Expect: 100-continue" round trip.
+  if (body) Append(headers, "Expect:");
+
   Exchange x;
   CURL* h = curl_->handle.get();
   curl_->error[0] = '\0';
+  if (body) {
+    api.easy_setopt(h, CURLOPT_POST, 1L);
+    api.easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
+    api.easy_setopt(h, CURLOPT_POSTFIELDS, body->data());
+  }
   api.easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limit.count()));
   api.easy_setopt(h, CURLOPT_URL, split.ConnectUrl().c_str());
   api.easy_setopt(h, CURLOPT_REQUEST_TARGET, split.target.c_str());
@@ -214,6 +228,11 @@ std::string THTTPClient::Get(const std::string& url, Deadline deadline) {
   api.easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
   api.easy_setopt(h, CURLOPT_HEADERDATA, nullptr);
   api.easy_setopt(h, CURLOPT_WRITEDATA, nullptr);
+  if (body) {
+    // The handle goes back to the GET every other request is.
+    api.easy_setopt(h, CURLOPT_POSTFIELDS, nullptr);
+    api.easy_setopt(h, CURLOPT_HTTPGET, 1L);
+  }
   const std::string curl_message = curl_->error[0] ? curl_->error : api.easy_strerror(result);
 
   // Cookies count whatever became of the rest of the answer.

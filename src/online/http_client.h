@@ -41,6 +41,9 @@ class THTTPClient {
   // one share a deadline. Past it, fails at once without a request.
   std::string Get(const std::string& url, Deadline deadline);
 
+  // A POST of `body` (application/octet-stream), answered as Get answers.
+  std::string Post(const std::string& url, const std::string& body, Deadline deadline);
+
   std::chrono::milliseconds RequestTimeout() const { return request_timeout_; }
 
   // An offline client sends nothing: every request fails at once, as one to
@@ -52,6 +55,7 @@ class THTTPClient {
   struct Curl;
 
   void Open();
+  std::string Request(const std::string& url, Deadline deadline, const std::string* body);
 
   std::chrono::milliseconds connect_timeout_;
   std::chrono::milliseconds request_timeout_;

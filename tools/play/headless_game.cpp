@@ -27,6 +27,7 @@ THeadlessGame::THeadlessGame(const Options& options) : app_(seam_) {
     };
     recorder_->OnGameRecorded = [this](const replay::TReplay& replay) {
       if (!first_game_) first_game_ = replay;
+      SendReplayOfRecord(*core_, replay);
     };
   }
 }
