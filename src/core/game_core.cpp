@@ -10,12 +10,13 @@
 #include "platform/cp1251.h"
 #include "platform/gamepad.h"
 #include "platform/game_path.h"
+#include "settings/game_folders.h"
 #include "settings/score_service.h"
+#include "state/play_timing.h"
 
 namespace aerovell {
 namespace {
 
-constexpr int kFrameInterval = 16;
 constexpr uint16_t kVkControl = 0x11;
 constexpr const char* kNoMusicMessage = "Не могу загрузить музыку";
 
@@ -172,7 +173,7 @@ void TGameCore::FormClose(TCloseAction& action) {
   }
   if (g.GameState == gsExitConfirm) {
     // Leaving a running game ends it as a lost game; the window stays.
-    g.MessageTimer = 1500;
+    g.MessageTimer = kCaptionTime;
     g.GameState = gsGameOver;
     g.ExitConfirmed = false;
     action = TCloseAction::caNone;
@@ -194,7 +195,7 @@ void TGameCore::Close() {
 }
 
 void TGameCore::DXTimer1Activate() {
-  if (Play.GameState == gsMenu && Config.MusicOn) StartMusic("sound\\1.xm");
+  if (Play.GameState == gsMenu && Config.MusicOn) StartMusic(kMenuMusic);
 }
 
 void TGameCore::DXTimer1Deactivate() { StopMusic(); }
@@ -204,7 +205,7 @@ void TGameCore::DXTimer2Activate() {
     SetCursorVisible(false);
     MovePointerToCentre();
   }
-  if (Play.GameState != gsMenu && Config.MusicOn) StartMusic("sound\\2.xm");
+  if (Play.GameState != gsMenu && Config.MusicOn) StartMusic(kPlayMusic);
 }
 
 void TGameCore::DXTimer2Deactivate() {
