@@ -46,12 +46,10 @@ TGameCore::TGameCore(TApplication& application, TDXForm& window, ConfigFile conf
   DXWaveList1.SetDXSound(&DXSound1);
   if (DXSound1.AutoInitialize) DXSound1.Initialize();
 
-  // The timers are read from the form first and start only once it is loaded.
-  DXTimer1.BeginLoading();
-  DXTimer2.BeginLoading();
+  // The menu timer starts once the form is created (FormCreate), whether or
+  // not that succeeds; the play timer waits for a game.
   DXTimer1.SetInterval(kFrameInterval);
   DXTimer1.ActiveOnly = true;
-  DXTimer1.SetEnabled(true);
   DXTimer1.OnTimer = [this](TCustomDXTimer&, int lag) {
     if (startup_failed_) return DrawStartupError(DXDraw, startup_error_);
     DXTimer1Timer(lag);
@@ -112,8 +110,6 @@ void TGameCore::FormCreate() {
     UpdateHotKeyName(Config.HotKey, Menus.State.HotKeyName);
     ChangeMode();
     DXInput1.Keyboard.KeyAssignments[isButton1][0] = kVkControl;
-    DXTimer2.SetEnabled(false);
-    DXTimer1.SetEnabled(true);
     Play.StateBeforePause = gsMenu;
     Play.GameState = gsMenu;
     Menus.CreateMenuField();
@@ -132,8 +128,7 @@ void TGameCore::FormCreate() {
       }
     }
   }
-  DXTimer1.Loaded();
-  DXTimer2.Loaded();
+  DXTimer1.SetEnabled(true);
 }
 
 void TGameCore::ChangeMode() {
