@@ -116,19 +116,6 @@ TEST_F(TimerTest, FocusNotificationsReachDisabledTimersAndSuspendActiveOnlyOnes)
   EXPECT_EQ(log, (std::vector<std::string>{"menu-", "play-", "menu+", "play+"}));
 }
 
-TEST_F(TimerTest, EnabledWhileLoadingWaitsForLoaded) {
-  app.Deactivate();
-  app.Activate();
-  TDXTimer timer(app);
-  timer.BeginLoading();
-  timer.SetEnabled(true);
-  EXPECT_FALSE(timer.Running());
-  EXPECT_EQ(app.IdleHandler(), nullptr);
-  timer.Loaded();
-  EXPECT_TRUE(timer.Running());
-  EXPECT_EQ(app.IdleHandler(), &timer);
-}
-
 TEST_F(TimerTest, StartingWhileInactiveRunsOnlyOnceActive) {
   app.Deactivate();
   TDXTimer timer(app);

@@ -76,6 +76,21 @@ class PgConnection {
   PgResult Run(const char* name, const std::vector<std::string>& params);
   // The same for a statement made here and now (used rarely: the copy).
   PgResult RunText(const std::string& sql, const std::vector<std::string>& params);
+  // Runs `work` inside BEGIN ... COMMIT; whatever it throws rolls the whole
+  // transaction back (a failed rollback changes nothing more) and goes on up.
+  template <typename Work>
+  void InTransaction(Work&& work) {
+    Execute("BEGIN");
+    try {
+      work();
+      Execute("COMMIT");
+    } catch (...) {
+      try {
+        Execute("ROLLBACK");
+      } catch (const DatabaseError&) {}
+      throw;
+    }
+  }
 
   // True once the connection is of no more use (the server went away, an
   // answer did not come in time): its pool drops it and connects afresh.

@@ -121,8 +121,8 @@ constexpr std::chrono::seconds kSweepEvery{1};
 
 // The service's clocks are steady; what the instances share is the wall clock.
 int64_t WallMillis(Clock::time_point t) {
-  const auto wall = std::chrono::system_clock::now() + std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                                                           t - Clock::now());
+  const auto wall = std::chrono::system_clock::now() +
+                    std::chrono::duration_cast<std::chrono::system_clock::duration>(t - Clock::now());
   return std::chrono::duration_cast<std::chrono::milliseconds>(wall.time_since_epoch()).count();
 }
 
@@ -163,12 +163,11 @@ bool CheckSchema(PgConnection& db, const std::string& where) {
 }
 
 void PrepareSchema(PgConnection& db, const std::string& where, PgScoreStore::Opening opening) {
-  db.Execute("BEGIN");
-  try {
+  // Nothing of a refused database is changed: the transaction goes whole.
+  db.InTransaction([&] {
     db.Execute(kSchemaLock);
     const bool present = CheckSchema(db, where);
-    if (!present && opening == PgScoreStore::Opening::kExisting)
-      throw DatabaseError(where + " holds no score table");
+    if (!present && opening == PgScoreStore::Opening::kExisting) throw DatabaseError(where + " holds no score table");
     int64_t version = 0;
     if (present) {
       version = db.Execute("SELECT max(version) FROM score_schema").Integer(0, 0);
@@ -177,15 +176,7 @@ void PrepareSchema(PgConnection& db, const std::string& where, PgScoreStore::Ope
     }
     for (int64_t step = version; step < kPgSchemaVersion; ++step) db.Execute(kMigrations[static_cast<size_t>(step)]);
     db.Execute("UPDATE score_schema SET version = " + std::to_string(kPgSchemaVersion));
-    db.Execute("COMMIT");
-  } catch (...) {
-    // Nothing of a refused database is changed: the transaction goes whole.
-    try {
-      db.Execute("ROLLBACK");
-    } catch (const DatabaseError&) {
-    }
-    throw;
-  }
+  });
 }
 
 // An array literal of texts for unnest(): every element quoted.
@@ -212,8 +203,8 @@ std::string NumberArray(const std::vector<ScoreRecord>& records, Get get) {
 
 }  // namespace
 
-PgScoreStore::PgScoreStore(const std::string& target, const SharedLimits& limits, size_t connections,
-                           Opening opening, bool sweeping, PgTimeouts timeouts)
+PgScoreStore::PgScoreStore(const std::string& target, const SharedLimits& limits, size_t connections, Opening opening,
+                           bool sweeping, PgTimeouts timeouts)
     : limits_(limits),
       pool_(target, timeouts, kStatements, connections),
       sweeper_pool_(target, timeouts, kSweepStatements, 1),
@@ -257,8 +248,8 @@ PgScoreStore::~PgScoreStore() {
 AddOutcome PgScoreStore::Add(const ScoreRecord& record, const std::string& p, Clock::time_point now) {
   const std::string oldest = std::to_string(WallMillis(now) - Millis(limits_.value_lifetime));
   const PgResult stored = pool_.With([&](PgConnection& db) {
-    return db.Run("add", {p, oldest, record.name, record.country, std::to_string(record.score),
-                          std::to_string(record.created)});
+    return db.Run(
+        "add", {p, oldest, record.name, record.country, std::to_string(record.score), std::to_string(record.created)});
   });
   return stored.Rows() == 1 ? AddOutcome::kStored : AddOutcome::kUnknownValue;
 }
@@ -348,13 +339,15 @@ uint64_t PgScoreStore::Revision() {
 
 std::vector<ScoreRecord> PgScoreStore::RecordsAfter(int64_t after, int limit) {
   return ReadRecords(pool_.With(
-      [&](PgConnection& db) { return db.Run("after", {std::to_string(after), std::to_string(limit)}); }, true));
+      [&](PgConnection& db) {
+        return db.Run("after", {std::to_string(after), std::to_string(limit)});
+      },
+      true));
 }
 
 void PgScoreStore::Import(const std::function<bool(std::vector<ScoreRecord>&)>& next) {
   pool_.With([&](PgConnection& db) {
-    db.Execute("BEGIN");
-    try {
+    db.InTransaction([&] {
       // Running instances wait (at most the lock time-out) rather than mix
       // their records in.
       db.Execute("LOCK TABLE scores IN SHARE ROW EXCLUSIVE MODE");
@@ -368,22 +361,14 @@ void PgScoreStore::Import(const std::function<bool(std::vector<ScoreRecord>&)>& 
             "INSERT INTO scores(id, name, country, score, created) "
             "SELECT * FROM unnest($1::bigint[], $2::text[], $3::text[], $4::integer[], $5::bigint[])",
             {NumberArray(piece, [](const ScoreRecord& r) { return r.id; }), TextArray(piece, &ScoreRecord::name),
-             TextArray(piece, &ScoreRecord::country),
-             NumberArray(piece, [](const ScoreRecord& r) { return r.score; }),
+             TextArray(piece, &ScoreRecord::country), NumberArray(piece, [](const ScoreRecord& r) { return r.score; }),
              NumberArray(piece, [](const ScoreRecord& r) { return r.created; })});
         piece.clear();
         any = true;
       }
       // New records go on after the highest id copied.
       if (any) db.Execute("SELECT setval(pg_get_serial_sequence('scores', 'id'), (SELECT max(id) FROM scores))");
-      db.Execute("COMMIT");
-    } catch (...) {
-      try {
-        db.Execute("ROLLBACK");
-      } catch (const DatabaseError&) {
-      }
-      throw;
-    }
+    });
   });
 }
 
@@ -404,8 +389,8 @@ bool PgScoreStore::Allow(Counted what, const std::string& client, RateLimiter::C
   if (limit == 0) return true;
   const int64_t ms = WallMillis(now);
   const PgResult counted = pool_.With([&](PgConnection& db) {
-    return db.Run("allow", {what == Counted::kScore ? "0" : "1", client, std::to_string(ms / 60000),
-                            std::to_string(ms), std::to_string(limit)});
+    return db.Run("allow", {what == Counted::kScore ? "0" : "1", client, std::to_string(ms / 60000), std::to_string(ms),
+                            std::to_string(limit)});
   });
   return counted.Rows() == 1;
 }

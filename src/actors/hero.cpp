@@ -26,9 +26,8 @@ THeroSprite::THeroSprite(TSprite* parent, TPlayContext& context) : TActorSprite(
   FrameLooped = false;
   FrameSpeed = 1.0;
   FrameStart = 0;
-  FireRate = 24;
+  TakeBasicGun();
   FireCooldown = 0;
-  WeaponKind = 1;
 }
 
 void THeroSprite::TakeDamage(int32_t damage) {

@@ -11,11 +11,15 @@ class THeroSprite final : public TActorSprite {
  public:
   THeroSprite(TSprite* parent, TPlayContext& context);
 
-  int32_t FireRate = 24;
+  // The gun the aircraft starts with and goes back to when a bonus gun's time is up.
+  static constexpr int32_t kBasicFireRate = 24;
+  static constexpr int32_t kBasicWeapon = 1;
+
+  int32_t FireRate = kBasicFireRate;
   int32_t BombRate = 0;
   int32_t FireCooldown = 0;
   int32_t BombCooldown = 0;
-  int32_t WeaponKind = 1;
+  int32_t WeaponKind = kBasicWeapon;
   int32_t Health = 0;
   bool HasBomb = false;
   int32_t TiltHold = 0;
@@ -24,6 +28,11 @@ class THeroSprite final : public TActorSprite {
   void Advance(int move_count) override;
   bool Transient() const override { return false; }
   void Die();
+  void TakeBasicGun() {
+    FireRate = kBasicFireRate;
+    WeaponKind = kBasicWeapon;
+  }
+  bool HasBonusWeapon() const { return WeaponKind > kBasicWeapon; }
   // Where the shield goes: in front of the propeller, at the aircraft's nose.
   int ShieldX() const;
   // Damage from a shot or a crash; the shield takes it all while it is up.

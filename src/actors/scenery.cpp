@@ -31,6 +31,16 @@ TMenuBackground& SpawnBackground(TSpriteEngine& root, TPictureCollectionItem& pi
   return background;
 }
 
+TClosingWindow& SpawnDialogFrame(TSpriteEngine& root, TPictureCollectionItem& picture, int z) {
+  auto& frame = TSprite::Spawn<TClosingWindow>(root);
+  SetSpritePicture(frame, picture);
+  frame.X = 185;
+  frame.Y = 120;
+  frame.SetZ(z);
+  frame.Visible = false;
+  return frame;
+}
+
 void SpawnLandscape(TPlayContext& context) {
   struct TPiece {
     int picture, x, y, z;

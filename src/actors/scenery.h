@@ -47,6 +47,9 @@ class TMountain final : public TActorSprite {
 // The full-screen background, one cell of the picture's pattern 0; in play it
 // repeats over the whole surface.
 TMenuBackground& SpawnBackground(TSpriteEngine& root, TPictureCollectionItem& picture, bool repeating);
+// The dialog frame, hidden until a question or a dialog shows it, at the
+// same place on the menus' field and on the play field.
+TClosingWindow& SpawnDialogFrame(TSpriteEngine& root, TPictureCollectionItem& picture, int z);
 // The three landscape layers of the play field, two pieces each side by side.
 void SpawnLandscape(TPlayContext& context);
 // The status bar the head-up display is written on.

@@ -10,12 +10,13 @@
 #include "platform/cp1251.h"
 #include "platform/gamepad.h"
 #include "platform/game_path.h"
+#include "settings/game_folders.h"
 #include "settings/score_service.h"
+#include "state/play_timing.h"
 
 namespace aerovell {
 namespace {
 
-constexpr int kFrameInterval = 16;
 constexpr uint16_t kVkControl = 0x11;
 constexpr const char* kNoMusicMessage = "Не могу загрузить музыку";
 
@@ -45,12 +46,10 @@ TGameCore::TGameCore(TApplication& application, TDXForm& window, ConfigFile conf
   DXWaveList1.SetDXSound(&DXSound1);
   if (DXSound1.AutoInitialize) DXSound1.Initialize();
 
-  // The timers are read from the form first and start only once it is loaded.
-  DXTimer1.BeginLoading();
-  DXTimer2.BeginLoading();
+  // The menu timer starts once the form is created (FormCreate), whether or
+  // not that succeeds; the play timer waits for a game.
   DXTimer1.SetInterval(kFrameInterval);
   DXTimer1.ActiveOnly = true;
-  DXTimer1.SetEnabled(true);
   DXTimer1.OnTimer = [this](TCustomDXTimer&, int lag) {
     if (startup_failed_) return DrawStartupError(DXDraw, startup_error_);
     DXTimer1Timer(lag);
@@ -111,8 +110,6 @@ void TGameCore::FormCreate() {
     UpdateHotKeyName(Config.HotKey, Menus.State.HotKeyName);
     ChangeMode();
     DXInput1.Keyboard.KeyAssignments[isButton1][0] = kVkControl;
-    DXTimer2.SetEnabled(false);
-    DXTimer1.SetEnabled(true);
     Play.StateBeforePause = gsMenu;
     Play.GameState = gsMenu;
     Menus.CreateMenuField();
@@ -131,8 +128,7 @@ void TGameCore::FormCreate() {
       }
     }
   }
-  DXTimer1.Loaded();
-  DXTimer2.Loaded();
+  DXTimer1.SetEnabled(true);
 }
 
 void TGameCore::ChangeMode() {
@@ -172,7 +168,7 @@ void TGameCore::FormClose(TCloseAction& action) {
   }
   if (g.GameState == gsExitConfirm) {
     // Leaving a running game ends it as a lost game; the window stays.
-    g.MessageTimer = 1500;
+    g.MessageTimer = kCaptionTime;
     g.GameState = gsGameOver;
     g.ExitConfirmed = false;
     action = TCloseAction::caNone;
@@ -194,7 +190,7 @@ void TGameCore::Close() {
 }
 
 void TGameCore::DXTimer1Activate() {
-  if (Play.GameState == gsMenu && Config.MusicOn) StartMusic("sound\\1.xm");
+  if (Play.GameState == gsMenu && Config.MusicOn) StartMusic(kMenuMusic);
 }
 
 void TGameCore::DXTimer1Deactivate() { StopMusic(); }
@@ -204,7 +200,7 @@ void TGameCore::DXTimer2Activate() {
     SetCursorVisible(false);
     MovePointerToCentre();
   }
-  if (Play.GameState != gsMenu && Config.MusicOn) StartMusic("sound\\2.xm");
+  if (Play.GameState != gsMenu && Config.MusicOn) StartMusic(kPlayMusic);
 }
 
 void TGameCore::DXTimer2Deactivate() {

@@ -3,6 +3,7 @@
 #include "core/game_core.h"
 #include "core/input_seam.h"
 #include "replay/replay.h"
+#include "state/play_timing.h"
 
 namespace aerovell {
 
@@ -41,6 +42,6 @@ class TReplayDriver {
 };
 
 // The move count of a tick as milliseconds of the play timer.
-inline constexpr uint32_t kReplayTickMs = 16;
+inline constexpr uint32_t kReplayTickMs = kFrameInterval;
 
 }  // namespace aerovell

@@ -13,7 +13,6 @@ TCustomDXTimer::~TCustomDXTimer() {
 
 void TCustomDXTimer::SetEnabled(bool value) {
   if (enabled_ != value) enabled_ = value;
-  if (loading_) return;
   if (enabled_) Start();
   else Stop();
 }
@@ -23,11 +22,6 @@ void TCustomDXTimer::SetInterval(int64_t value) {
   if (stored == interval_) return;
   interval_ = stored;
   lag_divisor_ = std::max<uint32_t>(stored, 1);
-}
-
-void TCustomDXTimer::Loaded() {
-  loading_ = false;
-  if (enabled_) Start();
 }
 
 void TCustomDXTimer::InstallIdleHandler() {

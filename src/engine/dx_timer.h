@@ -29,10 +29,6 @@ class TCustomDXTimer : public ActivationHook {
   uint32_t Interval() const { return interval_; }
   void SetInterval(int64_t value);
 
-  // While the owner is being read, Enabled is only stored; Loaded starts the timer.
-  void BeginLoading() { loading_ = true; }
-  void Loaded();
-
   bool Running() const { return running_; }
 
   // The idle handler: how long until a call is due, and the call itself.
@@ -57,7 +53,6 @@ class TCustomDXTimer : public ActivationHook {
   uint32_t interval_ = 1000;
   uint32_t lag_divisor_ = 1000;
   bool running_ = false;
-  bool loading_ = false;
   uint32_t last_tick_ = 0;
 };
 

@@ -1,9 +1,5 @@
 #include "engine/object_stream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -335,28 +331,10 @@ FileBytes ReadWholeFile(const std::string& path) {
     const std::string full = std::filesystem::absolute(path, ec).string();
     throw EGameError(Format("Cannot open file \"%s\". %s", full.c_str(), reason.c_str()));
   };
-  std::string reason;
-  const int fd = OpenRegularFile(path, O_RDONLY, reason);
-  if (fd < 0) fail(reason);
-  struct stat st {};
-  ::fstat(fd, &st);
   FileBytes bytes;
-  if (static_cast<uint64_t>(st.st_size) > kMaxLibraryFileSize) {
-    ::close(fd);
-    throw EReadError();
-  }
-  // One read for the size the file has; a file that grows meanwhile is read
-  // on, up to the same limit.
-  bytes.resize(static_cast<size_t>(st.st_size) + 1);
-  size_t size = ReadUpTo(fd, bytes.data(), bytes.size(), reason);
-  while (reason.empty() && size == bytes.size() && size <= kMaxLibraryFileSize) {
-    bytes.resize(std::min<size_t>(bytes.size() * 2, kMaxLibraryFileSize + 1));
-    size += ReadUpTo(fd, bytes.data() + size, bytes.size() - size, reason);
-  }
-  ::close(fd);
-  if (!reason.empty()) fail(reason);
-  if (size > kMaxLibraryFileSize) throw EReadError();
-  bytes.resize(size);
+  const BoundedRead read = ReadBoundedFile(path, kMaxLibraryFileSize, bytes);
+  if (!read.reason.empty()) fail(read.reason);
+  if (read.over_limit) throw EReadError();
   return bytes;
 }
 

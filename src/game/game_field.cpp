@@ -10,6 +10,7 @@
 #include "actors/scenery.h"
 #include "game/game_session.h"
 #include "platform/game_path.h"
+#include "settings/game_folders.h"
 
 namespace aerovell {
 namespace {
@@ -82,13 +83,7 @@ void TGameSession::CreateGameField() {
 
   SpawnBackground(root, ctx_.Images.Item(ppBackground), true);
 
-  auto& frame = TSprite::Spawn<TClosingWindow>(root);
-  SetSpritePicture(frame, ctx_.Images.Item(ppDialogFrame));
-  frame.X = 185;
-  frame.Y = 120;
-  frame.SetZ(10);
-  frame.Visible = false;
-  g.ClosingWindowSprite = &frame;
+  g.ClosingWindowSprite = &SpawnDialogFrame(root, ctx_.Images.Item(ppDialogFrame), 10);
 
   SpawnLandscape(ctx_);
   SpawnStatusBar(ctx_);
@@ -107,10 +102,10 @@ void TGameSession::CreateGameField() {
   g.Score = 0;
   g.Level = 1;
   g.GameState = gsLevelIntro;
-  g.MessageTimer = 1500;
+  g.MessageTimer = kCaptionTime;
   g.LevelKills = 0;
   g.HeroSprite->Health = 50;
-  if (ctx_.Config.MusicOn) host_.StartMusic("sound\\2.xm");
+  if (ctx_.Config.MusicOn) host_.StartMusic(kPlayMusic);
   host_.MovePointerToCentre();
 }
 
@@ -123,8 +118,7 @@ void TGameSession::ClearGameField() {
     hero->Visible = false;
     hero->X = 4;
     hero->Y = 200;
-    hero->WeaponKind = 1;
-    hero->FireRate = 24;
+    hero->TakeBasicGun();
     hero->HasBomb = false;
   }
   for (TSprite* companion :

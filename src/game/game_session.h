@@ -12,6 +12,7 @@
 #include "game/play_painter.h"
 #include "online/http_client.h"
 #include "state/play_context.h"
+#include "state/play_timing.h"
 
 namespace aerovell {
 
@@ -92,8 +93,5 @@ class TGameSession {
   TMenusLink* menus_ = nullptr;
   TPlayPainter painter_;
 };
-
-// The frame interval the millisecond timers of play count down by.
-inline constexpr int kPlayInterval = 16;
 
 }  // namespace aerovell

@@ -30,13 +30,13 @@ void TGameSession::CompleteLevel() {
     // The crash that took the last life also made the level's last kill: no
     // level starts without an aircraft; the game ends as the lost life would.
     ClearGameField();
-    g.MessageTimer = 1500;
+    g.MessageTimer = kCaptionTime;
     g.GameState = gsGameOver;
     ctx_.PlaySound("looser");
     return;
   }
   if (g.Level < 255) ++g.Level;  // a 256th level would divide the spawn delay by zero
-  g.MessageTimer = 1500;
+  g.MessageTimer = kCaptionTime;
   ctx_.PlaySound("nextlevel");
   if (g.HeroSprite) g.HeroSprite->Health = 50;
   g.GameState = gsLevelIntro;
@@ -74,7 +74,7 @@ void TGameSession::AdvanceHeroDown(int lag_count) {
     ShowHero();
     if (g.HeroSprite) g.HeroSprite->Health = 50;
   } else {
-    g.MessageTimer = 1500;
+    g.MessageTimer = kCaptionTime;
     g.GameState = gsGameOver;
     ctx_.PlaySound("looser");
   }
@@ -96,30 +96,29 @@ void TGameSession::ShowHero() {
 void TGameSession::CountDownBonuses() {
   TPlayState& g = ctx_.Play;
   const bool playing = g.GameState == gsPlaying;
-  if (THeroSprite* hero = g.HeroSprite.get(); hero && (hero->WeaponKind > 1 || hero->HasBomb)) {
+  if (THeroSprite* hero = g.HeroSprite.get(); hero && (hero->HasBonusWeapon() || hero->HasBomb)) {
     if (g.WeaponTime > 0 || g.BombTime > 0) {
       if (playing) {
-        if (g.WeaponTime > 0) g.WeaponTime -= kPlayInterval;
-        if (g.BombTime > 0) g.BombTime -= kPlayInterval;
+        if (g.WeaponTime > 0) g.WeaponTime -= kFrameInterval;
+        if (g.BombTime > 0) g.BombTime -= kFrameInterval;
         else hero->HasBomb = false;
       }
     } else {
-      hero->FireRate = 24;
-      hero->WeaponKind = 1;
+      hero->TakeBasicGun();
       hero->HasBomb = false;
       if (g.WeaponIndicator) g.WeaponIndicator->Visible = false;
     }
   }
   if (TShieldSprite* shield = g.ShieldSprite.get(); shield && shield->Visible) {
     if (g.ShieldTime > 0) {
-      if (playing) g.ShieldTime -= kPlayInterval;
+      if (playing) g.ShieldTime -= kFrameInterval;
     } else {
       shield->Visible = false;
       if (g.ShieldIndicator) g.ShieldIndicator->Visible = false;
     }
   }
   if (TBonusIndicatorSprite* pickup = g.PickupIndicator.get(); pickup && pickup->Visible && playing) {
-    if (g.PickupTime > 0) g.PickupTime -= kPlayInterval;
+    if (g.PickupTime > 0) g.PickupTime -= kFrameInterval;
     else pickup->Visible = false;
   }
 }
@@ -129,7 +128,7 @@ void TGameSession::StepStateTexts() {
   // and the picture shows every state the frame passed through.
   TPlayState& g = ctx_.Play;
   if (g.GameState == gsLevelIntro) {
-    g.MessageTimer -= kPlayInterval;
+    g.MessageTimer -= kFrameInterval;
     if (Drawing) painter_.PaintStateText(TStateText::LevelCaption);
     if (g.MessageTimer <= 0) {
       g.GameState = gsPlaying;
@@ -139,7 +138,7 @@ void TGameSession::StepStateTexts() {
     }
   }
   if (g.GameState == gsGameOver) {
-    g.MessageTimer -= kPlayInterval;
+    g.MessageTimer -= kFrameInterval;
     if (Drawing) painter_.PaintStateText(TStateText::GameOverCaption);
     if (g.MessageTimer <= 0) EndCaption();
   }
@@ -151,7 +150,7 @@ void TGameSession::StepStateTexts() {
   if (g.GameState == gsSubmitting && Drawing) painter_.PaintStateText(TStateText::PleaseWait);
   if (g.GameState == gsSubmitFailed) {
     if (Drawing) painter_.PaintStateText(TStateText::CannotConnect);
-    g.MessageTimer -= kPlayInterval;
+    g.MessageTimer -= kFrameInterval;
     if (g.MessageTimer <= 0) g.GameState = gsSubmitQuestion;
   }
   if (g.GameState == gsExitConfirm && Drawing) painter_.PaintStateText(TStateText::ExitQuestion);

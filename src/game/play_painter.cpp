@@ -29,7 +29,7 @@ void TPlayPainter::PaintHeadUpDisplay(TDirectDrawSurfaceCanvas& canvas) {
   WriteNumber(canvas, 115, 4, g.Level, kGreen);
   // The weapon's seconds while it lasts, then the bomb's.
   if (const THeroSprite* hero = g.HeroSprite.get();
-      hero && (hero->WeaponKind > 1 || hero->HasBomb) && (g.WeaponTime > 0 || g.BombTime > 0))
+      hero && (hero->HasBonusWeapon() || hero->HasBomb) && (g.WeaponTime > 0 || g.BombTime > 0))
     WriteNumber(canvas, 630, 4, (g.WeaponTime > 0 ? g.WeaponTime : g.BombTime) / 1000, kGreen);
   if (const TShieldSprite* shield = g.ShieldSprite.get(); shield && shield->Visible && g.ShieldTime > 0)
     WriteNumber(canvas, 685, 4, g.ShieldTime / 1000, kGreen);

@@ -25,7 +25,7 @@ void TGameSession::SubmitScore() {
     answer = http_.Get(ScoreServiceUrl(host, "version&prg=Aerovell"), deadline);
   } catch (const EHTTPError&) {}
   if (!IsOkAnswer(answer)) {
-    g.MessageTimer = 1500;
+    g.MessageTimer = kCaptionTime;
     g.GameState = gsSubmitFailed;
     return;
   }
@@ -44,7 +44,7 @@ void TGameSession::SubmitScore() {
     BackToMenus();
     return;
   }
-  g.MessageTimer = 1500;
+  g.MessageTimer = kCaptionTime;
   g.GameState = gsSubmitFailed;
 }
 

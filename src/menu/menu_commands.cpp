@@ -2,6 +2,7 @@
 #include "game/exit_question.h"
 #include "menu/front_end.h"
 #include "platform/game_path.h"
+#include "settings/game_folders.h"
 #include "settings/score_service.h"
 
 namespace aerovell {
@@ -71,7 +72,7 @@ void TFrontEnd::ExecuteMenuItem() {
           break;
         case 2:
           Toggle(config.MusicOn);
-          if (config.MusicOn) host_.StartMusic("Sound\\1.xm");
+          if (config.MusicOn) host_.StartMusic(kMenuMusic);
           else host_.StopMusic();
           host_.StoreConfig();
           break;

@@ -1,6 +1,7 @@
 // The menu field: its pictures and sprites, built and rebuilt as screens change.
 #include "menu/front_end.h"
 #include "platform/game_path.h"
+#include "settings/game_folders.h"
 
 namespace aerovell {
 
@@ -21,18 +22,12 @@ void TFrontEnd::CreateMenuField() {
   TSpriteEngine& root = ctx_.Sprites;
   State.MenuBackgroundSprite = &SpawnBackground(root, ctx_.Images.Item(mpBackground), false);
 
-  auto& frame = TSprite::Spawn<TClosingWindow>(root);
-  SetSpritePicture(frame, ctx_.Images.Item(mpDialogFrame));
-  frame.X = 185;
-  frame.Y = 120;
-  frame.SetZ(3);
-  frame.Visible = false;
-  ctx_.Play.ClosingWindowSprite = &frame;
+  ctx_.Play.ClosingWindowSprite = &SpawnDialogFrame(root, ctx_.Images.Item(mpDialogFrame), 3);
 
   cursor_.MenuScreen = msMainMenu;
   cursor_.MenuItem = 1;
   CreateMainMenu();
-  if (ctx_.Play.GameState == gsMenu && ctx_.Config.MusicOn) host_.StartMusic("sound\\1.xm");
+  if (ctx_.Play.GameState == gsMenu && ctx_.Config.MusicOn) host_.StartMusic(kMenuMusic);
 }
 
 void TFrontEnd::CreateMainMenu() {

@@ -57,6 +57,17 @@ int OpenRegularFile(const std::string& path, int flags, std::string& reason, int
   return fd;
 }
 
+int OpenRegularFile(const std::string& path, FileAccess access, std::string& reason, int* error) {
+  return OpenRegularFile(path, access == FileAccess::kReadWrite ? O_RDWR : O_RDONLY, reason, error);
+}
+
+uint64_t RegularFileSize(int fd) noexcept {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
+void CloseFile(int fd) noexcept { ::close(fd); }
+
 size_t ReadUpTo(int fd, uint8_t* out, size_t size, std::string& reason, int* error) {
   if (error) *error = 0;
   size_t got = 0;

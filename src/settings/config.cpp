@@ -1,13 +1,12 @@
 #include "settings/config.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <utility>
+#include <vector>
 
 #include "platform/file_reading.h"
 #include "settings/atomic_file.h"
@@ -165,28 +164,24 @@ void ConfigFile::ReadOrCreate(TConfig& config) const {
   // A store killed half-way may have left its temporary file.
   RemoveStaleTemporary(path_);
   const std::string name = "\"" + path_.filename().string() + "\": ";
-  std::array<uint8_t, kConfigSize> bytes{};
-  std::string reason;
-  int error = 0;
+  std::vector<uint8_t> bytes;
   // Only a regular file is read: a pipe or a device named config.dat could
-  // block the start or never end.
-  const int fd = OpenRegularFile(path_.string(), O_RDWR, reason, &error);
-  size_t got = 0;
-  if (fd >= 0) {
-    got = ReadUpTo(fd, bytes.data(), bytes.size(), reason, &error);
-    ::close(fd);
+  // block the start or never end. It is opened for writing too, so a file
+  // the game could not store to is told at once.
+  const BoundedRead read = ReadBoundedFile(path_.string(), kConfigSize, bytes, OverLimit::kReadPrefix, FileAccess::kReadWrite);
+  if (read.opened) {
     // Asked to end meanwhile: leave the file alone rather than reset it.
     if (TerminateRequested()) throw EInOutError("Cannot read " + name + std::strerror(EINTR));
-    if (error != 0) throw EInOutError("Cannot read " + name + reason);
-  } else if (error != ENOENT) {
+    if (read.error != 0) throw EInOutError("Cannot read " + name + read.reason);
+  } else if (read.error != ENOENT) {
     // The player's table may well be in there: a file that exists but cannot
     // be opened now (a failing disk, no descriptors or memory left, no right
     // to read or write it, not a file at all) is never taken for a missing
     // one, whose defaults would be stored over it.
-    throw EInOutError("Cannot open " + name + reason);
+    throw EInOutError("Cannot open " + name + read.reason);
   }
-  if (got == bytes.size()) {
-    config = TConfig::FromBytes(bytes);
+  if (bytes.size() == kConfigSize) {
+    config = TConfig::FromBytes(std::span<const uint8_t, kConfigSize>(bytes.data(), kConfigSize));
     ScrambleConfig(config);
     return;
   }

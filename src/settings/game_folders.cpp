@@ -18,7 +18,7 @@ namespace {
 // missing is still the game's folder, where loading then names what is missing.
 bool HoldsGameData(const std::filesystem::path& folder) {
   for (const char* name :
-       {"data\\menu.dxg", "data\\gamegraphic.dxg", "sound\\gamesound.dxw", "sound\\1.xm", "sound\\2.xm"}) {
+       {"data\\menu.dxg", "data\\gamegraphic.dxg", "sound\\gamesound.dxw", kMenuMusic, kPlayMusic}) {
     std::error_code ec;
     if (std::filesystem::is_regular_file(GamePath(name, folder), ec)) return true;
   }

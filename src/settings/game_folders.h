@@ -7,6 +7,10 @@
 
 namespace aerovell {
 
+// The game's music by its own names: the menus' song and the song of play.
+inline constexpr const char* kMenuMusic = "sound\\1.xm";
+inline constexpr const char* kPlayMusic = "sound\\2.xm";
+
 // Where a run of the game reads its data and keeps what it writes.
 //
 // Started in a folder that holds the game's data (any of its five files: the

@@ -77,11 +77,12 @@ class Mixer final : public AudioRenderer {
   // The limiter after the voices and the music (RenderAudio): the level it
   // follows, and how much of it is left after one frame of quiet.
   void Limit(const int32_t* mixed, int16_t* stereo, int frames);
+  // Before the limiter's fields: its release is worked out from the rate.
+  int rate_ = 48000;
   float envelope_ = 0;
   float release_ = 0;
 
   mutable std::mutex mutex_;
-  int rate_ = 48000;
   std::vector<Voice> voices_;
   std::vector<int32_t> accumulator_;
   MusicSource* music_ = nullptr;

@@ -1,8 +1,5 @@
 #include "sound/music_player.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <xmp.h>
 
 #include <algorithm>
@@ -34,17 +31,7 @@ namespace {
 constexpr size_t kMaxModuleFileSize = size_t{64} << 20;
 
 bool ReadModuleFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::string reason;
-  const int fd = OpenRegularFile(path, O_RDONLY, reason);
-  if (fd < 0) return false;
-  struct stat st {};
-  const bool sized = ::fstat(fd, &st) == 0 && st.st_size > 0 && static_cast<uint64_t>(st.st_size) <= kMaxModuleFileSize;
-  if (sized) {
-    bytes.resize(static_cast<size_t>(st.st_size));
-    bytes.resize(ReadUpTo(fd, bytes.data(), bytes.size(), reason));
-  }
-  ::close(fd);
-  return sized && reason.empty() && !bytes.empty();
+  return ReadBoundedFile(path, kMaxModuleFileSize, bytes).ok() && !bytes.empty();
 }
 
 }  // namespace
