@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <mutex>
+#include <optional>
 
 #include "client_address.h"
 
@@ -122,10 +124,18 @@ struct ConnectionState {
   std::string client;
   Clock::time_point start;
   std::string body;  // of a POST, bounded by its route's largest
+  // An answer made on another thread (a replay played again): the connection
+  // sleeps until it is in, and the event loop then sends it.
+  std::mutex later_mutex;
+  bool waiting = false;    // the service took the request and answers later
+  bool suspended = false;  // the library is told to leave the connection be
+  std::optional<Reply> later;
 
   void NewRequest(const char* uri) {
     target = uri;
     body.clear();
+    waiting = false;
+    later.reset();
     head_seen = false;
     answered = false;
     client = held->address;
@@ -230,16 +240,48 @@ struct HttpFront::Callbacks {
       *upload_size = 0;
       return MHD_YES;
     }
+    const bool last = state->requests + 1 >= front.settings_.connections.requests_per_connection;
+    if (state->waiting) {
+      // Called again once resumed: the answer made meanwhile goes out.
+      std::unique_lock lock(state->later_mutex);
+      if (!state->later) return MHD_YES;
+      Reply reply = std::move(*state->later);
+      state->later.reset();
+      state->waiting = false;
+      lock.unlock();
+      return Answer(front, connection, *state, std::move(reply), last);
+    }
     if (RulesFor(state->target).max_body != 0) front.table_.HeadArrived(state->held);
     const auto wall = std::chrono::system_clock::now();
     Reply reply =
         front.service_.Handle(state->target, state->client, Clock::now(),
                               std::chrono::duration_cast<std::chrono::seconds>(wall.time_since_epoch()).count(),
-                              state->body);
+                              state->body, [state, connection](Reply made) { AnswerLater(*state, connection, made); });
     state->body.clear();
     state->body.shrink_to_fit();
-    const bool last = state->requests + 1 >= front.settings_.connections.requests_per_connection;
+    if (reply.deferred) {
+      std::lock_guard lock(state->later_mutex);
+      state->waiting = true;
+      // The answer may be in already; otherwise the connection sleeps until
+      // AnswerLater wakes it, leaving this event loop free for others.
+      if (!state->later) {
+        state->suspended = true;
+        MHD_suspend_connection(connection);
+      }
+      return MHD_YES;
+    }
     return Answer(front, connection, *state, std::move(reply), last);
+  }
+
+  // From the thread that made the answer: kept for the event loop, which the
+  // connection's wake-up calls back into Access.
+  static void AnswerLater(ConnectionState& state, MHD_Connection* connection, Reply& reply) {
+    std::lock_guard lock(state.later_mutex);
+    state.later = std::move(reply);
+    if (state.suspended) {
+      state.suspended = false;
+      MHD_resume_connection(connection);
+    }
   }
 
   static MHD_Result Answer(HttpFront& front, MHD_Connection* connection, ConnectionState& state, Reply reply,
@@ -331,7 +373,7 @@ int HttpFront::Start(const std::string& host, int port, std::string& error) {
   const auto library_cap = static_cast<unsigned>((settings_.connections.total + 64) * threads);
   const auto idle_seconds =
       static_cast<unsigned>(std::max<long long>(1, (settings_.connections.head_time.count() + 999) / 1000));
-  unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ERROR_LOG;
+  unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ERROR_LOG | MHD_ALLOW_SUSPEND_RESUME;
   if (family == AF_INET6) flags |= MHD_USE_IPv6;
   daemon_ = MHD_start_daemon(flags, 0, Callbacks::Accept, this, Callbacks::Access, this, MHD_OPTION_EXTERNAL_LOGGER,
                              Callbacks::LibraryMessage, this, MHD_OPTION_LISTEN_SOCKET, fd, MHD_OPTION_THREAD_POOL_SIZE,

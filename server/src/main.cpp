@@ -123,6 +123,9 @@ int Serve(const Options& options, const sigset_t& signals) {
     [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, kLine, sizeof kLine - 1);
     _exit(0);
   }).detach();
+  // Replays still being played are ended first: their connections sleep in
+  // the event loops, and the loops may stop only once every one is answered.
+  if (verifier) verifier->Stop();
   front.Stop();
   std::fprintf(stderr, "aerovell-scores: stopped with %lld records\n", static_cast<long long>(store.Count()));
   return 0;

@@ -49,8 +49,9 @@ constexpr std::array<const char*, kPgSchemaVersion> kMigrations = {
     // it; a record whose replay played again to its score is verified, and
     // keeps the replay for anyone to watch.
     "ALTER TABLE scores ADD COLUMN p text, ADD COLUMN verified boolean NOT NULL DEFAULT false,"
-    "  ADD COLUMN replay bytea;"
+    "  ADD COLUMN replay bytea, ADD COLUMN game text;"
     "CREATE UNIQUE INDEX scores_by_value ON scores(p) WHERE p IS NOT NULL;"
+    "CREATE UNIQUE INDEX scores_by_game ON scores(game) WHERE game IS NOT NULL;"
     "CREATE INDEX scores_verified_by_rank ON scores(score DESC, id) WHERE verified;",
 };
 
@@ -85,13 +86,17 @@ const std::vector<PgStatement> kStatements = {
      "SELECT id, name, country, score, created, verified FROM scores WHERE verified "
      "ORDER BY score DESC, id LIMIT $1::integer"},
     {"after",
-     "SELECT id, name, country, score, created, verified FROM scores WHERE id > $1::bigint "
-     "ORDER BY id LIMIT $2::integer"},
+     "SELECT id, name, country, score, created, verified, coalesce(p, ''), coalesce(game, ''), "
+     "coalesce(encode(replay, 'hex'), '') FROM scores WHERE id > $1::bigint ORDER BY id LIMIT $2::integer"},
     {"of_value", "SELECT id, name, country, score, created, verified FROM scores WHERE p = $1"},
     // The replay travels as hex text, so no byte of it meets the text protocol.
+    // Instances verifying two copies of one game at once take turns on the
+    // game's lock, so the second sees the first's record and changes nothing.
+    {"lock_game", "SELECT pg_advisory_xact_lock(hashtextextended($1, 0))"},
     {"verify",
-     "UPDATE scores SET verified = true, replay = decode($2, 'hex') WHERE id = $1::bigint AND NOT verified "
-     "RETURNING id"},
+     "UPDATE scores SET verified = true, replay = decode($2, 'hex'), game = $3 WHERE id = $1::bigint "
+     "AND NOT verified AND NOT EXISTS (SELECT 1 FROM scores WHERE game = $3) RETURNING id"},
+    {"verified_of", "SELECT verified FROM scores WHERE id = $1::bigint"},
     {"replay", "SELECT encode(replay, 'hex') FROM scores WHERE id = $1::bigint AND verified"},
     {"count", "SELECT count(*) FROM scores"},
     {"revision", "SELECT coalesce((SELECT max(id) FROM scores), 0), (SELECT n FROM score_changes)"},
@@ -162,6 +167,12 @@ bool CheckSchema(PgConnection& db, const std::string& where) {
   return true;
 }
 
+}  // namespace
+
+const char* PgSchemaStep(int version) { return kMigrations.at(static_cast<size_t>(version)); }
+
+namespace {
+
 void PrepareSchema(PgConnection& db, const std::string& where, PgScoreStore::Opening opening) {
   // Nothing of a refused database is changed: the transaction goes whole.
   db.InTransaction([&] {
@@ -177,6 +188,33 @@ void PrepareSchema(PgConnection& db, const std::string& where, PgScoreStore::Ope
     for (int64_t step = version; step < kPgSchemaVersion; ++step) db.Execute(kMigrations[static_cast<size_t>(step)]);
     db.Execute("UPDATE score_schema SET version = " + std::to_string(kPgSchemaVersion));
   });
+}
+
+std::string Hex(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (unsigned char c : bytes) {
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  throw DatabaseError("the database sent a replay that is not hex");
+}
+
+
+std::string FromHex(const std::string& hex) {
+  if (hex.size() % 2 != 0) throw DatabaseError("the database sent a replay of an odd length");
+  std::string bytes(hex.size() / 2, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<char>(HexDigit(hex[2 * i]) * 16 + HexDigit(hex[2 * i + 1]));
+  return bytes;
 }
 
 // An array literal of texts for unnest(): every element quoted.
@@ -269,42 +307,24 @@ std::optional<ScoreRecord> PgScoreStore::RecordOfValue(const std::string& p) {
   return rows.front();
 }
 
-namespace {
 
-std::string Hex(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (unsigned char c : bytes) {
-    out += kDigits[c >> 4];
-    out += kDigits[c & 15];
-  }
-  return out;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  throw DatabaseError("the database sent a replay that is not hex");
-}
-
-}  // namespace
-
-bool PgScoreStore::MarkVerified(int64_t id, const std::string& replay) {
-  return pool_.With([&](PgConnection& db) { return db.Run("verify", {std::to_string(id), Hex(replay)}); }).Rows() ==
-         1;
+VerifyOutcome PgScoreStore::MarkVerified(int64_t id, const std::string& replay, const std::string& game) {
+  return pool_.With([&](PgConnection& db) {
+    VerifyOutcome outcome = VerifyOutcome::kVerified;
+    db.InTransaction([&] {
+      db.Run("lock_game", {game});
+      if (db.Run("verify", {std::to_string(id), Hex(replay), game}).Rows() == 1) return;
+      const PgResult of = db.Run("verified_of", {std::to_string(id)});
+      outcome = of.Rows() == 1 && of.Text(0, 0) == "t" ? VerifyOutcome::kVerifiedAlready : VerifyOutcome::kGameTaken;
+    });
+    return outcome;
+  });
 }
 
 std::optional<std::string> PgScoreStore::VerifiedReplay(int64_t id) {
   const PgResult r = pool_.With([&](PgConnection& db) { return db.Run("replay", {std::to_string(id)}); }, true);
   if (r.Rows() != 1) return std::nullopt;
-  const std::string hex = r.Text(0, 0);
-  if (hex.size() % 2 != 0) throw DatabaseError("the database sent a replay of an odd length");
-  std::string bytes(hex.size() / 2, '\0');
-  for (size_t i = 0; i < bytes.size(); ++i)
-    bytes[i] = static_cast<char>(HexDigit(hex[2 * i]) * 16 + HexDigit(hex[2 * i + 1]));
-  return bytes;
+  return FromHex(r.Text(0, 0));
 }
 
 int64_t PgScoreStore::Count() {
@@ -338,11 +358,16 @@ uint64_t PgScoreStore::Revision() {
 }
 
 std::vector<ScoreRecord> PgScoreStore::RecordsAfter(int64_t after, int limit) {
-  return ReadRecords(pool_.With(
-      [&](PgConnection& db) {
-        return db.Run("after", {std::to_string(after), std::to_string(limit)});
-      },
-      true));
+  const PgResult rows = pool_.With(
+      [&](PgConnection& db) { return db.Run("after", {std::to_string(after), std::to_string(limit)}); }, true);
+  std::vector<ScoreRecord> records = ReadRecords(rows);
+  for (int i = 0; i < rows.Rows(); ++i) {
+    ScoreRecord& r = records[static_cast<size_t>(i)];
+    r.p = rows.Text(i, 6);
+    r.game = rows.Text(i, 7);
+    r.replay = FromHex(rows.Text(i, 8));
+  }
+  return records;
 }
 
 void PgScoreStore::Import(const std::function<bool(std::vector<ScoreRecord>&)>& next) {
@@ -357,12 +382,19 @@ void PgScoreStore::Import(const std::function<bool(std::vector<ScoreRecord>&)>& 
       bool any = false;
       while (next(piece)) {
         if (piece.empty()) continue;
+        for (auto& r : piece) r.replay = Hex(r.replay);  // as text, like every other field here
         db.RunText(
-            "INSERT INTO scores(id, name, country, score, created) "
-            "SELECT * FROM unnest($1::bigint[], $2::text[], $3::text[], $4::integer[], $5::bigint[])",
+            "INSERT INTO scores(id, name, country, score, created, verified, p, game, replay) "
+            "SELECT id, name, country, score, created, verified, nullif(p, ''), nullif(game, ''), "
+            "nullif(decode(replay, 'hex'), '') FROM unnest($1::bigint[], $2::text[], $3::text[], $4::integer[], "
+            "$5::bigint[], $6::boolean[], $7::text[], $8::text[], $9::text[]) "
+            "AS t(id, name, country, score, created, verified, p, game, replay)",
             {NumberArray(piece, [](const ScoreRecord& r) { return r.id; }), TextArray(piece, &ScoreRecord::name),
              TextArray(piece, &ScoreRecord::country), NumberArray(piece, [](const ScoreRecord& r) { return r.score; }),
-             NumberArray(piece, [](const ScoreRecord& r) { return r.created; })});
+             NumberArray(piece, [](const ScoreRecord& r) { return r.created; }),
+             NumberArray(piece, [](const ScoreRecord& r) { return r.verified ? 1 : 0; }),
+             TextArray(piece, &ScoreRecord::p), TextArray(piece, &ScoreRecord::game),
+             TextArray(piece, &ScoreRecord::replay)});
         piece.clear();
         any = true;
       }

@@ -16,6 +16,9 @@ namespace aerovell::scores {
 
 // The schema this build writes in PostgreSQL; older ones are brought up to it.
 inline constexpr int kPgSchemaVersion = 2;
+// The statements that bring the tables of schema `version` (0: none) to the
+// next; tests make the tables an older service left with them.
+const char* PgSchemaStep(int version);
 
 // The limits the instances keep together, in the database.
 struct SharedLimits {
@@ -52,7 +55,7 @@ class PgScoreStore : public ScoreStore, public OneTimeValues, public RateCounts 
   std::vector<ScoreRecord> Best(int limit) override;
   std::vector<ScoreRecord> BestVerified(int limit) override;
   std::optional<ScoreRecord> RecordOfValue(const std::string& p) override;
-  bool MarkVerified(int64_t id, const std::string& replay) override;
+  VerifyOutcome MarkVerified(int64_t id, const std::string& replay, const std::string& game) override;
   std::optional<std::string> VerifiedReplay(int64_t id) override;
   int64_t Count() override;
   uint64_t Revision() override;

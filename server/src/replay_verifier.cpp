@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "platform/cp1251.h"
 
@@ -41,26 +42,41 @@ int HexDigit(char c) {
   return -1;
 }
 
+bool ReadHex(std::string_view hex, size_t most_bytes, std::string& out) {
+  if (hex.size() % 2 != 0 || hex.size() > 2 * most_bytes) return false;
+  out.clear();
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    const int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
+    if (hi < 0 || lo < 0) return false;
+    out += static_cast<char>(hi * 16 + lo);
+  }
+  return true;
+}
+
 // The child's one line, read strictly: anything else is a failed check.
 ReplayVerdict ReadAnswer(const std::string& line) {
   if (line.rfind("REFUSED ", 0) == 0) return Refused(line.substr(8));
-  if (line.rfind("PLAYED ", 0) != 0) return Refused("the check of the replay failed");
-  const size_t blank = line.find(' ', 7);
-  const std::string digits = line.substr(7, blank == std::string::npos ? std::string::npos : blank - 7);
-  if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
-    return Refused("the check of the replay failed");
+  const ReplayVerdict failed = Refused("the check of the replay failed");
+  if (line.rfind("PLAYED ", 0) != 0) return failed;
+  // "PLAYED <score> <name in hex, maybe empty> <game>"
+  const std::string_view rest = std::string_view(line).substr(7);
+  const size_t first = rest.find(' ');
+  const size_t second = first == std::string_view::npos ? first : rest.find(' ', first + 1);
+  if (second == std::string_view::npos) return failed;
+  const std::string_view digits = rest.substr(0, first);
+  const std::string_view hex = rest.substr(first + 1, second - first - 1);
+  const std::string_view game = rest.substr(second + 1);
+  if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string_view::npos)
+    return failed;
+  if (game.empty() || game.size() > 16 || game.find_first_not_of("0123456789abcdef") != std::string_view::npos)
+    return failed;
+  std::string name;
+  if (!ReadHex(hex, 20, name)) return failed;
   ReplayVerdict verdict;
   verdict.kind = ReplayVerdict::Kind::kPlayed;
-  verdict.score = std::stoi(digits);
-  const std::string hex = blank == std::string::npos ? std::string() : line.substr(blank + 1);
-  if (hex.size() % 2 != 0 || hex.size() > 40) return Refused("the check of the replay failed");
-  std::string name;
-  for (size_t i = 0; i < hex.size(); i += 2) {
-    const int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
-    if (hi < 0 || lo < 0) return Refused("the check of the replay failed");
-    name += static_cast<char>(hi * 16 + lo);
-  }
+  verdict.score = std::stoi(std::string(digits));
   verdict.name = Cp1251ToUtf8(name);
+  verdict.game = std::string(game);
   return verdict;
 }
 
@@ -70,31 +86,30 @@ ReplayVerifier::ReplayVerifier(VerifierSettings settings) : settings_(std::move(
   for (size_t i = 0; i < settings_.workers; ++i) workers_.emplace_back([this] { Work(); });
 }
 
-ReplayVerifier::~ReplayVerifier() {
+ReplayVerifier::~ReplayVerifier() { Stop(); }
+
+void ReplayVerifier::Stop() {
+  std::deque<Job> waiting;
   {
     std::lock_guard lock(mutex_);
     closing_ = true;
+    waiting.swap(jobs_);
+    for (const pid_t pid : playing_) ::kill(pid, SIGKILL);
   }
   wake_.notify_all();
-  for (auto& worker : workers_) worker.join();
-  for (auto& job : jobs_) job.verdict.set_value(Refused("the service is stopping"));
+  for (auto& worker : workers_)
+    if (worker.joinable()) worker.join();
+  for (auto& job : waiting) job.done(Refused("the service is stopping"));
 }
 
-ReplayVerdict ReplayVerifier::Check(const std::string& bytes) {
-  std::future<ReplayVerdict> verdict;
+bool ReplayVerifier::Submit(std::string bytes, Done done) {
   {
     std::lock_guard lock(mutex_);
-    if (closing_ || jobs_.size() >= settings_.queue) {
-      ReplayVerdict busy;
-      busy.kind = ReplayVerdict::Kind::kBusy;
-      busy.reason = "too many replays are being checked, try again later";
-      return busy;
-    }
-    jobs_.push_back({bytes, {}});
-    verdict = jobs_.back().verdict.get_future();
+    if (closing_ || jobs_.size() >= settings_.queue) return false;
+    jobs_.push_back({std::move(bytes), std::move(done)});
   }
   wake_.notify_one();
-  return verdict.get();
+  return true;
 }
 
 void ReplayVerifier::Work() {
@@ -107,11 +122,17 @@ void ReplayVerifier::Work() {
       job = std::move(jobs_.front());
       jobs_.pop_front();
     }
+    ReplayVerdict verdict;
     try {
-      job.verdict.set_value(Play(job.bytes));
+      verdict = Play(job.bytes);
     } catch (const std::exception& e) {
-      job.verdict.set_value(Refused(std::string("the check of the replay failed: ") + e.what()));
+      verdict = Refused(std::string("the check of the replay failed: ") + e.what());
     }
+    {
+      std::lock_guard lock(mutex_);
+      if (closing_) verdict = Refused("the service is stopping");
+    }
+    job.done(std::move(verdict));
   }
 }
 
@@ -145,6 +166,11 @@ ReplayVerdict ReplayVerifier::Play(const std::string& bytes) {
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   if (spawned != 0) throw std::runtime_error(std::string("cannot start the checker: ") + std::strerror(spawned));
+  {
+    std::lock_guard lock(mutex_);
+    playing_.insert(pid);
+    if (closing_) ::kill(pid, SIGKILL);
+  }
   in_read.Close();
   out_write.Close();
 
@@ -179,6 +205,15 @@ ReplayVerdict ReplayVerifier::Play(const std::string& bytes) {
     answer.append(buffer, static_cast<size_t>(n));
   }
   if (late) ::kill(pid, SIGKILL);
+  // Waited for without reaping first, so that Stop never signals a number
+  // another process may have been given meanwhile.
+  siginfo_t ended{};
+  while (::waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+  }
+  {
+    std::lock_guard lock(mutex_);
+    playing_.erase(pid);
+  }
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }

@@ -4,9 +4,11 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
-#include <future>
+#include <functional>
 #include <mutex>
+#include <set>
 #include <string>
+#include <sys/types.h>
 #include <thread>
 #include <vector>
 
@@ -18,21 +20,26 @@ inline constexpr size_t kMaxReplayBytes = 256 * 1024;
 // What playing a replay again came to.
 struct ReplayVerdict {
   enum class Kind {
-    kPlayed,   // the game ran to its end: `score` and `name` (UTF-8) are how it ended
+    kPlayed,   // the game ran to its end: `score` and `name` (UTF-8) are how it ended,
+               // `game` names the game (its random start), whoever sent it
     kRefused,  // the file is no replay of these rules, or playing it failed: `reason`
     kBusy,     // the queue is full: try later
   };
   Kind kind = Kind::kRefused;
   int score = 0;
   std::string name;
+  std::string game;
   std::string reason;
 };
 
-// Plays replays again; thread-safe.
+// Plays replays again; thread-safe. Submit answers at once: false when no
+// more replays can be taken now, true when `done` will be called once, from
+// another thread, with the verdict.
 class ReplayChecker {
  public:
+  using Done = std::function<void(ReplayVerdict)>;
   virtual ~ReplayChecker() = default;
-  virtual ReplayVerdict Check(const std::string& bytes) = 0;
+  virtual bool Submit(std::string bytes, Done done) = 0;
 };
 
 struct VerifierSettings {
@@ -49,17 +56,21 @@ struct VerifierSettings {
 // which sets its CPU limit before it reads a byte. A process that runs out of CPU
 // or clock time, or dies, is a refusal; the service itself never runs the
 // game, so no replay can stall or break it. Replays beyond the workers wait in
-// a queue of `queue`; beyond that Check answers kBusy at once.
+// a queue of `queue`; beyond that Submit refuses at once. No thread of the
+// caller ever waits for a replay.
 class ReplayVerifier : public ReplayChecker {
  public:
   explicit ReplayVerifier(VerifierSettings settings);
   ~ReplayVerifier() override;
-  ReplayVerdict Check(const std::string& bytes) override;
+  bool Submit(std::string bytes, Done done) override;
+  // Ends the checks being played (their processes are killed) and refuses
+  // those waiting: every `done` has been called when it returns.
+  void Stop();
 
  private:
   struct Job {
     std::string bytes;
-    std::promise<ReplayVerdict> verdict;
+    Done done;
   };
   void Work();
   ReplayVerdict Play(const std::string& bytes);
@@ -68,13 +79,15 @@ class ReplayVerifier : public ReplayChecker {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<Job> jobs_;
+  std::set<pid_t> playing_;  // the processes of the checks under way
   bool closing_ = false;
   std::vector<std::thread> workers_;
 };
 
 // The child's side, `aerovell-scores --check-replay GAME_DIR CPU_MS`: reads a
 // replay from standard input and writes one line, "PLAYED <score> <name as
-// hex of its Windows-1251 bytes>" or "REFUSED <reason>". Returns the exit code.
+// hex of its Windows-1251 bytes> <game>" or "REFUSED <reason>". Returns the
+// exit code.
 int CheckReplayProcess(const std::string& game_dir, int cpu_ms);
 
 }  // namespace aerovell::scores

@@ -21,9 +21,20 @@ struct ScoreRecord {
   int64_t created = 0;
   // A replay of the game was played again here and ended with this score and name.
   bool verified = false;
+  // What a copy of the table carries besides (RecordsAfter, Import), empty
+  // where nothing is kept and in every other read:
+  std::string p{};     // the one-time value the record was paid with
+  std::string game{};  // the game its replay names, once verified
+  std::string replay{};  // the verified replay
 };
 
 enum class AddOutcome { kStored, kUnknownValue };
+
+enum class VerifyOutcome {
+  kVerified,
+  kVerifiedAlready,  // the record is verified (by another replay of it)
+  kGameTaken,        // the same game verifies another record already
+};
 
 // Where the records live. Every call is thread-safe; failures throw
 // DatabaseError.
@@ -46,9 +57,11 @@ class ScoreStore {
   // The record stored with the one-time value `p` (kept with the record once
   // spent, so the game's replay can be tied to it), if any.
   virtual std::optional<ScoreRecord> RecordOfValue(const std::string& p) = 0;
-  // Marks record `id` verified and keeps its replay, unless it is verified
-  // already: false then, and nothing changes.
-  virtual bool MarkVerified(int64_t id, const std::string& replay) = 0;
+  // Marks record `id` verified and keeps its replay and the name of its game
+  // (`game`), unless the record is verified already or a record of the same
+  // game is: nothing changes then. One game verifies one record at most, so a
+  // replay copied from the table cannot vouch for anyone else's claim.
+  virtual VerifyOutcome MarkVerified(int64_t id, const std::string& replay, const std::string& game) = 0;
   // The replay of a verified record; nothing for any other id.
   virtual std::optional<std::string> VerifiedReplay(int64_t id) = 0;
   // A number that changes whenever the records may have changed, by this
@@ -56,8 +69,8 @@ class ScoreStore {
   virtual uint64_t Revision() = 0;
 
   // Up to `limit` records with an id above `after`, in the order of their ids
-  // (the order they came in), with their ids: a whole table is read this way
-  // in pieces.
+  // (the order they came in), with their ids and everything kept with them:
+  // a whole table is read this way in pieces.
   virtual std::vector<ScoreRecord> RecordsAfter(int64_t after, int limit) = 0;
   // Stores records with the ids they carry, as one transaction, into a table
   // that holds none: `next` fills its vector with the next piece and returns

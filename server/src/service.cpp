@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <future>
+#include <memory>
 
 #include "client_address.h"
 #include "online/score_codec.h"
@@ -32,11 +34,22 @@ Reply Refusal(QueryKind kind, int status, std::string reason) {
   return reply;
 }
 
+namespace {
+
+// The reason goes to the log; the client only learns that it failed.
+Reply StoreUnavailable(QueryKind kind, const DatabaseError& e) {
+  Reply reply = Refusal(kind, 503, "the score table is not available");
+  reply.outcome += std::string(": ") + e.what();
+  return reply;
+}
+
+}  // namespace
+
 ScoreService::ScoreService(ScoreStore& store, OneTimeValues& values, RateCounts& rates)
     : store_(store), values_(values), rates_(rates) {}
 
 Reply ScoreService::Handle(std::string_view target, std::string_view client, std::chrono::steady_clock::time_point now,
-                           int64_t wall_seconds, std::string_view body) {
+                           int64_t wall_seconds, std::string_view body, ReplyLater later) {
   const Query query = ReadTarget(target);
   if (query.kind == QueryKind::kUnknown) return Refusal(QueryKind::kUnknown, 404, "not found");
   const std::string key = ClientKey(client);
@@ -51,15 +64,12 @@ Reply ScoreService::Handle(std::string_view target, std::string_view client, std
       case QueryKind::kVersion: return Version(key, now, wall_seconds);
       case QueryKind::kScore: return Score(query.letters, now, wall_seconds);
       case QueryKind::kTable: return Table(query.verified_only);
-      case QueryKind::kReplay: return Replay(query.p, body);
+      case QueryKind::kReplay: return Replay(query.p, body, std::move(later));
       case QueryKind::kReplayFile: return ReplayFile(query.id);
       case QueryKind::kUnknown: break;
     }
   } catch (const DatabaseError& e) {
-    // The reason goes to the log; the client only learns that it failed.
-    Reply reply = Refusal(query.kind, 503, "the score table is not available");
-    reply.outcome += std::string(": ") + e.what();
-    return reply;
+    return StoreUnavailable(query.kind, e);
   } catch (const std::exception& e) {
     // Anything else (memory, a library's own error) must not unwind through
     // the HTTP library's C callback, which would end the process: this
@@ -76,7 +86,7 @@ size_t ScoreService::PagesRendered() {
   return pages_rendered_;
 }
 
-Reply ScoreService::Replay(const std::string& p, std::string_view body) {
+Reply ScoreService::Replay(const std::string& p, std::string_view body, ReplyLater later) {
   constexpr QueryKind kKind = QueryKind::kReplay;
   if (p.empty() || p.size() > 64 ||
       !std::all_of(p.begin(), p.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
@@ -88,20 +98,48 @@ Reply ScoreService::Replay(const std::string& p, std::string_view body) {
   if (!record) return Refusal(kKind, 400, "no record was stored with this echo value");
   if (record->verified) return Refusal(kKind, 400, "the record is verified already");
 
-  const std::string bytes(body);
-  const ReplayVerdict verdict = checker_->Check(bytes);
-  if (verdict.kind == ReplayVerdict::Kind::kBusy) return Refusal(kKind, 503, verdict.reason);
-  if (verdict.kind == ReplayVerdict::Kind::kRefused) return Refusal(kKind, 400, "the replay is refused: " + verdict.reason);
-  if (verdict.score != record->score)
+  if (!later) {
+    // A caller that can wait: the answer is made on the checker's thread and
+    // handed over here.
+    auto promise = std::make_shared<std::promise<Reply>>();
+    std::future<Reply> answer = promise->get_future();
+    Reply reply = Replay(p, body, [promise](Reply made) { promise->set_value(std::move(made)); });
+    return reply.deferred ? answer.get() : reply;
+  }
+  std::string bytes(body);
+  const bool taken = checker_->Submit(bytes, [this, record = *record, bytes, later](ReplayVerdict verdict) {
+    Reply reply;
+    try {
+      reply = Judge(record, bytes, verdict);
+    } catch (const DatabaseError& e) {
+      reply = StoreUnavailable(kKind, e);
+    }
+    later(std::move(reply));
+  });
+  if (!taken) return Refusal(kKind, 503, "too many replays are being checked, try again later");
+  Reply waiting;
+  waiting.kind = kKind;
+  waiting.deferred = true;
+  return waiting;
+}
+
+Reply ScoreService::Judge(const ScoreRecord& record, const std::string& bytes, const ReplayVerdict& verdict) {
+  constexpr QueryKind kKind = QueryKind::kReplay;
+  if (verdict.kind != ReplayVerdict::Kind::kPlayed) return Refusal(kKind, 400, "the replay is refused: " + verdict.reason);
+  if (verdict.score != record.score)
     return Refusal(kKind, 400,
                    "the replay ends with " + std::to_string(verdict.score) + ", the record has " +
-                       std::to_string(record->score));
-  if (verdict.name != record->name) return Refusal(kKind, 400, "the replay ends with another name than the record's");
-  if (!store_.MarkVerified(record->id, bytes)) return Refusal(kKind, 400, "the record is verified already");
+                       std::to_string(record.score));
+  if (verdict.name != record.name) return Refusal(kKind, 400, "the replay ends with another name than the record's");
+  switch (store_.MarkVerified(record.id, bytes, verdict.game)) {
+    case VerifyOutcome::kVerified: break;
+    case VerifyOutcome::kVerifiedAlready: return Refusal(kKind, 400, "the record is verified already");
+    case VerifyOutcome::kGameTaken: return Refusal(kKind, 400, "this game verifies another record already");
+  }
   Reply reply;
   reply.kind = kKind;
   reply.body = "OK";
-  reply.outcome = "OK verified record " + std::to_string(record->id);
+  reply.outcome = "OK verified record " + std::to_string(record.id);
   return reply;
 }
 

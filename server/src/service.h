@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -26,7 +27,13 @@ struct Reply {
   QueryKind kind = QueryKind::kUnknown;
   std::string outcome;  // "OK" or the reason for a refusal
   std::string download_name;  // a file to save rather than show, by this name
+  // The answer is not made yet: it goes to the caller's `later` (a replay
+  // being played again), and this one is not sent.
+  bool deferred = false;
 };
+
+// Where an answer made later goes: called once, from another thread.
+using ReplyLater = std::function<void(Reply)>;
 
 // An answer that refuses: status, "ERROR <reason>" and the reason for the log.
 Reply Refusal(QueryKind kind, int status, std::string reason);
@@ -42,9 +49,11 @@ class ScoreService {
 
   // `target` is the request target exactly as received, `client` the client's
   // address; `wall_seconds` is the time stored with a record.
-  // `body` is what a POST carried (a replay), empty otherwise.
+  // `body` is what a POST carried (a replay), empty otherwise. A replay is
+  // answered through `later` once it has been played again, so no thread of
+  // the caller waits for it; without `later` the call waits itself.
   Reply Handle(std::string_view target, std::string_view client, std::chrono::steady_clock::time_point now,
-               int64_t wall_seconds, std::string_view body = {});
+               int64_t wall_seconds, std::string_view body = {}, ReplyLater later = nullptr);
 
   // Who plays replays again; without one a replay is answered 503.
   void SetReplayChecker(ReplayChecker* checker) { checker_ = checker; }
@@ -56,7 +65,8 @@ class ScoreService {
   Reply Version(const std::string& client, std::chrono::steady_clock::time_point now, int64_t wall_seconds);
   Reply Score(const std::string& letters, std::chrono::steady_clock::time_point now, int64_t wall_seconds);
   Reply Table(bool verified_only);
-  Reply Replay(const std::string& p, std::string_view body);
+  Reply Replay(const std::string& p, std::string_view body, ReplyLater later);
+  Reply Judge(const ScoreRecord& record, const std::string& bytes, const ReplayVerdict& verdict);
   Reply ReplayFile(int64_t id);
 
   ScoreStore& store_;

@@ -28,7 +28,9 @@ constexpr std::array<const char*, kSchemaVersion> kMigrations = {
     "ALTER TABLE scores ADD COLUMN p TEXT;"
     "ALTER TABLE scores ADD COLUMN verified INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE scores ADD COLUMN replay BLOB;"
+    "ALTER TABLE scores ADD COLUMN game TEXT;"
     "CREATE UNIQUE INDEX scores_by_value ON scores(p) WHERE p IS NOT NULL;"
+    "CREATE UNIQUE INDEX scores_by_game ON scores(game) WHERE game IS NOT NULL;"
     "CREATE INDEX scores_verified_by_rank ON scores(score DESC, id) WHERE verified = 1;",
 };
 
@@ -123,7 +125,10 @@ SqliteScoreStore::SqliteScoreStore(const std::string& path, EchoValues& values)
     : values_(values),
       writer_(OpenWriter(path)),
       insert_(writer_, "INSERT INTO scores(name, country, score, created, p) VALUES (?1, ?2, ?3, ?4, ?5)"),
-      verify_(writer_, "UPDATE scores SET verified = 1, replay = ?2 WHERE id = ?1 AND verified = 0"),
+      verify_(writer_,
+              "UPDATE scores SET verified = 1, replay = ?2, game = ?3 WHERE id = ?1 AND verified = 0 "
+              "AND NOT EXISTS (SELECT 1 FROM scores WHERE game = ?3)"),
+      verified_of_(writer_, "SELECT verified FROM scores WHERE id = ?1"),
       reader_(OpenReader(path)),
       best_(reader_,
             "SELECT id, name, country, score, created, verified FROM scores "
@@ -136,7 +141,8 @@ SqliteScoreStore::SqliteScoreStore(const std::string& path, EchoValues& values)
       count_(reader_, "SELECT count(*) FROM scores"),
       data_version_(reader_, "PRAGMA data_version"),
       after_(reader_,
-             "SELECT id, name, country, score, created, verified FROM scores WHERE id > ?1 ORDER BY id LIMIT ?2"),
+             "SELECT id, name, country, score, created, verified, coalesce(p, ''), coalesce(game, ''), "
+             "coalesce(replay, x'') FROM scores WHERE id > ?1 ORDER BY id LIMIT ?2"),
       checkpointer_(path, SQLITE_OPEN_READWRITE) {
   // A connection learns that the file keeps a journal beside it only once it
   // has read the file; until then its checkpoints do nothing.
@@ -236,12 +242,17 @@ std::optional<ScoreRecord> SqliteScoreStore::RecordOfValue(const std::string& p)
   return rows.front();
 }
 
-bool SqliteScoreStore::MarkVerified(int64_t id, const std::string& replay) {
+VerifyOutcome SqliteScoreStore::MarkVerified(int64_t id, const std::string& replay, const std::string& game) {
   std::lock_guard lock(write_mutex_);
-  StatementUse use(verify_);
-  use->Bind(1, id).BindBlob(2, replay);
-  use->Run();
-  return sqlite3_changes(writer_.Handle()) == 1;
+  {
+    StatementUse use(verify_);
+    use->Bind(1, id).BindBlob(2, replay).Bind(3, game);
+    use->Run();
+    if (sqlite3_changes(writer_.Handle()) == 1) return VerifyOutcome::kVerified;
+  }
+  StatementUse use(verified_of_);
+  use->Bind(1, id);
+  return use->Step() && use->Integer(0) != 0 ? VerifyOutcome::kVerifiedAlready : VerifyOutcome::kGameTaken;
 }
 
 std::optional<std::string> SqliteScoreStore::VerifiedReplay(int64_t id) {
@@ -256,12 +267,23 @@ std::vector<ScoreRecord> SqliteScoreStore::RecordsAfter(int64_t after, int limit
   std::lock_guard lock(read_mutex_);
   StatementUse use(after_);
   use->Bind(1, after).Bind(2, limit);
-  return ReadRecords(use, limit);
+  std::vector<ScoreRecord> rows;
+  while (use->Step()) {
+    ScoreRecord r{use->Integer(0), use->Text(1), use->Text(2), static_cast<int>(use->Integer(3)), use->Integer(4),
+                  use->Integer(5) != 0};
+    r.p = use->Text(6);
+    r.game = use->Text(7);
+    r.replay = use->Blob(8);
+    rows.push_back(std::move(r));
+  }
+  return rows;
 }
 
 void SqliteScoreStore::Import(const std::function<bool(std::vector<ScoreRecord>&)>& next) {
   std::lock_guard lock(write_mutex_);
-  Statement insert(writer_, "INSERT INTO scores(id, name, country, score, created) VALUES (?1, ?2, ?3, ?4, ?5)");
+  Statement insert(writer_,
+                   "INSERT INTO scores(id, name, country, score, created, verified, p, game, replay) "
+                   "VALUES (?1, ?2, ?3, ?4, ?5, ?6, nullif(?7, ''), nullif(?8, ''), nullif(?9, x''))");
   writer_.Execute("BEGIN IMMEDIATE");
   try {
     if (const int64_t have = writer_.QueryInteger("SELECT count(*) FROM scores"); have != 0)
@@ -271,6 +293,7 @@ void SqliteScoreStore::Import(const std::function<bool(std::vector<ScoreRecord>&
       for (const auto& r : piece) {
         StatementUse use(insert);
         use->Bind(1, r.id).Bind(2, r.name).Bind(3, r.country).Bind(4, r.score).Bind(5, r.created);
+        use->Bind(6, r.verified ? 1 : 0).Bind(7, r.p).Bind(8, r.game).BindBlob(9, r.replay);
         use->Run();
       }
       piece.clear();

@@ -32,7 +32,7 @@ class SqliteScoreStore : public ScoreStore {
   std::vector<ScoreRecord> Best(int limit) override;
   std::vector<ScoreRecord> BestVerified(int limit) override;
   std::optional<ScoreRecord> RecordOfValue(const std::string& p) override;
-  bool MarkVerified(int64_t id, const std::string& replay) override;
+  VerifyOutcome MarkVerified(int64_t id, const std::string& replay, const std::string& game) override;
   std::optional<std::string> VerifiedReplay(int64_t id) override;
   int64_t Count() override;
   uint64_t Revision() override;
@@ -54,6 +54,7 @@ class SqliteScoreStore : public ScoreStore {
   Connection writer_;
   Statement insert_;
   Statement verify_;
+  Statement verified_of_;
 
   std::mutex read_mutex_;
   Connection reader_;

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -288,6 +289,23 @@ TEST_F(PgInstances, AnEmptyDatabaseGetsTheVersionedSchemaOnce) {
   EXPECT_EQ(Fingerprint(place_.Target(), {"score_schema"}), made);
 }
 
+// The tables of the first schema, with a record, as the service before
+// verified records left them: brought up to date at the start, the record kept
+// and unverified, and verifiable from then on.
+TEST_F(PgInstances, TablesOfTheFirstSchemaAreUpgradedWithTheirRecords) {
+  place_.Execute(std::string("CREATE TABLE score_schema(version integer NOT NULL); INSERT INTO score_schema VALUES (1);") +
+                 PgSchemaStep(0) +
+                 ";INSERT INTO scores(name, country, score, created) VALUES ('Иван', 'Россия', 1200, 1700000000)");
+  Stores stores(place_.Target(), SharedLimits{}, 1);
+  const auto best = stores.Store().Best(10);
+  ASSERT_EQ(best.size(), 1u);
+  EXPECT_EQ(best[0].name, "Иван");
+  EXPECT_FALSE(best[0].verified);
+  EXPECT_EQ(place_.QueryInteger("SELECT max(version) FROM score_schema"), kPgSchemaVersion);
+  EXPECT_EQ(stores.Store().MarkVerified(best[0].id, "replay", "00000001"), VerifyOutcome::kVerified);
+  EXPECT_EQ(stores.Store().BestVerified(10).size(), 1u);
+}
+
 TEST_F(PgInstances, TheTableIsReadOffTheRankIndex) {
   { Stores stores(place_.Target(), SharedLimits{}, 1); }
   place_.Execute(
@@ -371,10 +389,21 @@ TEST_F(PgInstances, CopyingRecordsBothWaysKeepsEveryRowAndTheOrder) {
                 AddOutcome::kStored);
     }
   }
+  {
+    // Verified records keep their replays (every byte value), games and values.
+    Stores stores(sqlite.Target(), SharedLimits{}, 1);
+    std::string replay;
+    for (int b = 0; b < 256; ++b) replay += static_cast<char>(b);
+    for (int64_t id : {1, 2, 2400})
+      ASSERT_EQ(stores.Store().MarkVerified(id, replay + std::to_string(id), "game" + std::to_string(id)),
+                VerifyOutcome::kVerified);
+  }
   sqlite.Execute("DELETE FROM scores WHERE id % 10 = 3");  // gaps in the ids
   sqlite.Execute("INSERT INTO scores(name, country, score, created) VALUES ('a\"b\\c', '{x,y}', 50, 0)");
   const auto records = sqlite.AllRecords();
   ASSERT_EQ(records.size(), 2251u);
+  ASSERT_EQ(std::count_if(records.begin(), records.end(), [](const ScoreRecord& r) { return r.verified; }), 3);
+  ASSERT_FALSE(records[0].p.empty());
 
   std::string log;
   ASSERT_EQ(testing::RunServiceToEnd(sqlite.Folder(), {"--copy-records", sqlite.Target(), place_.Target()}, log), 0)

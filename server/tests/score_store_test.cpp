@@ -60,36 +60,6 @@ TEST(SqliteScoreStore, AFileOfTheFirstSchemaIsUpgradedWithItsRecords) {
   EXPECT_EQ(Connection(path, SQLITE_OPEN_READONLY).QueryInteger("PRAGMA user_version"), kSchemaVersion);
 }
 
-// The value a record was paid with finds it; it is verified once, with its
-// replay kept, and only a verified record gives its replay out.
-TEST(SqliteScoreStore, ARecordFoundByItsValueIsVerifiedOnce) {
-  TempDir dir;
-  Store store((dir / "s.sqlite").string());
-  const auto now = Clock::now();
-  const std::string p = store.values.Issue("a", now);
-  ASSERT_EQ(store.sqlite.Add(Record("Иван", 500), p, now), AddOutcome::kStored);
-  ASSERT_EQ(store.Add(Record("Олег", 900)), AddOutcome::kStored);
-  EXPECT_FALSE(store.sqlite.RecordOfValue("NOSUCHVALUE").has_value());
-  const auto record = store.sqlite.RecordOfValue(p);
-  ASSERT_TRUE(record.has_value());
-  EXPECT_EQ(record->name, "Иван");
-  EXPECT_FALSE(record->verified);
-  EXPECT_FALSE(store.sqlite.VerifiedReplay(record->id).has_value());
-
-  const std::string replay("AVRP\0\x01\xff", 7);  // any bytes, NUL included, come back as they went
-  EXPECT_TRUE(store.sqlite.MarkVerified(record->id, replay));
-  EXPECT_FALSE(store.sqlite.MarkVerified(record->id, "other")) << "verified once only";
-  EXPECT_EQ(store.sqlite.VerifiedReplay(record->id), replay);
-  EXPECT_TRUE(store.sqlite.RecordOfValue(p)->verified);
-  const auto verified = store.sqlite.BestVerified(10);
-  ASSERT_EQ(verified.size(), 1u);
-  EXPECT_EQ(verified[0].name, "Иван");
-  const auto all = store.sqlite.Best(10);
-  ASSERT_EQ(all.size(), 2u);
-  EXPECT_FALSE(all[0].verified);
-  EXPECT_TRUE(all[1].verified);
-}
-
 TEST(SqliteScoreStore, TheTableIsReadOffTheRankIndex) {
   TempDir dir;
   const std::string path = (dir / "s.sqlite").string();

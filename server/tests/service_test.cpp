@@ -220,7 +220,7 @@ class ExhaustedStore : public ScoreStore {
   std::vector<ScoreRecord> Best(int) override { throw std::bad_alloc(); }
   std::vector<ScoreRecord> BestVerified(int) override { throw std::bad_alloc(); }
   std::optional<ScoreRecord> RecordOfValue(const std::string&) override { throw std::bad_alloc(); }
-  bool MarkVerified(int64_t, const std::string&) override { throw std::bad_alloc(); }
+  VerifyOutcome MarkVerified(int64_t, const std::string&, const std::string&) override { throw std::bad_alloc(); }
   std::optional<std::string> VerifiedReplay(int64_t) override { throw std::bad_alloc(); }
   int64_t Count() override { throw std::bad_alloc(); }
   uint64_t Revision() override { throw std::bad_alloc(); }

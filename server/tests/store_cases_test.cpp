@@ -68,9 +68,13 @@ TEST_P(StoreCases, ARecordFoundByItsValueIsVerifiedOnceWithItsReplay) {
 
   const uint64_t before = store.Revision();
   const std::string replay("AVRP\0\x01\xff\x80", 8);
-  EXPECT_TRUE(store.MarkVerified(record->id, replay));
+  EXPECT_EQ(store.MarkVerified(record->id, replay, "0000002a"), VerifyOutcome::kVerified);
   EXPECT_NE(store.Revision(), before) << "the page must show the mark";
-  EXPECT_FALSE(store.MarkVerified(record->id, "other")) << "verified once only";
+  EXPECT_EQ(store.MarkVerified(record->id, "other", "00000001"), VerifyOutcome::kVerifiedAlready);
+  // The same game cannot verify the other record; another game can.
+  const int64_t other = store.Best(1)[0].id;
+  EXPECT_EQ(store.MarkVerified(other, replay, "0000002a"), VerifyOutcome::kGameTaken);
+  EXPECT_FALSE(store.VerifiedReplay(other).has_value());
   EXPECT_EQ(store.VerifiedReplay(record->id), replay);
   EXPECT_TRUE(store.RecordOfValue(p)->verified);
   const auto verified = store.BestVerified(10);
@@ -80,6 +84,8 @@ TEST_P(StoreCases, ARecordFoundByItsValueIsVerifiedOnceWithItsReplay) {
   ASSERT_EQ(all.size(), 2u);
   EXPECT_FALSE(all[0].verified);
   EXPECT_TRUE(all[1].verified);
+  EXPECT_EQ(store.MarkVerified(other, "its own", "0000002b"), VerifyOutcome::kVerified);
+  EXPECT_EQ(store.BestVerified(10).size(), 2u);
 }
 
 TEST_P(StoreCases, KeepsItsRecordsAcrossOpenings) {

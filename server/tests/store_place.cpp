@@ -10,11 +10,13 @@
 namespace aerovell::scores {
 
 bool operator==(const ScoreRecord& a, const ScoreRecord& b) {
-  return a.id == b.id && a.name == b.name && a.country == b.country && a.score == b.score && a.created == b.created;
+  return a.id == b.id && a.name == b.name && a.country == b.country && a.score == b.score && a.created == b.created &&
+         a.verified == b.verified && a.p == b.p && a.game == b.game && a.replay == b.replay;
 }
 
 void PrintTo(const ScoreRecord& r, std::ostream* out) {
-  *out << "{" << r.id << ", " << r.name << ", " << r.country << ", " << r.score << ", " << r.created << "}";
+  *out << "{" << r.id << ", " << r.name << ", " << r.country << ", " << r.score << ", " << r.created
+       << (r.verified ? ", verified " + r.game : std::string()) << (r.p.empty() ? "" : ", p " + r.p) << "}";
 }
 
 namespace testing {
@@ -46,18 +48,35 @@ int64_t StorePlace::QueryInteger(const std::string& sql) const {
 }
 
 std::vector<ScoreRecord> StorePlace::AllRecords() const {
-  constexpr const char* kAll = "SELECT id, name, country, score, created FROM scores ORDER BY id";
+  // Everything a record keeps; the replay as hex, which both databases write alike.
+  const bool sqlite = kind_ == StoreKind::kSqlite;
+  const std::string all = std::string("SELECT id, name, country, score, created, verified, coalesce(p, ''), "
+                                      "coalesce(game, ''), ") +
+                          (sqlite ? "lower(hex(replay))" : "coalesce(encode(replay, 'hex'), '')") +
+                          " FROM scores ORDER BY id";
   std::vector<ScoreRecord> records;
-  if (kind_ == StoreKind::kSqlite) {
+  const auto add = [&](auto integer, auto text) {
+    ScoreRecord r{integer(0), text(1), text(2), static_cast<int>(integer(3)), integer(4)};
+    r.p = text(6);
+    r.game = text(7);
+    r.replay = text(8);
+    return r;
+  };
+  if (sqlite) {
     Connection db(target_, SQLITE_OPEN_READONLY);
-    Statement all(db, kAll);
-    while (all.Step())
-      records.push_back({all.Integer(0), all.Text(1), all.Text(2), static_cast<int>(all.Integer(3)), all.Integer(4)});
+    Statement rows(db, all.c_str());
+    while (rows.Step()) {
+      ScoreRecord r = add([&](int c) { return rows.Integer(c); }, [&](int c) { return rows.Text(c); });
+      r.verified = rows.Integer(5) != 0;
+      records.push_back(std::move(r));
+    }
   } else {
-    const PgResult all = PgConnection(target_, PgTimeouts{}).Execute(kAll);
-    for (int i = 0; i < all.Rows(); ++i)
-      records.push_back({all.Integer(i, 0), all.Text(i, 1), all.Text(i, 2), static_cast<int>(all.Integer(i, 3)),
-                         all.Integer(i, 4)});
+    const PgResult rows = PgConnection(target_, PgTimeouts{}).Execute(all);
+    for (int i = 0; i < rows.Rows(); ++i) {
+      ScoreRecord r = add([&](int c) { return rows.Integer(i, c); }, [&](int c) { return rows.Text(i, c); });
+      r.verified = rows.Text(i, 5) == "t";
+      records.push_back(std::move(r));
+    }
   }
   return records;
 }

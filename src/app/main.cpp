@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -166,6 +167,13 @@ int main(int argc, char** argv) {
 
 
   TFormOptions options;
+  // The generator is seeded from the time of day. The time since start-up,
+  // which the core falls back on, is much the same on every start, so the
+  // first games of many players would be one and the same game (and the
+  // online table could not tell one player's replay from another's).
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  const auto ns = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+  options.Seed = static_cast<uint32_t>(ns ^ (ns >> 32) ^ (static_cast<uint64_t>(getpid()) << 16));
   options.ReportStates = std::getenv("AEROVELL_REPORT_STATES") != nullptr;
   if (const char* host = std::getenv(kScoreHostVariable)) {
     std::string reason;
