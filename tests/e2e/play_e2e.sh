@@ -4,6 +4,7 @@
 # resume, Esc and "Да", the game-over caption, back in the menus, exit 0. The
 # game tells its state changes on stderr (AEROVELL_REPORT_STATES); a second run
 # steers with the game's own pointer, as on a desktop that cannot warp it.
+# Each game's replay is then played headless and must end as the game did.
 # Run by xvfb_session.sh in a copy of the game folder (its argument).
 set -u
 cd "$1"
@@ -115,9 +116,23 @@ play_once() {
   [ "$code" -eq 0 ] || fail "exit code $code"
 }
 
+# The game just played left its replay (the newest in replays/): played again
+# headless from its start, it runs the same ticks to the same final score, or
+# aerovell-play says where it parted and fails. Sets $replayed.
+replay_check() {
+  local file
+  file=$(ls -t replays/ 2>/dev/null | head -1)
+  [ -n "$file" ] || fail "the game left no replay in replays/"
+  "$AEROVELL_PLAY" --replay "replays/$file" --dir . 2>replayed.txt ||
+    fail "replays/$file did not play back as the game ended: $(cat replayed.txt)"
+  replayed=$(grep -o 'replayed .*' replayed.txt)
+}
+
 play_once
-first="$x_keys, the mouse to $x_mouse"
+replay_check
+first="$x_keys, the mouse to $x_mouse ($replayed)"
 rm -f config.dat
 export AEROVELL_OWN_POINTER=1
 play_once
-echo "played a game: keys flew to x $first; with its own pointer to $x_keys and $x_mouse"
+replay_check
+echo "played a game: keys flew to x $first; with its own pointer to $x_keys and $x_mouse ($replayed)"
