@@ -14,6 +14,10 @@
 // With --postgres it then starts its own PostgreSQL server (in a temporary
 // folder, on the loopback) and runs the pairs again on two instances sharing
 // one database, the clients spread over both, and the table page there.
+// With --replay FILE, last, the pairs run beside clients that each store a
+// record of that replay's name and score and send the replay to be checked,
+// as games do: how many replays are played again a second, and what that
+// does to the pairs.
 
 #include <poll.h>
 #include <signal.h>
@@ -32,6 +36,8 @@
 #include <vector>
 
 #include "online/score_codec.h"
+#include "platform/cp1251.h"
+#include "replay/replay.h"
 #include "pg_db.h"
 #include "pg_score_store.h"
 #include "pg_test_server.h"
@@ -48,6 +54,7 @@ using Clock = std::chrono::steady_clock;
 using aerovell::scores::Connection;
 using aerovell::scores::Statement;
 using aerovell::scores::testing::ConnectFrom;
+using aerovell::scores::testing::HttpAnswer;
 using aerovell::scores::testing::KeptConnection;
 using aerovell::scores::testing::ScoreTarget;
 using aerovell::scores::testing::ServiceProcess;
@@ -58,7 +65,7 @@ using aerovell::scores::testing::kTableTarget;
 using aerovell::scores::testing::kVersionTarget;
 
 // Address blocks (127.<block>.x.y) of the kinds of client.
-constexpr int kPairBlock = 20, kIdleBlock = 21, kSlowBlock = 22;
+constexpr int kPairBlock = 20, kIdleBlock = 21, kSlowBlock = 22, kReplayBlock = 23;
 
 struct Settings {
   int clients = 16;
@@ -74,6 +81,8 @@ struct Settings {
   bool postgres = false;
   std::vector<std::string> pg_settings;  // more of the server's settings, name=value
   bool pg_socket = false;                // the instances reach the server by its socket, not TCP
+  std::string replay;                    // a replay file to have checked beside the pairs
+  int replay_clients = 4;
 };
 
 double Percentile(std::vector<double> values, double p) {
@@ -490,6 +499,73 @@ bool RunSharedTable(const Settings& s, const std::string& target, const std::fil
   return t.ok;
 }
 
+// Games sending replays beside the pairs: each client stores a record of the
+// replay's name and score and sends the replay for it, over and over. A check
+// counts when the service played the replay to its end: verified (the first)
+// or refused because that game verifies a record already (the rest, which
+// cost the service the same).
+bool RunReplays(const Settings& s, const std::filesystem::path& dir) {
+  std::string bytes;
+  aerovell::replay::TReplay replay;
+  try {
+    const std::vector<uint8_t> file = aerovell::testing::ReadBytes(s.replay);
+    bytes.assign(file.begin(), file.end());
+    replay = aerovell::replay::DecodeReplay(file, aerovell::replay::ReadReplayHeader(file).rules_version);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: %s\n", s.replay.c_str(), e.what());
+    return false;
+  }
+  const std::string name = aerovell::Cp1251ToUtf8(replay.summary.player_name);
+  std::filesystem::create_directories(dir / "replays");
+  std::vector<std::string> args = ServiceArgs(s);
+  args.insert(args.end(), {"--game-data", AEROVELL_GAME_DIR});
+  ServiceProcess service(dir / "replays", args);
+  if (service.Port() == 0) {
+    std::fprintf(stderr, "the service did not start:\n%s", service.Log().c_str());
+    return false;
+  }
+  const int port = service.Port();
+  std::atomic<bool> stop{false};
+  std::atomic<long> checked{0}, busy{0}, wrong{0};
+  std::vector<std::thread> senders;
+  for (int c = 0; c < s.replay_clients; ++c) {
+    senders.emplace_back([&, c] {
+      KeptConnection connection(port, SourceAddress(kReplayBlock, c));
+      while (!stop) {
+        const HttpAnswer version = connection.Get(kVersionTarget);
+        const std::string p = aerovell::EchoValue(version.body);
+        if (connection.Get(ScoreTarget(name, replay.summary.score, p, "")).body != "OK") {
+          ++wrong;
+          continue;
+        }
+        const HttpAnswer answer = aerovell::scores::testing::Post(
+            port, "/cgi/version.pl?rp&prg=Aerovell&p=" + p, bytes, SourceAddress(kReplayBlock, c));
+        if (answer.status == 200 || answer.body == "ERROR this game verifies another record already") ++checked;
+        else if (answer.status == 503) ++busy, std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        else ++wrong;
+      }
+    });
+  }
+  const PairRun run = DrivePairs(s, {port});
+  stop = true;
+  for (auto& t : senders) t.join();
+  const int stop_status = service.Stop(SIGTERM);
+  const double per_second = checked / run.elapsed;
+  const double ticks_per_second = per_second * replay.tick_count;
+  const double p99 = Percentile(run.all, 99);
+  std::printf("replays: %d clients sending a replay of %u ticks (%s, %zu bytes) beside %d pair clients, %.2f s\n",
+              s.replay_clients, replay.tick_count, s.replay.c_str(), bytes.size(), s.clients, run.elapsed);
+  std::printf("  replays played again %ld (%.1f a second, %.0f ticks a second: %.1f ten-minute games a second;"
+              " goal: at least 10: %s), busy %ld, other answers %ld\n",
+              checked.load(), per_second, ticks_per_second, ticks_per_second / 37500,
+              ticks_per_second / 37500 >= 10 ? "met" : "NOT MET", busy.load(), wrong.load());
+  std::printf("  pairs beside: answered OK %ld, failed %ld, %.0f records a second; pair latency ms: p50 %.2f  p99 "
+              "%.2f (goal: p99 under 50: %s)\n",
+              run.ok, run.failed, run.ok / run.elapsed, Percentile(run.all, 50), p99, p99 < 50 ? "met" : "NOT MET");
+  std::printf("  service stopped with status %d\n", stop_status);
+  return run.failed == 0 && wrong == 0 && stop_status == 0;
+}
+
 int Number(const char* text, int low, int high) {
   const long v = std::strtol(text, nullptr, 10);
   return static_cast<int>(std::clamp<long>(v, low, high));
@@ -515,16 +591,20 @@ int main(int argc, char** argv) {
     else if (a == "--postgres") s.postgres = true;
     else if (a == "--pg-setting" && has_value) s.pg_settings.push_back(argv[++i]);
     else if (a == "--pg-socket") s.pg_socket = true;
+    else if (a == "--replay" && has_value) s.replay = argv[++i];
+    else if (a == "--replay-clients" && has_value) s.replay_clients = Number(argv[++i], 1, 64);
     else {
       std::fprintf(stderr,
                    "usage: aerovell-scores-load [--clients N] [--pairs N] [--seconds N] [--attack-seconds N]\n"
                    "                            [--slow N] [--idle N] [--table-rows N] [--page-requests N]\n"
                    "                            [--threads N] [--no-log]\n"
                    "                            [--postgres [--pg-setting NAME=VALUE]... [--pg-socket]]\n"
+                   "                            [--replay FILE [--replay-clients N]]\n"
                    "  --attack-seconds 0 leaves the attack out\n"
                    "  --postgres: then the pairs on two instances sharing a PostgreSQL database of\n"
                    "  this program's own server, and the table page there; --pg-setting adds to\n"
-                   "  that server's settings, --pg-socket reaches it by its socket instead of TCP\n");
+                   "  that server's settings, --pg-socket reaches it by its socket instead of TCP\n"
+                   "  --replay: then the pairs beside N clients (4) having FILE checked again and again\n");
       return 2;
     }
   }
@@ -546,5 +626,6 @@ int main(int argc, char** argv) {
       postgres_ok = false;
     }
   }
-  return pairs_ok && attack_ok && table_ok && postgres_ok ? 0 : 1;
+  const bool replays_ok = s.replay.empty() || RunReplays(s, dir.Path());
+  return pairs_ok && attack_ok && table_ok && postgres_ok && replays_ok ? 0 : 1;
 }

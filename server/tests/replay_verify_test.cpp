@@ -31,17 +31,7 @@ using Bytes = std::vector<uint8_t>;
 
 std::string ReplayTarget(const std::string& p) { return "/cgi/version.pl?rp&prg=Aerovell&p=" + p; }
 
-// A POST of `body` as the game sends it; the status and the body of the answer.
-testing::HttpAnswer Post(int port, const std::string& target, const std::string& body) {
-  const std::string request = "POST " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
-                              "application/octet-stream\r\nContent-Length: " +
-                              std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-  const std::string answer = testing::RawExchange(port, request, 1 << 20, std::chrono::seconds(60));
-  testing::HttpAnswer out;
-  if (answer.rfind("HTTP/1.1 ", 0) == 0) out.status = std::stoi(answer.substr(9, 3));
-  if (const size_t end = answer.find("\r\n\r\n"); end != std::string::npos) out.body = answer.substr(end + 4);
-  return out;
-}
+using testing::Post;
 
 std::string Text(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
 

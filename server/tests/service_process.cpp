@@ -314,4 +314,17 @@ HttpAnswer Get(int port, const std::string& target, const std::string& source) {
   return connection.Get(target);
 }
 
+HttpAnswer Post(int port, const std::string& target, const std::string& body, const std::string& source,
+                std::chrono::milliseconds timeout) {
+  const std::string request = "POST " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
+                              "application/octet-stream\r\nContent-Length: " +
+                              std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+  const std::string answer = RawExchange(port, request, 1 << 20, timeout, source);
+  HttpAnswer out;
+  out.closed = true;
+  if (answer.rfind("HTTP/1.1 ", 0) == 0 && answer.size() >= 12) out.status = std::atoi(answer.c_str() + 9);
+  if (const size_t end = answer.find("\r\n\r\n"); end != std::string::npos) out.body = answer.substr(end + 4);
+  return out;
+}
+
 }  // namespace aerovell::scores::testing

@@ -100,4 +100,9 @@ class KeptConnection {
 // A GET of `target` exactly as written, over a fresh connection to 127.0.0.1.
 HttpAnswer Get(int port, const std::string& target, const std::string& source = "");
 
+// A POST of `body` to `target` as the game sends a replay, over a fresh
+// connection from `source`; the answer is waited for up to `timeout`.
+HttpAnswer Post(int port, const std::string& target, const std::string& body, const std::string& source = "",
+                std::chrono::milliseconds timeout = std::chrono::seconds(60));
+
 }  // namespace aerovell::scores::testing
