@@ -36,6 +36,14 @@ ReplayVerdict Refused(std::string reason) {
   return verdict;
 }
 
+// Not played: the service is stopping, and a later try may find it up again.
+ReplayVerdict Stopping() {
+  ReplayVerdict verdict;
+  verdict.kind = ReplayVerdict::Kind::kBusy;
+  verdict.reason = "the service is stopping";
+  return verdict;
+}
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -99,7 +107,7 @@ void ReplayVerifier::Stop() {
   wake_.notify_all();
   for (auto& worker : workers_)
     if (worker.joinable()) worker.join();
-  for (auto& job : waiting) job.done(Refused("the service is stopping"));
+  for (auto& job : waiting) job.done(Stopping());
 }
 
 bool ReplayVerifier::Submit(std::string bytes, Done done) {
@@ -130,7 +138,7 @@ void ReplayVerifier::Work() {
     }
     {
       std::lock_guard lock(mutex_);
-      if (closing_) verdict = Refused("the service is stopping");
+      if (closing_) verdict = Stopping();
     }
     job.done(std::move(verdict));
   }

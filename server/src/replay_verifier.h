@@ -23,7 +23,7 @@ struct ReplayVerdict {
     kPlayed,   // the game ran to its end: `score` and `name` (UTF-8) are how it ended,
                // `game` names the game (its random start), whoever sent it
     kRefused,  // the file is no replay of these rules, or playing it failed: `reason`
-    kBusy,     // the queue is full: try later
+    kBusy,     // not played now (the service is stopping): try later
   };
   Kind kind = Kind::kRefused;
   int score = 0;

@@ -125,6 +125,7 @@ Reply ScoreService::Replay(const std::string& p, std::string_view body, ReplyLat
 
 Reply ScoreService::Judge(const ScoreRecord& record, const std::string& bytes, const ReplayVerdict& verdict) {
   constexpr QueryKind kKind = QueryKind::kReplay;
+  if (verdict.kind == ReplayVerdict::Kind::kBusy) return Refusal(kKind, 503, verdict.reason);
   if (verdict.kind != ReplayVerdict::Kind::kPlayed) return Refusal(kKind, 400, "the replay is refused: " + verdict.reason);
   if (verdict.score != record.score)
     return Refusal(kKind, 400,

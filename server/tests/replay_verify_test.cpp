@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "play_online_script.h"
@@ -167,6 +168,42 @@ TEST(VerifiedRecords, AReplayOverItsCpuLimitIsStoppedAndRefused) {
   EXPECT_EQ(testing::Get(port, "/cgi/version.pl?prg=Aerovell&show&type=0&verified").body.find("Иван"),
             std::string::npos);
   EXPECT_EQ(service.Stop(SIGTERM), 0);
+}
+
+// Replays sleep in the event loops while they are checked; a stop must end
+// the checks and answer them before the loops go, or the library would be
+// stopped with connections it still holds. Replays for one record are queued
+// behind a single worker and the service is stopped among them: it ends in
+// order (not by its watchdog), and every sender hears an answer.
+TEST(VerifiedRecords, AStopAmongReplaysBeingCheckedEndsInOrder) {
+  aerovell::testing::TempDir dir;
+  testing::ServiceProcess service(dir.Path(), {"--db", "scores.sqlite", "--game-data", AEROVELL_GAME_DIR,
+                                               "--replay-workers", "1"});
+  ASSERT_GT(service.Port(), 0) << service.Log();
+  const int port = service.Port();
+  ASSERT_NO_FATAL_FAILURE(PlayRecorded(0, aerovell::testing::kAScoreForTheTableSeed, dir / "true.avr"));
+  const Bytes truth = aerovell::testing::ReadBytes(dir / "true.avr");
+  const uint16_t score = replay::DecodeReplay(truth, replay::ReadReplayHeader(truth).rules_version).summary.score;
+  const std::string p = EchoValue(testing::Get(port, testing::kVersionTarget).body);
+  ASSERT_EQ(testing::Get(port, testing::ScoreTarget("Иван", score, p, "")).body, "OK");
+
+  constexpr int kSenders = 8;
+  std::vector<testing::HttpAnswer> answers(kSenders);
+  std::vector<std::thread> senders;
+  for (int i = 0; i < kSenders; ++i)
+    senders.emplace_back([&, i] { answers[static_cast<size_t>(i)] = Post(port, ReplayTarget(p), Text(truth)); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(service.Stop(SIGTERM), 0);
+  for (auto& t : senders) t.join();
+  EXPECT_EQ(service.Log().find("stopped by the clock"), std::string::npos) << service.Log();
+  for (const auto& answer : answers) {
+    // Verified, refused as verified already, or asked to try again later; a
+    // sender whose connection was not yet taken in hears nothing.
+    if (answer.status == 0) continue;
+    EXPECT_TRUE(answer.status == 200 || answer.body == "ERROR the record is verified already" ||
+                answer.body == "ERROR the service is stopping")
+        << answer.status << " " << answer.body;
+  }
 }
 
 }  // namespace
