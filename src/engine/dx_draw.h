@@ -110,9 +110,7 @@ class TCustomDXDraw {
   NotifyList<TCustomDXDraw, TDXDrawNotifyType> notify_;
 };
 
-class TDXDraw final : public TCustomDXDraw {
- public:
-  using TCustomDXDraw::TCustomDXDraw;
-};
+// The published name of the display; it adds nothing to the class.
+using TDXDraw = TCustomDXDraw;
 
 }  // namespace aerovell
