@@ -21,13 +21,9 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file, TFormOpt
 void TmainForm::ChangeMode() {
   DXDraw.CloseDisplay();
   const bool windowed = Config.Windowed != 0;
-  if (windowed) {
-    RestorePlacement();
-    DXDraw.SetOptions(DXDraw.Options() & ~doFullScreen);
-  } else {
-    StorePlacement();
-    DXDraw.SetOptions(DXDraw.Options() | doFullScreen);
-  }
+  if (windowed) RestorePlacement();
+  else StorePlacement();
+  DXDraw.SetFullScreen(!windowed);
   DXDraw.OpenDisplay();
   // Centring only means something once the window has left full screen.
   if (windowed) TDXForm::platform_.CenterWindow();
