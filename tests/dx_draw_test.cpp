@@ -139,9 +139,9 @@ TEST(Placement, StoreAndRestoreOnce) {
   platform.placement = WindowPlacement{5, 5, 800, 600};
   form.RestorePlacement();  // the remembered placement is used once
   EXPECT_EQ(platform.placement->x, 5);
-  form.WMSysCommand(0xF020);
+  form.WMSysCommand(SysCommand::kMinimize);
   EXPECT_EQ(platform.minimize_calls, 1);
-  form.WMSysCommand(0xF120);
+  form.WMSysCommand(SysCommand::kMaximize);
   EXPECT_EQ(platform.minimize_calls, 1);
 }
 

@@ -32,10 +32,19 @@ class MainFormTest : public ::testing::Test {
     return *form;
   }
   void Send(const Event& e) { form->HandleEvent(e); }
-  Event Of(EventType type, uint32_t code = 0) {
+  static Event Of(EventType type) {
     Event e;
     e.type = type;
-    e.code = code;
+    return e;
+  }
+  static Event Command(SysCommand command) {
+    Event e = Of(EventType::kSysCommand);
+    e.command = command;
+    return e;
+  }
+  static Event DoubleClick(FrameArea area) {
+    Event e = Of(EventType::kCaptionDoubleClick);
+    e.area = area;
     return e;
   }
 
@@ -78,7 +87,7 @@ TEST_F(MainFormTest, FullScreenFromTheFileAndTheSameSeedGivesTheSameGame) {
 
 TEST_F(MainFormTest, MaximiseSwitchesToFullScreenAndStoresIt) {
   Start();
-  Send(Of(EventType::kSysCommand, 0xF030));
+  Send(Command(SysCommand::kMaximize));
   EXPECT_TRUE(platform.full_screen);
   EXPECT_EQ(ReadBytes(dir / "config.dat")[0], 1) << "Windowed 0, scrambled";
   // Back to the window, as the options screen would do it, restores the placement.
@@ -91,7 +100,7 @@ TEST_F(MainFormTest, MaximiseSwitchesToFullScreenAndStoresIt) {
 
 TEST_F(MainFormTest, CaptionDoubleClickSwitchesWithoutStoring) {
   Start();
-  Send(Of(EventType::kCaptionDoubleClick, 2));
+  Send(DoubleClick(FrameArea::kCaption));
   EXPECT_TRUE(platform.full_screen);
   EXPECT_EQ(ReadBytes(dir / "config.dat")[0], 0) << "the file still says windowed";
   EXPECT_EQ(form->Config.Windowed, 0);
@@ -99,8 +108,8 @@ TEST_F(MainFormTest, CaptionDoubleClickSwitchesWithoutStoring) {
 
 TEST_F(MainFormTest, OtherSystemCommandsAndHitCodes) {
   Start();
-  Send(Of(EventType::kCaptionDoubleClick, 3));
-  Send(Of(EventType::kSysCommand, 0xF020));
+  Send(DoubleClick(FrameArea::kBorder));
+  Send(Command(SysCommand::kMinimize));
   EXPECT_FALSE(platform.full_screen);
   EXPECT_EQ(platform.minimize_calls, 1);
 }
@@ -231,7 +240,7 @@ TEST_F(MainFormTest, AfterAStartUpErrorNothingIsStored) {
   alt_enter.key = vk::kReturn;
   alt_enter.mods = kModAlt;
   Send(alt_enter);
-  Send(Of(EventType::kSysCommand, 0xF030));
+  Send(Command(SysCommand::kMaximize));
   Event enter = alt_enter;
   enter.type = EventType::kKeyDown;
   enter.mods = 0;
