@@ -6,7 +6,7 @@
 
 #include "play/input_script.h"
 #include "play/trace.h"
-#include "png_io.h"
+#include "png/png_reader.h"
 #include "run_tool.h"
 #include "test_support.h"
 
@@ -135,7 +135,7 @@ TEST_F(PlayTool, AShotIsThePictureTheTraceCounts) {
   const std::string shot = (dir / "frame.png").string();
   const ToolResult r = Play({"--frames", "140", "--trace", "--shot", "140:" + shot});
   ASSERT_EQ(r.code, 0) << r.out;
-  const Surface picture = testing::LoadPng(shot);
+  const Surface picture = tools::ReadPng(shot);
   ASSERT_EQ(picture.Width(), 800);
   ASSERT_EQ(picture.Height(), 600);
   const auto pixels = picture.Pixels();
@@ -171,7 +171,7 @@ TEST_F(PlayTool, ARelativeShotIsWrittenWhereTheToolWasStarted) {
   testing::ScopedWorkingDir here(dir.Path());
   const ToolResult r = RunTool(AEROVELL_PLAY, {"--frames", "3", "--shot", "3:shot.png"});
   ASSERT_EQ(r.code, 0) << r.out;
-  EXPECT_EQ(testing::LoadPng(dir / "shot.png").Width(), 800);
+  EXPECT_EQ(tools::ReadPng(dir / "shot.png").Width(), 800);
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(AEROVELL_GAME_DIR) / "shot.png"));
 }
 
