@@ -2,36 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include "front_end_fixture.h"
 #include "platform/cp1251.h"
-#include "platform/fake/fake_platform.h"
 #include "sound_fixture.h"
-#include "test_support.h"
 
 namespace aerovell {
 namespace {
 
 using testing::ReadBytes;
 
-class MainFormTest : public ::testing::Test {
+// The form started as the program starts it (no menu frame yet), with a small
+// sound library of known samples.
+class MainFormTest : public testing::FrontEnd {
  protected:
-  MainFormTest() : cwd(dir.Path()) {
-    // The generated menu pictures and menu music; a small sound library of known samples.
-    const std::filesystem::path game = AEROVELL_GAME_DIR;
-    std::filesystem::create_directories(dir / "data");
-    std::filesystem::copy_file(game / "data" / "menu.dxg", dir / "data" / "menu.dxg");
-    std::filesystem::create_directories(dir / "sound");
-    std::filesystem::copy_file(game / "sound" / "1.xm", dir / "sound" / "1.xm");
+  MainFormTest() {
     testing::WriteBytes(
         dir / "sound" / "gamesound.dxw",
         tools::WriteWaveLibrary({testing::Wave("looser", 1, testing::Riff(testing::Constant(4410, 9000))),
                                  testing::Wave("menu", 1, testing::Riff(testing::Constant(441, 5000)))}));
   }
-  TmainForm& Start() {
-    form = std::make_unique<TmainForm>(app, ConfigFile(dir / "config.dat"));
-    form->FormCreate();
-    return *form;
-  }
-  void Send(const Event& e) { form->HandleEvent(e); }
   static Event Of(EventType type) {
     Event e;
     e.type = type;
@@ -47,16 +36,10 @@ class MainFormTest : public ::testing::Test {
     e.area = area;
     return e;
   }
-
-  testing::TempDir dir;
-  testing::ScopedWorkingDir cwd;
-  FakePlatform platform;
-  TApplication app{platform};
-  std::unique_ptr<TmainForm> form;
 };
 
 TEST_F(MainFormTest, StartUpOpensTheWindowAndRunsTheMenuTimer) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   EXPECT_EQ(ReadBytes(dir / "config.dat").size(), 158u);
   EXPECT_TRUE(platform.display_open);
   EXPECT_FALSE(platform.full_screen);
@@ -77,7 +60,7 @@ TEST_F(MainFormTest, FullScreenFromTheFileAndTheSameSeedGivesTheSameGame) {
   ConfigFile(dir / "config.dat").ReadOrCreate(stored);
   stored.Windowed = 0;
   ConfigFile(dir / "config.dat").Store(stored);
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   EXPECT_TRUE(platform.full_screen);
   f.Random.Seed(42);
   const int first = f.Random.Random(1000);
@@ -86,7 +69,7 @@ TEST_F(MainFormTest, FullScreenFromTheFileAndTheSameSeedGivesTheSameGame) {
 }
 
 TEST_F(MainFormTest, MaximiseSwitchesToFullScreenAndStoresIt) {
-  Start();
+  Boot();
   Send(Command(SysCommand::kMaximize));
   EXPECT_TRUE(platform.full_screen);
   EXPECT_EQ(ReadBytes(dir / "config.dat")[0], 1) << "Windowed 0, scrambled";
@@ -99,7 +82,7 @@ TEST_F(MainFormTest, MaximiseSwitchesToFullScreenAndStoresIt) {
 }
 
 TEST_F(MainFormTest, CaptionDoubleClickSwitchesWithoutStoring) {
-  Start();
+  Boot();
   Send(DoubleClick(FrameArea::kCaption));
   EXPECT_TRUE(platform.full_screen);
   EXPECT_EQ(ReadBytes(dir / "config.dat")[0], 0) << "the file still says windowed";
@@ -107,7 +90,7 @@ TEST_F(MainFormTest, CaptionDoubleClickSwitchesWithoutStoring) {
 }
 
 TEST_F(MainFormTest, OtherSystemCommandsAndHitCodes) {
-  Start();
+  Boot();
   Send(DoubleClick(FrameArea::kBorder));
   Send(Command(SysCommand::kMinimize));
   EXPECT_FALSE(platform.full_screen);
@@ -116,7 +99,7 @@ TEST_F(MainFormTest, OtherSystemCommandsAndHitCodes) {
 
 TEST_F(MainFormTest, ClosingFromTheMenusAsksFirstAndOpensPlayUrlTwice) {
   testing::WriteBytes(dir / "play.url", {'x'});
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   f.Close();
   EXPECT_FALSE(f.Closed());
   EXPECT_EQ(f.Cursor.MenuScreen, msExitQuestion);
@@ -146,7 +129,7 @@ TEST_F(MainFormTest, CompanionsAreSkippedWhenAbsent) {
 }
 
 TEST_F(MainFormTest, ClosingDuringPlayEndsTheGameInsteadOfTheWindow) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   f.Play.GameState = gsPlaying;
   f.Cursor.MenuScreen = msOptions;
   platform.cursor_count = -3;
@@ -168,7 +151,7 @@ TEST_F(MainFormTest, ClosingDuringPlayEndsTheGameInsteadOfTheWindow) {
 }
 
 TEST_F(MainFormTest, SetCursorVisibleForcesTheStateWhateverTheCount) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   for (int start : {-5, -1, 0, 3}) {
     platform.cursor_count = start;
     f.SetCursorVisible(false);
@@ -180,7 +163,7 @@ TEST_F(MainFormTest, SetCursorVisibleForcesTheStateWhateverTheCount) {
 }
 
 TEST_F(MainFormTest, LosingFocusDuringPlayPausesAndComingBackKeepsThePause) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   f.DXTimer1.SetEnabled(false);
   f.DXTimer2.SetEnabled(true);
   f.Play.GameState = gsPlaying;
@@ -205,7 +188,7 @@ TEST_F(MainFormTest, LosingFocusDuringPlayPausesAndComingBackKeepsThePause) {
 
 TEST_F(MainFormTest, AnUnreadableSettingsFileIsReportedAndTheWindowStillComesUp) {
   std::filesystem::create_directories(dir / "config.dat");  // a folder can be neither read nor replaced
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   ASSERT_EQ(platform.message_boxes.size(), 1u);
   EXPECT_EQ(platform.message_boxes[0].second, "Cannot open \"config.dat\": Is a directory");
   EXPECT_TRUE(std::filesystem::is_directory(dir / "config.dat"));
@@ -217,7 +200,7 @@ TEST_F(MainFormTest, AnUnreadableSettingsFileIsReportedAndTheWindowStillComesUp)
 
 TEST_F(MainFormTest, AMissingSoundLibraryIsReportedAndTheRestOfStartUpIsSkipped) {
   std::filesystem::remove(dir / "sound" / "gamesound.dxw");
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   ASSERT_EQ(platform.message_boxes.size(), 1u);
   EXPECT_NE(platform.message_boxes[0].second.find("gamesound.dxw"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir / "config.dat")) << "the settings were not even read";
@@ -234,7 +217,7 @@ TEST_F(MainFormTest, AMissingSoundLibraryIsReportedAndTheRestOfStartUpIsSkipped)
 TEST_F(MainFormTest, AfterAStartUpErrorNothingIsStored) {
   testing::WriteBytes(dir / "config.dat", std::vector<uint8_t>(158, 0x55));
   std::filesystem::remove(dir / "sound" / "gamesound.dxw");
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   Event alt_enter;
   alt_enter.type = EventType::kKeyUp;
   alt_enter.key = vk::kReturn;
@@ -257,8 +240,7 @@ TEST_F(MainFormTest, AStartUpErrorIsShownInTheWindowToo) {
   std::filesystem::remove(dir / "sound" / "gamesound.dxw");
   platform.message_boxes_shown = false;
   std::vector<TDirectDrawSurfaceCanvas::TWrittenText> texts;
-  form = std::make_unique<TmainForm>(app, ConfigFile(dir / "config.dat"));
-  form->DXDraw.SurfaceCanvas().TextLog = &texts;
+  Create().DXDraw.SurfaceCanvas().TextLog = &texts;
   form->FormCreate();
   const int before = platform.presented_frames;
   app.Run(*form, platform.TicksMs() + 100);
@@ -275,7 +257,7 @@ TEST_F(MainFormTest, AStartUpErrorIsShownInTheWindowToo) {
 }
 
 TEST_F(MainFormTest, LeavingARunningGamePlaysTheLoserSound) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   f.StopMusic();  // only the effect is to be heard
   f.Play.GameState = gsPlaying;
   f.Close();
@@ -289,7 +271,7 @@ TEST_F(MainFormTest, LeavingARunningGamePlaysTheLoserSound) {
 }
 
 TEST_F(MainFormTest, FocusStartsAndStopsTheMusic) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   app.Deactivate();
   app.Activate();
   EXPECT_TRUE(f.Music.Playing()) << "the menu music starts when the game comes back";
@@ -313,7 +295,7 @@ TEST_F(MainFormTest, FocusStartsAndStopsTheMusic) {
 
 TEST_F(MainFormTest, ASignalEndsTheLoopQuietly) {
   testing::WriteBytes(dir / "play.url", {'x'});
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   Event e;
   e.type = EventType::kTerminate;
   platform.Schedule(platform.TicksMs() + 100, e);
