@@ -14,7 +14,7 @@ struct Display {
   TDXForm form{platform};
   TDXDraw draw{platform, &form};
   Display() {
-    draw.Display = {800, 600, 32, true, true, true};
+    draw.Display = {800, 600, 32};
     draw.OpenDisplay();
   }
 };

@@ -51,7 +51,7 @@ struct Scene {
   TDXDraw draw{platform, &form};
   TDXImageList images;
   Scene() {
-    draw.Display = {800, 600, 32, true, true, true};
+    draw.Display = {800, 600, 32};
     draw.OpenDisplay();
     images.SetDXDraw(&draw);
     images.Items.LoadFromBytes(

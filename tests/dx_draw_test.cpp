@@ -7,33 +7,9 @@
 namespace aerovell {
 namespace {
 
-constexpr TDXDrawOptions kMainFormOptions =
-    doAllowReboot | doWaitVBlank | doCenter | doFlip | doDirectX7Mode | doHardware | doSelectDriver;
-
-TEST(EffectiveOptions, MainFormInAWindowAndFullScreen) {
-  EXPECT_EQ(EffectiveOptionsFor(kMainFormOptions), doWaitVBlank | doCenter);
-  EXPECT_EQ(EffectiveOptionsFor(kMainFormOptions | doFullScreen),
-            doFullScreen | doAllowReboot | doWaitVBlank | doCenter | doFlip);
-}
-
-TEST(EffectiveOptions, Rules) {
-  const struct {
-    TDXDrawOptions in, out;
-  } cases[] = {
-      {doFullScreen | doFlip | doSystemMemory, doFullScreen | doSystemMemory},
-      {do3D | doDirectX7Mode | doRetainedMode | doHardware, do3D | doDirectX7Mode},
-      {do3D | doRetainedMode | doZBuffer | doSelectDriver, do3D | doRetainedMode | doZBuffer | doSelectDriver},
-      {doNoWindowChange | doAllowPalette256 | doStretch, doStretch},
-  };
-  for (const auto& c : cases) EXPECT_EQ(EffectiveOptionsFor(c.in), c.out) << std::hex << c.in;
-}
-
 class DisplayTest : public ::testing::Test {
  protected:
-  DisplayTest() {
-    draw.Display = {800, 600, 32, true, true, true};
-    draw.SetOptions(kMainFormOptions);
-  }
+  DisplayTest() { draw.Display = {800, 600, 32}; }
   void Bind(const char* name) {
     draw.RegisterNotifyEvent(name, [this, name](TCustomDXDraw&, TDXDrawNotifyType kind) {
       log.push_back(std::string(name) + std::to_string(static_cast<int>(kind)));
@@ -70,18 +46,16 @@ TEST_F(DisplayTest, RegisteringWhileOpenCatchesUpAndUnregisteringFinalises) {
   EXPECT_TRUE(log.empty());
 }
 
-TEST_F(DisplayTest, WindowUsesTheBlitDriverAndFullScreenFlipsOnlyWhenActive) {
+TEST_F(DisplayTest, AWindowShowsEveryFrameAndFullScreenFlipsOnlyWhenActive) {
   draw.OpenDisplay();
-  EXPECT_FALSE(draw.UsesFlipDriver());
   EXPECT_FALSE(platform.full_screen);
   platform.foreground = false;
   draw.PresentFrame();
   EXPECT_EQ(platform.presented_frames, 1) << "a window shows its frames in the background too";
 
   draw.CloseDisplay();
-  draw.SetOptions(draw.Options() | doFullScreen);
+  draw.SetFullScreen(true);
   draw.OpenDisplay();
-  EXPECT_TRUE(draw.UsesFlipDriver());
   EXPECT_TRUE(platform.full_screen);
   draw.PresentFrame();
   EXPECT_EQ(platform.presented_frames, 1) << "nothing is flipped while the form is not active";
@@ -90,18 +64,23 @@ TEST_F(DisplayTest, WindowUsesTheBlitDriverAndFullScreenFlipsOnlyWhenActive) {
   EXPECT_EQ(platform.presented_frames, 2);
 }
 
-TEST_F(DisplayTest, WritingOptionsWhileOpenChangesOnlyTheLiveOnes) {
+TEST_F(DisplayTest, FullScreenAskedForWhileOpenWaitsForTheNextOpening) {
   draw.OpenDisplay();
-  draw.SetOptions(kMainFormOptions | doFullScreen | doStretch);
-  EXPECT_EQ(draw.NowOptions(), doWaitVBlank | doCenter | doStretch);
+  draw.SetFullScreen(true);
   EXPECT_FALSE(platform.full_screen);
+  platform.foreground = false;
+  draw.PresentFrame();
+  EXPECT_EQ(platform.presented_frames, 1) << "still a window, shown in the background too";
   draw.CloseDisplay();
-  EXPECT_EQ(draw.NowOptions(), EffectiveOptionsFor(kMainFormOptions | doFullScreen | doStretch));
+  draw.OpenDisplay();
+  EXPECT_TRUE(platform.full_screen);
+  draw.PresentFrame();
+  EXPECT_EQ(platform.presented_frames, 1);
 }
 
 TEST_F(DisplayTest, RefusedModeRaisesAndLeavesTheDisplayClosed) {
   platform.refuse_full_screen = true;
-  draw.SetOptions(kMainFormOptions | doFullScreen);
+  draw.SetFullScreen(true);
   Bind("a");
   log.clear();
   try {
@@ -160,9 +139,9 @@ TEST(Placement, StoreAndRestoreOnce) {
   platform.placement = WindowPlacement{5, 5, 800, 600};
   form.RestorePlacement();  // the remembered placement is used once
   EXPECT_EQ(platform.placement->x, 5);
-  form.WMSysCommand(0xF020);
+  form.WMSysCommand(SysCommand::kMinimize);
   EXPECT_EQ(platform.minimize_calls, 1);
-  form.WMSysCommand(0xF120);
+  form.WMSysCommand(SysCommand::kMaximize);
   EXPECT_EQ(platform.minimize_calls, 1);
 }
 

@@ -21,9 +21,19 @@ class FrontEnd : public ::testing::Test {
     }
     platform.keep_frames = true;
   }
-  TmainForm& Start(TFormOptions options = {}) {
+  // The form made on the fake platform, its FormCreate not run yet.
+  TmainForm& Create(TFormOptions options = {}) {
     form = std::make_unique<TmainForm>(app, ConfigFile(dir / "config.dat"), std::move(options));
-    form->FormCreate();
+    return *form;
+  }
+  // Made and created, as the program starts it.
+  TmainForm& Boot(TFormOptions options = {}) {
+    Create(std::move(options)).FormCreate();
+    return *form;
+  }
+  // Booted, with its first menu frame run.
+  TmainForm& Start(TFormOptions options = {}) {
+    Boot(std::move(options));
     Frame();
     return *form;
   }

@@ -366,27 +366,18 @@ TEST_F(GameLoop, TheStateTextsOfPauseAndTheExitQuestion) {
 namespace aerovell::testing {
 namespace {
 
-// A game folder of the generated data with one file changed.
-class BrokenGame : public ::testing::Test {
+// The game booted in a copy of its folder, which each case damages first.
+class BrokenGame : public PlayTest {
  protected:
   BrokenGame() { std::filesystem::copy(AEROVELL_GAME_DIR, folder.Path(), std::filesystem::copy_options::recursive); }
-  void Boot() {
-    cwd = std::make_unique<ScopedWorkingDir>(folder.Path());
-    play::THeadlessGame::Options options;
-    options.config_path = folder / "config.dat";
-    options.seed = 1;
-    game = std::make_unique<play::THeadlessGame>(options);
+  ~BrokenGame() override { game.reset(); }  // the game goes while its folder is still there
+  void BootInCopy() {
+    in_copy = std::make_unique<ScopedWorkingDir>(folder.Path());
+    Boot();
   }
-  void Frame(std::vector<play::TScriptEvent> events = {}) {
-    std::vector<const play::TScriptEvent*> due;
-    for (auto& e : events) due.push_back(&e);
-    game->RunFrame(due);
-  }
-  void Tap(int key) { Frame({PlayTest::KeyEvent(key, true), PlayTest::KeyEvent(key, false)}); }
 
   TempDir folder;
-  std::unique_ptr<ScopedWorkingDir> cwd;
-  std::unique_ptr<play::THeadlessGame> game;
+  std::unique_ptr<ScopedWorkingDir> in_copy;
 };
 
 TEST_F(BrokenGame, AFrameThatFailsEndsTheRunOnceWithAnErrorStatus) {
@@ -394,18 +385,18 @@ TEST_F(BrokenGame, AFrameThatFailsEndsTheRunOnceWithAnErrorStatus) {
   WriteBytes(folder / "sound" / "gamesound.dxw",
              tools::WriteWaveLibrary(
                  {Wave("menu", 1, Riff(Constant(441, 5000))), Wave("looser", 1, Riff(Constant(441, 5000)))}));
-  Boot();
+  BootInCopy();
   Tap(vk::kReturn);
   for (int i = 0; i < 200 && game->Core().Play.GameState != gsPlaying; ++i) Frame();
   game->Core().Config.SoundOn = 1;
-  Frame({PlayTest::KeyEvent(vk::kControl, true)});
+  Frame({KeyEvent(vk::kControl, true)});
   EXPECT_TRUE(game->Failed());
   EXPECT_TRUE(game->Ended()) << "no second tick fails the same way";
 }
 
 TEST_F(BrokenGame, AGameThatCannotStartEndsTheRunWithAnErrorStatus) {
   std::filesystem::remove(folder / "data" / "gamegraphic.dxg");
-  Boot();
+  BootInCopy();
   Tap(vk::kReturn);  // "start game": the play pictures are missing
   EXPECT_TRUE(game->Failed());
   EXPECT_TRUE(game->Ended());

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "png_io.h"
+#include "png/png_reader.h"
+#include "png/png_writer.h"
 
 namespace aerovell::testing {
 
@@ -13,10 +14,10 @@ void ExpectGolden(const Surface& frame, const std::string& name) {
   ASSERT_EQ(frame.Width(), 800);
   const std::string path = std::string(AEROVELL_GOLDEN_DIR) + "/" + name + ".png";
   if (std::getenv("AEROVELL_UPDATE_GOLDEN")) {
-    ASSERT_TRUE(SavePng(frame, path)) << path;
+    ASSERT_TRUE(tools::WritePng(frame, path)) << path;
     return;
   }
-  const Surface golden = LoadPng(path);
+  const Surface golden = tools::ReadPng(path);
   ASSERT_EQ(golden.Width(), 800) << "missing " << path << " (make golden)";
   ASSERT_EQ(golden.Height(), frame.Height());
   int differing = 0;

@@ -2,52 +2,44 @@
 
 #include <gtest/gtest.h>
 
+#include "front_end_fixture.h"
 #include "platform/cp1251.h"
-#include "platform/fake/fake_platform.h"
 #include "sound_fixture.h"
-#include "test_support.h"
 
 namespace aerovell {
 namespace {
 
 using testing::ReadBytes;
 
-class MainFormTest : public ::testing::Test {
+// The form started as the program starts it (no menu frame yet), with a small
+// sound library of known samples.
+class MainFormTest : public testing::FrontEnd {
  protected:
-  MainFormTest() : cwd(dir.Path()) {
-    // The generated menu pictures and menu music; a small sound library of known samples.
-    const std::filesystem::path game = AEROVELL_GAME_DIR;
-    std::filesystem::create_directories(dir / "data");
-    std::filesystem::copy_file(game / "data" / "menu.dxg", dir / "data" / "menu.dxg");
-    std::filesystem::create_directories(dir / "sound");
-    std::filesystem::copy_file(game / "sound" / "1.xm", dir / "sound" / "1.xm");
+  MainFormTest() {
     testing::WriteBytes(
         dir / "sound" / "gamesound.dxw",
         tools::WriteWaveLibrary({testing::Wave("looser", 1, testing::Riff(testing::Constant(4410, 9000))),
                                  testing::Wave("menu", 1, testing::Riff(testing::Constant(441, 5000)))}));
   }
-  TmainForm& Start() {
-    form = std::make_unique<TmainForm>(app, ConfigFile(dir / "config.dat"));
-    form->FormCreate();
-    return *form;
-  }
-  void Send(const Event& e) { form->HandleEvent(e); }
-  Event Of(EventType type, uint32_t code = 0) {
+  static Event Of(EventType type) {
     Event e;
     e.type = type;
-    e.code = code;
     return e;
   }
-
-  testing::TempDir dir;
-  testing::ScopedWorkingDir cwd;
-  FakePlatform platform;
-  TApplication app{platform};
-  std::unique_ptr<TmainForm> form;
+  static Event Command(SysCommand command) {
+    Event e = Of(EventType::kSysCommand);
+    e.command = command;
+    return e;
+  }
+  static Event DoubleClick(FrameArea area) {
+    Event e = Of(EventType::kCaptionDoubleClick);
+    e.area = area;
+    return e;
+  }
 };
 
 TEST_F(MainFormTest, StartUpOpensTheWindowAndRunsTheMenuTimer) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   EXPECT_EQ(ReadBytes(dir / "config.dat").size(), 158u);
   EXPECT_TRUE(platform.display_open);
   EXPECT_FALSE(platform.full_screen);
@@ -68,7 +60,7 @@ TEST_F(MainFormTest, FullScreenFromTheFileAndTheSameSeedGivesTheSameGame) {
   ConfigFile(dir / "config.dat").ReadOrCreate(stored);
   stored.Windowed = 0;
   ConfigFile(dir / "config.dat").Store(stored);
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   EXPECT_TRUE(platform.full_screen);
   f.Random.Seed(42);
   const int first = f.Random.Random(1000);
@@ -77,8 +69,8 @@ TEST_F(MainFormTest, FullScreenFromTheFileAndTheSameSeedGivesTheSameGame) {
 }
 
 TEST_F(MainFormTest, MaximiseSwitchesToFullScreenAndStoresIt) {
-  Start();
-  Send(Of(EventType::kSysCommand, 0xF030));
+  Boot();
+  Send(Command(SysCommand::kMaximize));
   EXPECT_TRUE(platform.full_screen);
   EXPECT_EQ(ReadBytes(dir / "config.dat")[0], 1) << "Windowed 0, scrambled";
   // Back to the window, as the options screen would do it, restores the placement.
@@ -90,24 +82,24 @@ TEST_F(MainFormTest, MaximiseSwitchesToFullScreenAndStoresIt) {
 }
 
 TEST_F(MainFormTest, CaptionDoubleClickSwitchesWithoutStoring) {
-  Start();
-  Send(Of(EventType::kCaptionDoubleClick, 2));
+  Boot();
+  Send(DoubleClick(FrameArea::kCaption));
   EXPECT_TRUE(platform.full_screen);
   EXPECT_EQ(ReadBytes(dir / "config.dat")[0], 0) << "the file still says windowed";
   EXPECT_EQ(form->Config.Windowed, 0);
 }
 
 TEST_F(MainFormTest, OtherSystemCommandsAndHitCodes) {
-  Start();
-  Send(Of(EventType::kCaptionDoubleClick, 3));
-  Send(Of(EventType::kSysCommand, 0xF020));
+  Boot();
+  Send(DoubleClick(FrameArea::kBorder));
+  Send(Command(SysCommand::kMinimize));
   EXPECT_FALSE(platform.full_screen);
   EXPECT_EQ(platform.minimize_calls, 1);
 }
 
 TEST_F(MainFormTest, ClosingFromTheMenusAsksFirstAndOpensPlayUrlTwice) {
   testing::WriteBytes(dir / "play.url", {'x'});
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   f.Close();
   EXPECT_FALSE(f.Closed());
   EXPECT_EQ(f.Cursor.MenuScreen, msExitQuestion);
@@ -137,7 +129,7 @@ TEST_F(MainFormTest, CompanionsAreSkippedWhenAbsent) {
 }
 
 TEST_F(MainFormTest, ClosingDuringPlayEndsTheGameInsteadOfTheWindow) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   f.Play.GameState = gsPlaying;
   f.Cursor.MenuScreen = msOptions;
   platform.cursor_count = -3;
@@ -159,7 +151,7 @@ TEST_F(MainFormTest, ClosingDuringPlayEndsTheGameInsteadOfTheWindow) {
 }
 
 TEST_F(MainFormTest, SetCursorVisibleForcesTheStateWhateverTheCount) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   for (int start : {-5, -1, 0, 3}) {
     platform.cursor_count = start;
     f.SetCursorVisible(false);
@@ -171,7 +163,7 @@ TEST_F(MainFormTest, SetCursorVisibleForcesTheStateWhateverTheCount) {
 }
 
 TEST_F(MainFormTest, LosingFocusDuringPlayPausesAndComingBackKeepsThePause) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   f.DXTimer1.SetEnabled(false);
   f.DXTimer2.SetEnabled(true);
   f.Play.GameState = gsPlaying;
@@ -196,7 +188,7 @@ TEST_F(MainFormTest, LosingFocusDuringPlayPausesAndComingBackKeepsThePause) {
 
 TEST_F(MainFormTest, AnUnreadableSettingsFileIsReportedAndTheWindowStillComesUp) {
   std::filesystem::create_directories(dir / "config.dat");  // a folder can be neither read nor replaced
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   ASSERT_EQ(platform.message_boxes.size(), 1u);
   EXPECT_EQ(platform.message_boxes[0].second, "Cannot open \"config.dat\": Is a directory");
   EXPECT_TRUE(std::filesystem::is_directory(dir / "config.dat"));
@@ -208,7 +200,7 @@ TEST_F(MainFormTest, AnUnreadableSettingsFileIsReportedAndTheWindowStillComesUp)
 
 TEST_F(MainFormTest, AMissingSoundLibraryIsReportedAndTheRestOfStartUpIsSkipped) {
   std::filesystem::remove(dir / "sound" / "gamesound.dxw");
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   ASSERT_EQ(platform.message_boxes.size(), 1u);
   EXPECT_NE(platform.message_boxes[0].second.find("gamesound.dxw"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir / "config.dat")) << "the settings were not even read";
@@ -225,13 +217,13 @@ TEST_F(MainFormTest, AMissingSoundLibraryIsReportedAndTheRestOfStartUpIsSkipped)
 TEST_F(MainFormTest, AfterAStartUpErrorNothingIsStored) {
   testing::WriteBytes(dir / "config.dat", std::vector<uint8_t>(158, 0x55));
   std::filesystem::remove(dir / "sound" / "gamesound.dxw");
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   Event alt_enter;
   alt_enter.type = EventType::kKeyUp;
   alt_enter.key = vk::kReturn;
   alt_enter.mods = kModAlt;
   Send(alt_enter);
-  Send(Of(EventType::kSysCommand, 0xF030));
+  Send(Command(SysCommand::kMaximize));
   Event enter = alt_enter;
   enter.type = EventType::kKeyDown;
   enter.mods = 0;
@@ -248,8 +240,7 @@ TEST_F(MainFormTest, AStartUpErrorIsShownInTheWindowToo) {
   std::filesystem::remove(dir / "sound" / "gamesound.dxw");
   platform.message_boxes_shown = false;
   std::vector<TDirectDrawSurfaceCanvas::TWrittenText> texts;
-  form = std::make_unique<TmainForm>(app, ConfigFile(dir / "config.dat"));
-  form->DXDraw.SurfaceCanvas().TextLog = &texts;
+  Create().DXDraw.SurfaceCanvas().TextLog = &texts;
   form->FormCreate();
   const int before = platform.presented_frames;
   app.Run(*form, platform.TicksMs() + 100);
@@ -266,7 +257,7 @@ TEST_F(MainFormTest, AStartUpErrorIsShownInTheWindowToo) {
 }
 
 TEST_F(MainFormTest, LeavingARunningGamePlaysTheLoserSound) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   f.StopMusic();  // only the effect is to be heard
   f.Play.GameState = gsPlaying;
   f.Close();
@@ -280,7 +271,7 @@ TEST_F(MainFormTest, LeavingARunningGamePlaysTheLoserSound) {
 }
 
 TEST_F(MainFormTest, FocusStartsAndStopsTheMusic) {
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   app.Deactivate();
   app.Activate();
   EXPECT_TRUE(f.Music.Playing()) << "the menu music starts when the game comes back";
@@ -304,7 +295,7 @@ TEST_F(MainFormTest, FocusStartsAndStopsTheMusic) {
 
 TEST_F(MainFormTest, ASignalEndsTheLoopQuietly) {
   testing::WriteBytes(dir / "play.url", {'x'});
-  TmainForm& f = Start();
+  TmainForm& f = Boot();
   Event e;
   e.type = EventType::kTerminate;
   platform.Schedule(platform.TicksMs() + 100, e);

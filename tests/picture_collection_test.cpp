@@ -28,7 +28,7 @@ TEST(NameHash, BucketsAndCaseFolding) {
 class CollectionTest : public ::testing::Test {
  protected:
   CollectionTest() {
-    draw.Display = {800, 600, 32, true, true, true};
+    draw.Display = {800, 600, 32};
     draw.OpenDisplay();
     list.SetDXDraw(&draw);
   }

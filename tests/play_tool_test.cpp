@@ -4,9 +4,10 @@
 
 #include <sstream>
 
+#include "play/headless_game.h"
 #include "play/input_script.h"
 #include "play/trace.h"
-#include "png_io.h"
+#include "png/png_reader.h"
 #include "run_tool.h"
 #include "test_support.h"
 
@@ -135,7 +136,7 @@ TEST_F(PlayTool, AShotIsThePictureTheTraceCounts) {
   const std::string shot = (dir / "frame.png").string();
   const ToolResult r = Play({"--frames", "140", "--trace", "--shot", "140:" + shot});
   ASSERT_EQ(r.code, 0) << r.out;
-  const Surface picture = testing::LoadPng(shot);
+  const Surface picture = tools::ReadPng(shot);
   ASSERT_EQ(picture.Width(), 800);
   ASSERT_EQ(picture.Height(), 600);
   const auto pixels = picture.Pixels();
@@ -171,7 +172,7 @@ TEST_F(PlayTool, ARelativeShotIsWrittenWhereTheToolWasStarted) {
   testing::ScopedWorkingDir here(dir.Path());
   const ToolResult r = RunTool(AEROVELL_PLAY, {"--frames", "3", "--shot", "3:shot.png"});
   ASSERT_EQ(r.code, 0) << r.out;
-  EXPECT_EQ(testing::LoadPng(dir / "shot.png").Width(), 800);
+  EXPECT_EQ(tools::ReadPng(dir / "shot.png").Width(), 800);
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(AEROVELL_GAME_DIR) / "shot.png"));
 }
 
@@ -196,6 +197,81 @@ TEST_F(PlayTool, AGameFolderOfItsOwnKeepsItsSettings) {
   const ToolResult broken = RunTool(AEROVELL_PLAY, {"--dir", game.Path().string(), "--frames", "3"});
   EXPECT_EQ(broken.code, 1);
   EXPECT_NE(broken.out.find("menu.dxg"), std::string::npos) << broken.out;
+}
+
+// Without --trace or --shot nobody sees the frames, and the tool does not draw
+// them: the game must play exactly as it does drawn.
+struct TDrawingCase {
+  const char* name;
+  uint32_t seed;
+  const char* script;  // under the source tree
+  int frames;
+};
+
+const TDrawingCase kDrawingCases[] = {
+    {"level_up", 7, "tests/traces/level_up.txt", 3750},
+    {"pause_and_send", 3, "tests/traces/pause_and_send.txt", 2358},
+    {"mouse", 2, "tests/traces/mouse.txt", 1935},
+    {"long_game", 5, "bench/play_input.txt", 5000},
+};
+
+// A trace line without the picture's checksum: what the game is, not what it shows.
+std::string StateOf(const std::string& line) { return line.substr(0, line.rfind(",\"crc\":")); }
+
+// The state every 25th frame and after the last, played drawn or not.
+std::vector<std::string> PlayedStates(const TDrawingCase& c, bool drawing, const std::filesystem::path& config) {
+  const std::vector<uint8_t> text = testing::ReadBytes(std::string(AEROVELL_SOURCE_DIR) + "/" + c.script);
+  const std::vector<TScriptEvent> script = ParseInputScript(std::string(text.begin(), text.end()));
+  play::THeadlessGame::Options options;
+  options.config_path = config;
+  options.seed = c.seed;
+  play::THeadlessGame game(options);
+  game.Core().Game.Drawing = drawing;
+  std::vector<std::string> states;
+  size_t next = 0;
+  std::vector<const TScriptEvent*> due;
+  int frame = 1;
+  for (; frame <= c.frames && !game.Ended(); ++frame) {
+    due.clear();
+    while (next < script.size() && script[next].frame == frame) due.push_back(&script[next++]);
+    game.RunFrame(due);
+    if (frame % 25 == 0) states.push_back(StateOf(play::TraceLine(game.Core(), frame)));
+  }
+  states.push_back(StateOf(play::TraceLine(game.Core(), frame - 1)));
+  EXPECT_FALSE(game.Failed()) << c.name;
+  return states;
+}
+
+TEST(PlayWithoutDrawing, EveryCounterAndSpriteAsWhenDrawn) {
+  testing::ScopedWorkingDir in_game(AEROVELL_GAME_DIR);
+  for (const TDrawingCase& c : kDrawingCases) {
+    testing::TempDir drawn_dir, undrawn_dir;
+    const std::vector<std::string> drawn = PlayedStates(c, true, drawn_dir / "config.dat");
+    const std::vector<std::string> undrawn = PlayedStates(c, false, undrawn_dir / "config.dat");
+    ASSERT_EQ(drawn.size(), undrawn.size()) << c.name;
+    for (size_t i = 0; i < drawn.size(); ++i) ASSERT_EQ(drawn[i], undrawn[i]) << c.name;
+    EXPECT_EQ(testing::ReadBytes(drawn_dir / "config.dat"), testing::ReadBytes(undrawn_dir / "config.dat"))
+        << c.name << ": the same records stored";
+  }
+}
+
+// The tool itself: a run with a shot (drawn) and one with neither trace nor
+// shot (undrawn) record the same first game, byte for byte: every tick's
+// input and move count, and its end (score, level, lives, state, rank).
+TEST_F(PlayTool, ARunDrawnAndARunUndrawnRecordTheSameGame) {
+  const std::string input = std::string(AEROVELL_SOURCE_DIR) + "/bench/play_input.txt";
+  for (const char* seed : {"5", "9"}) {
+    const std::string undrawn = (dir / "undrawn.avr").string(), drawn = (dir / "drawn.avr").string();
+    const ToolResult a = RunTool(AEROVELL_PLAY,
+                                 {"--seed", seed, "--frames", "4000", "--input", input, "--record", undrawn});
+    const ToolResult b = RunTool(AEROVELL_PLAY, {"--seed", seed, "--frames", "4000", "--input", input, "--record",
+                                                 drawn, "--shot", "4000:" + (dir / "last.png").string()});
+    ASSERT_EQ(a.code, 0) << a.out;
+    ASSERT_EQ(b.code, 0) << b.out;
+    EXPECT_NE(a.out.find("recorded the game started in frame"), std::string::npos) << a.out;
+    EXPECT_EQ(a.out, b.out) << "seed " << seed;
+    EXPECT_EQ(testing::ReadBytes(undrawn), testing::ReadBytes(drawn)) << "seed " << seed;
+  }
 }
 
 }  // namespace

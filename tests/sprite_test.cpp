@@ -189,7 +189,7 @@ TEST(ImageSpriteAnimation, Table) {
 class DrawnSprites : public ::testing::Test {
  protected:
   DrawnSprites() {
-    draw.Display = {800, 600, 32, true, true, true};
+    draw.Display = {800, 600, 32};
     draw.OpenDisplay();
     images.SetDXDraw(&draw);
     component.SetDXDraw(&draw);

@@ -8,7 +8,7 @@ namespace {
 TEST(ColorToPixel, SwapsRedAndBlue) {
   EXPECT_EQ(ColorToPixel(0x0000FF), 0xFF0000u);  // game red
   EXPECT_EQ(ColorToPixel(0x159C2B), 0x2B9C15u);  // the menu green (43, 156, 21)
-  EXPECT_EQ(PixelToColor(ColorToPixel(0x123456)), 0x123456u);
+  EXPECT_EQ(ColorToPixel(ColorToPixel(0x123456)), 0x123456u) << "swapping twice gives the colour back";
 }
 
 struct ClipCase {

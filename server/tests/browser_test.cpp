@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <set>
 
-#include "png_io.h"
+#include "png/png_reader.h"
 #include "score_test_support.h"
 #include "service_process.h"
 #include "test_support.h"
@@ -81,7 +81,7 @@ TEST(TableInABrowser, ShowsTheCyrillicRecordsOnAPhoneAndADesktop) {
     const auto png = out_dir / shot.file;
     std::filesystem::remove(png);
     ASSERT_TRUE(Screenshot(url, shot.width, shot.height, png)) << shot.file;
-    const Surface picture = aerovell::testing::LoadPng(png.string());
+    const Surface picture = aerovell::tools::ReadPng(png.string());
     ASSERT_EQ(picture.Width(), shot.width) << shot.file;
     const PictureFacts facts = Look(picture);
     EXPECT_GT(facts.colours, 20u) << shot.file << " looks blank";

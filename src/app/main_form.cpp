@@ -3,13 +3,6 @@
 #include "platform/game_path.h"
 
 namespace aerovell {
-namespace {
-
-constexpr uint32_t kScMaximize = 0xF030;
-constexpr uint32_t kHtCaption = 2;
-
-}  // namespace
-
 void LaunchCompanions(Platform& platform) {
   if (GameFileExists("fscommand\\wgame.exe")) platform.ShellOpen(GamePath("fscommand\\wgame.exe").string(), "");
   if (GameFileExists("play.url")) platform.ShellOpen(GamePath("play.url").string(), "target=\"_blank\"");
@@ -21,35 +14,31 @@ TmainForm::TmainForm(TApplication& application, ConfigFile config_file, TFormOpt
 void TmainForm::ChangeMode() {
   DXDraw.CloseDisplay();
   const bool windowed = Config.Windowed != 0;
-  if (windowed) {
-    RestorePlacement();
-    DXDraw.SetOptions(DXDraw.Options() & ~doFullScreen);
-  } else {
-    StorePlacement();
-    DXDraw.SetOptions(DXDraw.Options() | doFullScreen);
-  }
+  if (windowed) RestorePlacement();
+  else StorePlacement();
+  DXDraw.SetFullScreen(!windowed);
   DXDraw.OpenDisplay();
   // Centring only means something once the window has left full screen.
   if (windowed) TDXForm::platform_.CenterWindow();
 }
 
 void TmainForm::WindowEvent(const Event& event) {
-  if (event.type == EventType::kSysCommand) WMGetSysCommand(event.code);
-  else if (event.type == EventType::kCaptionDoubleClick) CptClk(event.code);
+  if (event.type == EventType::kSysCommand) WMGetSysCommand(event.command);
+  else if (event.type == EventType::kCaptionDoubleClick) CptClk(event.area);
 }
 
-void TmainForm::WMGetSysCommand(uint32_t code) {
-  if (code == kScMaximize) {
+void TmainForm::WMGetSysCommand(SysCommand command) {
+  if (command == SysCommand::kMaximize) {
     Config.Windowed = 0;
     ChangeMode();
     StoreConfig();
     return;
   }
-  WMSysCommand(code);
+  WMSysCommand(command);
 }
 
-void TmainForm::CptClk(uint32_t hit_test) {
-  if (hit_test != kHtCaption) return;
+void TmainForm::CptClk(FrameArea area) {
+  if (area != FrameArea::kCaption) return;
   Config.Windowed = 0;
   ChangeMode();
 }

@@ -17,8 +17,8 @@ class TmainForm : public TDXForm, public TGameCore {
  public:
   TmainForm(TApplication& application, ConfigFile config_file = ConfigFile(), TFormOptions options = {});
 
-  void WMGetSysCommand(uint32_t code);
-  void CptClk(uint32_t hit_test);
+  void WMGetSysCommand(SysCommand command);
+  void CptClk(FrameArea area);
 
   void ChangeMode() override;
 

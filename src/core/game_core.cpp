@@ -36,10 +36,9 @@ TGameCore::TGameCore(TApplication& application, TDXForm& window, ConfigFile conf
       app_(application),
       config_file_(std::move(config_file)),
       options_(std::move(options)) {
-  DXDraw.Display = {800, 600, 32, true, true, true};
+  DXDraw.Display = {800, 600, 32};
   DXDraw.SurfaceWidth = 800;
   DXDraw.SurfaceHeight = 600;
-  DXDraw.SetOptions(doAllowReboot | doWaitVBlank | doCenter | doFlip | doDirectX7Mode | doHardware | doSelectDriver);
 
   DXSpriteEngine1.SetDXDraw(&DXDraw);
   DXImageList1.SetDXDraw(&DXDraw);
@@ -134,8 +133,7 @@ void TGameCore::FormCreate() {
 void TGameCore::ChangeMode() {
   // Without a window the display only opens anew in the mode asked for.
   DXDraw.CloseDisplay();
-  if (Config.Windowed != 0) DXDraw.SetOptions(DXDraw.Options() & ~doFullScreen);
-  else DXDraw.SetOptions(DXDraw.Options() | doFullScreen);
+  DXDraw.SetFullScreen(Config.Windowed == 0);
   DXDraw.OpenDisplay();
 }
 

@@ -4,42 +4,15 @@
 
 namespace aerovell {
 
-namespace {
-constexpr TDXDrawOptions kDefaultOptions =
-    doAllowReboot | doWaitVBlank | doCenter | doDirectX7Mode | doHardware | doSelectDriver;
-// Options that may change while the display is open.
-constexpr TDXDrawOptions kLiveOptions = doWaitVBlank | doStretch | doCenter;
-}  // namespace
-
-TDXDrawOptions EffectiveOptionsFor(TDXDrawOptions o) {
-  if (!(o & doFullScreen)) o &= ~(doNoWindowChange | doAllowReboot | doAllowPalette256 | doFlip);
-  if (!(o & do3D)) o &= ~(doDirectX7Mode | doRetainedMode | doHardware | doSelectDriver | doZBuffer);
-  if (o & doSystemMemory) o &= ~doFlip;
-  if (o & doDirectX7Mode) o &= ~doRetainedMode;
-  o &= ~doHardware;
-  return o;
-}
-
 TCustomDXDraw::TCustomDXDraw(Platform& platform, TDXForm* parent_form)
     : platform_(platform),
       parent_(parent_form),
       fonts_(platform.Fonts()),
-      canvas_(back_surface_, fonts_),
-      options_(kDefaultOptions),
-      now_options_(EffectiveOptionsFor(kDefaultOptions)) {}
+      canvas_(back_surface_, fonts_) {}
 
 TCustomDXDraw::~TCustomDXDraw() {
   Notify(TDXDrawNotifyType::dxntDestroying);
   if (initialized_) platform_.CloseDisplay();
-}
-
-void TCustomDXDraw::SetOptions(TDXDrawOptions options) {
-  options_ = options;
-  if (!initialized_) {
-    now_options_ = EffectiveOptionsFor(options);
-    return;
-  }
-  now_options_ = static_cast<TDXDrawOptions>((now_options_ & ~kLiveOptions) | (options & kLiveOptions));
 }
 
 void TCustomDXDraw::Notify(TDXDrawNotifyType kind) { notify_.Notify(*this, kind); }
@@ -51,11 +24,10 @@ void TCustomDXDraw::OpenDisplay() {
   opening_ = true;
   try {
     Notify(TDXDrawNotifyType::dxntInitializing);
-    flip_driver_ = (now_options_ & doFlip) != 0;
-    const bool full_screen = (now_options_ & doFullScreen) != 0;
-    const int width = AutoSize ? SurfaceWidth : Display.Width;
-    const int height = AutoSize ? SurfaceHeight : Display.Height;
-    switch (platform_.OpenDisplay(full_screen, width, height)) {
+    flip_driver_ = full_screen_;
+    const int width = SurfaceWidth;
+    const int height = SurfaceHeight;
+    switch (platform_.OpenDisplay(full_screen_, width, height)) {
       case DisplayResult::kOk: break;
       case DisplayResult::kModeRefused:
         throw EDXDrawError(
@@ -72,7 +44,6 @@ void TCustomDXDraw::OpenDisplay() {
   } catch (...) {
     // Nothing was initialised yet: give back whatever the platform made, and stay closed.
     platform_.CloseDisplay();
-    now_options_ = EffectiveOptionsFor(options_);
     in_transition_ = false;
     opening_ = false;
     throw;
@@ -90,7 +61,6 @@ void TCustomDXDraw::CloseDisplay() {
   Notify(TDXDrawNotifyType::dxntFinalizeSurface);
   Notify(TDXDrawNotifyType::dxntFinalize);
   initialized_ = false;
-  now_options_ = EffectiveOptionsFor(options_);
   platform_.CloseDisplay();
   canvas_.Release();
   in_transition_ = false;
@@ -112,7 +82,8 @@ void TCustomDXDraw::PresentFrame() {
     if (parent_->IsActiveForm()) platform_.Present(back_surface_, true);
     return;
   }
-  platform_.Present(back_surface_, (now_options_ & doWaitVBlank) != 0);
+  // A window waits for the vertical blank too.
+  platform_.Present(back_surface_, true);
 }
 
 void TCustomDXDraw::RegisterNotifyEvent(const void* component, TDXDrawNotifyEvent handler) {

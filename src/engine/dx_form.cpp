@@ -10,8 +10,8 @@ void TDXForm::RestorePlacement() {
   placement_.reset();
 }
 
-void TDXForm::WMSysCommand(uint32_t code) {
-  if (code == 0xF020) platform_.MinimizeWindow();
+void TDXForm::WMSysCommand(SysCommand command) {
+  if (command == SysCommand::kMinimize) platform_.MinimizeWindow();
 }
 
 }  // namespace aerovell

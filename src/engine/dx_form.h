@@ -16,8 +16,8 @@ class TDXForm {
   void StorePlacement();
   void RestorePlacement();
   bool IsActiveForm() { return platform_.IsForeground(); }
-  // The inherited system-command handling (0xF020 minimise).
-  virtual void WMSysCommand(uint32_t code);
+  // The inherited system-command handling: minimise.
+  virtual void WMSysCommand(SysCommand command);
 
   Platform& GetPlatform() { return platform_; }
 

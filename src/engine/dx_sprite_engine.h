@@ -12,7 +12,7 @@ namespace aerovell {
 class TCustomDXSpriteEngine {
  public:
   TCustomDXSpriteEngine() : engine_(std::make_unique<TSpriteEngine>()) {}
-  virtual ~TCustomDXSpriteEngine() { SetDXDraw(nullptr); }
+  ~TCustomDXSpriteEngine() { SetDXDraw(nullptr); }
   TCustomDXSpriteEngine(const TCustomDXSpriteEngine&) = delete;
   TCustomDXSpriteEngine& operator=(const TCustomDXSpriteEngine&) = delete;
 
@@ -33,6 +33,7 @@ class TCustomDXSpriteEngine {
   TCustomDXDraw* dxdraw_ = nullptr;
 };
 
-class TDXSpriteEngine final : public TCustomDXSpriteEngine {};
+// The published name of the sprite-engine component; it adds nothing to the class.
+using TDXSpriteEngine = TCustomDXSpriteEngine;
 
 }  // namespace aerovell

@@ -56,9 +56,7 @@ class TCustomDXTimer : public ActivationHook {
   uint32_t last_tick_ = 0;
 };
 
-class TDXTimer final : public TCustomDXTimer {
- public:
-  using TCustomDXTimer::TCustomDXTimer;
-};
+// The published name of the frame timer; it adds nothing to the class.
+using TDXTimer = TCustomDXTimer;
 
 }  // namespace aerovell

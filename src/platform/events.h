@@ -15,12 +15,18 @@ enum class EventType : uint8_t {
   kFocusGained,  // the application became the active one
   kFocusLost,
   kCloseRequest,        // close box, Alt+F4, the window manager's close
-  kSysCommand,          // code: a system command such as 0xF030 (maximise)
-  kCaptionDoubleClick,  // code: the hit-test code (2 for the caption)
+  kSysCommand,          // command: what the window manager asks of the window
+  kCaptionDoubleClick,  // area: where on the window's frame the double click landed
   kTerminate,           // SIGINT or SIGTERM: leave at once, quietly
   kGamepadButtonDown,   // button: a GamepadButton (platform/gamepad.h) of a mapped pad
   kGamepadButtonUp,     // button
 };
+
+// The window manager's commands the game answers itself.
+enum class SysCommand : uint8_t { kMinimize, kMaximize };
+
+// The parts of the window's frame, around the picture.
+enum class FrameArea : uint8_t { kCaption, kBorder };
 
 // Modifier bits of key events.
 enum KeyModBits : uint8_t { kModShift = 1, kModCtrl = 2, kModAlt = 4 };
@@ -33,7 +39,8 @@ struct Event {
   int x = 0;
   int y = 0;
   int button = 0;
-  uint32_t code = 0;
+  SysCommand command{};
+  FrameArea area{};
   std::array<char, 32> text{};
 };
 

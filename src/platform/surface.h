@@ -77,7 +77,6 @@ using PixelBuffer = std::vector<uint32_t, PopulatedAllocator<uint32_t>>;
 constexpr uint32_t ColorToPixel(uint32_t color) {
   return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
 }
-constexpr uint32_t PixelToColor(uint32_t pixel) { return ColorToPixel(pixel); }
 
 // Direct pixel access to a surface, valid while the surface lives and keeps its size.
 struct SurfaceLock {

@@ -58,10 +58,8 @@ class TCustomDXSound {
   NotifyList<TCustomDXSound, TDXSoundNotifyType> notify_;
 };
 
-class TDXSound final : public TCustomDXSound {
- public:
-  using TCustomDXSound::TCustomDXSound;
-};
+// The published name of the sound device; it adds nothing to the class.
+using TDXSound = TCustomDXSound;
 
 class TWaveCollection;
 

@@ -24,7 +24,6 @@ class ValueWriter {
   void Ident(std::string_view ident);
   void Bool(bool v) { Byte(v ? 9 : 8); }
   void Binary(std::span<const uint8_t> bytes);
-  void Nil() { Byte(13); }
   void End() { Byte(0); }
   void BeginCollection() { Byte(14); }
   void BeginItem() { Byte(1); }

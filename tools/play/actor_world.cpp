@@ -5,7 +5,7 @@
 namespace aerovell::play {
 
 TActorWorld::TActorWorld(std::span<const uint8_t> sound_library) {
-  draw.Display = {800, 600, 32, true, true, true};
+  draw.Display = {800, 600, 32};
   draw.OpenDisplay();
   images.SetDXDraw(&draw);
   sprites.SetDXDraw(&draw);

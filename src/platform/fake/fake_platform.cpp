@@ -19,14 +19,6 @@ void FakePlatform::Schedule(uint32_t at_ms, const Event& event) {
   script_.insert(pos, ScriptedEvent{at_ms, event});
 }
 
-void FakePlatform::ScheduleKey(uint32_t at_ms, uint16_t key, bool down, uint8_t mods) {
-  Event e;
-  e.type = down ? EventType::kKeyDown : EventType::kKeyUp;
-  e.key = key;
-  e.mods = mods;
-  Schedule(at_ms, e);
-}
-
 bool FakePlatform::PollEvent(Event& event) {
   if (script_.empty() || script_.front().at_ms > now_) return false;
   event = script_.front().event;

@@ -32,7 +32,6 @@ class FakePlatform final : public Platform {
 
   // Script: the event is delivered once the clock reaches at_ms.
   void Schedule(uint32_t at_ms, const Event& event);
-  void ScheduleKey(uint32_t at_ms, uint16_t key, bool down, uint8_t mods = 0);
   void Advance(uint32_t ms) { now_ += ms; }
 
   // Input state as the devices would report it.
@@ -109,8 +108,6 @@ class FakePlatform final : public Platform {
   bool audio_available = true;
   int audio_rate = 44100;
   AudioRenderer* audio_renderer = nullptr;
-
-  bool HasPendingEvents() const { return !script_.empty(); }
 
  private:
   uint32_t now_ = 1000;

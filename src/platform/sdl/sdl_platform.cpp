@@ -507,7 +507,7 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
           if (full_screen_) return false;
           SDL_RestoreWindow(window_);
           out.type = EventType::kSysCommand;
-          out.code = 0xF030;
+          out.command = SysCommand::kMaximize;
           return true;
         default: return false;
       }
