@@ -69,8 +69,8 @@ struct Settings {
   int idle = 1000;
   int table_rows = 100000;
   int page_requests = 1000;
-  int threads = 0;  // the service's default
-  bool log = true;  // the service writes its line per request (to a file)
+  int threads = 0;       // the service's default
+  bool log = true;       // the service writes its line per request (to a file)
   bool counted = false;  // the service counts every request, with limits it never reaches
   bool postgres = false;
   std::vector<std::string> pg_settings;  // more of the server's settings, name=value

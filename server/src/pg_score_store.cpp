@@ -361,8 +361,8 @@ std::optional<std::string> PgScoreStore::CountAndIssue(const std::string& client
   const std::string keep_before = std::to_string(limits_.values_per_client > 0 ? limits_.values_per_client - 1 : 0);
   const std::string value = NewEchoValue();
   const PgResult done = pool_.With([&](PgConnection& db) {
-    return db.Run("count and issue", {value, client, std::to_string(ms), keep_before, std::to_string(ms / 60000),
-                                      std::to_string(limit)});
+    return db.Run("count and issue",
+                  {value, client, std::to_string(ms), keep_before, std::to_string(ms / 60000), std::to_string(limit)});
   });
   if (done.Integer(0, 0) == 0) return std::nullopt;
   if (done.Integer(0, 1) == 1) return value;
@@ -378,9 +378,9 @@ std::optional<AddOutcome> PgScoreStore::CountAndAdd(const ScoreRecord& record, c
   const int64_t ms = WallMillis(now);
   const std::string oldest = std::to_string(ms - Millis(limits_.value_lifetime));
   const PgResult done = pool_.With([&](PgConnection& db) {
-    return db.Run("count and add", {p, oldest, record.name, record.country, std::to_string(record.score),
-                                    std::to_string(record.created), client, std::to_string(ms / 60000),
-                                    std::to_string(ms), std::to_string(limit)});
+    return db.Run("count and add",
+                  {p, oldest, record.name, record.country, std::to_string(record.score), std::to_string(record.created),
+                   client, std::to_string(ms / 60000), std::to_string(ms), std::to_string(limit)});
   });
   if (done.Integer(0, 0) == 0) return std::nullopt;
   return done.Integer(0, 1) == 1 ? AddOutcome::kStored : AddOutcome::kUnknownValue;
