@@ -76,8 +76,9 @@ struct Settings {
   int idle = 1000;
   int table_rows = 100000;
   int page_requests = 1000;
-  int threads = 0;  // the service's default
-  bool log = true;  // the service writes its line per request (to a file)
+  int threads = 0;       // the service's default
+  bool log = true;       // the service writes its line per request (to a file)
+  bool counted = false;  // the service counts every request, with limits it never reaches
   bool postgres = false;
   std::vector<std::string> pg_settings;  // more of the server's settings, name=value
   bool pg_socket = false;                // the instances reach the server by its socket, not TCP
@@ -95,7 +96,8 @@ double Percentile(std::vector<double> values, double p) {
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 std::vector<std::string> ServiceArgs(const Settings& s, const std::string& db = "scores.sqlite") {
-  std::vector<std::string> args = {"--db", db, "--max-per-minute", "0", "--max-versions-per-minute", "0"};
+  const std::string limit = s.counted ? "1000000" : "0";
+  std::vector<std::string> args = {"--db", db, "--max-per-minute", limit, "--max-versions-per-minute", limit};
   if (s.threads > 0) args.insert(args.end(), {"--threads", std::to_string(s.threads)});
   if (!s.log) args.push_back("--quiet");
   return args;
@@ -265,8 +267,8 @@ bool RunPairs(const Settings& s, const std::filesystem::path& dir) {
   const PairRun run = DrivePairs(s, {service.Port()});
   const int stop_status = service.Stop(SIGTERM);
   const int64_t rows = StoredRows(dir);
-  std::printf("pairs: %d clients on kept connections, %zu pairs in %.2f s, service log %s\n", s.clients,
-              run.all.size(), run.elapsed, s.log ? "on" : "off");
+  std::printf("pairs: %d clients on kept connections, %zu pairs in %.2f s, service log %s%s\n", s.clients,
+              run.all.size(), run.elapsed, s.log ? "on" : "off", s.counted ? ", requests counted" : "");
   std::printf("  answered OK %ld, failed %ld; rows stored %lld (%s)\n", run.ok, run.failed,
               static_cast<long long>(rows), rows == run.ok ? "equal" : "NOT EQUAL");
   std::printf("  stored records per second %.0f\n", run.ok / run.elapsed);
@@ -311,8 +313,8 @@ bool RunSharedPairs(const Settings& s, const std::string& target, const std::fil
   const double p99 = Percentile(run.all, 99);
   std::printf(
       "pairs on PostgreSQL: 2 instances on one database, %d clients on kept connections to both (the version from "
-      "one, the score to the other), %zu pairs in %.2f s, service log %s\n",
-      s.clients, run.all.size(), run.elapsed, s.log ? "on" : "off");
+      "one, the score to the other), %zu pairs in %.2f s, service log %s%s\n",
+      s.clients, run.all.size(), run.elapsed, s.log ? "on" : "off", s.counted ? ", requests counted" : "");
   std::printf("  answered OK %ld, failed %ld; rows stored %lld (%s)\n", run.ok, run.failed,
               static_cast<long long>(rows), rows == run.ok ? "equal" : "NOT EQUAL");
   std::printf("  stored records per second %.0f (goal: at least 3000: %s)\n", per_second,
@@ -588,6 +590,7 @@ int main(int argc, char** argv) {
     else if (a == "--page-requests" && has_value) s.page_requests = Number(argv[++i], 1, 100000);
     else if (a == "--threads" && has_value) s.threads = Number(argv[++i], 1, 256);
     else if (a == "--no-log") s.log = false;
+    else if (a == "--counted") s.counted = true;
     else if (a == "--postgres") s.postgres = true;
     else if (a == "--pg-setting" && has_value) s.pg_settings.push_back(argv[++i]);
     else if (a == "--pg-socket") s.pg_socket = true;
@@ -597,10 +600,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr,
                    "usage: aerovell-scores-load [--clients N] [--pairs N] [--seconds N] [--attack-seconds N]\n"
                    "                            [--slow N] [--idle N] [--table-rows N] [--page-requests N]\n"
-                   "                            [--threads N] [--no-log]\n"
+                   "                            [--threads N] [--no-log] [--counted]\n"
                    "                            [--postgres [--pg-setting NAME=VALUE]... [--pg-socket]]\n"
                    "                            [--replay FILE [--replay-clients N]]\n"
-                   "  --attack-seconds 0 leaves the attack out\n"
+                   "  --attack-seconds 0 leaves the attack out; --counted has the service count\n"
+                   "  every request against limits too high to refuse any\n"
                    "  --postgres: then the pairs on two instances sharing a PostgreSQL database of\n"
                    "  this program's own server, and the table page there; --pg-setting adds to\n"
                    "  that server's settings, --pg-socket reaches it by its socket instead of TCP\n"

@@ -65,7 +65,7 @@ int Serve(const Options& options, const sigset_t& signals) {
   aerovell::scores::Stores stores(options.database, limits,
                                   std::min(static_cast<size_t>(threads), kMostConnections));
   aerovell::scores::ScoreStore& store = stores.Store();
-  aerovell::scores::ScoreService service(store, stores.Values(), stores.Rates());
+  aerovell::scores::ScoreService service(store, stores.Steps());
   std::optional<aerovell::scores::ReplayVerifier> verifier;
   if (options.replay_workers > 0) {
     aerovell::scores::VerifierSettings check;

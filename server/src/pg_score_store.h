@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "counted_steps.h"
 #include "echo_values.h"
 #include "pg_db.h"
 #include "rate_limiter.h"
@@ -39,7 +40,7 @@ struct SharedLimits {
 // players for a fresh value. Each instance sweeps expired values and past
 // minutes' counts once a second, a bounded number of rows at a time, and
 // keeps both tables within their caps there.
-class PgScoreStore : public ScoreStore, public OneTimeValues, public RateCounts {
+class PgScoreStore : public ScoreStore, public OneTimeValues, public RateCounts, public CountedSteps {
  public:
   using Clock = std::chrono::steady_clock;
   enum class Opening { kCreate, kExisting };
@@ -67,6 +68,15 @@ class PgScoreStore : public ScoreStore, public OneTimeValues, public RateCounts 
 
   // RateCounts
   bool Allow(Counted what, const std::string& client, RateLimiter::Clock::time_point now) override;
+
+  // CountedSteps: each one statement, the count in the transaction of what it
+  // guards.
+  std::optional<std::string> CountAndIssue(const std::string& client, Clock::time_point now) override;
+  std::optional<AddOutcome> CountAndAdd(const ScoreRecord& record, const std::string& p, const std::string& client,
+                                        Clock::time_point now) override;
+  bool Count(Counted what, const std::string& client, Clock::time_point now) override {
+    return Allow(what, client, now);
+  }
 
   // One round of the sweep (the instance runs one a second on its own).
   void Sweep(Clock::time_point now);

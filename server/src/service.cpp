@@ -23,6 +23,8 @@ std::string IsoTime(int64_t seconds) {
   return text;
 }
 
+Reply TooMany(QueryKind kind) { return Refusal(kind, 429, "too many requests, try again in a minute"); }
+
 }  // namespace
 
 Reply Refusal(QueryKind kind, int status, std::string reason) {
@@ -46,7 +48,9 @@ Reply StoreUnavailable(QueryKind kind, const DatabaseError& e) {
 }  // namespace
 
 ScoreService::ScoreService(ScoreStore& store, OneTimeValues& values, RateCounts& rates)
-    : store_(store), values_(values), rates_(rates) {}
+    : store_(store), own_steps_(std::make_unique<SeparateSteps>(store, values, rates)), steps_(*own_steps_) {}
+
+ScoreService::ScoreService(ScoreStore& store, CountedSteps& steps) : store_(store), steps_(steps) {}
 
 Reply ScoreService::Handle(std::string_view target, std::string_view client, std::chrono::steady_clock::time_point now,
                            int64_t wall_seconds, std::string_view body, ReplyLater later) {
@@ -54,15 +58,14 @@ Reply ScoreService::Handle(std::string_view target, std::string_view client, std
   if (query.kind == QueryKind::kUnknown) return Refusal(QueryKind::kUnknown, 404, "not found");
   const std::string key = ClientKey(client);
   try {
-    // Shared counts live in the database, so counting can fail as storing can.
-    // A replay counts with the version queries: a game sends one after each
-    // record, and it must not use up the player's score requests.
-    if (query.kind != QueryKind::kTable && query.kind != QueryKind::kReplayFile &&
-        !rates_.Allow(query.kind == QueryKind::kScore ? Counted::kScore : Counted::kVersion, key, now))
-      return Refusal(query.kind, 429, "too many requests, try again in a minute");
+    // Version and score requests are counted in the step that serves them
+    // (shared counts live in the database, so counting can fail as storing
+    // can). A replay counts with the version queries: a game sends one after
+    // each record, and it must not use up the player's score requests.
+    if (query.kind == QueryKind::kReplay && !steps_.Count(Counted::kVersion, key, now)) return TooMany(query.kind);
     switch (query.kind) {
       case QueryKind::kVersion: return Version(key, now, wall_seconds);
-      case QueryKind::kScore: return Score(query.letters, now, wall_seconds);
+      case QueryKind::kScore: return Score(query.letters, key, now, wall_seconds);
       case QueryKind::kTable: return Table(query.verified_only);
       case QueryKind::kReplay: return Replay(query.p, body, std::move(later));
       case QueryKind::kReplayFile: return ReplayFile(query.id);
@@ -158,21 +161,29 @@ Reply ScoreService::ReplayFile(int64_t id) {
 
 Reply ScoreService::Version(const std::string& client, std::chrono::steady_clock::time_point now,
                             int64_t wall_seconds) {
+  const std::optional<std::string> p = steps_.CountAndIssue(client, now);
+  if (!p) return TooMany(QueryKind::kVersion);
   Reply reply;
   reply.kind = QueryKind::kVersion;
   reply.outcome = "OK";
   // The game echoes the field between the fourth and the fifth "|".
   reply.body = "OK|" + std::string(kServiceName) + "|" + std::string(kServiceVersion) + "|" + IsoTime(wall_seconds) +
-               "|" + values_.Issue(client, now) + "|";
+               "|" + *p + "|";
   return reply;
 }
 
-Reply ScoreService::Score(const std::string& letters, std::chrono::steady_clock::time_point now, int64_t wall_seconds) {
+Reply ScoreService::Score(const std::string& letters, const std::string& client,
+                          std::chrono::steady_clock::time_point now, int64_t wall_seconds) {
   constexpr QueryKind kKind = QueryKind::kScore;
+  // A damaged request counts as any other, and over the limit it is told so
+  // rather than what is wrong with it.
+  const auto damaged = [&](const std::string& error) {
+    return steps_.Count(Counted::kScore, client, now) ? Refusal(kKind, 400, error) : TooMany(kKind);
+  };
   const auto info = DecodeScoreLetters(letters);
-  if (!info) return Refusal(kKind, 400, info.error);
+  if (!info) return damaged(info.error);
   const auto fields = ParseScoreInfo(*info.value);
-  if (!fields) return Refusal(kKind, 400, fields.error);
+  if (!fields) return damaged(fields.error);
 
   ScoreRecord record;
   record.name = Cp1251ToUtf8(fields.value->name);
@@ -182,8 +193,9 @@ Reply ScoreService::Score(const std::string& letters, std::chrono::steady_clock:
   // The value is spent only together with a record that passed every check
   // and was stored, so neither a damaged request nor a failing disk costs the
   // player the value; a replay finds it gone.
-  if (store_.Add(record, fields.value->p, now) == AddOutcome::kUnknownValue)
-    return Refusal(kKind, 400, "the echo value is unknown, expired or spent");
+  const std::optional<AddOutcome> added = steps_.CountAndAdd(record, fields.value->p, client, now);
+  if (!added) return TooMany(kKind);
+  if (*added == AddOutcome::kUnknownValue) return Refusal(kKind, 400, "the echo value is unknown, expired or spent");
 
   Reply reply;
   reply.kind = kKind;

@@ -3,11 +3,13 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "counted_steps.h"
 #include "echo_values.h"
 #include "query.h"
 #include "rate_limiter.h"
@@ -46,6 +48,8 @@ Reply Refusal(QueryKind kind, int status, std::string reason);
 class ScoreService {
  public:
   ScoreService(ScoreStore& store, OneTimeValues& values, RateCounts& rates);
+  // With the counting done by `steps` together with what it guards.
+  ScoreService(ScoreStore& store, CountedSteps& steps);
 
   // `target` is the request target exactly as received, `client` the client's
   // address; `wall_seconds` is the time stored with a record.
@@ -63,15 +67,16 @@ class ScoreService {
 
  private:
   Reply Version(const std::string& client, std::chrono::steady_clock::time_point now, int64_t wall_seconds);
-  Reply Score(const std::string& letters, std::chrono::steady_clock::time_point now, int64_t wall_seconds);
+  Reply Score(const std::string& letters, const std::string& client, std::chrono::steady_clock::time_point now,
+              int64_t wall_seconds);
   Reply Table(bool verified_only);
   Reply Replay(const std::string& p, std::string_view body, ReplyLater later);
   Reply Judge(const ScoreRecord& record, const std::string& bytes, const ReplayVerdict& verdict);
   Reply ReplayFile(int64_t id);
 
   ScoreStore& store_;
-  OneTimeValues& values_;
-  RateCounts& rates_;
+  std::unique_ptr<CountedSteps> own_steps_;
+  CountedSteps& steps_;
 
   std::mutex page_mutex_;
   ReplayChecker* checker_ = nullptr;

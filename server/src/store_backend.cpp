@@ -12,6 +12,7 @@ Stores::Stores(const std::string& target, const SharedLimits& limits, size_t con
     store_ = pg_.get();
     values_ = pg_.get();
     rates_ = pg_.get();
+    steps_ = pg_.get();
     return;
   }
   description_ = target;
@@ -25,6 +26,8 @@ Stores::Stores(const std::string& target, const SharedLimits& limits, size_t con
   store_ = sqlite_.get();
   values_ = echo_values_.get();
   rates_ = memory_rates_.get();
+  separate_steps_ = std::make_unique<SeparateSteps>(*store_, *values_, *rates_);
+  steps_ = separate_steps_.get();
 }
 
 int64_t CopyRecords(const std::string& from, const std::string& to) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "counted_steps.h"
 #include "echo_values.h"
 #include "pg_score_store.h"
 #include "rate_limiter.h"
@@ -25,6 +26,9 @@ class Stores {
   ScoreStore& Store() { return *store_; }
   OneTimeValues& Values() { return *values_; }
   RateCounts& Rates() { return *rates_; }
+  // The counted requests as one step each where the store can (PostgreSQL),
+  // one after the other where it cannot.
+  CountedSteps& Steps() { return *steps_; }
   // What the log calls it: the file name, or the server and database
   // without a password.
   const std::string& Description() const { return description_; }
@@ -39,6 +43,8 @@ class Stores {
   ScoreStore* store_ = nullptr;
   OneTimeValues* values_ = nullptr;
   RateCounts* rates_ = nullptr;
+  std::unique_ptr<SeparateSteps> separate_steps_;
+  CountedSteps* steps_ = nullptr;
 };
 
 // Copies every record from one store into another whose table is empty,

@@ -90,7 +90,8 @@ TEST_F(PgInstances, AValueIssuedByOneIsTakenOnceByTheOtherAndBothPagesAgree) {
 }
 
 TEST_F(PgInstances, TheLimitsCountOneClientAcrossAllInstances) {
-  auto a = Start({"--max-per-minute", "3"}), b = Start({"--max-per-minute", "3"});
+  const std::vector<std::string> limits = {"--max-per-minute", "3", "--max-versions-per-minute", "6"};
+  auto a = Start(limits), b = Start(limits);
   testing::AwayFromTheTurnOfAMinute(std::chrono::seconds(10));
   std::vector<int> statuses;
   for (int i = 0; i < 4; ++i) {
@@ -103,6 +104,15 @@ TEST_F(PgInstances, TheLimitsCountOneClientAcrossAllInstances) {
   EXPECT_EQ(Get(a->Port(), ScoreTarget("Q", 1, EchoValue(other.body), ""), "127.0.0.9").status, 200)
       << "another client";
   EXPECT_EQ(place_.Rows(), 4);
+
+  // The version queries too, each instance counting the other's.
+  const int64_t values = place_.QueryInteger("SELECT count(*) FROM echo_values");
+  EXPECT_EQ(Get(b->Port(), kVersionTarget).status, 200);
+  EXPECT_EQ(Get(a->Port(), kVersionTarget).status, 200);
+  const auto refused = Get(b->Port(), kVersionTarget);
+  EXPECT_EQ(refused.status, 429);
+  EXPECT_EQ(refused.body, "ERROR too many requests, try again in a minute");
+  EXPECT_EQ(place_.QueryInteger("SELECT count(*) FROM echo_values"), values + 2) << "a refusal issues no value";
 }
 
 TEST_F(PgInstances, SixtyFourConnectionsRacingOneValueStoreOneRecord) {

@@ -39,7 +39,7 @@ class ScoreServiceTest : public ::testing::TestWithParam<testing::StoreKind> {
       : place_(GetParam()),
         stores_(place_.Target(), Limits(scores_per_minute, versions_per_minute), 2),
         store_(stores_.Store()),
-        service_(store_, stores_.Values(), stores_.Rates()) {}
+        service_(store_, stores_.Steps()) {}
 
   Reply Ask(const std::string& target, std::chrono::steady_clock::duration later = {},
             const std::string& client = "127.0.0.1") {
@@ -262,6 +262,25 @@ TEST_P(LimitedServiceTest, The31stScoreRequestInAMinuteIsRefused) {
   EXPECT_EQ(Ask(ScoreTarget("A", 1, FreshP(40s), ""), 40s, "127.0.0.9").body, "OK") << "another client";
   // The first requests leave the window a minute later.
   EXPECT_EQ(Ask(ScoreTarget("A", 1, ps[30], ""), 100s).body, "OK");
+}
+
+// The count is taken in the step that serves a request: a damaged record
+// is counted all the same (and over the limit told so, not what is wrong
+// with it), and a refused record spends and stores nothing.
+TEST_P(LimitedServiceTest, DamagedRecordsCountAndARefusalChangesNothing) {
+  testing::AwayFromTheTurnOfAMinute(std::chrono::seconds(10));
+  const auto at = std::chrono::steady_clock::now() - t0_;
+  const std::string p = FreshP(at);
+  const std::string damaged = ScoreTarget("Abcdefghijk", 1, p, "");
+  for (int i = 0; i < 29; ++i) ASSERT_EQ(Ask(damaged, at).status, 400) << i;
+  ASSERT_EQ(Ask(ScoreTarget("A", 1, FreshP(at), ""), at).body, "OK") << "the 30th request";
+  for (const std::string& target : {damaged, ScoreTarget("A", 1, p, "")}) {
+    const Reply refused = Ask(target, at);
+    EXPECT_EQ(refused.status, 429) << target;
+    EXPECT_EQ(refused.body, "ERROR too many requests, try again in a minute");
+  }
+  EXPECT_EQ(store_.Count(), 1);
+  EXPECT_EQ(Ask(ScoreTarget("A", 1, p, ""), at + 61s).body, "OK") << "the refusal left the value usable";
 }
 
 TEST_P(LimitedServiceTest, VersionQueriesHaveTheirOwnLooserLimit) {
