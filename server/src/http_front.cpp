@@ -260,28 +260,35 @@ struct HttpFront::Callbacks {
     state->body.clear();
     state->body.shrink_to_fit();
     if (reply.deferred) {
-      std::lock_guard lock(state->later_mutex);
-      state->waiting = true;
-      // The answer may be in already; otherwise the connection sleeps until
-      // AnswerLater wakes it, leaving this event loop free for others.
+      std::unique_lock lock(state->later_mutex);
       if (!state->later) {
+        // The connection sleeps until AnswerLater wakes it, leaving this
+        // event loop free for others.
+        state->waiting = true;
         state->suspended = true;
         MHD_suspend_connection(connection);
+        return MHD_YES;
       }
-      return MHD_YES;
+      // The answer is in already.
+      reply = std::move(*state->later);
+      state->later.reset();
     }
     return Answer(front, connection, *state, std::move(reply), last);
   }
 
   // From the thread that made the answer: kept for the event loop, which the
-  // connection's wake-up calls back into Access.
+  // connection's wake-up calls back into Access. The lock is let go before
+  // the wake-up: once awake, the connection may end and its state go at any
+  // moment, while a sleeping one stays until it is woken.
   static void AnswerLater(ConnectionState& state, MHD_Connection* connection, Reply& reply) {
-    std::lock_guard lock(state.later_mutex);
-    state.later = std::move(reply);
-    if (state.suspended) {
+    bool wake = false;
+    {
+      std::lock_guard lock(state.later_mutex);
+      state.later = std::move(reply);
+      wake = state.suspended;
       state.suspended = false;
-      MHD_resume_connection(connection);
     }
+    if (wake) MHD_resume_connection(connection);
   }
 
   static MHD_Result Answer(HttpFront& front, MHD_Connection* connection, ConnectionState& state, Reply reply,
