@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/rules_version.h"
+#include "hex.h"
 #include "play/replay_check.h"
 #include "replay_verifier.h"
 
@@ -76,19 +77,13 @@ int CheckReplayProcess(const std::string& game_dir, int cpu_ms) {
              std::to_string(summary.score));
       return 0;
     }
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : claimed.player_name) {
-      hex += kDigits[c >> 4];
-      hex += kDigits[c & 15];
-    }
     // The game is named by the start of its random sequence (the part the
     // game seeds with): a copy of a game, however its other bytes are
     // dressed, names the same game, so it can verify one record only.
     char game[9];
     std::snprintf(game, sizeof game, "%08x",
                   static_cast<unsigned>(decoded.start.random_state & 0xffffffffu));
-    Answer("PLAYED " + std::to_string(summary.score) + " " + hex + " " + game);
+    Answer("PLAYED " + std::to_string(summary.score) + " " + ToHex(claimed.player_name) + " " + game);
     return 0;
   } catch (const std::exception& e) {
     Answer(std::string("REFUSED ") + e.what());

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <map>
 
+#include "hex.h"
+
 namespace aerovell::scores {
 namespace {
 
@@ -216,31 +218,11 @@ void PrepareSchema(PgConnection& db, const std::string& where, PgScoreStore::Ope
   });
 }
 
-std::string Hex(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (unsigned char c : bytes) {
-    out += kDigits[c >> 4];
-    out += kDigits[c & 15];
-  }
-  return out;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  throw DatabaseError("the database sent a replay that is not hex");
-}
-
-
-std::string FromHex(const std::string& hex) {
-  if (hex.size() % 2 != 0) throw DatabaseError("the database sent a replay of an odd length");
-  std::string bytes(hex.size() / 2, '\0');
-  for (size_t i = 0; i < bytes.size(); ++i)
-    bytes[i] = static_cast<char>(HexDigit(hex[2 * i]) * 16 + HexDigit(hex[2 * i + 1]));
-  return bytes;
+// A replay read back from the database, which sends it as hex.
+std::string ReplayFromHex(const std::string& hex) {
+  auto bytes = FromHex(hex);
+  if (!bytes) throw DatabaseError("the database sent a replay that is not hex");
+  return std::move(*bytes);
 }
 
 // An array literal of texts for unnest(): every element quoted.
@@ -339,7 +321,7 @@ VerifyOutcome PgScoreStore::MarkVerified(int64_t id, const std::string& replay, 
     VerifyOutcome outcome = VerifyOutcome::kVerified;
     db.InTransaction([&] {
       db.Run("lock_game", {game});
-      if (db.Run("verify", {std::to_string(id), Hex(replay), game}).Rows() == 1) return;
+      if (db.Run("verify", {std::to_string(id), ToHex(replay), game}).Rows() == 1) return;
       const PgResult of = db.Run("verified_of", {std::to_string(id)});
       outcome = of.Rows() == 1 && of.Text(0, 0) == "t" ? VerifyOutcome::kVerifiedAlready : VerifyOutcome::kGameTaken;
     });
@@ -350,7 +332,7 @@ VerifyOutcome PgScoreStore::MarkVerified(int64_t id, const std::string& replay, 
 std::optional<std::string> PgScoreStore::VerifiedReplay(int64_t id) {
   const PgResult r = pool_.With([&](PgConnection& db) { return db.Run("replay", {std::to_string(id)}); }, true);
   if (r.Rows() != 1) return std::nullopt;
-  return FromHex(r.Text(0, 0));
+  return ReplayFromHex(r.Text(0, 0));
 }
 
 int64_t PgScoreStore::Count() {
@@ -391,7 +373,7 @@ std::vector<ScoreRecord> PgScoreStore::RecordsAfter(int64_t after, int limit) {
     ScoreRecord& r = records[static_cast<size_t>(i)];
     r.p = rows.Text(i, 6);
     r.game = rows.Text(i, 7);
-    r.replay = FromHex(rows.Text(i, 8));
+    r.replay = ReplayFromHex(rows.Text(i, 8));
   }
   return records;
 }
@@ -408,7 +390,7 @@ void PgScoreStore::Import(const std::function<bool(std::vector<ScoreRecord>&)>& 
       bool any = false;
       while (next(piece)) {
         if (piece.empty()) continue;
-        for (auto& r : piece) r.replay = Hex(r.replay);  // as text, like every other field here
+        for (auto& r : piece) r.replay = ToHex(r.replay);  // as text, like every other field here
         db.RunText(
             "INSERT INTO scores(id, name, country, score, created, verified, p, game, replay) "
             "SELECT id, name, country, score, created, verified, nullif(p, ''), nullif(game, ''), "

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "hex.h"
 #include "platform/cp1251.h"
 
 extern char** environ;
@@ -44,23 +45,6 @@ ReplayVerdict Stopping() {
   return verdict;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-bool ReadHex(std::string_view hex, size_t most_bytes, std::string& out) {
-  if (hex.size() % 2 != 0 || hex.size() > 2 * most_bytes) return false;
-  out.clear();
-  for (size_t i = 0; i < hex.size(); i += 2) {
-    const int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
-    if (hi < 0 || lo < 0) return false;
-    out += static_cast<char>(hi * 16 + lo);
-  }
-  return true;
-}
-
 // The child's one line, read strictly: anything else is a failed check.
 ReplayVerdict ReadAnswer(const std::string& line) {
   if (line.rfind("REFUSED ", 0) == 0) return Refused(line.substr(8));
@@ -78,12 +62,12 @@ ReplayVerdict ReadAnswer(const std::string& line) {
     return failed;
   if (game.empty() || game.size() > 16 || game.find_first_not_of("0123456789abcdef") != std::string_view::npos)
     return failed;
-  std::string name;
-  if (!ReadHex(hex, 20, name)) return failed;
+  const auto name = hex.size() <= 40 ? FromHex(hex) : std::nullopt;  // 20 bytes at most
+  if (!name) return failed;
   ReplayVerdict verdict;
   verdict.kind = ReplayVerdict::Kind::kPlayed;
   verdict.score = std::stoi(std::string(digits));
-  verdict.name = Cp1251ToUtf8(name);
+  verdict.name = Cp1251ToUtf8(*name);
   verdict.game = std::string(game);
   return verdict;
 }
