@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
-#include <future>
 #include <memory>
 
 #include "client_address.h"
@@ -96,19 +95,13 @@ Reply ScoreService::Replay(const std::string& p, std::string_view body, ReplyLat
     return Refusal(kKind, 400, "unreadable echo value");
   if (body.empty()) return Refusal(kKind, 400, "no replay sent");
   if (body.size() > kMaxReplayBytes) return Refusal(kKind, 413, "the replay is larger than 256 KiB");
-  if (!checker_) return Refusal(kKind, 503, "replays are not checked here");
+  // The answer comes through `later`: without a caller to take it, or
+  // without a checker, replays are not taken here.
+  if (!checker_ || !later) return Refusal(kKind, 503, "replays are not checked here");
   const auto record = store_.RecordOfValue(p);
   if (!record) return Refusal(kKind, 400, "no record was stored with this echo value");
   if (record->verified) return Refusal(kKind, 400, "the record is verified already");
 
-  if (!later) {
-    // A caller that can wait: the answer is made on the checker's thread and
-    // handed over here.
-    auto promise = std::make_shared<std::promise<Reply>>();
-    std::future<Reply> answer = promise->get_future();
-    Reply reply = Replay(p, body, [promise](Reply made) { promise->set_value(std::move(made)); });
-    return reply.deferred ? answer.get() : reply;
-  }
   std::string bytes(body);
   const bool taken = checker_->Submit(bytes, [this, record = *record, bytes, later](ReplayVerdict verdict) {
     Reply reply;

@@ -55,7 +55,7 @@ class ScoreService {
   // address; `wall_seconds` is the time stored with a record.
   // `body` is what a POST carried (a replay), empty otherwise. A replay is
   // answered through `later` once it has been played again, so no thread of
-  // the caller waits for it; without `later` the call waits itself.
+  // the caller waits for it; without `later` it is refused (503).
   Reply Handle(std::string_view target, std::string_view client, std::chrono::steady_clock::time_point now,
                int64_t wall_seconds, std::string_view body = {}, ReplyLater later = nullptr);
 
