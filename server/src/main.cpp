@@ -134,7 +134,10 @@ int Serve(const Options& options, const sigset_t& signals) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The child that plays one replay again for the service.
+  // The processes that play replays again for the service: a worker's host,
+  // and the check of one replay by hand.
+  if (argc == 4 && std::string_view(argv[1]) == "--check-host")
+    return aerovell::scores::CheckHostProcess(argv[2], std::atoi(argv[3]));
   if (argc == 4 && std::string_view(argv[1]) == "--check-replay")
     return aerovell::scores::CheckReplayProcess(argv[2], std::atoi(argv[3]));
   for (int i = 1; i < argc; ++i) {

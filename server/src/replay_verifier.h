@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -43,7 +44,7 @@ class ReplayChecker {
 };
 
 struct VerifierSettings {
-  std::string program;   // this service's own binary, run with --check-replay
+  std::string program;   // this service's own binary, run with --check-host
   std::string game_dir;  // the game's data, which the game core reads at its start
   size_t workers = 2;
   size_t queue = 16;      // replays waiting beyond the ones being played
@@ -51,13 +52,15 @@ struct VerifierSettings {
   std::chrono::seconds wall{20};  // and its time on the clock, however it is spent
 };
 
-// A bounded pool: `workers` threads each play one replay at a time in a
-// process of its own, started as `program --check-replay GAME_DIR CPU_MS`,
-// which sets its CPU limit before it reads a byte. A process that runs out of CPU
-// or clock time, or dies, is a refusal; the service itself never runs the
-// game, so no replay can stall or break it. Replays beyond the workers wait in
-// a queue of `queue`; beyond that Submit refuses at once. No thread of the
-// caller ever waits for a replay.
+// A bounded pool: `workers` threads each play one replay at a time. Each
+// worker keeps a check host, `program --check-host GAME_DIR CPU_MS`, a process
+// of its own that reads the game's data once and plays each replay in a child
+// of its own, which sets its CPU limit before it reads a byte. A check that
+// runs out of CPU or clock time, or dies, is a refusal; a host that stops
+// answering in time is killed with its child and started afresh for the next
+// replay. The service itself never runs the game, so no replay can stall or
+// break it. Replays beyond the workers wait in a queue of `queue`; beyond that
+// Submit refuses at once. No thread of the caller ever waits for a replay.
 class ReplayVerifier : public ReplayChecker {
  public:
   explicit ReplayVerifier(VerifierSettings settings);
@@ -68,26 +71,39 @@ class ReplayVerifier : public ReplayChecker {
   void Stop();
 
  private:
+  class Host;
   struct Job {
     std::string bytes;
     Done done;
   };
   void Work();
-  ReplayVerdict Play(const std::string& bytes);
+  ReplayVerdict Play(Host& host, const std::string& bytes);
+  // The hosts alive, each the leader of its process group: Stop kills the
+  // groups of those it finds here. A host is taken out before it is reaped,
+  // so no number another process may have been given is ever signalled.
+  bool HostStarted(pid_t pid);
+  void HostEnding(pid_t pid);
 
   VerifierSettings settings_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<Job> jobs_;
-  std::set<pid_t> playing_;  // the processes of the checks under way
+  std::set<pid_t> hosts_;
   bool closing_ = false;
+  std::filesystem::path temp_;
+  std::vector<std::string> environment_;  // the hosts' own: this process's, with TMPDIR in temp_
   std::vector<std::thread> workers_;
 };
 
-// The child's side, `aerovell-scores --check-replay GAME_DIR CPU_MS`: reads a
-// replay from standard input and writes one line, "PLAYED <score> <name as
-// hex of its Windows-1251 bytes> <game>" or "REFUSED <reason>". Returns the
+// The sides of the check processes, in the service's own binary:
+// `aerovell-scores --check-host GAME_DIR CPU_MS` reads replays from standard
+// input, each as its size (4 bytes, little-endian, at most kMaxReplayBytes)
+// and its bytes, and answers each with one line, "PLAYED <score> <name as hex
+// of its Windows-1251 bytes> <game>" or "REFUSED <reason>";
+// `aerovell-scores --check-replay GAME_DIR CPU_MS` checks the one replay on its
+// standard input (its whole input) the same way, by hand. Each returns the
 // exit code.
+int CheckHostProcess(const std::string& game_dir, int cpu_ms);
 int CheckReplayProcess(const std::string& game_dir, int cpu_ms);
 
 }  // namespace aerovell::scores

@@ -11,7 +11,10 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -204,6 +207,59 @@ TEST(VerifiedRecords, AStopAmongReplaysBeingCheckedEndsInOrder) {
                 answer.body == "ERROR the service is stopping")
         << answer.status << " " << answer.body;
   }
+}
+
+// The check hosts that play the replays live beside the service: a host
+// that dies (killed, or out of memory) is replaced for the next replay, no
+// more hosts run than workers, and none outlives the service.
+std::vector<pid_t> CheckHosts(const std::filesystem::path& game_dir) {
+  std::vector<pid_t> hosts;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+    std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
+    if (cmdline.find(" --check-host " + game_dir.string() + " ") != std::string::npos)
+      hosts.push_back(static_cast<pid_t>(std::stol(name)));
+  }
+  return hosts;
+}
+
+TEST(VerifiedRecords, ACheckHostThatDiesIsReplaced) {
+  aerovell::testing::TempDir dir;
+  // Game data of this test's own, so that its hosts are told from others'.
+  const std::filesystem::path game_dir = dir / "game";
+  std::filesystem::copy(AEROVELL_GAME_DIR, game_dir, std::filesystem::copy_options::recursive);
+  testing::ServiceProcess service(dir.Path(), {"--db", "scores.sqlite", "--game-data", game_dir.string(),
+                                               "--replay-workers", "1", "--max-per-minute", "0",
+                                               "--max-versions-per-minute", "0"});
+  ASSERT_GT(service.Port(), 0) << service.Log();
+  const int port = service.Port();
+  const uint32_t seeds[] = {aerovell::testing::kAScoreForTheTableSeed, aerovell::testing::kAScoreForTheTableSeed + 1,
+                            aerovell::testing::kAScoreForTheTableSeed + 2};
+  for (const uint32_t seed : seeds) {
+    const std::filesystem::path file = dir / ("game-" + std::to_string(seed) + ".avr");
+    ASSERT_NO_FATAL_FAILURE(PlayRecorded(0, seed, file));
+    const Bytes replay = aerovell::testing::ReadBytes(file);
+    const uint16_t score = replay::DecodeReplay(replay, replay::ReadReplayHeader(replay).rules_version).summary.score;
+    const std::string p = EchoValue(testing::Get(port, testing::kVersionTarget).body);
+    ASSERT_EQ(testing::Get(port, testing::ScoreTarget("Иван", score, p, "")).body, "OK");
+    const testing::HttpAnswer answer = Post(port, ReplayTarget(p), Text(replay));
+    EXPECT_EQ(answer.status, 200) << "seed " << seed << ": " << answer.body << "\n" << service.Log();
+    const std::vector<pid_t> hosts = CheckHosts(game_dir);
+    ASSERT_EQ(hosts.size(), 1u) << "one worker, one host";
+    if (seed != seeds[2]) ::kill(hosts[0], SIGKILL);
+  }
+  {
+    Connection db((dir / "scores.sqlite").string(), SQLITE_OPEN_READONLY);
+    EXPECT_EQ(db.QueryInteger("SELECT count(*) FROM scores WHERE verified = 1"), 3);
+  }
+  // The last host is alive: it goes with the service.
+  EXPECT_EQ(service.Stop(SIGTERM), 0);
+  for (int i = 0; i < 100 && !CheckHosts(game_dir).empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(CheckHosts(game_dir).empty()) << "a host outlived the service";
 }
 
 }  // namespace

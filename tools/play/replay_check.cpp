@@ -10,31 +10,48 @@
 
 namespace aerovell::play {
 
-replay::TReplaySummary ReplayFinalResult(std::span<const uint8_t> bytes, const std::filesystem::path& game_dir) {
-  const replay::TReplay replay = replay::DecodeReplay(bytes, kRulesVersion);
-  // The settings file of a game played again is its own, thrown away after.
+TPreparedReplayGame::TPreparedReplayGame(const std::filesystem::path& game_dir) : game_folder_before_(GameFolder()) {
   std::string pattern = (std::filesystem::temp_directory_path() / "aerovell-replay-XXXXXX").string();
   if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-  const std::filesystem::path temp = pattern;
-  struct Cleanup {
-    std::filesystem::path path;
-    std::filesystem::path game_folder;
-    ~Cleanup() {
-      std::error_code ec;
-      std::filesystem::remove_all(path, ec);
-      SetGameFolder(game_folder);
-    }
-  } cleanup{temp, GameFolder()};
-  SetGameFolder(game_dir);
-  THeadlessGame::Options options;
-  options.config_path = temp / "config.dat";
-  THeadlessGame game(options);
-  if (game.Core().StartupFailed()) throw std::runtime_error("the game could not start");
-  game.Core().Game.Drawing = false;
-  game.StartReplay(replay);
-  while (!game.ReplayDone()) game.ReplayFrame();
-  if (game.Failed()) throw std::runtime_error("a tick of the game failed");
-  return game.ReplayResult();
+  temp_ = pattern;
+  try {
+    SetGameFolder(game_dir);
+    THeadlessGame::Options options;
+    options.config_path = temp_ / "config.dat";
+    game_ = std::make_unique<THeadlessGame>(options);
+    if (game_->Core().StartupFailed()) throw std::runtime_error("the game could not start");
+    game_->Core().Game.Drawing = false;
+  } catch (...) {
+    game_.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(temp_, ec);
+    SetGameFolder(game_folder_before_);
+    throw;
+  }
+}
+
+TPreparedReplayGame::~TPreparedReplayGame() {
+  game_.reset();
+  std::error_code ec;
+  std::filesystem::remove_all(temp_, ec);
+  SetGameFolder(game_folder_before_);
+}
+
+replay::TReplaySummary TPreparedReplayGame::Play(const replay::TReplay& replay) {
+  if (replay_) throw std::logic_error("a prepared game plays one replay only");
+  // The game reads its replay as it plays: it keeps a copy as long as it lives.
+  replay_ = std::make_unique<replay::TReplay>(replay);
+  game_->StartReplay(*replay_);
+  while (!game_->ReplayDone()) game_->ReplayFrame();
+  if (game_->Failed()) throw std::runtime_error("a tick of the game failed");
+  return game_->ReplayResult();
+}
+
+replay::TReplaySummary ReplayFinalResult(std::span<const uint8_t> bytes, const std::filesystem::path& game_dir) {
+  // A file that is refused is refused before the game is started for it.
+  const replay::TReplay replay = replay::DecodeReplay(bytes, kRulesVersion);
+  TPreparedReplayGame game(game_dir);
+  return game.Play(replay);
 }
 
 }  // namespace aerovell::play
