@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 
 PREFIX   ?= /usr/local
 
-.PHONY: run test deps configure build bench clean asan-test golden serve bench-server install uninstall deb
+.PHONY: run test deps configure build bench clean asan-test golden serve bench-server ten-minute-replay install uninstall deb
 
 deps:
 	@scripts/install-deps
@@ -36,9 +36,16 @@ serve: configure
 	$(BUILD)/server/aerovell-scores --db $(BUILD)/scores.sqlite $(SERVE_FLAGS)
 
 # The score service's load test: its own service on the loopback, 16 clients.
+# REPLAYS=1 has the service check the ten-minute game too, beside the pairs.
 bench-server: configure
-	@cmake --build $(BUILD) --target aerovell-scores aerovell-scores-load -j $(JOBS)
-	$(BUILD)/server/bench/aerovell-scores-load $(LOAD_FLAGS)
+	@cmake --build $(BUILD) --target aerovell-scores aerovell-scores-load $(if $(REPLAYS),ten_minute_replay) -j $(JOBS)
+	$(BUILD)/server/bench/aerovell-scores-load $(if $(REPLAYS),--replay $(BUILD)/bench/ten_minute.avr) $(LOAD_FLAGS)
+
+# A true ten-minute game for measuring replay checks, $(BUILD)/bench/ten_minute.avr:
+# 37 500 ticks played by input alone, then left as a player leaves a game;
+# found by searching its input (aerovell-long-replay, seconds).
+ten-minute-replay: configure
+	@cmake --build $(BUILD) --target ten_minute_replay -j $(JOBS)
 
 # The game, its data, desktop entry, icons, metadata and manual pages, and the
 # score service, below PREFIX (PREFIX=$$HOME/.local needs no root; DESTDIR

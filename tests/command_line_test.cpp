@@ -21,6 +21,7 @@ TEST(CommandLine, EveryProgramExplainsItselfOnHelp) {
       {AEROVELL_PLAY, "aerovell-play"},
       {AEROVELL_HTTP_GET, "aerovell-http-get"},
       {AEROVELL_DXG, "aerovell-dxg"},
+      {AEROVELL_LONG_REPLAY, "aerovell-long-replay"},
   };
   for (const auto& c : cases) {
     for (const char* flag : {"--help", "-h"}) {
