@@ -557,10 +557,15 @@ bool RunReplays(const Settings& s, const std::filesystem::path& dir) {
   const double p99 = Percentile(run.all, 99);
   std::printf("replays: %d clients sending a replay of %u ticks (%s, %zu bytes) beside %d pair clients, %.2f s\n",
               s.replay_clients, replay.tick_count, s.replay.c_str(), bytes.size(), s.clients, run.elapsed);
-  std::printf("  replays played again %ld (%.1f a second, %.0f ticks a second: %.1f ten-minute games a second;"
-              " goal: at least 10: %s), busy %ld, other answers %ld\n",
-              checked.load(), per_second, ticks_per_second, ticks_per_second / 37500,
-              ticks_per_second / 37500 >= 10 ? "met" : "NOT MET", busy.load(), wrong.load());
+  // The goal is for games of ten minutes (37 500 ticks); a shorter game
+  // pays its fixed costs (a process, the start of a game) over fewer ticks,
+  // so its rate says nothing either way.
+  const bool ten_minutes = replay.tick_count >= 37'500;
+  std::printf("  replays played again %ld (%.1f a second, %.0f ticks a second; goal: at least 10 ten-minute games a"
+              " second: %s), busy %ld, other answers %ld\n",
+              checked.load(), per_second, ticks_per_second,
+              !ten_minutes ? "not judged on a shorter game" : per_second >= 10 ? "met" : "NOT MET", busy.load(),
+              wrong.load());
   std::printf("  pairs beside: answered OK %ld, failed %ld, %.0f records a second; pair latency ms: p50 %.2f  p99 "
               "%.2f (goal: p99 under 50: %s)\n",
               run.ok, run.failed, run.ok / run.elapsed, Percentile(run.all, 50), p99, p99 < 50 ? "met" : "NOT MET");
