@@ -35,6 +35,7 @@
 
 #include "actors/hero.h"
 #include "play/headless_game.h"
+#include "play/temp_folder.h"
 #include "platform/cp1251.h"
 #include "play/replay_check.h"
 #include "replay/replay.h"
@@ -49,6 +50,7 @@ namespace {
 using namespace aerovell;
 using play::THeadlessGame;
 using play::TScriptEvent;
+using play::TTempFolder;
 
 constexpr const char* kUsage =
     "usage: aerovell-long-replay --out FILE [--ticks N] [--seed N] [--segment F] [--candidates K]\n"
@@ -282,24 +284,6 @@ TStanding TryPlan(THeadlessGame& game, TPilot& pilot, const TPlan& plan) {
   return s;
 }
 
-// A folder of our own for config.dat, removed when the search ends.
-class TTempFolder {
- public:
-  TTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "aerovell-long-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) Fail("cannot make a temporary folder");
-    path_ = pattern;
-  }
-  ~TTempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
 class TSearch {
  public:
   TSearch(const Arguments& args, const std::filesystem::path& config) : args_(args), config_(config) {}
@@ -459,7 +443,7 @@ int Main(int argc, char** argv) {
   std::filesystem::current_path(args.dir, ec);
   if (ec) Fail("cannot enter \"" + args.dir + "\": " + ec.message());
   const auto started = std::chrono::steady_clock::now();
-  TTempFolder temp;
+  TTempFolder temp("aerovell-long");
   TSearch search(args, temp.Path() / "config.dat");
   const replay::TReplay game = search.Run();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

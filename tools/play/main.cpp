@@ -17,6 +17,7 @@
 
 #include "core/rules_version.h"
 #include "play/headless_game.h"
+#include "play/temp_folder.h"
 #include "replay/replay.h"
 #include "settings/atomic_file.h"
 #include "play/trace.h"
@@ -127,24 +128,6 @@ std::string ReadText(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A folder of our own for config.dat, removed when the run ends.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "aerovell-play-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) Fail("cannot make a temporary folder");
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
 int Play(int argc, char** argv) {
   const Arguments args = Parse(argc, argv);
   if (args.help) {
@@ -170,7 +153,7 @@ int Play(int argc, char** argv) {
       Fail(args.replay + ": " + error.what());
     }
   }
-  std::optional<TempFolder> temp;
+  std::optional<TTempFolder> temp;
   std::filesystem::path game_dir;
   THeadlessGame::Options options;
   options.seed = args.seed;
@@ -182,7 +165,7 @@ int Play(int argc, char** argv) {
     options.config_path = game_dir / "config.dat";
   } else {
     game_dir = AEROVELL_GAME_DIR;
-    temp.emplace();
+    temp.emplace("aerovell-play");
     options.config_path = temp->Path() / "config.dat";
   }
   if (!std::filesystem::is_directory(game_dir, ec)) Fail("no game folder \"" + game_dir.string() + "\"");

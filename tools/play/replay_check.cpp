@@ -1,7 +1,5 @@
 #include "play/replay_check.h"
 
-#include <unistd.h>
-
 #include <stdexcept>
 
 #include "core/rules_version.h"
@@ -10,21 +8,17 @@
 
 namespace aerovell::play {
 
-TPreparedReplayGame::TPreparedReplayGame(const std::filesystem::path& game_dir) : game_folder_before_(GameFolder()) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "aerovell-replay-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-  temp_ = pattern;
+TPreparedReplayGame::TPreparedReplayGame(const std::filesystem::path& game_dir)
+    : temp_("aerovell-replay"), game_folder_before_(GameFolder()) {
   try {
     SetGameFolder(game_dir);
     THeadlessGame::Options options;
-    options.config_path = temp_ / "config.dat";
+    options.config_path = temp_.Path() / "config.dat";
     game_ = std::make_unique<THeadlessGame>(options);
     if (game_->Core().StartupFailed()) throw std::runtime_error("the game could not start");
     game_->Core().Game.Drawing = false;
   } catch (...) {
     game_.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(temp_, ec);
     SetGameFolder(game_folder_before_);
     throw;
   }
@@ -32,8 +26,6 @@ TPreparedReplayGame::TPreparedReplayGame(const std::filesystem::path& game_dir) 
 
 TPreparedReplayGame::~TPreparedReplayGame() {
   game_.reset();
-  std::error_code ec;
-  std::filesystem::remove_all(temp_, ec);
   SetGameFolder(game_folder_before_);
 }
 
