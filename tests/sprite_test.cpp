@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "engine/dx_sprite_engine.h"
 #include "engine/image_sprite.h"
 #include "library_fixture.h"
@@ -26,8 +28,10 @@ class Probe : public TSprite {
   void OnCollision(TSprite& other, bool&) override {
     log_->push_back("hit " + name_ + ">" + static_cast<Probe&>(other).name_);
     if (die_on_hit) MarkDead();
+    if (on_hit) on_hit(static_cast<Probe&>(other));
   }
   bool die_on_hit = false;
+  std::function<void(Probe& other)> on_hit;
 
  private:
   std::string name_;
@@ -155,6 +159,28 @@ TEST_F(SpriteTest, StopCutsTheDescentIntoChildrenOnly) {
   shot.die_on_hit = true;
   EXPECT_EQ(shot.Collide(), 2);
   EXPECT_EQ(Take(), (std::vector<std::string>{"hit shot>big", "hit shot>other"}));
+}
+
+TEST_F(SpriteTest, CollisionTakesWorldPositionsAsTheyAreWhenTested) {
+  Probe& shot = Make("shot", {100, 100, 110, 110});
+  Probe& group = Make("group", {90, 90, 90, 90});  // no size: never hit itself
+  Make("kid", {10, 10, 20, 20}, &group);
+  Probe& inner = Make("inner", {-90, -90, -90, -90}, &group);
+  Make("grandkid", {105, 105, 115, 115}, &inner);
+  Make("left", {0, 10, 10, 20}, &group);  // at 90..100: touches the shot's edge only
+  EXPECT_EQ(shot.Collide(), 2);
+  EXPECT_EQ(Take(), (std::vector<std::string>{"hit shot>kid", "hit shot>grandkid"}));
+
+  // A handler that moves a parent moves the children tested after it.
+  shot.on_hit = [&](Probe& other) {
+    if (&other == &group.Child(0)) group.X = 100;
+  };
+  EXPECT_EQ(shot.Collide(), 2);
+  EXPECT_EQ(Take(), (std::vector<std::string>{"hit shot>kid", "hit shot>left"}));
+  shot.on_hit = [&](Probe&) { group.X = 1000; };
+  group.X = 90;
+  EXPECT_EQ(shot.Collide(), 1) << "the group left at the first hit";
+  EXPECT_EQ(Take(), (std::vector<std::string>{"hit shot>kid"}));
 }
 
 TEST(ImageSpriteAnimation, Table) {
