@@ -7,7 +7,9 @@
 
 namespace aerovell {
 
-TSprite::TSprite(TSprite* parent) : parent_(parent) {
+TSprite::TSprite(TSprite* parent) : TSprite(parent, TBoundsRule::Plain) {}
+
+TSprite::TSprite(TSprite* parent, TBoundsRule bounds) : parent_(parent), own_bounds_(bounds == TBoundsRule::Own) {
   if (!parent) return;
   parent->AttachChild(this);
   engine_ = parent->engine_ ? parent->engine_ : parent->AsEngine();
@@ -83,14 +85,14 @@ void TSprite::MoveAll(int move_count) {
 
 void TSprite::PrepareAll() {
   if (!Visible) return;
-  if (engine_ && Overlaps(GetBounds(), engine_->SurfaceBounds())) Prepare();
+  if (engine_ && Overlaps(Bounds(), engine_->SurfaceBounds())) Prepare();
   const size_t n = draw_order_.size();
   for (size_t i = 0; i < n; ++i) draw_order_[i]->PrepareAll();
 }
 
 void TSprite::DrawAll() {
   if (!Visible) return;
-  if (engine_ && Overlaps(GetBounds(), engine_->SurfaceBounds())) Render();
+  if (engine_ && Overlaps(Bounds(), engine_->SurfaceBounds())) Render();
   const size_t n = draw_order_.size();
   for (size_t i = 0; i < n; ++i) draw_order_[i]->DrawAll();
 }
@@ -100,25 +102,30 @@ int TSprite::Collide() {
   TSpriteEngine& e = *engine_;
   e.HitCount = 0;
   e.CollisionStop = false;
-  e.CollideRect = GetBounds();
+  e.CollideRect = Bounds();
   e.CollideSprite = this;
-  const size_t n = e.children_.size();
-  for (size_t i = 0; i < n; ++i) CollideStep(*e.children_[i]);
+  CollideChildren(e, e.children_.size());
   return e.HitCount;
 }
 
-void TSprite::CollideStep(TSprite& s) {
-  if (!s.CanCollide) return;
+// The first `count` children of `parent` and their subtrees, in creation order;
+// sprites made during the pass after those counts wait for the next pass. A
+// sprite that cannot collide hides its subtree, and a stop ends only the
+// descent into children: the rest of each list is still tested.
+void TSprite::CollideChildren(TSprite& parent, size_t count) {
   TSpriteEngine& e = *engine_;
-  TSprite& me = *e.CollideSprite;
-  if (&s != &me && Overlaps(s.GetBounds(), e.CollideRect) && me.HitTest(s) && s.HitTest(me)) {
-    ++e.HitCount;
-    me.OnCollision(s, e.CollisionStop);
-    if (!me.CanCollide || me.dead_) e.CollisionStop = true;
+  for (size_t i = 0; i < count; ++i) {
+    TSprite& s = *parent.children_[i];
+    if (!s.CanCollide) continue;
+    TSprite& me = *e.CollideSprite;
+    if (&s != &me && Overlaps(s.Bounds(), e.CollideRect) && me.HitTest(s) && s.HitTest(me)) {
+      ++e.HitCount;
+      me.OnCollision(s, e.CollisionStop);
+      if (!me.CanCollide || me.dead_) e.CollisionStop = true;
+    }
+    // Counted after the handler: what it made below `s` is tested too.
+    if (!e.CollisionStop && !s.children_.empty()) CollideChildren(s, s.children_.size());
   }
-  if (e.CollisionStop) return;
-  const size_t n = s.children_.size();
-  for (size_t i = 0; i < n; ++i) CollideStep(*s.children_[i]);
 }
 
 void TSpriteRefBase::Attach(TSprite* sprite) {
@@ -139,8 +146,15 @@ void TSprite::OnCollision(TSprite&, bool&) {}
 void TSprite::Advance(int) {}
 bool TSprite::HitTest(TSprite&) { return true; }
 
-Rect TSprite::GetBounds() const {
-  const int32_t left = WorldX(), top = WorldY();
+Rect TSprite::GetBounds() const { return PlainBounds(); }
+
+Rect TSprite::PlainBounds() const {
+  // WorldX and WorldY in one climb, with no call per level.
+  int32_t left = X, top = Y;
+  for (const TSprite* p = parent_; p; p = p->parent_) {
+    left += p->X;
+    top += p->Y;
+  }
   return {left, top, left + Width, top + Height};
 }
 

@@ -62,6 +62,10 @@ class TSprite {
   // Draws the sprite as it stands; changes nothing.
   virtual void Render() {}
   virtual void Advance(int move_count);
+  // What the sprite covers, in world pixels: by default its size at its world
+  // position. A class with bounds of its own overrides this and is made with
+  // TBoundsRule::Own: the passes ask only such sprites and take the plain
+  // bounds of every other one without a call.
   virtual Rect GetBounds() const;
   virtual bool HitTest(TSprite& other);
 
@@ -77,13 +81,20 @@ class TSprite {
     return *std::make_unique<T>(&parent, std::forward<Args>(args)...).release();
   }
 
+ protected:
+  enum class TBoundsRule { Plain, Own };
+  TSprite(TSprite* parent, TBoundsRule bounds);
+
  private:
   friend class TSpriteEngine;
   friend class TSpriteRefBase;
   void AttachChild(TSprite* child);
   void DetachChild(TSprite* child);
   void InsertByZ(TSprite* child);
-  void CollideStep(TSprite& sprite);
+  Rect PlainBounds() const;
+  // GetBounds as the passes take it.
+  Rect Bounds() const { return own_bounds_ ? GetBounds() : PlainBounds(); }
+  void CollideChildren(TSprite& parent, size_t count);
 
   TSpriteEngine* engine_ = nullptr;
   TSprite* parent_ = nullptr;
@@ -91,6 +102,7 @@ class TSprite {
   std::vector<TSprite*> draw_order_;  // the same, by ascending Z
   TSpriteRefBase* refs_ = nullptr;    // references that read empty when this sprite goes
   bool dead_ = false;
+  bool own_bounds_ = false;
   int32_t z_ = 0;
 };
 
