@@ -9,7 +9,7 @@ namespace aerovell {
 
 TSprite::TSprite(TSprite* parent) : TSprite(parent, TBoundsRule::Plain) {}
 
-TSprite::TSprite(TSprite* parent, TBoundsRule bounds) : parent_(parent), own_bounds_(bounds == TBoundsRule::Own) {
+TSprite::TSprite(TSprite* parent, TBoundsRule bounds) : own_bounds_(bounds == TBoundsRule::Own), parent_(parent) {
   if (!parent) return;
   parent->AttachChild(this);
   engine_ = parent->engine_ ? parent->engine_ : parent->AsEngine();
@@ -114,17 +114,26 @@ int TSprite::Collide() {
 // descent into children: the rest of each list is still tested.
 void TSprite::CollideChildren(TSprite& parent, size_t count) {
   TSpriteEngine& e = *engine_;
+  // Where the children are placed from; read again whenever a handler or a
+  // hit test has run, as either may have moved any sprite.
+  TPoint at = parent.WorldPosition();
   for (size_t i = 0; i < count; ++i) {
     TSprite& s = *parent.children_[i];
     if (!s.CanCollide) continue;
     TSprite& me = *e.CollideSprite;
-    if (&s != &me && Overlaps(s.Bounds(), e.CollideRect) && me.HitTest(s) && s.HitTest(me)) {
-      ++e.HitCount;
-      me.OnCollision(s, e.CollisionStop);
-      if (!me.CanCollide || me.dead_) e.CollisionStop = true;
+    if (&s != &me && Overlaps(s.BoundsUnder(at), e.CollideRect)) {
+      if (me.HitTest(s) && s.HitTest(me)) {
+        ++e.HitCount;
+        me.OnCollision(s, e.CollisionStop);
+        if (!me.CanCollide || me.dead_) e.CollisionStop = true;
+      }
+      at = parent.WorldPosition();
     }
     // Counted after the handler: what it made below `s` is tested too.
-    if (!e.CollisionStop && !s.children_.empty()) CollideChildren(s, s.children_.size());
+    if (!e.CollisionStop && !s.children_.empty()) {
+      CollideChildren(s, s.children_.size());
+      at = parent.WorldPosition();
+    }
   }
 }
 
@@ -146,16 +155,16 @@ void TSprite::OnCollision(TSprite&, bool&) {}
 void TSprite::Advance(int) {}
 bool TSprite::HitTest(TSprite&) { return true; }
 
-Rect TSprite::GetBounds() const { return PlainBounds(); }
+// The passes take these without the call (see BoundsUnder).
+Rect TSprite::GetBounds() const { return PlainBounds(ParentPosition()); }
 
-Rect TSprite::PlainBounds() const {
-  // WorldX and WorldY in one climb, with no call per level.
-  int32_t left = X, top = Y;
+TSprite::TPoint TSprite::WorldPosition() const {
+  TPoint at{X, Y};
   for (const TSprite* p = parent_; p; p = p->parent_) {
-    left += p->X;
-    top += p->Y;
+    at.x += p->X;
+    at.y += p->Y;
   }
-  return {left, top, left + Width, top + Height};
+  return at;
 }
 
 TSpriteEngine::~TSpriteEngine() {

@@ -91,18 +91,27 @@ class TSprite {
   void AttachChild(TSprite* child);
   void DetachChild(TSprite* child);
   void InsertByZ(TSprite* child);
-  Rect PlainBounds() const;
-  // GetBounds as the passes take it.
-  Rect Bounds() const { return own_bounds_ ? GetBounds() : PlainBounds(); }
+  struct TPoint {
+    int32_t x = 0, y = 0;
+  };
+  // WorldX and WorldY in one climb, with no call per level.
+  TPoint WorldPosition() const;
+  TPoint ParentPosition() const { return parent_ ? parent_->WorldPosition() : TPoint{}; }
+  // The bounds of a sprite without its own: its size where its parent, at
+  // `parent_at`, puts it.
+  Rect PlainBounds(TPoint parent_at) const { return Rect::Sized(parent_at.x + X, parent_at.y + Y, Width, Height); }
+  // GetBounds as the passes take it: they know where the parent is.
+  Rect BoundsUnder(TPoint parent_at) const { return own_bounds_ ? GetBounds() : PlainBounds(parent_at); }
+  Rect Bounds() const { return BoundsUnder(ParentPosition()); }
   void CollideChildren(TSprite& parent, size_t count);
 
+  bool own_bounds_ = false;  // read beside the position by every pass
   TSpriteEngine* engine_ = nullptr;
   TSprite* parent_ = nullptr;
   std::vector<TSprite*> children_;    // owned, creation order
   std::vector<TSprite*> draw_order_;  // the same, by ascending Z
   TSpriteRefBase* refs_ = nullptr;    // references that read empty when this sprite goes
   bool dead_ = false;
-  bool own_bounds_ = false;
   int32_t z_ = 0;
 };
 
