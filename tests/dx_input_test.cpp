@@ -49,6 +49,8 @@ TEST_F(InputTest, InTheBackgroundEveryStateLeaves) {
   platform.joystick = {true, 0, 65535, 65535, 32767, 32767, 1};
   input.Update();
   EXPECT_TRUE(input.States().none());
+  EXPECT_TRUE(std::all_of(input.Keyboard.Keys.begin(), input.Keyboard.Keys.end(), [](uint8_t v) { return v == 0; }))
+      << "nor is any key read";
 }
 
 TEST_F(InputTest, OnlyTransitionsChangeTheSet) {
@@ -81,6 +83,10 @@ TEST_F(InputTest, DefaultAssignmentsAndZeroCodes) {
   Hold(vk::kControl);
   input.Update();
   EXPECT_TRUE(input.States()[isButton1]);
+  Hold(vk::kControl, false);
+  input.Keyboard.KeyAssignments[isButton1][0] = 0x100 + 'Z';  // no key, though Z is held
+  input.Update();
+  EXPECT_FALSE(input.States()[isButton1]);
 }
 
 TEST(JoystickAxis, DeadZoneAndRange) {
