@@ -23,7 +23,11 @@ class Probe : public TSprite {
     Height = bounds.Height();
   }
   ~Probe() override { log_->push_back("free " + name_); }
-  void Render() override { log_->push_back("draw " + name_); }
+  void Prepare() override { log_->push_back("prepare " + name_); }
+  void Render() override {
+    log_->push_back("draw " + name_);
+    if (on_draw) on_draw();
+  }
   void Advance(int n) override { log_->push_back("move " + name_ + " " + std::to_string(n)); }
   void OnCollision(TSprite& other, bool&) override {
     log_->push_back("hit " + name_ + ">" + static_cast<Probe&>(other).name_);
@@ -32,6 +36,7 @@ class Probe : public TSprite {
   }
   bool die_on_hit = false;
   std::function<void(Probe& other)> on_hit;
+  std::function<void()> on_draw;
 
  private:
   std::string name_;
@@ -76,6 +81,23 @@ TEST_F(SpriteTest, OnlySpritesOverlappingTheSurfaceAreRendered) {
   Make("below", {0, 600, 10, 610});
   engine.DrawSprites();
   EXPECT_EQ(Take(), (std::vector<std::string>{"draw in"}));
+}
+
+TEST_F(SpriteTest, DrawingTakesWorldPositionsAsTheyAreWhenDrawn) {
+  Probe& group = Make("group", {-100, 0, -100, 0});
+  Probe& mover = Make("mover", {100, 0, 110, 10}, &group);
+  Make("kid", {50, 0, 60, 10}, &group).SetZ(1);
+  Probe& inner = Make("inner", {0, 0, 0, 0}, &group);
+  inner.SetZ(2);
+  Make("grandkid", {100, 20, 110, 30}, &inner);
+  engine.PrepareSprites();
+  EXPECT_EQ(Take(), (std::vector<std::string>{"prepare mover", "prepare grandkid"}));
+  engine.DrawSprites();
+  EXPECT_EQ(Take(), (std::vector<std::string>{"draw mover", "draw grandkid"}));
+  // A sprite that moves its parent as it is drawn moves the siblings after it.
+  mover.on_draw = [&] { group.X = 0; };
+  engine.DrawSprites();
+  EXPECT_EQ(Take(), (std::vector<std::string>{"draw mover", "draw kid", "draw grandkid"}));
 }
 
 TEST_F(SpriteTest, MovingFreezesSubtreesAndSkipsSpritesMadeDuringThePass) {
