@@ -83,18 +83,38 @@ void TSprite::MoveAll(int move_count) {
   for (size_t i = 0; i < n; ++i) children_[i]->MoveAll(move_count);
 }
 
-void TSprite::PrepareAll() {
+void TSprite::PrepareAll() { DrawingPass<&TSprite::Prepare>(); }
+
+void TSprite::DrawAll() { DrawingPass<&TSprite::Render>(); }
+
+// `Step` for this sprite and then for its subtree in drawing order: for each
+// visible sprite that the surface shows. A hidden sprite hides its subtree.
+template <void (TSprite::*Step)()>
+void TSprite::DrawingPass() {
   if (!Visible) return;
-  if (engine_ && Overlaps(Bounds(), engine_->SurfaceBounds())) Prepare();
-  const size_t n = draw_order_.size();
-  for (size_t i = 0; i < n; ++i) draw_order_[i]->PrepareAll();
+  if (engine_ && Overlaps(Bounds(), engine_->SurfaceBounds())) (this->*Step)();
+  DrawingPassBelow<Step>();
 }
 
-void TSprite::DrawAll() {
-  if (!Visible) return;
-  if (engine_ && Overlaps(Bounds(), engine_->SurfaceBounds())) Render();
+template <void (TSprite::*Step)()>
+void TSprite::DrawingPassBelow() {
+  // Counted after this sprite's own step: what it made below is passed too.
   const size_t n = draw_order_.size();
-  for (size_t i = 0; i < n; ++i) draw_order_[i]->DrawAll();
+  // Where the children are placed from, read again after any step, which
+  // may have moved any sprite.
+  TPoint at = WorldPosition();
+  for (size_t i = 0; i < n; ++i) {
+    TSprite& s = *draw_order_[i];
+    if (!s.Visible) continue;
+    if (s.engine_ && Overlaps(s.BoundsUnder(at), s.engine_->SurfaceBounds())) {
+      (s.*Step)();
+      at = WorldPosition();
+    }
+    if (!s.draw_order_.empty()) {
+      s.DrawingPassBelow<Step>();
+      at = WorldPosition();
+    }
+  }
 }
 
 int TSprite::Collide() {

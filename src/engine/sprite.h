@@ -104,6 +104,10 @@ class TSprite {
   Rect BoundsUnder(TPoint parent_at) const { return own_bounds_ ? GetBounds() : PlainBounds(parent_at); }
   Rect Bounds() const { return BoundsUnder(ParentPosition()); }
   void CollideChildren(TSprite& parent, size_t count);
+  template <void (TSprite::*Step)()>
+  void DrawingPass();
+  template <void (TSprite::*Step)()>
+  void DrawingPassBelow();
 
   bool own_bounds_ = false;  // read beside the position by every pass
   TSpriteEngine* engine_ = nullptr;
