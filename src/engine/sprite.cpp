@@ -78,9 +78,20 @@ void TSprite::MarkDead() {
 void TSprite::MoveAll(int move_count) {
   if (!CanMove) return;
   Advance(move_count);
+  MoveChildren(move_count);
+}
+
+// Each list walked in place: one call for a sprite with children, not for each
+// sprite. A frozen sprite freezes its subtree.
+void TSprite::MoveChildren(int move_count) {
   // Sprites made during the pass wait for the next one.
   const size_t n = children_.size();
-  for (size_t i = 0; i < n; ++i) children_[i]->MoveAll(move_count);
+  for (size_t i = 0; i < n; ++i) {
+    TSprite& s = *children_[i];
+    if (!s.CanMove) continue;
+    s.Advance(move_count);
+    if (!s.children_.empty()) s.MoveChildren(move_count);
+  }
 }
 
 void TSprite::PrepareAll() { DrawingPass<&TSprite::Prepare>(); }

@@ -103,6 +103,7 @@ class TSprite {
   // GetBounds as the passes take it: they know where the parent is.
   Rect BoundsUnder(TPoint parent_at) const { return own_bounds_ ? GetBounds() : PlainBounds(parent_at); }
   Rect Bounds() const { return BoundsUnder(ParentPosition()); }
+  void MoveChildren(int move_count);
   void CollideChildren(TSprite& parent, size_t count);
   template <void (TSprite::*Step)()>
   void DrawingPass();
