@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "core/input_seam.h"
 #include "platform/fake/fake_platform.h"
 
 namespace aerovell {
@@ -45,6 +49,8 @@ TEST_F(InputTest, InTheBackgroundEveryStateLeaves) {
   platform.joystick = {true, 0, 65535, 65535, 32767, 32767, 1};
   input.Update();
   EXPECT_TRUE(input.States().none());
+  EXPECT_TRUE(std::all_of(input.Keyboard.Keys.begin(), input.Keyboard.Keys.end(), [](uint8_t v) { return v == 0; }))
+      << "nor is any key read";
 }
 
 TEST_F(InputTest, OnlyTransitionsChangeTheSet) {
@@ -77,6 +83,10 @@ TEST_F(InputTest, DefaultAssignmentsAndZeroCodes) {
   Hold(vk::kControl);
   input.Update();
   EXPECT_TRUE(input.States()[isButton1]);
+  Hold(vk::kControl, false);
+  input.Keyboard.KeyAssignments[isButton1][0] = 0x100 + 'Z';  // no key, though Z is held
+  input.Update();
+  EXPECT_FALSE(input.States()[isButton1]);
 }
 
 TEST(JoystickAxis, DeadZoneAndRange) {
@@ -108,6 +118,33 @@ TEST_F(InputTest, JoystickStatesFromAxesAndButtons) {
   EXPECT_FALSE(input.States()[isButton2]);
   EXPECT_TRUE(input.States()[isButton(3)]);
   EXPECT_EQ(input.States().count(), 4u);
+}
+
+// What the seam answers the keyboard poll with is what its events left held:
+// every held code at 0x80, every other at 0, wherever the codes lie.
+TEST(InputSeamKeyboard, ReadsBackExactlyTheHeldKeys) {
+  const std::vector<std::vector<int>> cases = {
+      {}, {0}, {0x11}, {0x11, 0x57, 0x5A}, {63, 64}, {127, 128}, {191, 192, 255}, {1, 65, 129, 193},
+  };
+  FakePlatform machine;
+  TInputSeam seam(machine);
+  for (const auto& codes : cases) {
+    replay::TInputState held;
+    for (int code : codes) held.keys.set(static_cast<size_t>(code));
+    seam.SetHeld(held);
+    std::array<uint8_t, 256> state;
+    state.fill(0x55);  // whatever the caller's array held before
+    seam.ReadKeyboard(state);
+    std::array<uint8_t, 256> expected{};
+    for (int code : codes) expected[static_cast<size_t>(code)] = 0x80;
+    EXPECT_EQ(state, expected) << ::testing::PrintToString(codes);
+  }
+  replay::TInputState all;
+  all.keys.set();
+  seam.SetHeld(all);
+  std::array<uint8_t, 256> state{};
+  seam.ReadKeyboard(state);
+  EXPECT_TRUE(std::all_of(state.begin(), state.end(), [](uint8_t v) { return v == 0x80; }));
 }
 
 }  // namespace

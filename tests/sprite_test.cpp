@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "engine/dx_sprite_engine.h"
 #include "engine/image_sprite.h"
 #include "library_fixture.h"
@@ -21,13 +23,20 @@ class Probe : public TSprite {
     Height = bounds.Height();
   }
   ~Probe() override { log_->push_back("free " + name_); }
-  void Render() override { log_->push_back("draw " + name_); }
+  void Prepare() override { log_->push_back("prepare " + name_); }
+  void Render() override {
+    log_->push_back("draw " + name_);
+    if (on_draw) on_draw();
+  }
   void Advance(int n) override { log_->push_back("move " + name_ + " " + std::to_string(n)); }
   void OnCollision(TSprite& other, bool&) override {
     log_->push_back("hit " + name_ + ">" + static_cast<Probe&>(other).name_);
     if (die_on_hit) MarkDead();
+    if (on_hit) on_hit(static_cast<Probe&>(other));
   }
   bool die_on_hit = false;
+  std::function<void(Probe& other)> on_hit;
+  std::function<void()> on_draw;
 
  private:
   std::string name_;
@@ -72,6 +81,23 @@ TEST_F(SpriteTest, OnlySpritesOverlappingTheSurfaceAreRendered) {
   Make("below", {0, 600, 10, 610});
   engine.DrawSprites();
   EXPECT_EQ(Take(), (std::vector<std::string>{"draw in"}));
+}
+
+TEST_F(SpriteTest, DrawingTakesWorldPositionsAsTheyAreWhenDrawn) {
+  Probe& group = Make("group", {-100, 0, -100, 0});
+  Probe& mover = Make("mover", {100, 0, 110, 10}, &group);
+  Make("kid", {50, 0, 60, 10}, &group).SetZ(1);
+  Probe& inner = Make("inner", {0, 0, 0, 0}, &group);
+  inner.SetZ(2);
+  Make("grandkid", {100, 20, 110, 30}, &inner);
+  engine.PrepareSprites();
+  EXPECT_EQ(Take(), (std::vector<std::string>{"prepare mover", "prepare grandkid"}));
+  engine.DrawSprites();
+  EXPECT_EQ(Take(), (std::vector<std::string>{"draw mover", "draw grandkid"}));
+  // A sprite that moves its parent as it is drawn moves the siblings after it.
+  mover.on_draw = [&] { group.X = 0; };
+  engine.DrawSprites();
+  EXPECT_EQ(Take(), (std::vector<std::string>{"draw mover", "draw kid", "draw grandkid"}));
 }
 
 TEST_F(SpriteTest, MovingFreezesSubtreesAndSkipsSpritesMadeDuringThePass) {
@@ -155,6 +181,28 @@ TEST_F(SpriteTest, StopCutsTheDescentIntoChildrenOnly) {
   shot.die_on_hit = true;
   EXPECT_EQ(shot.Collide(), 2);
   EXPECT_EQ(Take(), (std::vector<std::string>{"hit shot>big", "hit shot>other"}));
+}
+
+TEST_F(SpriteTest, CollisionTakesWorldPositionsAsTheyAreWhenTested) {
+  Probe& shot = Make("shot", {100, 100, 110, 110});
+  Probe& group = Make("group", {90, 90, 90, 90});  // no size: never hit itself
+  Make("kid", {10, 10, 20, 20}, &group);
+  Probe& inner = Make("inner", {-90, -90, -90, -90}, &group);
+  Make("grandkid", {105, 105, 115, 115}, &inner);
+  Make("left", {0, 10, 10, 20}, &group);  // at 90..100: touches the shot's edge only
+  EXPECT_EQ(shot.Collide(), 2);
+  EXPECT_EQ(Take(), (std::vector<std::string>{"hit shot>kid", "hit shot>grandkid"}));
+
+  // A handler that moves a parent moves the children tested after it.
+  shot.on_hit = [&](Probe& other) {
+    if (&other == &group.Child(0)) group.X = 100;
+  };
+  EXPECT_EQ(shot.Collide(), 2);
+  EXPECT_EQ(Take(), (std::vector<std::string>{"hit shot>kid", "hit shot>left"}));
+  shot.on_hit = [&](Probe&) { group.X = 1000; };
+  group.X = 90;
+  EXPECT_EQ(shot.Collide(), 1) << "the group left at the first hit";
+  EXPECT_EQ(Take(), (std::vector<std::string>{"hit shot>kid"}));
 }
 
 TEST(ImageSpriteAnimation, Table) {

@@ -1,6 +1,8 @@
 #include "core/input_seam.h"
 
 #include <algorithm>
+#include <bit>
+#include <bitset>
 
 #include "engine/dx_input.h"
 
@@ -185,7 +187,13 @@ void TInputSeam::GetPointerPosition(int& x, int& y) {
 }
 
 void TInputSeam::ReadKeyboard(std::array<uint8_t, 256>& state) {
-  for (size_t i = 0; i < state.size(); ++i) state[i] = held_.keys[i] ? 0x80 : 0;
+  // Read every frame: only the held keys are visited, 64 codes at a time.
+  state.fill(0);
+  const std::bitset<256> low_word(~uint64_t{0});
+  for (size_t base = 0; base < state.size(); base += 64) {
+    for (uint64_t word = ((held_.keys >> base) & low_word).to_ullong(); word != 0; word &= word - 1)
+      state[base + static_cast<size_t>(std::countr_zero(word))] = 0x80;
+  }
 }
 
 JoystickReading TInputSeam::ReadJoystick() {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace aerovell {
 
@@ -28,16 +29,24 @@ int ConvertJoystickAxis(int p, int min, int max, int dead_zone, int range) {
 }
 
 void TKeyboard::Update(Platform& platform) {
-  Keys.fill(0);
-  States.reset();
-  if (!Enabled || !platform.IsForeground()) return;
-  platform.ReadKeyboard(Keys);
-  for (int s = 0; s < kInputStateCount; ++s)
+  if (!Enabled || !platform.IsForeground()) {
+    Keys.fill(0);
+    States.reset();
+    return;
+  }
+  platform.ReadKeyboard(Keys);  // writes every entry
+  if (std::memcmp(&KeyAssignments, &taken_, sizeof taken_) != 0) TakeAssignments();
+  uint64_t held = 0;
+  for (size_t i = 0; i < key_count_; ++i) held |= static_cast<uint64_t>(Keys[keys_[i].code] >> 7) << keys_[i].state;
+  States = TDXInputStates(held);
+}
+
+void TKeyboard::TakeAssignments() {
+  taken_ = KeyAssignments;
+  key_count_ = 0;
+  for (size_t s = 0; s < kInputStateCount; ++s)
     for (uint32_t code : KeyAssignments[s])
-      if (code >= 1 && code <= 255 && (Keys[code] & 0x80)) {
-        States.set(s);
-        break;
-      }
+      if (code >= 1 && code <= 255) keys_[key_count_++] = {static_cast<uint8_t>(s), static_cast<uint8_t>(code)};
 }
 
 void TJoystick::Update(Platform& platform) {

@@ -39,6 +39,19 @@ class TKeyboard {
   TDXInputStates States;
 
   void Update(Platform& platform);
+
+ private:
+  // The keys of KeyAssignments, each with its state, taken again whenever the
+  // assignments change: most of the 108 codes are no key, and each frame
+  // looks only at the others.
+  struct TAssignedKey {
+    uint8_t state;
+    uint8_t code;
+  };
+  void TakeAssignments();
+  TKeyAssignments taken_{};
+  std::array<TAssignedKey, kInputStateCount * 3> keys_{};
+  size_t key_count_ = 0;
 };
 
 class TJoystick {

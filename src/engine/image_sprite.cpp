@@ -44,7 +44,7 @@ void TImageSprite::Render() {
   Picture->DrawPattern(*Engine()->Surface(), r.left, r.top, CurrentPattern());
 }
 
-TBackgroundSprite::TBackgroundSprite(TSprite* parent) : TSprite(parent) { CanCollide = false; }
+TBackgroundSprite::TBackgroundSprite(TSprite* parent) : TSprite(parent, TBoundsRule::Own) { CanCollide = false; }
 
 void TBackgroundSprite::ResizeMap(int32_t columns, int32_t rows) {
   if (columns == columns_ && rows == rows_) return;

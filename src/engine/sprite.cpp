@@ -7,7 +7,9 @@
 
 namespace aerovell {
 
-TSprite::TSprite(TSprite* parent) : parent_(parent) {
+TSprite::TSprite(TSprite* parent) : TSprite(parent, TBoundsRule::Plain) {}
+
+TSprite::TSprite(TSprite* parent, TBoundsRule bounds) : own_bounds_(bounds == TBoundsRule::Own), parent_(parent) {
   if (!parent) return;
   parent->AttachChild(this);
   engine_ = parent->engine_ ? parent->engine_ : parent->AsEngine();
@@ -76,23 +78,54 @@ void TSprite::MarkDead() {
 void TSprite::MoveAll(int move_count) {
   if (!CanMove) return;
   Advance(move_count);
+  MoveChildren(move_count);
+}
+
+// Each list walked in place: one call for a sprite with children, not for each
+// sprite. A frozen sprite freezes its subtree.
+void TSprite::MoveChildren(int move_count) {
   // Sprites made during the pass wait for the next one.
   const size_t n = children_.size();
-  for (size_t i = 0; i < n; ++i) children_[i]->MoveAll(move_count);
+  for (size_t i = 0; i < n; ++i) {
+    TSprite& s = *children_[i];
+    if (!s.CanMove) continue;
+    s.Advance(move_count);
+    if (!s.children_.empty()) s.MoveChildren(move_count);
+  }
 }
 
-void TSprite::PrepareAll() {
+void TSprite::PrepareAll() { DrawingPass<&TSprite::Prepare>(); }
+
+void TSprite::DrawAll() { DrawingPass<&TSprite::Render>(); }
+
+// `Step` for this sprite and then for its subtree in drawing order: for each
+// visible sprite that the surface shows. A hidden sprite hides its subtree.
+template <void (TSprite::*Step)()>
+void TSprite::DrawingPass() {
   if (!Visible) return;
-  if (engine_ && Overlaps(GetBounds(), engine_->SurfaceBounds())) Prepare();
-  const size_t n = draw_order_.size();
-  for (size_t i = 0; i < n; ++i) draw_order_[i]->PrepareAll();
+  if (engine_ && Overlaps(Bounds(), engine_->SurfaceBounds())) (this->*Step)();
+  DrawingPassBelow<Step>();
 }
 
-void TSprite::DrawAll() {
-  if (!Visible) return;
-  if (engine_ && Overlaps(GetBounds(), engine_->SurfaceBounds())) Render();
+template <void (TSprite::*Step)()>
+void TSprite::DrawingPassBelow() {
+  // Counted after this sprite's own step: what it made below is passed too.
   const size_t n = draw_order_.size();
-  for (size_t i = 0; i < n; ++i) draw_order_[i]->DrawAll();
+  // Where the children are placed from, read again after any step, which
+  // may have moved any sprite.
+  TPoint at = WorldPosition();
+  for (size_t i = 0; i < n; ++i) {
+    TSprite& s = *draw_order_[i];
+    if (!s.Visible) continue;
+    if (s.engine_ && Overlaps(s.BoundsUnder(at), s.engine_->SurfaceBounds())) {
+      (s.*Step)();
+      at = WorldPosition();
+    }
+    if (!s.draw_order_.empty()) {
+      s.DrawingPassBelow<Step>();
+      at = WorldPosition();
+    }
+  }
 }
 
 int TSprite::Collide() {
@@ -100,25 +133,39 @@ int TSprite::Collide() {
   TSpriteEngine& e = *engine_;
   e.HitCount = 0;
   e.CollisionStop = false;
-  e.CollideRect = GetBounds();
+  e.CollideRect = Bounds();
   e.CollideSprite = this;
-  const size_t n = e.children_.size();
-  for (size_t i = 0; i < n; ++i) CollideStep(*e.children_[i]);
+  CollideChildren(e, e.children_.size());
   return e.HitCount;
 }
 
-void TSprite::CollideStep(TSprite& s) {
-  if (!s.CanCollide) return;
+// The first `count` children of `parent` and their subtrees, in creation order;
+// sprites made during the pass after those counts wait for the next pass. A
+// sprite that cannot collide hides its subtree, and a stop ends only the
+// descent into children: the rest of each list is still tested.
+void TSprite::CollideChildren(TSprite& parent, size_t count) {
   TSpriteEngine& e = *engine_;
-  TSprite& me = *e.CollideSprite;
-  if (&s != &me && Overlaps(s.GetBounds(), e.CollideRect) && me.HitTest(s) && s.HitTest(me)) {
-    ++e.HitCount;
-    me.OnCollision(s, e.CollisionStop);
-    if (!me.CanCollide || me.dead_) e.CollisionStop = true;
+  // Where the children are placed from; read again whenever a handler or a
+  // hit test has run, as either may have moved any sprite.
+  TPoint at = parent.WorldPosition();
+  for (size_t i = 0; i < count; ++i) {
+    TSprite& s = *parent.children_[i];
+    if (!s.CanCollide) continue;
+    TSprite& me = *e.CollideSprite;
+    if (&s != &me && Overlaps(s.BoundsUnder(at), e.CollideRect)) {
+      if (me.HitTest(s) && s.HitTest(me)) {
+        ++e.HitCount;
+        me.OnCollision(s, e.CollisionStop);
+        if (!me.CanCollide || me.dead_) e.CollisionStop = true;
+      }
+      at = parent.WorldPosition();
+    }
+    // Counted after the handler: what it made below `s` is tested too.
+    if (!e.CollisionStop && !s.children_.empty()) {
+      CollideChildren(s, s.children_.size());
+      at = parent.WorldPosition();
+    }
   }
-  if (e.CollisionStop) return;
-  const size_t n = s.children_.size();
-  for (size_t i = 0; i < n; ++i) CollideStep(*s.children_[i]);
 }
 
 void TSpriteRefBase::Attach(TSprite* sprite) {
@@ -139,9 +186,16 @@ void TSprite::OnCollision(TSprite&, bool&) {}
 void TSprite::Advance(int) {}
 bool TSprite::HitTest(TSprite&) { return true; }
 
-Rect TSprite::GetBounds() const {
-  const int32_t left = WorldX(), top = WorldY();
-  return {left, top, left + Width, top + Height};
+// The passes take these without the call (see BoundsUnder).
+Rect TSprite::GetBounds() const { return PlainBounds(ParentPosition()); }
+
+TSprite::TPoint TSprite::WorldPosition() const {
+  TPoint at{X, Y};
+  for (const TSprite* p = parent_; p; p = p->parent_) {
+    at.x += p->X;
+    at.y += p->Y;
+  }
+  return at;
 }
 
 TSpriteEngine::~TSpriteEngine() {

@@ -62,6 +62,10 @@ class TSprite {
   // Draws the sprite as it stands; changes nothing.
   virtual void Render() {}
   virtual void Advance(int move_count);
+  // What the sprite covers, in world pixels: by default its size at its world
+  // position. A class with bounds of its own overrides this and is made with
+  // TBoundsRule::Own: the passes ask only such sprites and take the plain
+  // bounds of every other one without a call.
   virtual Rect GetBounds() const;
   virtual bool HitTest(TSprite& other);
 
@@ -77,14 +81,36 @@ class TSprite {
     return *std::make_unique<T>(&parent, std::forward<Args>(args)...).release();
   }
 
+ protected:
+  enum class TBoundsRule { Plain, Own };
+  TSprite(TSprite* parent, TBoundsRule bounds);
+
  private:
   friend class TSpriteEngine;
   friend class TSpriteRefBase;
   void AttachChild(TSprite* child);
   void DetachChild(TSprite* child);
   void InsertByZ(TSprite* child);
-  void CollideStep(TSprite& sprite);
+  struct TPoint {
+    int32_t x = 0, y = 0;
+  };
+  // WorldX and WorldY in one climb, with no call per level.
+  TPoint WorldPosition() const;
+  TPoint ParentPosition() const { return parent_ ? parent_->WorldPosition() : TPoint{}; }
+  // The bounds of a sprite without its own: its size where its parent, at
+  // `parent_at`, puts it.
+  Rect PlainBounds(TPoint parent_at) const { return Rect::Sized(parent_at.x + X, parent_at.y + Y, Width, Height); }
+  // GetBounds as the passes take it: they know where the parent is.
+  Rect BoundsUnder(TPoint parent_at) const { return own_bounds_ ? GetBounds() : PlainBounds(parent_at); }
+  Rect Bounds() const { return BoundsUnder(ParentPosition()); }
+  void MoveChildren(int move_count);
+  void CollideChildren(TSprite& parent, size_t count);
+  template <void (TSprite::*Step)()>
+  void DrawingPass();
+  template <void (TSprite::*Step)()>
+  void DrawingPassBelow();
 
+  bool own_bounds_ = false;  // read beside the position by every pass
   TSpriteEngine* engine_ = nullptr;
   TSprite* parent_ = nullptr;
   std::vector<TSprite*> children_;    // owned, creation order

@@ -71,7 +71,8 @@ class Platform {
   virtual void WarpPointer(int x, int y) = 0;
   virtual void GetPointerPosition(int& x, int& y) = 0;
 
-  // Input devices. The keyboard array is indexed by virtual-key code, 0x80 = held.
+  // Input devices. The keyboard array is indexed by virtual-key code, 0x80 =
+  // held; every entry is written.
   virtual void ReadKeyboard(std::array<uint8_t, 256>& state) = 0;
   virtual JoystickReading ReadJoystick() = 0;
   virtual void SetTextInput(bool on) = 0;
