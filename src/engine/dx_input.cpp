@@ -36,6 +36,7 @@ void TKeyboard::Update(Platform& platform) {
   }
   platform.ReadKeyboard(Keys);  // writes every entry
   if (std::memcmp(&KeyAssignments, &taken_, sizeof taken_) != 0) TakeAssignments();
+  static_assert(kInputStateCount <= 64, "the states are gathered in one 64-bit word");
   uint64_t held = 0;
   for (size_t i = 0; i < key_count_; ++i) held |= static_cast<uint64_t>(Keys[keys_[i].code] >> 7) << keys_[i].state;
   States = TDXInputStates(held);
