@@ -52,6 +52,19 @@ size_t FitConnections(size_t wanted) {
   return fits;
 }
 
+// The pictures a replay is played again with: the collisions need their sizes.
+bool HoldsGameData(const std::filesystem::path& folder) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(folder / "data" / "gamegraphic.dxg", ec);
+}
+
+// Run from the build tree, the game folder built beside the service; installed,
+// the game's installed data (which the game's package brings).
+std::string DefaultGameData() {
+  if (HoldsGameData(AEROVELL_GAME_DIR)) return AEROVELL_GAME_DIR;
+  return AEROVELL_INSTALL_DATA_DIR;
+}
+
 int Serve(const Options& options, const sigset_t& signals) {
   aerovell::scores::SharedLimits limits;  // 100 000 values outstanding, 16 a client, for 10 minutes
   limits.scores_per_minute = options.max_per_minute;
@@ -71,12 +84,18 @@ int Serve(const Options& options, const sigset_t& signals) {
     aerovell::scores::VerifierSettings check;
     std::error_code ec;
     check.program = std::filesystem::read_symlink("/proc/self/exe", ec).string();
-    check.game_dir = options.game_data.empty() ? std::string(AEROVELL_GAME_DIR) : options.game_data;
+    check.game_dir = options.game_data.empty() ? DefaultGameData() : options.game_data;
     check.workers = options.replay_workers;
     check.cpu_ms = options.replay_cpu_ms;
     if (ec) {
       std::fprintf(stderr, "aerovell-scores: cannot find its own program (%s): replays are not checked\n",
                    ec.message().c_str());
+    } else if (!HoldsGameData(check.game_dir)) {
+      // Said once at the start rather than as a refusal of every replay.
+      std::fprintf(stderr,
+                   "aerovell-scores: no game data in \"%s\" (give its folder with --game-data): replays are not "
+                   "checked\n",
+                   check.game_dir.c_str());
     } else {
       verifier.emplace(check);
       service.SetReplayChecker(&*verifier);

@@ -55,7 +55,7 @@ inline constexpr const char* kUsage =
     "  --threads                  event loops serving the connections (default 4 with a file,\n"
     "                             16 with PostgreSQL, where each waits on the server in turn)\n"
     "  --game-data                the game's folder (with data/), to play replays again (default:\n"
-    "                             the one built beside the service)\n"
+    "                             the one built beside the service, else the installed game's)\n"
     "  --replay-workers           replays played again at once, each in a process of its own\n"
     "                             (default 2; 0: replays are not checked)\n"
     "  --replay-cpu-ms            CPU time one replay may take, in milliseconds (default 5000)\n"

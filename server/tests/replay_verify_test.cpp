@@ -262,5 +262,24 @@ TEST(VerifiedRecords, ACheckHostThatDiesIsReplaced) {
   EXPECT_TRUE(CheckHosts(game_dir).empty()) << "a host outlived the service";
 }
 
+// A service without the game's data cannot play a replay: it says so once at
+// its start, and a replay sent is not refused as if it lied, but answered as
+// not checked here.
+TEST(VerifiedRecords, WithoutTheGameDataReplaysAreNotCheckedAndTheLogSaysWhy) {
+  aerovell::testing::TempDir dir;
+  std::filesystem::create_directories(dir / "empty");
+  testing::ServiceProcess service(dir.Path(),
+                                  {"--db", "scores.sqlite", "--game-data", (dir / "empty").string()});
+  ASSERT_GT(service.Port(), 0) << service.Log();
+  const int port = service.Port();
+  EXPECT_NE(service.Log().find("no game data in"), std::string::npos) << service.Log();
+  const std::string p = EchoValue(testing::Get(port, testing::kVersionTarget).body);
+  ASSERT_EQ(testing::Get(port, testing::ScoreTarget("Иван", 10, p, "")).body, "OK");
+  const testing::HttpAnswer answer = Post(port, ReplayTarget(p), "any bytes");
+  EXPECT_EQ(answer.status, 503) << answer.body;
+  EXPECT_EQ(answer.body, "ERROR replays are not checked here");
+  EXPECT_EQ(service.Stop(SIGTERM), 0);
+}
+
 }  // namespace
 }  // namespace aerovell::scores
