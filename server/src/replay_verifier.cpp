@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <utility>
 #include <string_view>
 
@@ -228,19 +227,18 @@ ReplayVerifier::Host::Outcome ReplayVerifier::Host::Check(const std::string& byt
 ReplayVerifier::ReplayVerifier(VerifierSettings settings) : settings_(std::move(settings)) {
   // The hosts' settings files go in a folder of the service's, removed with
   // the verifier even when a host was killed before it could clean up.
-  std::string pattern = (std::filesystem::temp_directory_path() / "aerovell-checks-XXXXXX").string();
-  if (::mkdtemp(pattern.data())) temp_ = pattern;
+  // Without one the hosts use the temporary folder as it is.
+  try {
+    temp_.emplace("aerovell-checks");
+  } catch (const std::exception&) {
+  }
   for (char** e = environ; *e; ++e)
     if (std::string_view(*e).rfind("TMPDIR=", 0) != 0) environment_.emplace_back(*e);
-  if (!temp_.empty()) environment_.push_back("TMPDIR=" + temp_.string());
+  if (temp_) environment_.push_back("TMPDIR=" + temp_->Path().string());
   for (size_t i = 0; i < settings_.workers; ++i) workers_.emplace_back([this] { Work(); });
 }
 
-ReplayVerifier::~ReplayVerifier() {
-  Stop();
-  std::error_code ec;
-  if (!temp_.empty()) std::filesystem::remove_all(temp_, ec);
-}
+ReplayVerifier::~ReplayVerifier() { Stop(); }
 
 bool ReplayVerifier::HostStarted(pid_t pid) {
   std::lock_guard lock(mutex_);

@@ -4,7 +4,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
-#include <filesystem>
+#include <optional>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -12,6 +12,8 @@
 #include <sys/types.h>
 #include <thread>
 #include <vector>
+
+#include "platform/temp_folder.h"
 
 namespace aerovell::scores {
 
@@ -90,7 +92,7 @@ class ReplayVerifier : public ReplayChecker {
   std::deque<Job> jobs_;
   std::set<pid_t> hosts_;
   bool closing_ = false;
-  std::filesystem::path temp_;
+  std::optional<TempFolder> temp_;
   std::vector<std::string> environment_;  // the hosts' own: this process's, with TMPDIR in temp_
   std::vector<std::thread> workers_;
 };

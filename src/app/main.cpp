@@ -18,6 +18,7 @@
 #include "app/window_icon.h"
 #include "platform/game_path.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/temp_folder.h"
 #include "settings/game_folders.h"
 #include "settings/score_service.h"
 
@@ -56,20 +57,13 @@ std::vector<uint8_t> ReadReplayFile(const std::string& path) {
 class WatchFolder {
  public:
   explicit WatchFolder(const std::filesystem::path& player_config) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "aerovell-watch-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-    path_ = pattern;
     std::error_code ec;
     std::filesystem::copy_file(player_config, ConfigPath(), ec);
   }
-  ~WatchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  std::filesystem::path ConfigPath() const { return path_ / "config.dat"; }
+  std::filesystem::path ConfigPath() const { return folder_.Path() / "config.dat"; }
 
  private:
-  std::filesystem::path path_;
+  aerovell::TempFolder folder_{"aerovell-watch"};
 };
 
 // Plays the replay in the window as it was played: Esc or the close box

@@ -35,7 +35,7 @@
 
 #include "actors/hero.h"
 #include "play/headless_game.h"
-#include "play/temp_folder.h"
+#include "platform/temp_folder.h"
 #include "platform/cp1251.h"
 #include "play/replay_check.h"
 #include "replay/replay.h"
@@ -50,7 +50,6 @@ namespace {
 using namespace aerovell;
 using play::THeadlessGame;
 using play::TScriptEvent;
-using play::TTempFolder;
 
 constexpr const char* kUsage =
     "usage: aerovell-long-replay --out FILE [--ticks N] [--seed N] [--segment F] [--candidates K]\n"
@@ -443,7 +442,7 @@ int Main(int argc, char** argv) {
   std::filesystem::current_path(args.dir, ec);
   if (ec) Fail("cannot enter \"" + args.dir + "\": " + ec.message());
   const auto started = std::chrono::steady_clock::now();
-  TTempFolder temp("aerovell-long");
+  TempFolder temp("aerovell-long");
   TSearch search(args, temp.Path() / "config.dat");
   const replay::TReplay game = search.Run();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

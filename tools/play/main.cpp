@@ -17,7 +17,7 @@
 
 #include "core/rules_version.h"
 #include "play/headless_game.h"
-#include "play/temp_folder.h"
+#include "platform/temp_folder.h"
 #include "replay/replay.h"
 #include "settings/atomic_file.h"
 #include "play/trace.h"
@@ -153,7 +153,7 @@ int Play(int argc, char** argv) {
       Fail(args.replay + ": " + error.what());
     }
   }
-  std::optional<TTempFolder> temp;
+  std::optional<TempFolder> temp;
   std::filesystem::path game_dir;
   THeadlessGame::Options options;
   options.seed = args.seed;

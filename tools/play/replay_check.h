@@ -5,7 +5,7 @@
 #include <memory>
 #include <span>
 
-#include "play/temp_folder.h"
+#include "platform/temp_folder.h"
 #include "replay/replay.h"
 
 namespace aerovell::play {
@@ -31,7 +31,7 @@ class TPreparedReplayGame {
   replay::TReplaySummary Play(const replay::TReplay& replay);
 
  private:
-  TTempFolder temp_;
+  TempFolder temp_;
   std::filesystem::path game_folder_before_;
   std::unique_ptr<replay::TReplay> replay_;  // declared first: it outlives the game that reads it
   std::unique_ptr<THeadlessGame> game_;

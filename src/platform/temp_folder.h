@@ -8,27 +8,28 @@
 #include <string_view>
 #include <system_error>
 
-namespace aerovell::play {
+namespace aerovell {
 
-// A folder of a headless run's own in the temporary folder (TMPDIR), for the
-// settings file its game writes; removed with the object.
-class TTempFolder {
+// A folder of our own in the temporary folder (TMPDIR), named `prefix`-XXXXXX:
+// for a settings file a game writes that is not the player's, and the like.
+// Removed with the object, whatever it then holds.
+class TempFolder {
  public:
-  explicit TTempFolder(std::string_view prefix) {
+  explicit TempFolder(std::string_view prefix) {
     std::string pattern = (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
     path_ = pattern;
   }
-  ~TTempFolder() {
+  ~TempFolder() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
   }
-  TTempFolder(const TTempFolder&) = delete;
-  TTempFolder& operator=(const TTempFolder&) = delete;
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
   const std::filesystem::path& Path() const { return path_; }
 
  private:
   std::filesystem::path path_;
 };
 
-}  // namespace aerovell::play
+}  // namespace aerovell
